@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace drop {
+
+enum class ColourMode { Inline, Separate };
+
+// The complete drop command for the texts of Text1 .. Text27 (fields[0] is Text1).
+// Field texts are copied unchanged; a list shorter than 27 reads as empty fields.
+QString formatDropString(const QStringList &fields, ColourMode mode, const QString &colorVarName);
+
+// The colour variable line of the separate colour mode: name, " = ", colour list.
+QString formatColourLine(const QString &colorVarName, const QString &colourList);
+
+// Status bar size readout: "N Byte" inline, "N Byte + M Byte" separate.
+QString formatSizeDisplay(ColourMode mode, qsizetype resultLength, qsizetype colourLineLength);
+
+// The colour variable name the line names: the text before its first blank.
+// An empty line names nothing.
+std::optional<QString> colourVarNameFromLine(const QString &colourLine);
+
+// The corrected spelling of a shape type that needs one ("billboard" -> "Billboard").
+std::optional<QString> correctedShapeType(const QString &type);
+
+// The initial texts of Text1 .. Text27.
+QStringList startTexts();
+
+} // namespace drop
