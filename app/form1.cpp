@@ -216,11 +216,10 @@ void Form1::UpdateSizeDisplay()
 
 void Form1::NormalizeShapeType()
 {
+    // Only the lower-case spellings are corrected; the correction cannot itself need correcting.
     QLineEdit *type = Text(drop::kShapeTypeField);
-    if (type->text() == QLatin1String("billboard"))
-        type->setText(QStringLiteral("Billboard"));
-    if (type->text() == QLatin1String("spaceobject"))
-        type->setText(QStringLiteral("SpaceObject"));
+    if (const auto corrected = drop::correctedShapeType(type->text()))
+        type->setText(*corrected);
 }
 
 void Form1::Text_Change(int number)

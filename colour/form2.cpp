@@ -43,3 +43,7 @@ void Form2::Form_Load()
 }
 
 } // namespace colour
+
+namespace colour {
+Form2::~Form2() = default;
+}

@@ -1,0 +1,143 @@
+#include "drop/dropstring.h"
+#include "drop/fieldtable.h"
+
+#include <QTest>
+
+using drop::ColourMode;
+
+class TestDropString : public QObject {
+    Q_OBJECT
+private slots:
+    void formatsFields_data();
+    void formatsFields();
+    void sizeDisplay_data();
+    void sizeDisplay();
+    void colourVarNameIsTheFirstWord_data();
+    void colourVarNameIsTheFirstWord();
+    void shapeTypeCorrection_data();
+    void shapeTypeCorrection();
+    void emptyNameGivesEmptyBrackets();
+};
+
+namespace {
+QStringList withField(int number, const QString &text)
+{
+    QStringList fields = drop::startTexts();
+    fields[number - 1] = text;
+    return fields;
+}
+} // namespace
+
+void TestDropString::formatsFields_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("start texts inline") << drop::startTexts() << false
+                                        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("start texts separate")
+        << drop::startTexts() << true << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_color],[0,0,0],0,0,"","",])";
+    QTest::newRow("one colour inline") << withField(19, "[1,1,1,1]") << false
+                                       << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[1,1,1,1]],[0,0,0],0,0,"","",])";
+    QTest::newRow("one colour separate")
+        << withField(19, "[1,1,1,1]") << true
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_color],[0,0,0],0,0,"","",])";
+    QStringList position = drop::startTexts();
+    position[5] = "1";
+    position[6] = "";
+    position[7] = "3";
+    QTest::newRow("emptied component") << position << false
+                                       << R"(Drop ["","","",0,0,[1,,3],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("quote copied unescaped")
+        << withField(1, R"(a"b)") << false << R"(Drop ["a"b","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("blanks and commas kept")
+        << withField(9, " 1,2 ") << false << R"(Drop ["","","",0,0,[0,0,0],[ 1,2 ,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QStringList every;
+    for (int n = 1; n <= drop::kFieldCount; ++n)
+        every << QStringLiteral("v%1").arg(n);
+    QTest::newRow("every field in its place")
+        << every << false
+        << R"(Drop ["v1","v2","v3",v4,v5,[v6,v7,v8],[v9,v10,v11],v12,v13,v14,v15,[v16,v17,v18],[v19],[v20,v21,v22],v23,v24,"v25","v26",v27])";
+}
+
+void TestDropString::formatsFields()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(bool, separate);
+    QFETCH(QString, expected);
+    QCOMPARE(drop::formatDropString(fields, separate ? ColourMode::Separate : ColourMode::Inline, "_color"), expected);
+}
+
+void TestDropString::sizeDisplay_data()
+{
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("inline") << false << 75 << 0 << "75 Byte";
+    QTest::newRow("separate") << true << 79 << 11 << "79 Byte + 11 Byte";
+    QTest::newRow("separate with empty line") << true << 79 << 0 << "79 Byte + 0 Byte";
+    QTest::newRow("no grouping") << false << 1234567 << 0 << "1234567 Byte";
+}
+
+void TestDropString::sizeDisplay()
+{
+    QFETCH(bool, separate);
+    QFETCH(int, result);
+    QFETCH(int, line);
+    QFETCH(QString, expected);
+    QCOMPARE(drop::formatSizeDisplay(separate ? ColourMode::Separate : ColourMode::Inline, result, line), expected);
+}
+
+void TestDropString::colourVarNameIsTheFirstWord_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("names");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("whole line") << "_color = [1,1,1,1]" << true << "_color";
+    QTest::newRow("no blank") << "smoke" << true << "smoke";
+    QTest::newRow("leading blank") << " smoke = []" << true << "";
+    QTest::newRow("tab is no separator") << "a\tb c" << true << "a\tb";
+    QTest::newRow("empty") << "" << false << "";
+}
+
+void TestDropString::colourVarNameIsTheFirstWord()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, names);
+    QFETCH(QString, name);
+    const auto found = drop::colourVarNameFromLine(line);
+    QCOMPARE(found.has_value(), names);
+    if (names)
+        QCOMPARE(*found, name);
+}
+
+void TestDropString::shapeTypeCorrection_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("corrected");
+    QTest::newRow("billboard") << "billboard" << "Billboard";
+    QTest::newRow("spaceobject") << "spaceobject" << "SpaceObject";
+    QTest::newRow("capitals stay") << "BILLBOARD" << "";
+    QTest::newRow("blanks stay") << " billboard" << "";
+    QTest::newRow("already right") << "Billboard" << "";
+}
+
+void TestDropString::shapeTypeCorrection()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, corrected);
+    const auto result = drop::correctedShapeType(typed);
+    QCOMPARE(result.value_or(QString()), corrected);
+}
+
+void TestDropString::emptyNameGivesEmptyBrackets()
+{
+    const QString text = drop::formatDropString(drop::startTexts(), ColourMode::Separate, QString());
+    QVERIFY(text.contains(",[0,0,0],[],[0,0,0],"));
+    QCOMPARE(drop::formatColourLine(QString(), "[]"), " = []");
+}
+
+QTEST_APPLESS_MAIN(TestDropString)
+#include "tst_dropstring.moc"
