@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <limits>
+
 using platform::twips;
 
 namespace {
@@ -88,6 +90,7 @@ void Form1::createControls()
     const auto newField = [this](int left, int top, int width) {
         auto *field = new QLineEdit(this);
         field->setGeometry(twips(left), twips(top), twips(width), twips(kFieldHeight));
+        field->setMaxLength(std::numeric_limits<int>::max()); // QLineEdit would stop at 32767 characters
         field->setMouseTracking(true);
         input::makeSingleLine(field);
         return field;

@@ -92,6 +92,7 @@ private slots:
     void tabOrderFollowsFields();
     void pastedLineBreaksBecomeSpaces_data();
     void pastedLineBreaksBecomeSpaces();
+    void fieldsHaveNoLengthLimit();
     void secondaryWindowsAreSingle();
     void exitClosesWindowsInOrder();
     void closeBoxClosesWindowsInOrder();
@@ -451,6 +452,20 @@ void TestForm1::pastedLineBreaksBecomeSpaces()
     form->Text(26)->setText(pasted);
     QCOMPARE(form->Text(26)->text(), kept);
     QVERIFY(!form->Text28->text().contains('\n') && !form->Text28->text().contains('\r'));
+}
+
+void TestForm1::fieldsHaveNoLengthLimit()
+{
+    const QString longName(100000, QLatin1Char('s'));
+    form->Text(1)->setText(longName);
+    QCOMPARE(form->Text(1)->text().size(), 100000);
+    QCOMPARE(form->Text28->text().size(), 75 + 100000);
+    QCOMPARE(form->StatusBar1->panelText(2), "100075 Byte");
+    QApplication::clipboard()->setText(longName);
+    form->Text(27)->setFocus();
+    QTest::keyClick(form->Text(27), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form->Text(27)->text().size(), 100000);
+    QVERIFY(form->Text28->text().endsWith(longName + "]"));
 }
 
 void TestForm1::secondaryWindowsAreSingle()
