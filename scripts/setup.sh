@@ -10,6 +10,8 @@ packages=(
   xvfb xauth x11-xserver-utils xdotool openbox
   fonts-dejavu-core
   libbenchmark-dev
+  desktop-file-utils appstream dpkg-dev file
+  clang libclang-rt-14-dev
 )
 
 missing=()
