@@ -1,13 +1,56 @@
 #include "form2.h"
 
-// The screen colour grab of the chooser. (Being written; the handlers do nothing yet.)
+#include "grabpicture.h"
+#include "platform/screenpixel.h"
+
+#include <QCursor>
+#include <QLineEdit>
+#include <QTimer>
+
+// The screen colour grab of the chooser: while a mouse button is held down on the grab picture,
+// the pixel under the pointer goes into the red, green and blue value fields.
 
 namespace colour {
 
-void Form2::Picture1_MouseDown() {}
-void Form2::Picture1_MouseUp() {}
-void Form2::Timer1_Timer() {}
-void Form2::StartGrab() {}
-void Form2::StopGrab() {}
+void Form2::Picture1_MouseDown()
+{
+    StartGrab();
+}
+
+void Form2::Picture1_MouseUp()
+{
+    StopGrab();
+}
+
+void Form2::StartGrab()
+{
+    Picture1->hide();
+    setCursor(GrabPicture::pointer());
+    Picture1->setProgramPointer(true);
+    Timer1->start();
+}
+
+void Form2::StopGrab()
+{
+    Timer1->stop();
+    unsetCursor();
+    Picture1->setProgramPointer(false);
+    Picture1->show();
+}
+
+void Form2::Timer1_Timer()
+{
+    const QPoint position = QCursor::pos();
+    // A resting pointer reads nothing, even when the screen under it changes.
+    if (position == m_grabPosition)
+        return;
+    m_grabPosition = position;
+    const std::optional<QRgb> pixel = platform::screenPixel(position);
+    if (!pixel)
+        return;
+    Text1->setText(QString::number(qRed(*pixel)));
+    Text2->setText(QString::number(qGreen(*pixel)));
+    Text3->setText(QString::number(qBlue(*pixel)));
+}
 
 } // namespace colour

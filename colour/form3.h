@@ -4,6 +4,10 @@
 
 #include <functional>
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 namespace colour {
 
 class Form2;
@@ -18,8 +22,21 @@ public:
     // colour chooser that "OK" sets, loading it first if it was closed meanwhile.
     static void open(std::function<Form2 *()> chooser);
 
+    QLabel *Label1 = nullptr;        // "Decimal value:"
+    QLineEdit *Text1 = nullptr;      // the colour number
+    QLabel *Label2 = nullptr;        // the preview swatch
+    QPushButton *Command1 = nullptr; // "OK"
+    QPushButton *Command2 = nullptr; // "Cancel"
+
 private:
     explicit Form3(std::function<Form2 *()> chooser);
+    void createControls();
+    void connectHandlers();
+    void Form_Load();
+
+    void Text1_Change();
+    void Command1_Click();
+    void Command2_Click();
 
     std::function<Form2 *()> m_chooser;
 };
