@@ -18,8 +18,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: plw_iconrender THEME_DIR ICON_NAME SIZE...\n");
         return 2;
     }
-    const QString themeDir = args.at(1);
-    const QString iconName = args.at(2);
+    const QString &themeDir = args.at(1);
+    const QString &iconName = args.at(2);
     for (qsizetype i = 3; i < args.size(); ++i) {
         bool ok = false;
         const int size = args.at(i).toInt(&ok);
