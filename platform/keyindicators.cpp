@@ -30,11 +30,10 @@ public:
     explicit X11KeyIndicators(QObject *parent)
         : KeyIndicators(parent)
     {
-        int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion, reason = 0;
+        int error = 0, major = XkbMajorVersion, minor = XkbMinorVersion, reason = 0;
         m_display = XkbOpenDisplay(nullptr, &m_eventBase, &error, &major, &minor, &reason);
         if (!m_display)
             return;
-        (void)opcode;
         m_capsMask = indicatorMask("Caps Lock");
         m_numMask = indicatorMask("Num Lock");
         XkbSelectEvents(m_display, XkbUseCoreKbd, XkbIndicatorStateNotifyMask, XkbIndicatorStateNotifyMask);
@@ -44,6 +43,9 @@ public:
         XFlush(m_display);
         m_notifier = new QSocketNotifier(ConnectionNumber(m_display), QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &X11KeyIndicators::readEvents);
+        // Events that arrived with the replies above already sit in Xlib's queue, where the
+        // socket will not announce them.
+        readEvents();
     }
 
     ~X11KeyIndicators() override
