@@ -20,7 +20,9 @@ bool writeScript(const QString &path, const QString &colourLine, const QString &
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray contents = scriptContents(colourLine, dropString);
-    if (file.write(contents) != contents.size()) {
+    // commit() flushes too, but Qt 6.4 does not count a failed final flush as a write error and
+    // would rename a cut-off file over the old one (a full disk, a file size limit).
+    if (file.write(contents) != contents.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

@@ -1,14 +1,40 @@
 #include "form4.h"
 
 #include "drop/mainfields.h"
+#include "importparser.h"
+#include "input/singleline.h"
 #include "platform/frmOnTop.h"
+#include "platform/look.h"
 
-#include <QPointer>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+
+#include <limits>
+
+using platform::twips;
 
 namespace import {
 namespace {
+
 QPointer<Form4> instance;
+
+constexpr int kClientWidth = 9390;
+constexpr int kClientHeight = 1890;
+
+void setBackground(QLineEdit *field, const QColor &colour)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, colour);
+    field->setPalette(palette);
 }
+
+} // namespace
 
 Form4 *Form4::existing()
 {
@@ -25,17 +51,136 @@ void Form4::open(drop::MainFields &main)
 }
 
 Form4::Form4(drop::MainFields &main)
-    : QWidget(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                           | Qt::MSWindowsFixedSizeDialogHint)
     , m_main(main)
+    , m_mainAlive(main.Check1.data())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Import Drop Array"));
+    setFont(platform::windowFont());
+    createControls();
+    connectHandlers();
     Form_Load();
+}
+
+void Form4::createControls()
+{
+    const QFont bold = platform::windowFont(true);
+    const auto place = [](QWidget *control, int left, int top, int width, int height) {
+        control->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    };
+
+    Text1 = new QLineEdit(this);
+    place(Text1, 120, 120, 9135, 285);
+    // A whole script pasted at once must not be cut at QLineEdit's default 32767 characters.
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+    input::makeSingleLine(Text1);
+
+    Text2 = new QLineEdit(this);
+    place(Text2, 120, 600, 6855, 285);
+    Text2->setMaxLength(std::numeric_limits<int>::max());
+    input::makeSingleLine(Text2);
+    Text2->setEnabled(false);
+    Text2->setReadOnly(true);
+    setBackground(Text2, platform::buttonFaceColour());
+
+    Check1 = new QCheckBox(QStringLiteral("Seperate color(s)"), this);
+    Check1->setFont(bold);
+    place(Check1, 7200, 600, 2055, 255);
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setFont(bold);
+    Command1->setAutoDefault(false);
+    place(Command1, 6720, 1320, 1215, 375);
+
+    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
+    Command2->setFont(bold);
+    Command2->setAutoDefault(false);
+    place(Command2, 8160, 1320, 1095, 375);
+
+    Label1 = new QLabel(QStringLiteral("Important:"), this);
+    Label1->setFont(bold);
+    place(Label1, 120, 960, 1095, 255);
+
+    Label2 = new QLabel(
+        QStringLiteral("Only if you're using a variable for the color(s) instead of the whole color array in "
+                       "the drop array, you must check the checkbox and copy the color(s) into the "
+                       "bottom field."),
+        this);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(Label2, 120, 1200, 5775, 615);
+
+    // Lies below the client area: the user never sees it, and the keyboard never reaches it.
+    List1 = new QListWidget(this);
+    List1->setSortingEnabled(false);
+    List1->setFocusPolicy(Qt::NoFocus);
+    place(List1, 240, 2280, 2055, 3960);
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Check1);
+    setTabOrder(Check1, Command1);
+    setTabOrder(Command1, Command2);
+
+    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+}
+
+void Form4::connectHandlers()
+{
+    connect(Check1, &QCheckBox::toggled, this, &Form4::Check1_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
 }
 
 void Form4::Form_Load()
 {
     SetOnTop(this, true);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    Text1->setFocus();
+}
+
+void Form4::Check1_Click()
+{
+    const bool separate = Check1->isChecked();
+    setBackground(Text2, separate ? platform::windowBackgroundColour() : platform::buttonFaceColour());
+    Text2->setEnabled(separate);
+    Text2->setReadOnly(!separate);
+}
+
+void Form4::Command1_Click()
+{
+    List1->clear();
+    const bool separate = Check1->isChecked();
+    const ParseOutcome outcome = parseDropArray(Text1->text(), separate, Text2->text());
+    Text1->setText(outcome.cleanedText);
+    if (!outcome.array || !m_mainAlive)
+        return;
+    const ImportedArray &array = *outcome.array;
+    List1->addItems(array.tokens);
+
+    for (int n = 1; n <= 19; ++n)
+        m_main.text(n)->setText(array.fields.at(n - 1));
+    if (array.colorVarName)
+        m_main.ColorVarName = *array.colorVarName;
+    for (int n = 20; n <= 27; ++n)
+        m_main.text(n)->setText(array.fields.at(n - 1));
+    m_main.Check1->setChecked(separate);
+    close();
+}
+
+void Form4::Command2_Click()
+{
+    close();
+}
+
+void Form4::closeEvent(QCloseEvent *event)
+{
+    // Deletion follows later; a new opening meanwhile must start a fresh dialog.
+    if (instance == this)
+        instance = nullptr;
+    event->accept();
 }
 
 } // namespace import

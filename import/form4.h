@@ -1,6 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
 
 namespace drop {
 struct MainFields;
@@ -17,11 +24,31 @@ public:
     // Shows the single dialog, creating and loading it first when none is open.
     static void open(drop::MainFields &main);
 
+    QLineEdit *Text1 = nullptr;      // the pasted drop text
+    QLineEdit *Text2 = nullptr;      // the separate colour values
+    QCheckBox *Check1 = nullptr;     // "Seperate color(s)"
+    QPushButton *Command1 = nullptr; // "OK"
+    QPushButton *Command2 = nullptr; // "Cancel"
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QListWidget *List1 = nullptr; // token buffer, placed below the visible area
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     explicit Form4(drop::MainFields &main);
+    void createControls();
+    void connectHandlers();
     void Form_Load();
 
+    void Check1_Click();
+    void Command1_Click();
+    void Command2_Click();
+
     drop::MainFields &m_main;
+    // The main window's check box stands for the main window: once it is gone, nothing is written.
+    QPointer<QWidget> m_mainAlive;
 };
 
 } // namespace import

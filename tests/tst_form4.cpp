@@ -1,0 +1,369 @@
+#include "app/form1.h"
+#include "drop/dropstring.h"
+#include "import/form4.h"
+#include "messagesfake.h"
+#include "platform/look.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kExample = QStringLiteral(
+    R"(drop ["shape1", "", "Billboard", 1, 5, [0, 0, 0.5], [0, 0, 1], 0, 1.275, 1, 0, [0.5, 2, 4], [[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]], [0, 1, 2], 0.1, 0.05, "", "", obj1])");
+const QString kExampleCleaned = QStringLiteral(
+    R"(["shape1","","Billboard",1,5,[0,0,0.5],[0,0,1],0,1.275,1,0,[0.5,2,4],[[1,1,1,1],[0.5,0.5,0.5,0]],[0,1,2],0.1,0.05,"","",obj1])");
+const QString kExampleDrop = QStringLiteral(
+    R"(Drop ["shape1","","Billboard",1,5,[0,0,0.5],[0,0,1],0,1.275,1,0,[0.5,2,4],[[1,1,1,1],[0.5,0.5,0.5,0]],[0,1,2],0.1,0.05,"","",obj1])");
+const QString kExampleWithVariable = QStringLiteral(
+    R"(drop ["shape1", "", "Billboard", 1, 5, [0, 0, 0.5], [0, 0, 1], 0, 1.275, 1, 0, [0.5, 2, 4], [mycolors], [0, 1, 2], 0.1, 0.05, "", "", obj1])");
+const QString kColours = QStringLiteral("[1,1,1,1],[0.5,0.5,0.5,0]");
+
+const QStringList kExampleFields{"shape1", "",  "Billboard", "1",     "5",   "0",    "0",   "0.5", "0",
+                                 "0",      "1", "0",         "1.275", "1",   "0",    "0.5", "2",   "4",
+                                 kColours, "0", "1",         "2",     "0.1", "0.05", "",    "",    "obj1"};
+
+// Everything of the main window an import may write.
+struct MainState {
+    QStringList fields;
+    QString dropString;
+    QString colourLine;
+    bool separate;
+    QString colorVarName;
+    bool operator==(const MainState &) const = default;
+};
+
+} // namespace
+
+class TestForm4 : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void opensInDesignerState();
+    void boxEnablesColourField();
+    void inlineImportFillsMainWindow();
+    void separateImportSetsNameAndMode();
+    void importWritesInOrderOneRebuildEach();
+    void importedShapeTypeIsCorrected();
+    void failedImportChangesNothing_data();
+    void failedImportChangesNothing();
+    void extraTokensGoIntoTheList();
+    void pastedLineBreaksAreRemoved();
+    void cancelWritesNothingAndReopensEmpty();
+    void closeBoxWritesNothing();
+    void importArrayKeepsOpenDialog();
+
+private:
+    import::Form4 *openDialog();
+    MainState mainState() const;
+
+    std::unique_ptr<MessagesFake> boxes;
+    std::unique_ptr<Form1> form;
+};
+
+void TestForm4::init()
+{
+    boxes = std::make_unique<MessagesFake>();
+    form = std::make_unique<Form1>();
+    form->show();
+}
+
+void TestForm4::cleanup()
+{
+    form.reset();
+    boxes.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!import::Form4::existing());
+}
+
+import::Form4 *TestForm4::openDialog(){QTest::mouseClick(form->Command6, Qt::LeftButton);
+import::Form4 *dialog = import::Form4::existing();
+if (!dialog || !QTest::qWaitForWindowExposed(dialog))
+    qFatal("the import dialog did not open");
+return dialog;
+}
+
+MainState TestForm4::mainState() const
+{
+    MainState state;
+    for (int n = 1; n <= 27; ++n)
+        state.fields << form->Text(n)->text();
+    state.dropString = form->Text28->text();
+    state.colourLine = form->Text29->text();
+    state.separate = form->Check1->isChecked();
+    state.colorVarName = form->fields().ColorVarName;
+    return state;
+}
+
+void TestForm4::opensInDesignerState()
+{
+    import::Form4 *dialog = openDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), "Import Drop Array");
+    QVERIFY(!dialog->parentWidget());
+    QCOMPARE(dialog->windowType(), Qt::Tool);
+    QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QCOMPARE(dialog->size(), QSize(platform::twips(9390), platform::twips(1890)));
+
+    QCOMPARE(dialog->Text1->text(), "");
+    QCOMPARE(dialog->Text2->text(), "");
+    QVERIFY(!dialog->Text2->isEnabled());
+    QVERIFY(dialog->Text2->isReadOnly());
+    QCOMPARE(dialog->Text2->palette().color(QPalette::Base), platform::buttonFaceColour());
+    QVERIFY(!dialog->Check1->isChecked());
+    QCOMPARE(dialog->Check1->text(), "Seperate color(s)");
+    QCOMPARE(dialog->Command1->text(), "OK");
+    QCOMPARE(dialog->Command2->text(), "Cancel");
+    QCOMPARE(dialog->Label1->text(), "Important:");
+    QVERIFY(dialog->Label2->text().startsWith("Only if you're using a variable for the color(s)"));
+    QVERIFY(dialog->Label2->wordWrap());
+    QCOMPARE(dialog->List1->count(), 0);
+    QVERIFY(dialog->List1->geometry().top() >= dialog->height());
+
+    for (QWidget *bold : {static_cast<QWidget *>(dialog->Check1), static_cast<QWidget *>(dialog->Command1),
+                          static_cast<QWidget *>(dialog->Command2), static_cast<QWidget *>(dialog->Label1)})
+        QVERIFY(bold->font().bold());
+    QVERIFY(!dialog->Text1->font().bold());
+    QVERIFY(!dialog->Label2->font().bold());
+
+    QCOMPARE(dialog->focusWidget(), dialog->Text1);
+    QWidget *chain[] = {dialog->Text1, dialog->Text2, dialog->Check1, dialog->Command1, dialog->Command2};
+    for (int i = 0; i + 1 < 5; ++i)
+        QCOMPARE(chain[i]->nextInFocusChain(), chain[i + 1]);
+}
+
+void TestForm4::boxEnablesColourField()
+{
+    import::Form4 *dialog = openDialog();
+    QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+    QVERIFY(dialog->Check1->isChecked());
+    QVERIFY(dialog->Text2->isEnabled());
+    QVERIFY(!dialog->Text2->isReadOnly());
+    QCOMPARE(dialog->Text2->palette().color(QPalette::Base), platform::windowBackgroundColour());
+    QTest::keyClicks(dialog->Text2, "[1,1,1,1]");
+    QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+    QVERIFY(!dialog->Text2->isEnabled());
+    QVERIFY(dialog->Text2->isReadOnly());
+    QCOMPARE(dialog->Text2->palette().color(QPalette::Base), platform::buttonFaceColour());
+    QCOMPARE(dialog->Text2->text(), "[1,1,1,1]");
+}
+
+void TestForm4::inlineImportFillsMainWindow()
+{
+    import::Form4 *dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, kExample);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!import::Form4::existing());
+    const MainState after = mainState();
+    QCOMPARE(after.fields, kExampleFields);
+    QCOMPARE(after.dropString, kExampleDrop);
+    QCOMPARE(after.colourLine, "");
+    QVERIFY(!after.separate);
+    QCOMPARE(after.colorVarName, "_color");
+}
+
+void TestForm4::separateImportSetsNameAndMode()
+{
+    import::Form4 *dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, kExampleWithVariable);
+    QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+    QTest::keyClicks(dialog->Text2, kColours);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!import::Form4::existing());
+    const MainState after = mainState();
+    QCOMPARE(after.fields, kExampleFields);
+    QVERIFY(after.separate);
+    QCOMPARE(after.colorVarName, "mycolors");
+    QCOMPARE(after.colourLine, "mycolors = " + kColours);
+    QCOMPARE(after.dropString, QString(kExampleDrop).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "[mycolors]"));
+
+    // Importing an inline array afterwards returns the main window to the inline mode.
+    dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, kExample);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!form->Check1->isChecked());
+    QCOMPARE(form->Text29->text(), "");
+    QCOMPARE(form->Text28->text(), kExampleDrop);
+    QCOMPARE(form->fields().ColorVarName, "mycolors");
+}
+
+void TestForm4::importWritesInOrderOneRebuildEach()
+{
+    form->Check1->setChecked(true);
+    struct Write {
+        int field;
+        QStringList fields;
+        QString dropString;
+        QString name;
+        bool separate;
+    };
+    QList<Write> writes;
+    // Connected after the main window's own handling, so each entry sees the state it left.
+    for (int n = 1; n <= 27; ++n)
+        connect(form->Text(n), &QLineEdit::textChanged, this, [this, n, &writes] {
+            writes.append(
+                {n, mainState().fields, form->Text28->text(), form->fields().ColorVarName, form->Check1->isChecked()});
+        });
+    QSignalSpy modeSwitches(form->Check1, &QCheckBox::toggled);
+
+    import::Form4 *dialog = openDialog();
+    dialog->Text1->setText(kExampleWithVariable);
+    dialog->Check1->setChecked(true);
+    dialog->Text2->setText(kColours);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+
+    // Every field that received a different text was written once, in numeric order, and its own
+    // change handling had rebuilt the drop string before the next write.
+    QList<int> order;
+    for (const Write &write : writes)
+        order << write.field;
+    QCOMPARE(order, QList<int>({1, 3, 4, 5, 8, 11, 13, 14, 16, 17, 18, 19, 21, 22, 23, 24, 27}));
+    for (const Write &write : writes) {
+        QCOMPARE(write.dropString, drop::formatDropString(write.fields, drop::ColourMode::Separate, write.name));
+        QCOMPARE(write.fields.mid(0, write.field), kExampleFields.mid(0, write.field));
+        QCOMPARE(write.fields.mid(write.field), drop::startTexts().mid(write.field));
+        QVERIFY(write.separate);
+        // The name arrives after the colour list and before AnimationPhase.
+        QCOMPARE(write.name, write.field <= 19 ? "_color" : "mycolors");
+        QCOMPARE(write.dropString.contains("[mycolors]"), write.field > 19);
+    }
+    QCOMPARE(modeSwitches.count(), 0); // the box was already set
+}
+
+void TestForm4::importedShapeTypeIsCorrected()
+{
+    import::Form4 *dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, QString(kExample).replace("Billboard", "billboard"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(form->Text(3)->text(), "Billboard");
+    QCOMPARE(form->Text28->text(), kExampleDrop);
+}
+
+void TestForm4::failedImportChangesNothing_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("empty") << "" << false << "";
+    QTest::newRow("empty, box set") << "" << true << "";
+    QTest::newRow("vector of two") << QString(kExample).replace("[0, 0, 0.5]", "[0, 0.5]") << false
+                                   << QString(kExampleCleaned).replace("[0,0,0.5]", "[0,0.5]");
+    QTest::newRow("colour variable, box clear")
+        << kExampleWithVariable << false << QString(kExampleWithVariable).mid(4).remove(' ');
+    QTest::newRow("one-character colour token")
+        << QString(kExampleWithVariable).replace("[mycolors]", "m") << true
+        << QString(kExampleWithVariable).replace("[mycolors]", "m").mid(4).remove(' ');
+    QTest::newRow("DROP and a leading comma") << "DROP ," + kExample.mid(5) << false << "," + kExampleCleaned;
+}
+
+void TestForm4::failedImportChangesNothing()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, separate);
+    QFETCH(QString, shown);
+    form->Text(1)->setText("before");
+    form->Check1->setChecked(!separate);
+    form->Text29->setText("oldname = x");
+    const MainState before = mainState();
+
+    import::Form4 *dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, pasted);
+    if (separate)
+        QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+    QTest::keyClicks(dialog->Text2, "[1,1,1,1]");
+    QSignalSpy rebuilds(form->Text28, &QLineEdit::textChanged);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+
+    QCOMPARE(import::Form4::existing(), dialog);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->Text1->text(), shown);
+    QCOMPARE(dialog->List1->count(), 0);
+    QCOMPARE(rebuilds.count(), 0);
+    QVERIFY(mainState() == before);
+}
+
+void TestForm4::extraTokensGoIntoTheList()
+{
+    import::Form4 *dialog = openDialog();
+    QPointer<import::Form4> guard(dialog);
+    QTest::keyClicks(dialog->Text1, QString(kExample).replace("obj1]", "obj1,extra]"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(guard); // closed, not yet deleted
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->List1->count(), 28);
+    QCOMPARE(dialog->List1->item(26)->text(), "obj");
+    QCOMPARE(dialog->List1->item(27)->text(), "extra]");
+    QCOMPARE(form->Text(27)->text(), "obj");
+}
+
+void TestForm4::pastedLineBreaksAreRemoved()
+{
+    import::Form4 *dialog = openDialog();
+    QString multiline = kExample;
+    multiline.replace(", [[", ",\r\n    [[").replace(", obj1", ",\nobj1");
+    QApplication::clipboard()->setText(multiline);
+    dialog->Text1->setFocus();
+    QTest::keyClick(dialog->Text1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(dialog->Text1->text(), QString(multiline).replace("\r\n", " ").replace('\n', ' '));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(form->Text28->text(), kExampleDrop);
+}
+
+void TestForm4::cancelWritesNothingAndReopensEmpty()
+{
+    const MainState before = mainState();
+    import::Form4 *dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, kExample);
+    QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+    QTest::keyClicks(dialog->Text2, kColours);
+    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!import::Form4::existing());
+    QVERIFY(mainState() == before);
+
+    // Opened again before the old one is deleted, it still starts from the designer state.
+    dialog = openDialog();
+    QCOMPARE(dialog->Text1->text(), "");
+    QCOMPARE(dialog->Text2->text(), "");
+    QVERIFY(!dialog->Check1->isChecked());
+    QVERIFY(!dialog->Text2->isEnabled());
+    QVERIFY(dialog->isVisible());
+}
+
+void TestForm4::closeBoxWritesNothing()
+{
+    const MainState before = mainState();
+    import::Form4 *dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, kExample);
+    QVERIFY(dialog->close());
+    QVERIFY(!import::Form4::existing());
+    QVERIFY(mainState() == before);
+}
+
+void TestForm4::importArrayKeepsOpenDialog()
+{
+    import::Form4 *dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, "drop [\"half");
+    QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+    QCOMPARE(openDialog(), dialog);
+    QCOMPARE(dialog->Text1->text(), "drop [\"half");
+    QVERIFY(dialog->Check1->isChecked());
+    QVERIFY(dialog->Text2->isEnabled());
+}
+
+QTEST_MAIN(TestForm4)
+#include "tst_form4.moc"
