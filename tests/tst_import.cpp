@@ -62,8 +62,6 @@ private slots:
     void replaceAll_data();
     void replaceAll();
     void replaceAllMatchesTheRepetition();
-    void replaceAllEndsForEveryArgument_data();
-    void replaceAllEndsForEveryArgument();
 
     void inlineExampleFillsAllFields();
     void separateExampleTakesColoursAndName();
@@ -137,6 +135,19 @@ void TestImport::replaceAll_data()
                                              << "abc"
                                              << ""
                                              << "ab";
+    // Repeating would never end here: each occurrence of the text is replaced once.
+    QTest::newRow("replacement holds the search") << "a b"
+                                                  << " "
+                                                  << "  "
+                                                  << "a  b";
+    QTest::newRow("replacement equals the search") << "aa"
+                                                   << "a"
+                                                   << "a"
+                                                   << "aa";
+    QTest::newRow("longer, joining") << "aab"
+                                     << "ab"
+                                     << "bba"
+                                     << "abba";
 }
 
 void TestImport::replaceAll()
@@ -161,36 +172,6 @@ void TestImport::replaceAllMatchesTheRepetition()
             continue;
         QCOMPARE(XStrings::ReplaceAll(text, search, replacement), replaceFirstUntilNone(text, search, replacement));
     }
-}
-
-void TestImport::replaceAllEndsForEveryArgument_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<QString>("expected");
-    // Repeating would never end here: each occurrence of the text is replaced once.
-    QTest::newRow("replacement holds the search") << "a b"
-                                                  << " "
-                                                  << "  "
-                                                  << "a  b";
-    QTest::newRow("replacement equals the search") << "aa"
-                                                   << "a"
-                                                   << "a"
-                                                   << "aa";
-    QTest::newRow("longer, joining") << "aab"
-                                     << "ab"
-                                     << "bba"
-                                     << "abba";
-}
-
-void TestImport::replaceAllEndsForEveryArgument()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, search);
-    QFETCH(QString, replacement);
-    QFETCH(QString, expected);
-    QCOMPARE(XStrings::ReplaceAll(text, search, replacement), expected);
 }
 
 void TestImport::inlineExampleFillsAllFields()
