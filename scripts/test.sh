@@ -7,3 +7,14 @@ bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure --timeout 300
+
+# The same tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer. Qt itself is
+# not instrumented; lsan.supp names the system libraries whose allocations live until exit.
+sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLW_BUILD_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+cmake --build build-asan -j2
+ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir build-asan --output-on-failure --timeout 600 -E "^(packaging|idle_)"
