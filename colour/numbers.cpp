@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -51,20 +52,42 @@ std::optional<qint32> readInteger(const QString &text)
 
 QString formatFixed(double value, int decimals, QChar separator)
 {
-    double scale = 1;
-    for (int i = 0; i < decimals; ++i)
-        scale *= 10;
-    const double scaled = std::round(std::fabs(value) * scale); // std::round takes ties away from zero
-    if (!std::isfinite(scaled) || scaled > 9e15)
-        return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator);
-    const auto units = qint64(scaled);
-    const auto whole = qint64(scale);
-    QString text = QString::number(units / whole);
+    decimals = std::max(decimals, 0);
+    if (!std::isfinite(value))
+        return QString::number(value);
+    // Rounding works on the value's decimal digits (fifteen significant, as a number is shown), so
+    // that a tie such as 2.675 goes away from zero although its binary value lies just below it.
+    const QString scientific = QString::number(std::fabs(value), 'e', 14); // d.dddddddddddddde+XX
+    const qsizetype e = scientific.indexOf(QLatin1Char('e'));
+    const QString mantissa = scientific.left(e).remove(QLatin1Char('.'));
+    const int exponent = scientific.mid(e + 1).toInt();
+
+    const qsizetype kept = qsizetype(exponent) + 1 + decimals; // digits of the mantissa that stay
+    QString units;
+    if (kept >= mantissa.size()) {
+        units = mantissa + QString(kept - mantissa.size(), QLatin1Char('0'));
+    } else if (kept >= 0) {
+        units = mantissa.left(kept);
+        if (mantissa.at(kept) >= QLatin1Char('5')) {
+            qsizetype i = units.size() - 1;
+            for (; i >= 0 && units.at(i) == QLatin1Char('9'); --i)
+                units[i] = QLatin1Char('0');
+            if (i >= 0)
+                units[i] = QChar(units.at(i).unicode() + 1);
+            else
+                units.prepend(QLatin1Char('1'));
+        }
+    }
+    while (units.size() > 1 && units.front() == QLatin1Char('0'))
+        units.remove(0, 1);
+    const bool zero = units.isEmpty() || units == QLatin1String("0");
+    if (units.size() < decimals + 1)
+        units.prepend(QString(decimals + 1 - units.size(), QLatin1Char('0')));
     if (decimals > 0)
-        text += separator + QStringLiteral("%1").arg(units % whole, decimals, 10, QLatin1Char('0'));
-    if (value < 0 && units != 0)
-        text.prepend(QLatin1Char('-'));
-    return text;
+        units.insert(units.size() - decimals, separator);
+    if (value < 0 && !zero)
+        units.prepend(QLatin1Char('-'));
+    return units;
 }
 
 } // namespace colour
