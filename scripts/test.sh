@@ -18,3 +18,6 @@ ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 LSAN_OPTIONS="suppressions=$P
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir build-asan --output-on-failure --timeout 600 -E "^(packaging|idle_)"
+
+# The rule functions under libFuzzer, about a minute each.
+bash fuzz/run.sh 60
