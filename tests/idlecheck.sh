@@ -44,7 +44,7 @@ QT_QPA_PLATFORM=xcb "$program" &
 pid=$!
 
 # The main window is up once it is mapped; then give it time to finish its first paints.
-window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name "Plumewright" | head -n 1) || true
+window=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$pid" --name "Plumewright" | head -n 1) || true
 if [ -z "$window" ]; then
   echo "the main window did not appear"
   exit 1

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots under Xvfb: the main window, and the colour chooser opened with
+# its "Choose Colors" button. Needs xvfb-run, xdotool and ImageMagick's import.
+# Usage: tools/screenshots.sh [BUILD_DIR]   (writes docs/main-window.png, docs/colour-chooser.png)
+set -euo pipefail
+script=$(realpath "$0")
+cd "$(dirname "$script")/.."
+build=${1:-build}
+for tool in xvfb-run xdotool import; do
+  command -v "$tool" >/dev/null || { echo "missing tool: $tool (apt-get install xvfb xdotool imagemagick)"; exit 1; }
+done
+[ -x "$build/app/plumewright" ] || { echo "build the program first: $build/app/plumewright"; exit 1; }
+
+if [ -z "${PLW_SCREENSHOT_DISPLAY:-}" ]; then
+  exec env PLW_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$script" "$build"
+fi
+
+workdir=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+cp "$build/app/plumewright" "$workdir/"
+(cd "$workdir" && QT_QPA_PLATFORM=xcb ./plumewright) &
+pid=$!
+
+main=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$pid" --name "Plumewright" | head -n 1)
+sleep 1
+import -window "$main" docs/main-window.png
+
+# "Choose Colors" is the second button of the row, 1920 twips (128 px) apart from 144 px on.
+xdotool mousemove --window "$main" 332 209 click 1
+chooser=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$pid" --name "^Choose Color$" | head -n 1) || true
+[ -n "$chooser" ] || { echo "the colour chooser did not open"; exit 1; }
+sleep 2
+# Cut from the whole screen, where the chooser stands over the main window.
+geometry=$(xdotool getwindowgeometry "$chooser" | awk '/Position:/ {split($2, p, ","); x = p[1]; y = p[2]}
+  /Geometry:/ {print $2 "+" x "+" y}')
+import -window root -crop "$geometry" +repage docs/colour-chooser.png
+echo "wrote docs/main-window.png and docs/colour-chooser.png"
