@@ -56,8 +56,7 @@ bool startOnce(const char *program, Run &run)
     return true;
 }
 
-template <typename T>
-T median(std::vector<T> values)
+template <typename T> T median(std::vector<T> values)
 {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();

@@ -21,8 +21,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && watched->isWidgetType()
-            && static_cast<QWidget *>(watched)->isWindow()) {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()) {
             qApp->removeEventFilter(this);
             // Queued, so that the window's children are painted and the frame flushed first.
             QMetaObject::invokeMethod(this, &FirstPaintWatcher::report, Qt::QueuedConnection);

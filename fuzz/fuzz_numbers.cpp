@@ -55,7 +55,8 @@ void formatsFixed(double value, int decimals)
         const std::optional<double> back = colour::readNumber(text);
         const double allowed = 0.5 * std::pow(10.0, -decimals) + std::fabs(value) * 1e-13 + 1e-300;
         if (!back || std::fabs(*back - value) > allowed)
-            violated("formatFixed reads back too far away", QStringLiteral("%1 from %2").arg(text).arg(value, 0, 'g', 17));
+            violated("formatFixed reads back too far away",
+                     QStringLiteral("%1 from %2").arg(text).arg(value, 0, 'g', 17));
     }
 }
 

@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
                          .arg(escaped(out.text), escaped(text), escaped(allowed), escaped(delimiter)));
     }
     if (delimiters > 1)
-        violated("more than one delimiter", QStringLiteral("\"%1\" from \"%2\", allowed \"%3\", delimiter \"%4\"")
-                                                .arg(escaped(out.text), escaped(text), escaped(allowed), escaped(delimiter)));
+        violated("more than one delimiter",
+                 QStringLiteral("\"%1\" from \"%2\", allowed \"%3\", delimiter \"%4\"")
+                     .arg(escaped(out.text), escaped(text), escaped(allowed), escaped(delimiter)));
     return 0;
 }
