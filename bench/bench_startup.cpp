@@ -3,6 +3,9 @@
 // timed from just before fork() to the byte it writes once its first window is painted.
 // Runs on the X server of DISPLAY when there is one, else on the offscreen platform.
 // Usage: bench_startup [RUNS]
+// Under Xvfb start the server with -noreset: it otherwise resets whenever the last client leaves,
+// and a program started during the reset cannot connect:
+//     xvfb-run -a -s "-noreset -screen 0 1280x1024x24" build/bench/bench_startup 20
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
