@@ -6,6 +6,7 @@
 #include "platform/frmOnTop.h"
 #include "platform/look.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +101,15 @@ void Form3::connectHandlers()
     connect(Text1, &QLineEdit::textChanged, this, &Form3::Text1_Change);
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+}
+
+void Form3::closeEvent(QCloseEvent *event)
+{
+    // A closed dialog is gone at once, though its object lives until the event loop deletes it:
+    // the next open creates a fresh one.
+    if (instance == this)
+        instance = nullptr;
+    QWidget::closeEvent(event);
 }
 
 void Form3::Form_Load()

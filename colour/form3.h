@@ -28,6 +28,9 @@ public:
     QPushButton *Command1 = nullptr; // "OK"
     QPushButton *Command2 = nullptr; // "Cancel"
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     explicit Form3(std::function<Form2 *()> chooser);
     void createControls();
