@@ -7,8 +7,8 @@ void SetOnTop(QWidget *window, bool onTop)
 {
     if (!window || !window->isWindow())
         return;
-    const Qt::WindowFlags flags = onTop ? window->windowFlags() | Qt::WindowStaysOnTopHint
-                                        : window->windowFlags() & ~Qt::WindowStaysOnTopHint;
+    const Qt::WindowFlags flags =
+        onTop ? window->windowFlags() | Qt::WindowStaysOnTopHint : window->windowFlags() & ~Qt::WindowStaysOnTopHint;
     if (flags == window->windowFlags())
         return;
     QWindow *native = window->windowHandle();

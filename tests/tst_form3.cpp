@@ -161,24 +161,41 @@ void TestForm3::typedValueShowsPreviewAndOkSetsTheChooser_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QColor>("preview");
     QTest::addColumn<QString>("chooser");
-    QTest::newRow("blue") << "16711680" << "16711680" << QColor(0, 0, 255) << rgb(0, 0, 255);
-    QTest::newRow("red") << "255" << "255" << QColor(255, 0, 0) << rgb(255, 0, 0);
-    QTest::newRow("green") << "65280" << "65280" << QColor(0, 255, 0) << rgb(0, 255, 0);
-    QTest::newRow("mixed") << "5649426" << "5649426" << QColor(18, 52, 86) << rgb(18, 52, 86);
-    QTest::newRow("zero") << "0" << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
-    QTest::newRow("largest") << "16777215" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("above largest") << "16777216" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("far above") << "99999999" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("letter") << "12a" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("letter first") << "x" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("exponent") << "1e3" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("comma") << "2,5" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("blue") << "16711680"
+                          << "16711680" << QColor(0, 0, 255) << rgb(0, 0, 255);
+    QTest::newRow("red") << "255"
+                         << "255" << QColor(255, 0, 0) << rgb(255, 0, 0);
+    QTest::newRow("green") << "65280"
+                           << "65280" << QColor(0, 255, 0) << rgb(0, 255, 0);
+    QTest::newRow("mixed") << "5649426"
+                           << "5649426" << QColor(18, 52, 86) << rgb(18, 52, 86);
+    QTest::newRow("zero") << "0"
+                          << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
+    QTest::newRow("largest") << "16777215"
+                             << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("above largest") << "16777216"
+                                   << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("far above") << "99999999"
+                               << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("letter") << "12a"
+                            << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("letter first") << "x"
+                                  << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("exponent") << "1e3"
+                              << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("comma") << "2,5"
+                           << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
     // Digits typed after the correction make the text too long for the field.
-    QTest::newRow("typing on") << "a12" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("half to even down") << "2.5" << "2.5" << QColor(2, 0, 0) << rgb(2, 0, 0);
-    QTest::newRow("half to even up") << "3.5" << "3.5" << QColor(4, 0, 0) << rgb(4, 0, 0);
-    QTest::newRow("below half") << "255.49" << "255.49" << QColor(255, 0, 0) << rgb(255, 0, 0);
-    QTest::newRow("carry into green") << "255.5" << "255.5" << QColor(0, 1, 0) << rgb(0, 1, 0);
+    QTest::newRow("typing on") << "a12"
+                               << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("half to even down") << "2.5"
+                                       << "2.5" << QColor(2, 0, 0) << rgb(2, 0, 0);
+    QTest::newRow("half to even up") << "3.5"
+                                     << "3.5" << QColor(4, 0, 0) << rgb(4, 0, 0);
+    QTest::newRow("below half") << "255.49"
+                                << "255.49" << QColor(255, 0, 0) << rgb(255, 0, 0);
+    QTest::newRow("carry into green") << "255.5"
+                                      << "255.5" << QColor(0, 1, 0) << rgb(0, 1, 0);
 }
 
 void TestForm3::typedValueShowsPreviewAndOkSetsTheChooser()
@@ -204,14 +221,22 @@ void TestForm3::writtenValueIsCorrected_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QColor>("preview");
     QTest::addColumn<QString>("chooser");
-    QTest::newRow("negative") << "-5" << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
-    QTest::newRow("minus one") << "-1" << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
-    QTest::newRow("negative fraction") << "-0.4" << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
-    QTest::newRow("blanks around") << " 255 " << " 255 " << QColor(255, 0, 0) << rgb(255, 0, 0);
-    QTest::newRow("plus sign") << "+65280" << "+65280" << QColor(0, 255, 0) << rgb(0, 255, 0);
-    QTest::newRow("lone point") << "." << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("lone minus") << "-" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("pasted lines") << "25\n5" << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("negative") << "-5"
+                              << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
+    QTest::newRow("minus one") << "-1"
+                               << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
+    QTest::newRow("negative fraction") << "-0.4"
+                                       << "0" << QColor(0, 0, 0) << rgb(0, 0, 0);
+    QTest::newRow("blanks around") << " 255 "
+                                   << " 255 " << QColor(255, 0, 0) << rgb(255, 0, 0);
+    QTest::newRow("plus sign") << "+65280"
+                               << "+65280" << QColor(0, 255, 0) << rgb(0, 255, 0);
+    QTest::newRow("lone point") << "."
+                                << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("lone minus") << "-"
+                                << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
+    QTest::newRow("pasted lines") << "25\n5"
+                                  << "16777215" << QColor(255, 255, 255) << rgb(255, 255, 255);
 }
 
 void TestForm3::writtenValueIsCorrected()
@@ -300,8 +325,9 @@ void TestForm3::enterAndEscapeTriggerNeitherButton()
     QFETCH(int, key);
     QPointer<colour::Form3> dialog = openDialog();
     QTest::keyClicks(dialog->Text1, QStringLiteral("255"));
-    QWidget *target = focus == 0 ? static_cast<QWidget *>(dialog->Text1)
-                                 : focus == 1 ? static_cast<QWidget *>(dialog->Command1) : dialog->Command2;
+    QWidget *target = focus == 0   ? static_cast<QWidget *>(dialog->Text1)
+                      : focus == 1 ? static_cast<QWidget *>(dialog->Command1)
+                                   : dialog->Command2;
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

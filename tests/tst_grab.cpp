@@ -5,9 +5,9 @@
 #include "x11session.h"
 
 #include <QCursor>
-#include <QPushButton>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 
@@ -38,7 +38,7 @@ public:
 QString channels(const colour::Form2 *chooser)
 {
     return chooser->Text1->text() + QLatin1Char(',') + chooser->Text2->text() + QLatin1Char(',')
-         + chooser->Text3->text();
+           + chooser->Text3->text();
 }
 
 bool grabbing(const colour::Form2 *chooser)
@@ -50,7 +50,7 @@ bool grabbing(const colour::Form2 *chooser)
 bool idle(const colour::Form2 *chooser)
 {
     return !chooser->Timer1->isActive() && chooser->Picture1->isVisible() && !QGuiApplication::overrideCursor()
-        && chooser->cursor().shape() == Qt::ArrowCursor;
+           && chooser->cursor().shape() == Qt::ArrowCursor;
 }
 
 const QRect kRedPlace(40, 40, 200, 150);

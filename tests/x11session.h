@@ -56,8 +56,14 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    Display *display() const { return m_display; }
-    bool hasXTest() const { return m_xtest; }
+    Display *display() const
+    {
+        return m_display;
+    }
+    bool hasXTest() const
+    {
+        return m_xtest;
+    }
 
 #ifdef PLW_HAVE_XTEST
     void movePointer(QPoint position)
@@ -80,10 +86,19 @@ public:
 #endif
 
     // A window-list property of the root window, such as _NET_CLIENT_LIST_STACKING (bottom first).
-    std::vector<Window> rootWindowList(const char *property) const { return windowList(DefaultRootWindow(m_display), property, XA_WINDOW); }
+    std::vector<Window> rootWindowList(const char *property) const
+    {
+        return windowList(DefaultRootWindow(m_display), property, XA_WINDOW);
+    }
     // The atoms of a window's _NET_WM_STATE.
-    std::vector<Atom> netWmState(Window window) const { return windowList(window, "_NET_WM_STATE", XA_ATOM); }
-    Atom atom(const char *name) const { return XInternAtom(m_display, name, False); }
+    std::vector<Atom> netWmState(Window window) const
+    {
+        return windowList(window, "_NET_WM_STATE", XA_ATOM);
+    }
+    Atom atom(const char *name) const
+    {
+        return XInternAtom(m_display, name, False);
+    }
     bool hasRootProperty(const char *property) const
     {
         Atom actualType = None;
@@ -127,7 +142,8 @@ private:
         unsigned long count = 0, after = 0;
         unsigned char *data = nullptr;
         if (XGetWindowProperty(m_display, window, atom(property), 0, 4096, False, type, &actualType, &format, &count,
-                               &after, &data) == Success
+                               &after, &data)
+                == Success
             && data && format == 32) {
             const auto *items = reinterpret_cast<const unsigned long *>(data);
             list.assign(items, items + count);
