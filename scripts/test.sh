@@ -14,7 +14,7 @@ sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-rec
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLW_BUILD_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 cmake --build build-asan -j2
-ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir build-asan --output-on-failure --timeout 600 -E "^(packaging|idle_)"
