@@ -45,10 +45,9 @@ struct Place {
     int left;
 };
 constexpr std::array<Place, 19> kPlaces{{
-    {480, 240}, {480, 2160}, {480, 4080}, {480, 6000}, {480, 7920}, {480, 9840},
-    {1320, 240}, {1320, 2160}, {1320, 4080}, {1320, 6000}, {1320, 7920}, {1320, 9840},
-    {2160, 240}, {2160, 2160}, {2160, 4080}, {2160, 6000}, {2160, 7920}, {2160, 9840},
-    {3000, 240},
+    {480, 240},   {480, 2160},  {480, 4080},  {480, 6000},  {480, 7920},  {480, 9840}, {1320, 240},
+    {1320, 2160}, {1320, 4080}, {1320, 6000}, {1320, 7920}, {1320, 9840}, {2160, 240}, {2160, 2160},
+    {2160, 4080}, {2160, 6000}, {2160, 7920}, {2160, 9840}, {3000, 240},
 }};
 
 void setBackground(QLineEdit *field, const QColor &colour)
@@ -62,8 +61,7 @@ void setBackground(QLineEdit *field, const QColor &colour)
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint)
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_scriptDirectory([] { return QCoreApplication::applicationDirPath(); })
 {
     setWindowTitle(QStringLiteral(" Plumewright 1.1 by Orvane"));
@@ -139,6 +137,7 @@ void Form1::createControls()
     m_fields.Text28 = Text28;
     m_fields.Text29 = Text29;
     m_fields.Check1 = Check1;
+    m_fields.Rebuild = [this] { RebuildDropString(); };
 
     QWidget *previous = Text(1);
     const auto chain = [&previous](QWidget *next) {
@@ -147,10 +146,10 @@ void Form1::createControls()
     };
     for (int n = 2; n <= drop::kFieldCount; ++n)
         chain(Text(n));
-    for (QWidget *next : {static_cast<QWidget *>(Text28), static_cast<QWidget *>(Check1),
-                          static_cast<QWidget *>(Text29), static_cast<QWidget *>(Command6),
-                          static_cast<QWidget *>(Command1), static_cast<QWidget *>(Command4),
-                          static_cast<QWidget *>(Command3), static_cast<QWidget *>(Command2)})
+    for (QWidget *next :
+         {static_cast<QWidget *>(Text28), static_cast<QWidget *>(Check1), static_cast<QWidget *>(Text29),
+          static_cast<QWidget *>(Command6), static_cast<QWidget *>(Command1), static_cast<QWidget *>(Command4),
+          static_cast<QWidget *>(Command3), static_cast<QWidget *>(Command2)})
         chain(next);
 
     setMouseTracking(true);

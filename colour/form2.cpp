@@ -10,6 +10,7 @@
 #include "platform/look.h"
 #include "platform/messages.h"
 
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QEvent>
 #include <QGuiApplication>
@@ -110,6 +111,14 @@ Form2::Form2(drop::MainFields &main)
 }
 
 Form2::~Form2() = default;
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    // Deletion follows later; an opening meanwhile must load a fresh chooser, not show this one.
+    if (instance == this)
+        instance = nullptr;
+    QWidget::closeEvent(event);
+}
 
 void Form2::createControls()
 {

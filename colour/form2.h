@@ -31,7 +31,7 @@ class Form2 : public QWidget {
 public:
     ~Form2() override;
 
-    // The loaded chooser, or nullptr.
+    // The loaded chooser, or nullptr; a closed chooser is gone at once.
     static Form2 *existing();
     // The single chooser, created and loaded first when none exists; not shown.
     static Form2 *load(drop::MainFields &main);
@@ -76,6 +76,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     // One colour channel: its value field, slider, fraction field and maximum.

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 namespace drop {
 
@@ -18,6 +19,9 @@ struct MainFields {
     QPointer<QLineEdit> Text29;
     QPointer<QCheckBox> Check1;
     QString ColorVarName;
+    // The main window's rebuild of the drop string, for a writer that changes ColorVarName without
+    // changing a field afterwards.
+    std::function<void()> Rebuild;
 
     // Text1 .. Text27 by their number.
     QLineEdit *text(int number) const { return Text.at(number - 1); }

@@ -160,6 +160,7 @@ void Form4::Command1_Click()
     const ImportedArray &array = *outcome.array;
     List1->addItems(array.tokens);
 
+    const bool renamed = array.colorVarName && *array.colorVarName != m_main.ColorVarName;
     for (int n = 1; n <= 19; ++n)
         m_main.text(n)->setText(array.fields.at(n - 1));
     if (array.colorVarName)
@@ -167,6 +168,11 @@ void Form4::Command1_Click()
     for (int n = 20; n <= 27; ++n)
         m_main.text(n)->setText(array.fields.at(n - 1));
     m_main.Check1->setChecked(separate);
+    // The imported name reaches Text28 and Text29 through the rebuilds of the fields after Text19 or
+    // of the mode switch; when none of them changed, no rebuild followed the new name. Rebuilding
+    // once more changes nothing when the texts are already current.
+    if (renamed && m_main.Rebuild)
+        m_main.Rebuild();
     close();
 }
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -90,6 +91,7 @@ private slots:
 
     void cancelDiscardsAndNextOpeningStartsFromDefaults();
     void closeBoxDiscardsToo();
+    void reopeningBeforeTheDeletionStartsAFreshChooser();
     void clickOnPreviewOpensTheDecimalDialog();
 
 private:
@@ -652,6 +654,25 @@ void TestForm2::closeBoxDiscardsToo()
     QCOMPARE(Form2::existing(), nullptr);
     m_chooser = openChooser();
     QVERIFY(m_chooser);
+    QCOMPARE(m_chooser->Text10->text(), QString());
+}
+
+void TestForm2::reopeningBeforeTheDeletionStartsAFreshChooser()
+{
+    // The closed chooser's deletion waits for the event loop; showing it again meanwhile would let
+    // the deletion take an open window.
+    QPointer<Form2> closed = m_chooser;
+    retype(m_chooser->Text10, QStringLiteral("[0,0,0,0],"));
+    QTest::mouseClick(m_chooser->Command3, Qt::LeftButton);
+    QCOMPARE(Form2::existing(), nullptr);
+    QTest::mouseClick(m_form1->Command1, Qt::LeftButton);
+    m_chooser = Form2::existing();
+    QVERIFY(m_chooser);
+    QVERIFY(m_chooser != closed);
+    processDeletes();
+    QVERIFY(!closed);
+    QCOMPARE(Form2::existing(), m_chooser);
+    QVERIFY(m_chooser->isVisible());
     QCOMPARE(m_chooser->Text10->text(), QString());
 }
 

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/statusbar.h"
 #include "drop/dropstring.h"
 #include "import/form4.h"
 #include "messagesfake.h"
@@ -54,6 +55,7 @@ private slots:
     void boxEnablesColourField();
     void inlineImportFillsMainWindow();
     void separateImportSetsNameAndMode();
+    void reimportWithOnlyANewNameRenamesTheVariable();
     void importWritesInOrderOneRebuildEach();
     void importedShapeTypeIsCorrected();
     void failedImportChangesNothing_data();
@@ -174,6 +176,30 @@ void TestForm4::inlineImportFillsMainWindow()
     QCOMPARE(after.colourLine, "");
     QVERIFY(!after.separate);
     QCOMPARE(after.colorVarName, "_color");
+}
+
+void TestForm4::reimportWithOnlyANewNameRenamesTheVariable()
+{
+    const auto importSeparate = [this](const QString &array) {
+        import::Form4 *dialog = openDialog();
+        QTest::keyClicks(dialog->Text1, array);
+        QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+        QTest::keyClicks(dialog->Text2, kColours);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    importSeparate(kExampleWithVariable);
+    QCOMPARE(form->fields().ColorVarName, "mycolors");
+
+    // No field and not the mode change, so no field's change handling carries the new name along.
+    importSeparate(QString(kExampleWithVariable).replace("[mycolors]", "[other]"));
+    const MainState after = mainState();
+    QCOMPARE(after.fields, kExampleFields);
+    QCOMPARE(after.colorVarName, "other");
+    QCOMPARE(after.colourLine, "other = " + kColours);
+    QCOMPARE(after.dropString, QString(kExampleDrop).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "[other]"));
+    QCOMPARE(form->StatusBar1->panelText(2),
+             QStringLiteral("%1 Byte + %2 Byte").arg(after.dropString.size()).arg(after.colourLine.size()));
 }
 
 void TestForm4::separateImportSetsNameAndMode()
