@@ -50,7 +50,7 @@ QString formatSizeDisplay(ColourMode mode, qsizetype resultLength, qsizetype col
     if (mode == ColourMode::Inline)
         return QString::number(resultLength) + QLatin1String(" Byte");
     return QString::number(resultLength) + QLatin1String(" Byte + ") + QString::number(colourLineLength)
-        + QLatin1String(" Byte");
+           + QLatin1String(" Byte");
 }
 
 std::optional<QString> colourVarNameFromLine(const QString &colourLine)

@@ -51,20 +51,20 @@ inline constexpr std::array<FieldSpec, kFieldCount> kFields{{
     {"AnimationPhase", Emit::Component, 3, "0", "The end animationphase time (Number)"},
     {"RndmDirPeriod", Emit::Bare, 0, "0", "The time in seconds til change of random direction (Number)"},
     {"RndmDirIntensity", Emit::Bare, 0, "0", "The value of the velocity of 'RndmDirPeriod' in m/s (Number)"},
-    {"OnTimer", Emit::Quoted, 0, "",
-     "An optional command which execute start when 'TimePeriod' has expired (String)"},
-    {"BeforeDestroy", Emit::Quoted, 0, "", "An optional command which will execute when 'LifeTime' has expired (String)"},
+    {"OnTimer", Emit::Quoted, 0, "", "An optional command which execute start when 'TimePeriod' has expired (String)"},
+    {"BeforeDestroy", Emit::Quoted, 0, "",
+     "An optional command which will execute when 'LifeTime' has expired (String)"},
     {"Object", Emit::Bare, 0, "", "The object in the game where the particle will create (Variable)"},
 }};
 
 // The nineteen parameter names in drop string order: the captions of Label1 .. Label19.
 inline constexpr std::array<const char *, 19> kParameterNames{
-    "ShapeName", "AnimationName", "Type",          "TimePeriod",    "LifeTime",         "Position", "MoveVelocity",
-    "RotationVelocity", "Weight", "Volume",        "Rubbing",       "Size",             "Color",    "AnimationPhase",
-    "RndmDirPeriod", "RndmDirIntensity", "OnTimer", "BeforeDestroy", "Object"};
+    "ShapeName",        "AnimationName",    "Type",    "TimePeriod",    "LifeTime", "Position", "MoveVelocity",
+    "RotationVelocity", "Weight",           "Volume",  "Rubbing",       "Size",     "Color",    "AnimationPhase",
+    "RndmDirPeriod",    "RndmDirIntensity", "OnTimer", "BeforeDestroy", "Object"};
 
-inline constexpr int kColourField = 19;    // Text19
-inline constexpr int kShapeTypeField = 3;  // Text3
+inline constexpr int kColourField = 19;   // Text19
+inline constexpr int kShapeTypeField = 3; // Text3
 
 inline constexpr const char *kResultHelp = "The complete 'Drop' string, just copy and paste it into your script";
 inline constexpr const char *kColourLineHelp =

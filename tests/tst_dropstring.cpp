@@ -28,6 +28,7 @@ QStringList withField(int number, const QString &text)
 }
 } // namespace
 
+// clang-format off
 void TestDropString::formatsFields_data()
 {
     QTest::addColumn<QStringList>("fields");
@@ -60,6 +61,7 @@ void TestDropString::formatsFields_data()
         << every << false
         << R"(Drop ["v1","v2","v3",v4,v5,[v6,v7,v8],[v9,v10,v11],v12,v13,v14,v15,[v16,v17,v18],[v19],[v20,v21,v22],v23,v24,"v25","v26",v27])";
 }
+// clang-format on
 
 void TestDropString::formatsFields()
 {
@@ -69,6 +71,7 @@ void TestDropString::formatsFields()
     QCOMPARE(drop::formatDropString(fields, separate ? ColourMode::Separate : ColourMode::Inline, "_color"), expected);
 }
 
+// clang-format off
 void TestDropString::sizeDisplay_data()
 {
     QTest::addColumn<bool>("separate");
@@ -80,6 +83,7 @@ void TestDropString::sizeDisplay_data()
     QTest::newRow("separate with empty line") << true << 79 << 0 << "79 Byte + 0 Byte";
     QTest::newRow("no grouping") << false << 1234567 << 0 << "1234567 Byte";
 }
+// clang-format on
 
 void TestDropString::sizeDisplay()
 {
@@ -90,6 +94,7 @@ void TestDropString::sizeDisplay()
     QCOMPARE(drop::formatSizeDisplay(separate ? ColourMode::Separate : ColourMode::Inline, result, line), expected);
 }
 
+// clang-format off
 void TestDropString::colourVarNameIsTheFirstWord_data()
 {
     QTest::addColumn<QString>("line");
@@ -101,6 +106,7 @@ void TestDropString::colourVarNameIsTheFirstWord_data()
     QTest::newRow("tab is no separator") << "a\tb c" << true << "a\tb";
     QTest::newRow("empty") << "" << false << "";
 }
+// clang-format on
 
 void TestDropString::colourVarNameIsTheFirstWord()
 {
@@ -113,6 +119,7 @@ void TestDropString::colourVarNameIsTheFirstWord()
         QCOMPARE(*found, name);
 }
 
+// clang-format off
 void TestDropString::shapeTypeCorrection_data()
 {
     QTest::addColumn<QString>("typed");
@@ -123,6 +130,7 @@ void TestDropString::shapeTypeCorrection_data()
     QTest::newRow("blanks stay") << " billboard" << "";
     QTest::newRow("already right") << "Billboard" << "";
 }
+// clang-format on
 
 void TestDropString::shapeTypeCorrection()
 {

@@ -168,6 +168,7 @@ void TestForm1::windowLooksAsDrawn()
     QVERIFY(form->StatusBar1->y() > form->Text29->y());
 }
 
+// clang-format off
 void TestForm1::typingRebuilds_data()
 {
     QTest::addColumn<int>("field");
@@ -205,6 +206,7 @@ void TestForm1::typingRebuilds_data()
         << 27 << "obj1" << true << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_color],[0,0,0],0,0,"","",obj1])"
         << "_color = []" << "83 Byte + 11 Byte";
 }
+// clang-format on
 
 void TestForm1::typingRebuilds()
 {
@@ -302,6 +304,7 @@ void TestForm1::colourFieldInSeparateMode()
     QCOMPARE(form->Text29->text(), "_color = [0.5,0.5,0.5,1]");
 }
 
+// clang-format off
 void TestForm1::shapeTypeIsCorrected_data()
 {
     QTest::addColumn<QString>("typed");
@@ -313,6 +316,7 @@ void TestForm1::shapeTypeIsCorrected_data()
     QTest::newRow("other case stays") << "spaceObject" << "spaceObject";
     QTest::newRow("leading blank stays") << " billboard" << " billboard";
 }
+// clang-format on
 
 void TestForm1::shapeTypeIsCorrected()
 {
@@ -346,12 +350,14 @@ void TestForm1::resetAnsweredNoKeepsFields()
     QCOMPARE(form->Text28->text(), before);
 }
 
+// clang-format off
 void TestForm1::resetRestoresStartTexts_data()
 {
     QTest::addColumn<bool>("separate");
     QTest::newRow("inline") << false;
     QTest::newRow("separate") << true;
 }
+// clang-format on
 
 void TestForm1::resetRestoresStartTexts()
 {
@@ -429,6 +435,7 @@ void TestForm1::tabOrderFollowsFields()
     }
 }
 
+// clang-format off
 void TestForm1::pastedLineBreaksBecomeSpaces_data()
 {
     QTest::addColumn<QString>("pasted");
@@ -438,6 +445,7 @@ void TestForm1::pastedLineBreaksBecomeSpaces_data()
     QTest::newRow("CR") << "a\rb" << "a b";
     QTest::newRow("mixed and trailing") << "\r\n\n\rx\r\n" << "   x ";
 }
+// clang-format on
 
 void TestForm1::pastedLineBreaksBecomeSpaces()
 {
