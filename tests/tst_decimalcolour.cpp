@@ -11,9 +11,9 @@ Q_DECLARE_METATYPE(std::optional<Rgb>)
 Q_DECLARE_METATYPE(Rgb)
 
 namespace QTest {
-template <> char *toString(const Rgb &colour)
+template <> char *toString(const Rgb &t)
 {
-    return qstrdup(QStringLiteral("(%1,%2,%3)").arg(colour.red).arg(colour.green).arg(colour.blue).toLatin1());
+    return qstrdup(QStringLiteral("(%1,%2,%3)").arg(t.red).arg(t.green).arg(t.blue).toLatin1());
 }
 } // namespace QTest
 

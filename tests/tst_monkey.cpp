@@ -127,6 +127,26 @@ Form4 *openImport()
     return dialog && dialog->isVisible() ? dialog : nullptr;
 }
 
+// The open window an action works in; the action runs only when its window is open.
+template <typename Window> Window &theOpen(Window *window)
+{
+    if (!window)
+        qFatal("an action ran without its window");
+    return *window;
+}
+Form2 &theChooser()
+{
+    return theOpen(openChooser());
+}
+Form3 &theDecimalDialog()
+{
+    return theOpen(openDecimalDialog());
+}
+Form4 &theImport()
+{
+    return theOpen(openImport());
+}
+
 } // namespace
 
 class TestMonkey : public QObject {
@@ -152,6 +172,7 @@ private:
     };
 
     void buildActions();
+    const Action &pickAction(int totalWeight);
     void startMainWindow();
     void settle();
     void expect(bool ok, const QString &what);
@@ -476,7 +497,7 @@ void TestMonkey::buildActions()
 
         {"type a channel value", 10, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              QLineEdit *values[] = {chooser->Text1, chooser->Text2, chooser->Text3, chooser->Text8};
              QLineEdit *field = values[pick(4)];
              const QString text = chance(50) ? QString::number(pick(400) - 50) : randomText(3);
@@ -486,7 +507,7 @@ void TestMonkey::buildActions()
          }},
         {"move a slider", 10, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              QSlider *sliders[] = {chooser->Slider1, chooser->Slider2, chooser->Slider3, chooser->Slider4};
              QLineEdit *values[] = {chooser->Text1, chooser->Text2, chooser->Text3, chooser->Text8};
              const int index = pick(4);
@@ -512,7 +533,7 @@ void TestMonkey::buildActions()
          }},
         {"hand-edit the colour texts", 4, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              QLineEdit *field = chance(50) ? chooser->Text7 : chooser->Text10;
              note(QStringLiteral("edit the chooser's %1").arg(field->objectName()));
              if (chance(70))
@@ -523,7 +544,7 @@ void TestMonkey::buildActions()
          }},
         {"Add Color", 6, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              note(QStringLiteral("Add Color"));
              const QString expected = chooser->Text10->text() + chooser->Text7->text() + QLatin1Char(',');
              click(chooser->Command1);
@@ -532,7 +553,7 @@ void TestMonkey::buildActions()
          }},
         {"Apply", 5, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              note(QStringLiteral("Apply"));
              const QString expected = chopLastCharacter(chooser->Text10->text());
              click(chooser->Command2);
@@ -541,7 +562,7 @@ void TestMonkey::buildActions()
          }},
         {"chooser buttons", 4, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              const bool yes = chance(50);
              m_messages->answer = yes;
              switch (pick(4)) {
@@ -575,7 +596,7 @@ void TestMonkey::buildActions()
          }},
         {"grab with the picture", 2, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              note(QStringLiteral("press and release the grab picture"));
              QTest::mousePress(chooser->Picture1, Qt::LeftButton);
              QTest::mouseRelease(chooser->Picture1, Qt::LeftButton);
@@ -586,13 +607,13 @@ void TestMonkey::buildActions()
         {"open the decimal dialog", 3, chooserOpen,
          [this] {
              note(QStringLiteral("click the preview"));
-             click(openChooser()->Label4);
+             click(theChooser().Label4);
              expect(openDecimalDialog() != nullptr, QStringLiteral("the decimal dialog did not open"));
              return Typed::Nothing;
          }},
         {"close the chooser", 3, chooserOpen,
          [this] {
-             Form2 *chooser = openChooser();
+             Form2 *chooser = &theChooser();
              note(QStringLiteral("close the chooser"));
              if (chance(50))
                  click(chooser->Command3);
@@ -608,14 +629,14 @@ void TestMonkey::buildActions()
              const QString text =
                  chance(60) ? QString::number(qint64(m_random.bounded(20000000)) - 1000) : randomText(5);
              note(QStringLiteral("type %1 into the decimal value").arg(text));
-             type(openDecimalDialog()->Text1, text);
+             type(theDecimalDialog().Text1, text);
              return Typed::Nothing;
          }},
         {"decimal OK", 3, decimalOpen,
          [this] {
-             const colour::Rgb expected = colour::decimalColourOf(openDecimalDialog()->Text1->text());
+             const colour::Rgb expected = colour::decimalColourOf(theDecimalDialog().Text1->text());
              note(QStringLiteral("decimal OK"));
-             click(openDecimalDialog()->Command1);
+             click(theDecimalDialog().Command1);
              settle();
              const Form2 *chooser = Form2::existing();
              expect(chooser && chooser->Slider1->value() == expected.red && chooser->Slider2->value() == expected.green
@@ -628,9 +649,9 @@ void TestMonkey::buildActions()
          [this] {
              note(QStringLiteral("close the decimal dialog"));
              if (chance(50))
-                 click(openDecimalDialog()->Command2);
+                 click(theDecimalDialog().Command2);
              else
-                 openDecimalDialog()->close();
+                 theDecimalDialog().close();
              settle();
              expect(!openDecimalDialog(), QStringLiteral("the decimal dialog stayed open"));
              return Typed::Nothing;
@@ -638,7 +659,7 @@ void TestMonkey::buildActions()
 
         {"paste an array to import", 6, importOpen,
          [this] {
-             Form4 *dialog = openImport();
+             Form4 *dialog = &theImport();
              if (chance(30)) {
                  note(QStringLiteral("paste junk into the import"));
                  paste(chance(70) ? dialog->Text1 : dialog->Text2, randomPaste());
@@ -668,12 +689,12 @@ void TestMonkey::buildActions()
         {"import options", 3, importOpen,
          [this] {
              note(QStringLiteral("click the import's Check1"));
-             click(openImport()->Check1);
+             click(theImport().Check1);
              return Typed::Nothing;
          }},
         {"import OK", 4, importOpen,
          [this] {
-             Form4 *dialog = openImport();
+             Form4 *dialog = &theImport();
              const bool separate = dialog->Check1->isChecked();
              const import::ParseOutcome outcome =
                  import::parseDropArray(dialog->Text1->text(), separate, dialog->Text2->text());
@@ -694,7 +715,8 @@ void TestMonkey::buildActions()
                  expect(after.fields == before.fields && after.separate == before.separate
                             && after.colorVarName == before.colorVarName,
                         QStringLiteral("a failed import changed the main window"));
-                 expect(openImport() && openImport()->Text1->text() == outcome.cleanedText,
+                 const Form4 *left = openImport();
+                 expect(left && left->Text1->text() == outcome.cleanedText,
                         QStringLiteral("a failed import did not leave the cleaned text"));
              }
              return Typed::Nothing;
@@ -703,14 +725,30 @@ void TestMonkey::buildActions()
          [this] {
              note(QStringLiteral("close the import"));
              if (chance(50))
-                 click(openImport()->Command2);
+                 click(theImport().Command2);
              else
-                 openImport()->close();
+                 theImport().close();
              settle();
              expect(!openImport(), QStringLiteral("the import stayed open"));
              return Typed::Nothing;
          }},
     };
+}
+
+// An action by weight, among those whose window is open.
+const TestMonkey::Action &TestMonkey::pickAction(int totalWeight)
+{
+    for (;;) {
+        int roll = pick(totalWeight);
+        for (const Action &action : m_actions) {
+            roll -= action.weight;
+            if (roll < 0) {
+                if (action.possible())
+                    return action;
+                break;
+            }
+        }
+    }
 }
 
 void TestMonkey::checkMainWindow(const MainState &before, Typed typed)
@@ -797,24 +835,12 @@ void TestMonkey::randomSessionKeepsTheWindowsConsistent()
 
     std::vector<int> done(m_actions.size(), 0);
     for (int step = 0; step < actions; ++step) {
-        const Action *chosen = nullptr;
-        while (!chosen) {
-            int roll = pick(totalWeight);
-            for (const Action &action : m_actions) {
-                roll -= action.weight;
-                if (roll < 0) {
-                    chosen = &action;
-                    break;
-                }
-            }
-            if (!chosen->possible())
-                chosen = nullptr;
-        }
-        ++done[std::size_t(chosen - m_actions.data())];
+        const Action &chosen = pickAction(totalWeight);
+        ++done[std::size_t(&chosen - m_actions.data())];
 
         const MainState before = stateOf(*m_form1);
         m_fieldChanges = 0;
-        const Typed typed = chosen->run();
+        const Typed typed = chosen.run();
         settle();
         checkMainWindow(before, typed);
         checkChooser();

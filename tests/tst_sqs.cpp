@@ -178,8 +178,7 @@ void TestSqs::directoryInPlaceOfFileFails()
 
 void TestSqs::missingDirectoryFails()
 {
-    const QString missing = directory->path() + "/missing";
-    form->setScriptDirectory([missing] { return missing; });
+    form->setScriptDirectory([this] { return directory->path() + "/missing"; });
     const QString dropString = form->Text28->text();
     QTest::mouseClick(form->Command4, Qt::LeftButton);
     QCOMPARE(notices->shown, QStringList{"error|Error|Can't create file"});
