@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core
   libbenchmark-dev
   desktop-file-utils appstream dpkg-dev file
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
 )
 
 missing=()

@@ -8,6 +8,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure --timeout 300
 
+# Formatting and static analysis of the sources just built.
+bash tools/lint.sh build
+
 # The same tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer. Qt itself is
 # not instrumented; lsan.supp names the system libraries whose allocations live until exit.
 sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
