@@ -12,6 +12,7 @@
 #include "sqswriter.h"
 #include "statusbar.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -68,7 +69,9 @@ Form1::Form1(QWidget *parent)
     , m_scriptDirectory([] { return QCoreApplication::applicationDirPath(); })
 {
     setWindowTitle(QStringLiteral(" Plumewright 1.1 by Orvane"));
-    setWindowIcon(plumeIcon());
+    // The program gives all its windows the icon; a main window made without it draws its own.
+    if (QApplication::windowIcon().isNull())
+        setWindowIcon(plumeIcon());
     setFont(platform::windowFont());
     createControls();
     connectHandlers();

@@ -37,8 +37,10 @@ QPixmap plumePixmap(int size)
 
 QIcon plumeIcon()
 {
+    // The sizes window managers and task switchers ask for; every one is drawn when a window shows,
+    // and a 256 pixel picture alone would cost as much as all the others together.
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    for (const int size : {16, 24, 32, 48, 64, 128})
         icon.addPixmap(plumePixmap(size));
     return icon;
 }
