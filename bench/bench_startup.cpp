@@ -1,6 +1,8 @@
 // Start-up to the first painted main window, against a minimal Qt Widgets program built the
-// same way, and the peak memory of both. The two programs are started alternately, each
-// timed from just before fork() to the byte it writes once its first window is painted.
+// same way, and the peak memory of both. A third program, the minimal one with a caption and a
+// text field, shows how much of the difference is the font set-up that any text needs. The
+// programs are started in turn, each timed from just before fork() to the byte it writes once its
+// first window is painted.
 // Runs on the X server of DISPLAY when there is one, else on the offscreen platform.
 // Usage: bench_startup [RUNS]
 // Under Xvfb start the server with -noreset: it otherwise resets whenever the last client leaves,
@@ -96,32 +98,38 @@ int main(int argc, char *argv[])
     const char *display = std::getenv("DISPLAY");
     if (!std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", display && *display ? "xcb" : "offscreen", 1);
-    const char *programs[2] = {PLW_STARTUP_APP, PLW_STARTUP_MINIMAL};
+    const char *programs[] = {PLW_STARTUP_APP, PLW_STARTUP_MINIMAL, PLW_STARTUP_TEXT};
+    const char *names[] = {"plumewright", "minimal", "minimal text"};
+    constexpr int count = 3;
 
-    // One start of each first, so that both find the libraries in the page cache.
+    // One start of each first, so that all find the libraries in the page cache.
     Run warmup{};
     for (const char *program : programs) {
         if (!startOnce(program, warmup))
             return 1;
     }
-    std::vector<Run> results[2];
+    std::vector<Run> results[count];
     for (int i = 0; i < runs; ++i) {
-        for (int p = 0; p < 2; ++p) {
+        for (int p = 0; p < count; ++p) {
+            const int which = (i + p) % count;
             Run run{};
-            if (!startOnce(programs[(i + p) % 2], run))
+            if (!startOnce(programs[which], run))
                 return 1;
-            results[(i + p) % 2].push_back(run);
+            results[which].push_back(run);
         }
     }
 
-    const Summary app = summarise(results[0]);
-    const Summary minimal = summarise(results[1]);
+    Summary summaries[count];
+    for (int p = 0; p < count; ++p)
+        summaries[p] = summarise(results[p]);
     std::printf("start-up to first painted window, %d runs each, platform %s\n", runs, std::getenv("QT_QPA_PLATFORM"));
-    std::printf("%-12s %10s %10s %14s %14s\n", "program", "median ms", "min ms", "median RSS kB", "peak RSS kB");
-    std::printf("%-12s %10.2f %10.2f %14ld %14ld\n", "plumewright", app.medianMs, app.minMs, app.medianKb, app.maxKb);
-    std::printf("%-12s %10.2f %10.2f %14ld %14ld\n", "minimal", minimal.medianMs, minimal.minMs, minimal.medianKb,
-                minimal.maxKb);
-    std::printf("ratio plumewright / minimal: start-up %.3f (median), peak memory %.3f (median)\n",
-                app.medianMs / minimal.medianMs, double(app.medianKb) / double(minimal.medianKb));
+    std::printf("%-13s %10s %10s %14s %14s\n", "program", "median ms", "min ms", "median RSS kB", "peak RSS kB");
+    for (int p = 0; p < count; ++p)
+        std::printf("%-13s %10.2f %10.2f %14ld %14ld\n", names[p], summaries[p].medianMs, summaries[p].minMs,
+                    summaries[p].medianKb, summaries[p].maxKb);
+    const Summary &app = summaries[0];
+    for (int p = 1; p < count; ++p)
+        std::printf("ratio plumewright / %s: start-up %.3f (median), peak memory %.3f (median)\n", names[p],
+                    app.medianMs / summaries[p].medianMs, double(app.medianKb) / double(summaries[p].medianKb));
     return 0;
 }

@@ -812,7 +812,7 @@ void TestMonkey::randomSessionKeepsTheWindowsConsistent_data()
     QTest::addColumn<int>("actions");
 
     const int actions =
-        qEnvironmentVariableIsSet("PLW_MONKEY_ACTIONS") ? qEnvironmentVariableIntValue("PLW_MONKEY_ACTIONS") : 2500;
+        qEnvironmentVariableIsSet("PLW_MONKEY_ACTIONS") ? qEnvironmentVariableIntValue("PLW_MONKEY_ACTIONS") : 4000;
     if (qEnvironmentVariableIsSet("PLW_MONKEY_SEED")) {
         QTest::newRow("seed from the environment")
             << quint32(qEnvironmentVariableIntValue("PLW_MONKEY_SEED")) << actions;
@@ -820,6 +820,7 @@ void TestMonkey::randomSessionKeepsTheWindowsConsistent_data()
     }
     QTest::newRow("seed 1") << 1u << actions;
     QTest::newRow("seed 20261208") << 20261208u << actions;
+    QTest::newRow("seed 90210") << 90210u << actions;
 }
 
 void TestMonkey::randomSessionKeepsTheWindowsConsistent()
