@@ -226,8 +226,11 @@ void TestMonkey::init()
     m_directory = std::make_unique<QTemporaryDir>();
     QVERIFY(m_directory->isValid());
     Form2::setColourDialog([this](QWidget *) { return m_colourAnswer; });
+    // Each seed's session starts from nothing, so that it repeats when run on its own.
+    m_colourAnswer.reset();
     m_failure.clear();
     m_recent.clear();
+    m_lastArrayFields.clear();
     buildActions();
     startMainWindow();
 }
