@@ -160,11 +160,13 @@ void Form4::Command1_Click()
     const ImportedArray &array = *outcome.array;
     List1->addItems(array.tokens);
 
-    const bool renamed = array.colorVarName && *array.colorVarName != m_main.ColorVarName;
     for (int n = 1; n <= 19; ++n)
         m_main.text(n)->setText(array.fields.at(n - 1));
-    if (array.colorVarName)
+    bool renamed = false;
+    if (array.colorVarName) {
+        renamed = *array.colorVarName != m_main.ColorVarName;
         m_main.ColorVarName = *array.colorVarName;
+    }
     for (int n = 20; n <= 27; ++n)
         m_main.text(n)->setText(array.fields.at(n - 1));
     m_main.Check1->setChecked(separate);
