@@ -16,10 +16,10 @@ QString formatDropString(const QStringList &fields, ColourMode mode, const QStri
 
     out += QLatin1String("Drop [");
     for (int i = 0; i < kFieldCount; ++i) {
-        const FieldSpec &spec = kFields[i];
-        if (spec.component == 1)
+        const FieldEntry &entry = kFields[i];
+        if (entry.component == 1)
             out += QLatin1Char('[');
-        switch (spec.emitted) {
+        switch (entry.emitted) {
         case Emit::Quoted:
             out += QLatin1Char('"') + field(i) + QLatin1Char('"');
             break;
@@ -31,7 +31,7 @@ QString formatDropString(const QStringList &fields, ColourMode mode, const QStri
             out += QLatin1Char('[') + (mode == ColourMode::Inline ? field(i) : colorVarName) + QLatin1Char(']');
             break;
         }
-        if (spec.component == 3)
+        if (entry.component == 3)
             out += QLatin1Char(']');
         if (i + 1 < kFieldCount)
             out += QLatin1Char(',');
@@ -74,8 +74,8 @@ QStringList startTexts()
 {
     QStringList texts;
     texts.reserve(kFieldCount);
-    for (const FieldSpec &spec : kFields)
-        texts << QString::fromLatin1(spec.startText);
+    for (const FieldEntry &entry : kFields)
+        texts << QString::fromLatin1(entry.startText);
     return texts;
 }
 

@@ -12,7 +12,8 @@ enum class Emit {
     List,      // the colour list: bracketed in inline mode, replaced by the variable otherwise
 };
 
-struct FieldSpec {
+// One row of the field table: what a field holds, how the drop string carries it, its texts.
+struct FieldEntry {
     const char *parameter;
     Emit emitted;
     int component; // 1 to 3 inside a vector, 0 for a value of its own
@@ -23,7 +24,7 @@ struct FieldSpec {
 inline constexpr int kFieldCount = 27;
 
 // Text1 .. Text27 in the order the drop string carries them (index 0 is Text1).
-inline constexpr std::array<FieldSpec, kFieldCount> kFields{{
+inline constexpr std::array<FieldEntry, kFieldCount> kFields{{
     {"ShapeName", Emit::Quoted, 0, "", "The name of the shape type (String)"},
     {"AnimationName", Emit::Quoted, 0, "", "The optional name of the animation if present (String)"},
     {"Type", Emit::Quoted, 0, "", "The type of the Shape (String)"},
