@@ -5,6 +5,7 @@
 #include "drop/fieldtable.h"
 #include "import/form4.h"
 #include "messagesfake.h"
+#include "userinput.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,17 +22,6 @@ namespace {
 
 const QString kStartDrop = R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
 const QString kStartDropSeparate = R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_color],[0,0,0],0,0,"","",])";
-
-// Replaces a field's text the way a user does: select all, type.
-void retype(QLineEdit *field, const QString &text)
-{
-    field->setFocus();
-    field->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(field, Qt::Key_Delete);
-    else
-        QTest::keyClicks(field, text);
-}
 
 template <typename T> int windowsOf()
 {

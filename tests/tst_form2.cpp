@@ -1,10 +1,12 @@
 #include "app/form1.h"
+#include "chooserchannels.h"
 #include "colour/clickablelabel.h"
 #include "colour/form2.h"
 #include "colour/form3.h"
 #include "colour/grabpicture.h"
 #include "messagesfake.h"
 #include "platform/look.h"
+#include "userinput.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,29 +25,6 @@
 using colour::Form2;
 
 namespace {
-
-// Replaces a field's text the way a user does: select all, type (or delete).
-void retype(QLineEdit *field, const QString &text)
-{
-    field->setFocus();
-    field->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(field, Qt::Key_Delete);
-    else
-        QTest::keyClicks(field, text);
-}
-
-// Replaces a field's text the way a paste does: one change for the whole text.
-void paste(QLineEdit *field, const QString &text)
-{
-    field->selectAll();
-    field->insert(text);
-}
-
-void processDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 QColor previewColour(const Form2 *chooser)
 {
@@ -299,12 +278,10 @@ void TestForm2::draggingSliderShowsValueFractionAndArray()
     QFETCH(QString, fraction);
     QFETCH(QString, array);
 
-    QSlider *sliders[] = {m_chooser->Slider1, m_chooser->Slider2, m_chooser->Slider3, m_chooser->Slider4};
-    QLineEdit *values[] = {m_chooser->Text1, m_chooser->Text2, m_chooser->Text3, m_chooser->Text8};
-    QLineEdit *fractions[] = {m_chooser->Text4, m_chooser->Text5, m_chooser->Text6, m_chooser->Text9};
-    sliders[slider - 1]->setValue(position);
-    QCOMPARE(values[slider - 1]->text(), value);
-    QCOMPARE(fractions[slider - 1]->text(), fraction);
+    const ChooserChannel channel = chooserChannels(m_chooser).at(slider - 1);
+    channel.slider->setValue(position);
+    QCOMPARE(channel.value->text(), value);
+    QCOMPARE(channel.fraction->text(), fraction);
     QCOMPARE(m_chooser->Text7->text(), array);
 }
 
@@ -375,13 +352,11 @@ void TestForm2::typedValueIsCorrected()
     QFETCH(int, position);
     QFETCH(QString, fraction);
 
-    QLineEdit *values[] = {m_chooser->Text1, m_chooser->Text2, m_chooser->Text3, m_chooser->Text8};
-    QSlider *sliders[] = {m_chooser->Slider1, m_chooser->Slider2, m_chooser->Slider3, m_chooser->Slider4};
-    QLineEdit *fractions[] = {m_chooser->Text4, m_chooser->Text5, m_chooser->Text6, m_chooser->Text9};
-    retype(values[channel - 1], typed);
-    QCOMPARE(values[channel - 1]->text(), value);
-    QCOMPARE(sliders[channel - 1]->value(), position);
-    QCOMPARE(fractions[channel - 1]->text(), fraction);
+    const ChooserChannel controls = chooserChannels(m_chooser).at(channel - 1);
+    retype(controls.value, typed);
+    QCOMPARE(controls.value->text(), value);
+    QCOMPARE(controls.slider->value(), position);
+    QCOMPARE(controls.fraction->text(), fraction);
     QCOMPARE(m_chooser->Text7->text(), QStringLiteral("[%1,%2,%3,%4]")
                                            .arg(m_chooser->Text4->text(), m_chooser->Text5->text(),
                                                 m_chooser->Text6->text(), m_chooser->Text9->text()));
@@ -423,15 +398,13 @@ void TestForm2::pastedValueIsCorrected()
     QFETCH(int, position);
     QFETCH(QString, fraction);
 
-    QLineEdit *values[] = {m_chooser->Text1, m_chooser->Text2, m_chooser->Text3, m_chooser->Text8};
-    QSlider *sliders[] = {m_chooser->Slider1, m_chooser->Slider2, m_chooser->Slider3, m_chooser->Slider4};
-    QLineEdit *fractions[] = {m_chooser->Text4, m_chooser->Text5, m_chooser->Text6, m_chooser->Text9};
+    const ChooserChannel controls = chooserChannels(m_chooser).at(channel - 1);
     // Start away from the end points, so that every correction shows.
-    sliders[channel - 1]->setValue(10);
-    paste(values[channel - 1], pasted);
-    QCOMPARE(values[channel - 1]->text(), value);
-    QCOMPARE(sliders[channel - 1]->value(), position);
-    QCOMPARE(fractions[channel - 1]->text(), fraction);
+    controls.slider->setValue(10);
+    paste(controls.value, pasted);
+    QCOMPARE(controls.value->text(), value);
+    QCOMPARE(controls.slider->value(), position);
+    QCOMPARE(controls.fraction->text(), fraction);
     if (channel != 4) {
         const QColor preview = previewColour(m_chooser);
         const int channelValue[] = {preview.red(), preview.green(), preview.blue()};

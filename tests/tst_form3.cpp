@@ -3,6 +3,7 @@
 #include "colour/form2.h"
 #include "colour/form3.h"
 #include "platform/look.h"
+#include "userinput.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -92,7 +93,7 @@ void TestForm3::cleanup()
         dialog->close();
     m_main.reset();
     // Closed windows delete themselves from the event loop.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(!colour::Form2::existing());
     QVERIFY(!colour::Form3::existing());
 }
@@ -330,7 +331,7 @@ void TestForm3::enterAndEscapeTriggerNeitherButton()
                                    : dialog->Command2;
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(dialog);
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->Text1->text(), QStringLiteral("255"));
@@ -355,7 +356,7 @@ void TestForm3::reopenedDialogStartsEmpty()
     QPointer<colour::Form3> first = openDialog();
     QTest::keyClicks(first->Text1, QStringLiteral("255"));
     first->close(); // the close box
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(!first);
     colour::Form3 *second = openDialog();
     QVERIFY(second);
@@ -368,7 +369,7 @@ void TestForm3::closedChooserIsLoadedHiddenByOk()
 {
     QPointer<colour::Form3> dialog = openDialog();
     QTest::mouseClick(m_chooser->Command3, Qt::LeftButton); // the chooser's "Cancel"
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(!m_chooser);
     QVERIFY(dialog);
 
@@ -391,7 +392,7 @@ void TestForm3::exitClosesTheDialog()
 {
     QPointer<colour::Form3> dialog = openDialog();
     QTest::mouseClick(m_main->Command2, Qt::LeftButton); // "Exit"
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(!dialog);
     QVERIFY(!m_chooser);
 }

@@ -4,6 +4,7 @@
 #include "import/form4.h"
 #include "messagesfake.h"
 #include "platform/look.h"
+#include "userinput.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -85,7 +86,7 @@ void TestForm4::cleanup()
 {
     form.reset();
     boxes.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(!import::Form4::existing());
 }
 
@@ -186,7 +187,7 @@ void TestForm4::reimportWithOnlyANewNameRenamesTheVariable()
         QTest::mouseClick(dialog->Check1, Qt::LeftButton);
         QTest::keyClicks(dialog->Text2, kColours);
         QTest::mouseClick(dialog->Command1, Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        processDeletes();
     };
     importSeparate(kExampleWithVariable);
     QCOMPARE(form->fields().ColorVarName, "mycolors");

@@ -2,6 +2,7 @@
 #include "colour/form2.h"
 #include "colour/grabpicture.h"
 #include "platform/screenpixel.h"
+#include "userinput.h"
 #include "x11session.h"
 
 #include <QCursor>
@@ -102,7 +103,7 @@ void TestGrab::cleanup()
         stopGrab();
     m_main.reset();
     m_red.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
@@ -244,7 +245,7 @@ void TestGrab::closingTheChooserDuringAGrabRestoresThePointer()
     startGrab();
     QVERIFY(QGuiApplication::overrideCursor());
     m_chooser->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     QVERIFY(!m_chooser);
     QVERIFY(!QGuiApplication::overrideCursor());
 }

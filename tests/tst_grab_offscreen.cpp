@@ -2,6 +2,7 @@
 #include "colour/form2.h"
 #include "colour/grabpicture.h"
 #include "platform/screenpixel.h"
+#include "userinput.h"
 
 #include <QCursor>
 #include <QLineEdit>
@@ -42,7 +43,7 @@ void TestGrabOffscreen::init()
 void TestGrabOffscreen::cleanup()
 {
     m_main.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
 }

@@ -10,6 +10,7 @@
 #include "app/form1.h"
 #include "app/sqswriter.h"
 #include "app/statusbar.h"
+#include "chooserchannels.h"
 #include "colour/clickablelabel.h"
 #include "colour/decimalcolour.h"
 #include "colour/form2.h"
@@ -21,6 +22,7 @@
 #include "import/form4.h"
 #include "import/importparser.h"
 #include "messagesfake.h"
+#include "userinput.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -243,7 +245,7 @@ void TestMonkey::cleanup()
         dialog->close();
     if (Form2 *chooser = Form2::existing())
         chooser->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
     m_form1.reset();
     Form2::setColourDialog({});
     m_messages.reset();
@@ -271,7 +273,7 @@ void TestMonkey::startMainWindow()
 void TestMonkey::settle()
 {
     QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    processDeletes();
 }
 
 void TestMonkey::expect(bool ok, const QString &what)
@@ -500,9 +502,7 @@ void TestMonkey::buildActions()
 
         {"type a channel value", 10, chooserOpen,
          [this] {
-             Form2 *chooser = &theChooser();
-             QLineEdit *values[] = {chooser->Text1, chooser->Text2, chooser->Text3, chooser->Text8};
-             QLineEdit *field = values[pick(4)];
+             QLineEdit *field = chooserChannels(&theChooser()).at(pick(4)).value;
              const QString text = chance(50) ? QString::number(pick(400) - 50) : randomText(3);
              note(QStringLiteral("type %1 into the chooser's %2").arg(text, field->objectName()));
              type(field, text);
@@ -510,11 +510,9 @@ void TestMonkey::buildActions()
          }},
         {"move a slider", 10, chooserOpen,
          [this] {
-             Form2 *chooser = &theChooser();
-             QSlider *sliders[] = {chooser->Slider1, chooser->Slider2, chooser->Slider3, chooser->Slider4};
-             QLineEdit *values[] = {chooser->Text1, chooser->Text2, chooser->Text3, chooser->Text8};
              const int index = pick(4);
-             QSlider *slider = sliders[index];
+             const ChooserChannel channel = chooserChannels(&theChooser()).at(index);
+             QSlider *slider = channel.slider;
              const int before = slider->value();
              if (chance(50)) {
                  static const Qt::Key keys[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,
@@ -530,7 +528,7 @@ void TestMonkey::buildActions()
                  QTest::mouseRelease(slider, Qt::LeftButton, {}, to);
              }
              if (slider->value() != before)
-                 expect(values[index]->text() == QString::number(slider->value()),
+                 expect(channel.value->text() == QString::number(slider->value()),
                         QStringLiteral("the value field does not show the slider's position"));
              return Typed::Nothing;
          }},
