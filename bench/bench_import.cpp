@@ -5,7 +5,8 @@
 #include "import/importparser.h"
 #include "import/xstrings.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -99,13 +100,3 @@ void BM_ImportMegabyte(benchmark::State &state)
 BENCHMARK(BM_ImportMegabyte)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,7 +4,6 @@
 #include "app/form1.h"
 #include "drop/dropstring.h"
 
-#include <QApplication>
 #include <QLineEdit>
 
 #include <benchmark/benchmark.h>
@@ -56,15 +55,3 @@ BENCHMARK(BM_FormatWithFieldLength)
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
