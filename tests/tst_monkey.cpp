@@ -194,6 +194,8 @@ private:
     void paste(QLineEdit *field, const QString &text);
     void editKey(QLineEdit *field);
     void click(QWidget *widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+    // Closes the open window by its Cancel button or its close box.
+    template <typename Window> Typed closeWindow(Window *(*open)(), QPushButton *Window::*cancel, const char *name);
 
     QRandomGenerator m_random;
     std::unique_ptr<MessagesFake> m_messages;
@@ -613,17 +615,7 @@ void TestMonkey::buildActions()
              return Typed::Nothing;
          }},
         {"close the chooser", 3, chooserOpen,
-         [this] {
-             Form2 *chooser = &theChooser();
-             note(QStringLiteral("close the chooser"));
-             if (chance(50))
-                 click(chooser->Command3);
-             else
-                 chooser->close();
-             settle();
-             expect(!openChooser(), QStringLiteral("the chooser stayed open"));
-             return Typed::Nothing;
-         }},
+         [this] { return closeWindow(&openChooser, &Form2::Command3, "the chooser"); }},
 
         {"type a decimal colour", 5, decimalOpen,
          [this] {
@@ -647,16 +639,7 @@ void TestMonkey::buildActions()
              return Typed::Nothing;
          }},
         {"close the decimal dialog", 2, decimalOpen,
-         [this] {
-             note(QStringLiteral("close the decimal dialog"));
-             if (chance(50))
-                 click(theDecimalDialog().Command2);
-             else
-                 theDecimalDialog().close();
-             settle();
-             expect(!openDecimalDialog(), QStringLiteral("the decimal dialog stayed open"));
-             return Typed::Nothing;
-         }},
+         [this] { return closeWindow(&openDecimalDialog, &Form3::Command2, "the decimal dialog"); }},
 
         {"paste an array to import", 6, importOpen,
          [this] {
@@ -723,17 +706,22 @@ void TestMonkey::buildActions()
              return Typed::Nothing;
          }},
         {"close the import", 2, importOpen,
-         [this] {
-             note(QStringLiteral("close the import"));
-             if (chance(50))
-                 click(theImport().Command2);
-             else
-                 theImport().close();
-             settle();
-             expect(!openImport(), QStringLiteral("the import stayed open"));
-             return Typed::Nothing;
-         }},
+         [this] { return closeWindow(&openImport, &Form4::Command2, "the import"); }},
     };
+}
+
+template <typename Window>
+TestMonkey::Typed TestMonkey::closeWindow(Window *(*open)(), QPushButton *Window::*cancel, const char *name)
+{
+    Window &window = theOpen(open());
+    note(QStringLiteral("close %1").arg(QLatin1String(name)));
+    if (chance(50))
+        click(window.*cancel);
+    else
+        window.close();
+    settle();
+    expect(!open(), QStringLiteral("%1 stayed open").arg(QLatin1String(name)));
+    return Typed::Nothing;
 }
 
 // An action by weight, among those whose window is open.
