@@ -23,8 +23,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <limits>
-
 using platform::twips;
 
 namespace {
@@ -94,7 +92,7 @@ void Form1::createControls()
     const auto newField = [this](int left, int top, int width) {
         auto *field = new QLineEdit(this);
         field->setGeometry(twips(left), twips(top), twips(width), twips(kFieldHeight));
-        field->setMaxLength(std::numeric_limits<int>::max()); // QLineEdit would stop at 32767 characters
+        input::removeLengthLimit(field);
         field->setMouseTracking(true);
         input::makeSingleLine(field);
         return field;

@@ -24,7 +24,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <limits>
 
 using platform::twips;
 
@@ -130,7 +129,7 @@ void Form2::createControls()
     const auto newField = [this](const QString &text, int left, int top, int width) {
         auto *field = new QLineEdit(text, this);
         field->setGeometry(twips(left), twips(top), twips(width), twips(285));
-        field->setMaxLength(std::numeric_limits<int>::max()); // QLineEdit would stop at 32767 characters
+        input::removeLengthLimit(field);
         input::makeSingleLine(field);
         return field;
     };

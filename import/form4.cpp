@@ -15,8 +15,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <limits>
-
 using platform::twips;
 
 namespace import {
@@ -73,13 +71,13 @@ void Form4::createControls()
 
     Text1 = new QLineEdit(this);
     place(Text1, 120, 120, 9135, 285);
-    // A whole script pasted at once must not be cut at QLineEdit's default 32767 characters.
-    Text1->setMaxLength(std::numeric_limits<int>::max());
+    // A whole script pasted at once must not be cut.
+    input::removeLengthLimit(Text1);
     input::makeSingleLine(Text1);
 
     Text2 = new QLineEdit(this);
     place(Text2, 120, 600, 6855, 285);
-    Text2->setMaxLength(std::numeric_limits<int>::max());
+    input::removeLengthLimit(Text2);
     input::makeSingleLine(Text2);
     Text2->setEnabled(false);
     Text2->setReadOnly(true);

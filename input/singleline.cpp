@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <limits>
+
 namespace input {
 
 QString joinLines(const QString &text)
@@ -39,6 +41,11 @@ QValidator::State SingleLineValidator::validate(QString &text, int &caret) const
 void makeSingleLine(QLineEdit *field)
 {
     field->setValidator(new SingleLineValidator(field));
+}
+
+void removeLengthLimit(QLineEdit *field)
+{
+    field->setMaxLength(std::numeric_limits<int>::max());
 }
 
 } // namespace input

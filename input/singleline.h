@@ -23,4 +23,8 @@ public:
 // Gives the field a SingleLineValidator of its own.
 void makeSingleLine(QLineEdit *field);
 
+// Lifts QLineEdit's default limit of 32767 characters, at which it would silently cut a longer
+// text, typed, pasted or written by the program.
+void removeLengthLimit(QLineEdit *field);
+
 } // namespace input
