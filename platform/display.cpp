@@ -10,10 +10,10 @@ namespace platform {
 
 QString displayProblem()
 {
+#ifdef PLW_HAVE_X11
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith("xcb"))
         return {}; // another platform plugin was asked for; it reports its own problems
-#ifdef PLW_HAVE_X11
     const QByteArray name = qgetenv("DISPLAY");
     if (name.isEmpty()) {
         if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && platform.isEmpty())

@@ -2,6 +2,13 @@
 
 #include <QGuiApplication>
 
+#ifdef Q_OS_WIN
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+
+#include <windows.h>
+#endif
+
 #ifdef PLW_HAVE_X11
 #include <QSocketNotifier>
 
@@ -88,6 +95,53 @@ private:
 };
 #endif
 
+#ifdef Q_OS_WIN
+// Windows keeps the toggle states with the thread's keyboard state, which GetKeyState reads as of
+// the input message last taken from the queue. So they are read at start, whenever the program
+// becomes active (the user may have pressed the keys in another program) and on each key message.
+class WindowsKeyIndicators final : public KeyIndicators, public QAbstractNativeEventFilter {
+public:
+    explicit WindowsKeyIndicators(QObject *parent)
+        : KeyIndicators(parent)
+    {
+        read();
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                read();
+        });
+    }
+
+    ~WindowsKeyIndicators() override
+    {
+        if (QCoreApplication *app = QCoreApplication::instance())
+            app->removeNativeEventFilter(this);
+    }
+
+    bool available() const override { return true; }
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    {
+        if (eventType != "windows_generic_MSG")
+            return false;
+        switch (static_cast<const MSG *>(message)->message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            read();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void read() { update(GetKeyState(VK_CAPITAL) & 1, GetKeyState(VK_NUMLOCK) & 1); }
+};
+#endif
+
 class NoKeyIndicators final : public KeyIndicators {
 public:
     using KeyIndicators::KeyIndicators;
@@ -97,6 +151,10 @@ public:
 
 std::unique_ptr<KeyIndicators> KeyIndicators::create(QObject *parent)
 {
+#ifdef Q_OS_WIN
+    if (QGuiApplication::platformName() == QLatin1String("windows"))
+        return std::make_unique<WindowsKeyIndicators>(parent);
+#endif
 #ifdef PLW_HAVE_X11
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         auto x11 = std::make_unique<X11KeyIndicators>(parent);

@@ -6,8 +6,9 @@
 
 namespace platform {
 
-// Follows the Caps Lock and Num Lock state of the keyboard. The window system tells of each change;
-// nothing polls. Where the platform gives no state (offscreen, an unknown window system) both
+// Follows the Caps Lock and Num Lock state of the keyboard. The window system tells of each change
+// (X11: the keyboard's indicator events; Windows: each key message and each activation); nothing
+// polls. Where the platform gives no state (offscreen, an unknown window system) both
 // stay off and changed() is never emitted.
 class KeyIndicators : public QObject {
     Q_OBJECT

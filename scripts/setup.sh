@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Plumewright need.
 # Only asks apt when something is missing.
+# Usage: setup.sh [windows]   (windows: also the MinGW-w64 cross compiler and Wine)
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,9 @@ packages=(
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-14-dev clang-format clang-tidy
 )
+if [ "${1:-}" = windows ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

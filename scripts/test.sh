@@ -11,6 +11,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failu
 # Formatting and static analysis of the sources just built.
 bash tools/lint.sh build
 
+# The Windows build: plumewright.exe, its zip and the test programs cross-built with MinGW-w64,
+# the tests run under Wine (offscreen; the program itself on the windows platform in the X server).
+bash scripts/build-windows.sh
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-windows --output-on-failure --timeout 600
+
 # The same tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer. Qt itself is
 # not instrumented; lsan.supp names the system libraries whose allocations live until exit.
 sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
