@@ -12,7 +12,6 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   list(APPEND PLW_WINDOWS_DLL_DIRS "${dir}")
 endforeach()
 list(REMOVE_DUPLICATES PLW_WINDOWS_DLL_DIRS)
-set(PLW_QT_PLUGIN_DIR "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}")
 
 # Runtime dependencies are read from the PE import tables with MinGW's objdump.
 set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)

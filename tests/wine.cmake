@@ -15,7 +15,6 @@ function(plw_windows_path out)
 endfunction()
 
 plw_windows_path(PLW_WINEPATH ${PLW_WINDOWS_DLL_DIRS})
-plw_windows_path(PLW_WINE_PLUGIN_PATH ${PLW_QT_PLUGIN_DIR})
 set(PLW_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
 set(PLW_WINE_ENV ${CMAKE_CURRENT_BINARY_DIR}/wine-env.sh)
 set(PLW_WINE_RUNNER ${CMAKE_CURRENT_SOURCE_DIR}/winerun.sh)

@@ -38,7 +38,11 @@ qtest)
   mkdir -p "$(dirname "$result")"
   rm -f "$result"
   log=${result%.txt}.wine.log
-  "$wine" "$exe" -o "$(winpath "$result"),txt" "$@" >"$log" 2>&1 </dev/null
+  # Wine keeps the QT_ variables of the Unix side from Windows programs: the platform that CTest
+  # asks for goes on the command line.
+  platform=()
+  [ -z "${QT_QPA_PLATFORM:-}" ] || platform=(-platform "$QT_QPA_PLATFORM")
+  "$wine" "$exe" "${platform[@]}" -o "$(winpath "$result"),txt" "$@" >"$log" 2>&1 </dev/null
   status=$?
   if [ -s "$result" ]; then
     cat "$result"

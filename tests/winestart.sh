@@ -19,8 +19,8 @@ trap 'rm -rf "$work"' EXIT
 app=$work/Plumewright
 cmake --install "$build" --prefix "$app" >"$work/install.log" 2>&1 || fail "install"
 
-# Only what the zip holds: no DLL or plugin folders of the build, Qt's own platform choice.
-unset WINEPATH QT_PLUGIN_PATH QT_QPA_PLATFORM
+# Only what the zip holds: no DLL folders of the build.
+unset WINEPATH
 cd "$work" # another current folder than the program's
 "$wine" "$app/plumewright.exe" >"$work/app.log" 2>&1 </dev/null &
 app_pid=$!
