@@ -332,9 +332,9 @@ void TestForm4::extraTokensGoIntoTheList()
     QVERIFY(guard); // closed, not yet deleted
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->List1->count(), 28);
-    QCOMPARE(dialog->List1->item(26)->text(), "obj");
-    QCOMPARE(dialog->List1->item(27)->text(), "extra]");
-    QCOMPARE(form->Text(27)->text(), "obj");
+    QCOMPARE(dialog->List1->item(26)->text(), "obj1");
+    QCOMPARE(dialog->List1->item(27)->text(), "extra");
+    QCOMPARE(form->Text(27)->text(), "obj1");
 }
 
 void TestForm4::pastedLineBreaksAreRemoved()
