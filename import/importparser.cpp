@@ -104,7 +104,7 @@ std::optional<ImportFailure> readVector(const QString &element, int parameter, Q
 // Box clear: the text between the brackets of a list whose every element is bracketed.
 std::optional<QString> colourList(const QString &element)
 {
-    const std::optional<QString> content = sqf::bracketContent(element);
+    std::optional<QString> content = sqf::bracketContent(element);
     if (!content)
         return std::nullopt;
     const std::optional<QStringList> colours = sqf::splitElements(*content);
@@ -119,7 +119,7 @@ std::optional<QString> colourList(const QString &element)
 // Box set: the name between the brackets; no separator, bracket, quote or blank belongs to it.
 std::optional<QString> colourName(const QString &element)
 {
-    const std::optional<QString> content = sqf::bracketContent(element);
+    std::optional<QString> content = sqf::bracketContent(element);
     if (!content)
         return std::nullopt;
     for (const QChar c : *content)
