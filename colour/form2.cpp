@@ -109,13 +109,7 @@ Form2::Form2(drop::MainFields &main)
     Form_Load();
 }
 
-Form2::~Form2()
-{
-    // Deleted without being closed: the grab ends here, so that the program keeps neither the
-    // pointer nor the grab pointer image.
-    if (Timer1->isActive())
-        StopGrab();
-}
+Form2::~Form2() = default;
 
 void Form2::closeEvent(QCloseEvent *event)
 {
