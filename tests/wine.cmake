@@ -25,10 +25,16 @@ add_test(NAME wine_stop COMMAND bash ${PLW_WINE_RUNNER} ${PLW_WINE_ENV} stop)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 
-# A Qt Test program under Wine: it writes its result into a file, since Wine does not pass a
-# redirected standard output through, and the runner prints that file.
-function(plw_add_wine_test name)
+# A Qt Test program under Wine on PLATFORM (none for a program without an application object). It
+# writes its result into a file, since Wine does not pass a redirected standard output through,
+# and the runner prints that file. The platform goes on the command line: Wine hands no QT_
+# variable of the Unix side to Windows programs.
+function(plw_add_wine_test name platform)
+  set(args)
+  if(platform)
+    set(args -platform ${platform})
+  endif()
   add_test(NAME ${name} COMMAND bash ${PLW_WINE_RUNNER} ${PLW_WINE_ENV} qtest
-                                ${CMAKE_CURRENT_BINARY_DIR}/results/${name}.txt $<TARGET_FILE:${name}>)
+                                ${CMAKE_CURRENT_BINARY_DIR}/results/${name}.txt $<TARGET_FILE:${name}> ${args})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
 endfunction()

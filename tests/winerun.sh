@@ -4,7 +4,8 @@
 #        winerun.sh ENV_FILE stop             stop the server
 #        winerun.sh ENV_FILE qtest RESULT EXE [ARGS...]
 #                                             run a Qt Test program; it fails when the program
-#                                             fails or leaves no result file
+#                                             fails, its result file counts a failure or is
+#                                             missing or cut short
 set -uo pipefail
 # shellcheck source=/dev/null
 source "$1"
@@ -38,20 +39,28 @@ qtest)
   mkdir -p "$(dirname "$result")"
   rm -f "$result"
   log=${result%.txt}.wine.log
-  # Wine keeps the QT_ variables of the Unix side from Windows programs: the platform that CTest
-  # asks for goes on the command line.
-  platform=()
-  [ -z "${QT_QPA_PLATFORM:-}" ] || platform=(-platform "$QT_QPA_PLATFORM")
-  "$wine" "$exe" "${platform[@]}" -o "$(winpath "$result"),txt" "$@" >"$log" 2>&1 </dev/null
+  "$wine" "$exe" -o "$(winpath "$result"),txt" "$@" >"$log" 2>&1 </dev/null
   status=$?
-  if [ -s "$result" ]; then
-    cat "$result"
-  else
+  if [ ! -s "$result" ]; then
     echo "$(basename "$exe") wrote no result file (exit status $status); Wine said:"
     tail -n 40 "$log"
-    [ $status -ne 0 ] || status=1
+    exit 1
   fi
-  exit $status
+  cat "$result"
+  # The exit status alone would miss a program that ended early with status 0; the last lines of
+  # a complete run are its totals and the closing line.
+  totals=$(grep -E '^Totals: [0-9]+ passed, [0-9]+ failed' "$result" | tail -n 1)
+  if [ -z "$totals" ] || ! grep -q '^\*\*\*\*\*\*\*\*\* Finished testing of ' "$result"; then
+    echo "$(basename "$exe") ended before its totals (exit status $status); Wine said:"
+    tail -n 40 "$log"
+    exit 1
+  fi
+  failed=$(sed -E 's/^Totals: [0-9]+ passed, ([0-9]+) failed.*/\1/' <<<"$totals")
+  if [ "$failed" -ne 0 ] || [ "$status" -ne 0 ]; then
+    echo "$(basename "$exe"): $failed failed (exit status $status)"
+    exit 1
+  fi
+  exit 0
   ;;
 *)
   echo "winerun.sh: unknown action $action" >&2

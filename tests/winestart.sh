@@ -41,7 +41,8 @@ expected='Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,""
 [ "$probe_status" -eq 0 ] || fail "winprobe.exe ended with status $probe_status: $(cat "$work/probe.txt")"
 shown=$(sed -n 1p "$work/probe.txt")
 [ "$shown" = "$expected" ] || fail "the result field shows '$shown', expected '$expected'"
-[ "$(sed -n 2p "$work/probe.txt")" = notice ] || fail "no notice after Create SQS"
+notice=$(sed -n 2p "$work/probe.txt")
+[ "$notice" = notice ] || fail "after Create SQS: '$notice', expected one notice that Enter closes"
 [ -f "$app/init.sqs" ] || fail "no init.sqs beside plumewright.exe"
 printf '\r\n%s\r\n' "$expected" | cmp -s - "$app/init.sqs" || fail "init.sqs holds $(od -c "$app/init.sqs" | head)"
 [ ! -e "$work/init.sqs" ] || fail "init.sqs was written into the current folder"

@@ -1,7 +1,7 @@
 // Drives a running plumewright.exe under Wine as a user would: waits for its main window, copies
 // the drop string out of the result field (click, Ctrl+A, Ctrl+C), presses "Create SQS",
 // confirms the notice with Enter and closes the window. Writes what it saw into RESULT_FILE:
-// the copied text on the first line, then "notice" when the notice came up.
+// the copied text on the first line, then "notice" when one notice came up and went with Enter.
 // Usage: winprobe.exe RESULT_FILE
 #include <windows.h>
 
@@ -134,8 +134,16 @@ int main(int argc, char **argv)
         SetForegroundWindow(notice);
         Sleep(300);
         press(VK_RETURN);
-        if (waitUntilGone(notice, 20))
+        // Qt hides a closed message box's window before it destroys it, so a notice that comes up
+        // again is one that is visible again.
+        if (!waitUntilGone(notice, 20))
+            std::fputs("notice stayed\n", result);
+        else if (waitForWindow(kNoticeTitle, 2))
+            std::fputs("notice came up again\n", result);
+        else
             std::fputs("notice\n", result);
+    } else {
+        std::fputs("no notice\n", result);
     }
     std::fclose(result);
     PostMessageW(main, WM_CLOSE, 0, 0);
