@@ -32,6 +32,7 @@ install(CODE "
   set(plw_modules \"${plw_modules}\")
   set(plw_lookup \"${plw_lookup}\")
   set(plw_objdump \"${CMAKE_OBJDUMP}\")
+  set(plw_strip \"${CMAKE_STRIP}\")
   include(\"${CMAKE_CURRENT_SOURCE_DIR}/windeps.cmake\")
 ")
 

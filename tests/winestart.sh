@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Windows build as its zip holds it, starts plumewright.exe from there under Wine on
-# the windows platform (Wine draws into the test command's X server) and drives it with
-# winprobe.exe: the main window shows the start drop string, "Create SQS" writes init.sqs beside
+# Installs the Windows build as its zip holds it (stripped), starts plumewright.exe from there
+# under Wine on the windows platform (Wine draws into the test command's X server) and drives it
+# with winprobe.exe: the main window shows the start drop string, "Create SQS" writes init.sqs beside
 # the exe and reports it, and closing the window ends the program.
 # Usage: winestart.sh ENV_FILE BUILD_DIR PROBE_EXE
 set -uo pipefail
@@ -17,7 +17,7 @@ fail() { echo "FAIL: $*"; for log in "$work"/*.log; do echo "--- $log"; tail -n 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 app=$work/Plumewright
-cmake --install "$build" --prefix "$app" >"$work/install.log" 2>&1 || fail "install"
+cmake --install "$build" --prefix "$app" --strip >"$work/install.log" 2>&1 || fail "install"
 
 # Only what the zip holds: no DLL folders of the build.
 unset WINEPATH
