@@ -68,6 +68,8 @@ private slots:
 
     void keyIndicatorFollowsTheKeyboard_data();
     void keyIndicatorFollowsTheKeyboard();
+    void keyIndicatorReadsTheStateAtStart_data();
+    void keyIndicatorReadsTheStateAtStart();
 };
 
 void TestPlatformWindows::cleanup()
@@ -201,6 +203,32 @@ void TestPlatformWindows::keyIndicatorFollowsTheKeyboard()
     QTRY_COMPARE(bar.panelActive(panel), !before);
     tapKey(WORD(key));
     QTRY_COMPARE(bar.panelActive(panel), before);
+}
+
+void TestPlatformWindows::keyIndicatorReadsTheStateAtStart_data()
+{
+    keyIndicatorFollowsTheKeyboard_data();
+}
+
+void TestPlatformWindows::keyIndicatorReadsTheStateAtStart()
+{
+    QFETCH(int, panel);
+    QFETCH(int, key);
+    QWidget other;
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    // The key goes into the thread's keyboard state before any status bar exists.
+    const bool before = (GetKeyState(key) & 1) != 0;
+    tapKey(WORD(key));
+    QTRY_COMPARE((GetKeyState(key) & 1) != 0, !before);
+    {
+        StatusBar bar;
+        QCOMPARE(bar.panelActive(panel), !before);
+    }
+    tapKey(WORD(key));
+    QTRY_COMPARE((GetKeyState(key) & 1) != 0, before);
 }
 
 QTEST_MAIN(TestPlatformWindows)
