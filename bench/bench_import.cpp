@@ -62,6 +62,27 @@ void BM_ParseMegabyte(benchmark::State &state)
 }
 BENCHMARK(BM_ParseMegabyte)->Unit(benchmark::kMillisecond);
 
+// A script written over tab-indented lines, with expressions, a quoted comma and short vectors.
+void BM_ParseScriptLines(benchmark::State &state)
+{
+    parse(state, QStringLiteral("drop [\r\n\t\"\\Ca\\Data\\Cl_basic\", \"\", \"Billboard\", 1, 3,\r\n"
+                                "\t[0, 0, 0.5], [random 0.5 - random 0.7, random 0.5 - random 0.7, 1 + random 2],\r\n"
+                                "\t0, 1.275, 1, 0.05, [0.3, 3], [[0.2, 0.2, 0.2, 0.8], [0.5, 0.5, 0.5, 0]], [0],\r\n"
+                                "\t0.1, 0.05, \"[_this, 2] exec \"\"fx.sqs\"\"\", \"\", _smoker\r\n];\r\n"));
+}
+BENCHMARK(BM_ParseScriptLines)->Unit(benchmark::kMicrosecond);
+
+// A colour list of ten thousand colours: every element is read for its brackets.
+void BM_ParseLongColourList(benchmark::State &state)
+{
+    QStringList colours;
+    for (int i = 0; i < 10000; ++i)
+        colours << QStringLiteral("[0.5, 0.25, %1, 1]").arg(i % 10);
+    QString array = kTypical;
+    parse(state, array.replace(QStringLiteral("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]"), "[" + colours.join(", ") + "]"));
+}
+BENCHMARK(BM_ParseLongColourList)->Unit(benchmark::kMillisecond);
+
 // The user's paste into the dialog and the click on "OK", down to the last rebuild of the main
 // window; opening the dialog is not counted.
 void importThroughDialog(benchmark::State &state, bool megabyte)

@@ -77,6 +77,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     // One colour channel: its value field, slider, fraction field and maximum.

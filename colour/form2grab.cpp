@@ -5,6 +5,7 @@
 
 #include <QCursor>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTimer>
 
 // The screen colour grab of the chooser: while a mouse button is held down on the grab picture,
@@ -22,8 +23,12 @@ void Form2::Picture1_MouseUp()
     StopGrab();
 }
 
+// The chooser holds the pointer for the whole grab. The press alone would leave it with the picture,
+// and a picture with a native window of its own loses it when it is hidden: the release would then
+// go to whatever lies under the pointer and the grab would never end.
 void Form2::StartGrab()
 {
+    grabMouse();
     Picture1->hide();
     setCursor(GrabPicture::pointer());
     Picture1->setProgramPointer(true);
@@ -33,9 +38,30 @@ void Form2::StartGrab()
 void Form2::StopGrab()
 {
     Timer1->stop();
+    releaseMouse();
     unsetCursor();
     Picture1->setProgramPointer(false);
     Picture1->show();
+}
+
+void Form2::mouseReleaseEvent(QMouseEvent *event)
+{
+    // While the chooser holds the pointer, every release comes here, wherever the pointer is.
+    if (mouseGrabber() != this) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    Picture1_MouseUp();
+}
+
+void Form2::hideEvent(QHideEvent *event)
+{
+    // A hidden window cannot hold the pointer: closing the chooser, or the window system taking it
+    // off the screen, ends a grab.
+    if (Timer1->isActive())
+        StopGrab();
+    QWidget::hideEvent(event);
 }
 
 void Form2::Timer1_Timer()

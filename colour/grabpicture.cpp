@@ -58,16 +58,12 @@ void GrabPicture::setProgramPointer(bool on)
 
 void GrabPicture::mousePressEvent(QMouseEvent *event)
 {
-    // An explicit grab, unlike the implicit one of a press, outlasts the hiding of the picture.
-    grabMouse();
     event->accept();
     emit pressed();
 }
 
 void GrabPicture::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->buttons() == Qt::NoButton && mouseGrabber() == this)
-        releaseMouse();
     event->accept();
     emit released();
 }

@@ -7,8 +7,8 @@
 namespace colour {
 
 // The grab picture: a 32 x 32 two-colour icon that reports the press of a mouse button on it and
-// the release of that button, wherever the pointer then is: the press takes the mouse, so the
-// release comes here even while the picture is hidden or the pointer is over another program.
+// the releases that reach it. The window that starts a grab on the press holds the pointer
+// itself, so that it hears the release wherever it happens.
 class GrabPicture final : public QLabel {
     Q_OBJECT
 public:

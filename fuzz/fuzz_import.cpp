@@ -1,17 +1,21 @@
-// The import parser. Any pasted text: no crash, the cleaned text holds no blank or line break,
-// and a successful cut gives 27 field texts. A drop string built from fields without blanks,
-// line breaks, commas or brackets (the inline colour list is "[" ... "]" and may hold commas) cuts
-// back into the same fields, in both colour modes.
+// The import parser. Any pasted text: no crash, the cleaned text holds no line break and no blank
+// the blank rule removes, a read gives 27 field texts and a failure a reason (all or nothing), and
+// reading the cleaned text again gives the same. A drop string built from fields without blanks, quotes, line breaks,
+// commas or brackets (the inline colour list is "[" ... "]" and may hold commas) reads back into the same fields, in
+// both colour modes; so does one built from field texts that the fuzzer's bytes choose among script expressions with
+// blanks, strings and nested brackets.
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
 #include "fuzzinput.h"
 #include "import/importparser.h"
+#include "roundtripfields.h"
+#include "sqf/values.h"
 
 namespace {
 
 QString withoutSeparators(QString text, bool keepCommas)
 {
-    for (const char c : {' ', '\r', '\n', '[', ']', ','}) {
+    for (const char c : {' ', '\t', '\r', '\n', '[', ']', '(', ')', '"', '\'', ','}) {
         if (!(keepCommas && c == ','))
             text.remove(QLatin1Char(c));
     }
@@ -24,16 +28,49 @@ void anyPastedText(FuzzedDataProvider &data)
     const QString colourText = consumeText(data, 64);
     const QString pasted = consumeRemainingText(data);
     const import::ParseOutcome outcome = import::parseDropArray(pasted, separate, colourText);
-    for (const char c : {' ', '\r', '\n'}) {
-        if (outcome.cleanedText.contains(QLatin1Char(c)))
-            violated("the cleaned text keeps a blank or line break", outcome.cleanedText);
-    }
+    const QString &cleaned = outcome.cleanedText;
+    if (cleaned.contains(QLatin1Char('\r')) || cleaned.contains(QLatin1Char('\n')))
+        violated("the cleaned text keeps a line break", cleaned);
+    // Only a string that is not closed keeps blanks at the end, as part of the string.
+    if (sqf::removeBlanks(cleaned) != cleaned)
+        violated("the cleaned text keeps blanks the blank rule removes", cleaned);
+    if (outcome.array.has_value() == outcome.failure.has_value())
+        violated("not exactly one of a read and a failure", pasted);
+    if (outcome.failure && import::failureReason(*outcome.failure).isEmpty())
+        violated("a failure without a reason", pasted);
     if (outcome.array) {
         if (outcome.array->fields.size() != drop::kFieldCount)
-            violated("a cut that does not give 27 fields", pasted);
+            violated("a read that does not give 27 fields", pasted);
+        if (outcome.array->tokens.size() < drop::kFieldCount)
+            violated("fewer than 27 entries for the list", pasted);
         if (outcome.array->colorVarName.has_value() != separate)
             violated("a colour variable name in the wrong mode", pasted);
     }
+    // What the dialog shows after a failure reads the same when OK is pressed again, unless a
+    // second keyword stood behind the first.
+    if (cleaned.startsWith(QLatin1StringView("drop"), Qt::CaseInsensitive))
+        return;
+    const import::ParseOutcome again = import::parseDropArray(cleaned, separate, colourText);
+    if (again.cleanedText != cleaned || again.failure != outcome.failure
+        || (again.array && again.array->fields != outcome.array->fields))
+        violated("the cleaned text reads differently", pasted);
+}
+
+void generatedFields(FuzzedDataProvider &data)
+{
+    const bool separate = data.ConsumeBool();
+    RoundTripFields generate([&data](int n) { return data.ConsumeIntegralInRange<int>(0, n - 1); });
+    const QStringList fields = generate.fields(separate);
+    const QString name = generate.name();
+    const auto mode = separate ? drop::ColourMode::Separate : drop::ColourMode::Inline;
+    const QString dropString = drop::formatDropString(fields, mode, name);
+    const import::ParseOutcome outcome = import::parseDropArray(dropString, separate, fields[drop::kColourField - 1]);
+    if (!outcome.array)
+        violated("a built drop string does not read", dropString);
+    if (outcome.array->fields != fields)
+        violated("a built drop string does not give back its fields", dropString);
+    if (separate && outcome.array->colorVarName != std::optional<QString>(name))
+        violated("a built drop string does not give back its colour variable", dropString);
 }
 
 void builtString(FuzzedDataProvider &data)
@@ -70,9 +107,16 @@ void builtString(FuzzedDataProvider &data)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    if (data.ConsumeBool())
+    switch (data.ConsumeIntegralInRange<int>(0, 2)) {
+    case 0:
         builtString(data);
-    else
+        break;
+    case 1:
+        generatedFields(data);
+        break;
+    default:
         anyPastedText(data);
+        break;
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "platform/frmOnTop.h"
 #include "platform/look.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolTip>
 
 using platform::twips;
 
@@ -29,6 +31,13 @@ void setBackground(QLineEdit *field, const QColor &colour)
 {
     QPalette palette = field->palette();
     palette.setColor(QPalette::Base, colour);
+    field->setPalette(palette);
+}
+
+void setTextColour(QLineEdit *field, const QColor &colour)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Text, colour);
     field->setPalette(palette);
 }
 
@@ -126,6 +135,7 @@ void Form4::createControls()
 
 void Form4::connectHandlers()
 {
+    connect(Text1, &QLineEdit::textChanged, this, &Form4::Text1_Change);
     connect(Check1, &QCheckBox::toggled, this, &Form4::Check1_Click);
     connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
@@ -137,6 +147,26 @@ void Form4::Form_Load()
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     Text1->setFocus();
+}
+
+void Form4::Text1_Change()
+{
+    // An edit ends the report of the last failure.
+    if (Text1->toolTip().isEmpty())
+        return;
+    Text1->setToolTip(QString());
+    setTextColour(Text1, QApplication::palette().color(QPalette::Text));
+    QToolTip::hideText();
+}
+
+// The reason stays with the field, as its tool tip and its text in the error colour, until the
+// next edit; nothing else of the dialog changes, and the focus stays where it is.
+void Form4::showFailure(const QString &reason)
+{
+    Text1->setToolTip(reason);
+    setTextColour(Text1, platform::errorTextColour());
+    if (Text1->isVisible())
+        QToolTip::showText(Text1->mapToGlobal(QPoint(0, Text1->height())), reason, Text1);
 }
 
 void Form4::Check1_Click()
@@ -153,7 +183,12 @@ void Form4::Command1_Click()
     const bool separate = Check1->isChecked();
     const ParseOutcome outcome = parseDropArray(Text1->text(), separate, Text2->text());
     Text1->setText(outcome.cleanedText);
-    if (!outcome.array || !m_mainAlive)
+    if (!outcome.array) {
+        if (outcome.failure)
+            showFailure(failureReason(*outcome.failure));
+        return;
+    }
+    if (!m_mainAlive)
         return;
     const ImportedArray &array = *outcome.array;
     List1->addItems(array.tokens);

@@ -41,7 +41,9 @@ private:
     void createControls();
     void connectHandlers();
     void Form_Load();
+    void showFailure(const QString &reason);
 
+    void Text1_Change();
     void Check1_Click();
     void Command1_Click();
     void Command2_Click();

@@ -1,110 +1,198 @@
 #include "importparser.h"
 
+#include "drop/fieldtable.h"
 #include "input/singleline.h"
-#include "xstrings.h"
+#include "sqf/values.h"
 
-#include <array>
+#include <string_view>
 
 namespace import {
 namespace {
 
-constexpr qsizetype kTokenCount = 27;
-constexpr qsizetype kColourToken = 18;
-const QString kPlaceholder = QStringLiteral("TEMP");
+constexpr qsizetype kParameterCount = 19;
+constexpr int kColourField = drop::kColourField - 1;
 
-enum class Trim { DropFirst, DropFirstTwo, DropLast };
+using Kind = ImportFailure::Kind;
 
-struct TokenTrim {
-    qsizetype token;
-    Trim trim;
-};
-
-// The brackets and quotes the drop string puts around the values, removed by position only. The
-// colour token comes between Size and AnimationPhase and is handled on its own.
-constexpr std::array<TokenTrim, 12> kTrimsBeforeColour{{
-    {0, Trim::DropFirstTwo},
-    {0, Trim::DropLast},
-    {1, Trim::DropFirst},
-    {1, Trim::DropLast},
-    {2, Trim::DropFirst},
-    {2, Trim::DropLast},
-    {5, Trim::DropFirst},
-    {7, Trim::DropLast},
-    {8, Trim::DropFirst},
-    {10, Trim::DropLast},
-    {15, Trim::DropFirst},
-    {17, Trim::DropLast},
-}};
-constexpr std::array<TokenTrim, 7> kTrimsAfterColour{{
-    {19, Trim::DropFirst},
-    {21, Trim::DropLast},
-    {24, Trim::DropFirst},
-    {24, Trim::DropLast},
-    {25, Trim::DropFirst},
-    {25, Trim::DropLast},
-    {26, Trim::DropLast},
-}};
-
-// False when the last character is to be dropped from an empty token.
-bool apply(Trim trim, QString &token)
+ImportFailure failure(Kind kind, int parameter = -1, qsizetype count = 0)
 {
-    switch (trim) {
-    case Trim::DropFirst:
-        token.remove(0, 1);
-        return true;
-    case Trim::DropFirstTwo:
-        token.remove(0, 2);
-        return true;
-    case Trim::DropLast:
-        if (token.isEmpty())
-            return false;
-        token.chop(1);
-        return true;
+    ImportFailure result{kind};
+    result.parameter = parameter;
+    result.count = count;
+    return result;
+}
+
+ImportFailure fromFault(const sqf::Fault &fault)
+{
+    switch (fault.kind) {
+    case sqf::Fault::Kind::UnclosedString:
+        return {Kind::UnclosedString, -1, 0, fault.at + 1};
+    case sqf::Fault::Kind::UnclosedBracket:
+        return {Kind::UnclosedBracket, -1, 0, fault.at + 1};
+    case sqf::Fault::Kind::StrayClosing:
+        return {Kind::StrayBracket, -1, 0, fault.at + 1};
+    case sqf::Fault::Kind::WrongClosing:
+        break;
     }
-    return false;
+    return {Kind::WrongBracket, -1, 0, fault.at + 1, fault.opening + 1};
 }
 
-template <std::size_t N> bool applyAll(const std::array<TokenTrim, N> &trims, QStringList &tokens)
+// The line breaks joined, the blanks at separators and the leading keyword removed.
+QString cleanText(const QString &pasted)
 {
-    for (const TokenTrim &step : trims)
-        if (!apply(step.trim, tokens[step.token]))
-            return false;
-    return true;
+    QString text = sqf::removeBlanks(input::joinLines(pasted));
+    if (text.left(4).compare(QLatin1StringView("drop"), Qt::CaseInsensitive) == 0)
+        text = sqf::removeBlanks(QStringView(text).sliced(4));
+    return text;
 }
 
-// The text before the first occurrence of marker: its length, or the whole text's when absent.
-qsizetype lengthBefore(const QString &text, QLatin1StringView marker)
+// A string parameter's field text: what the drop string writes between double quotes. Between
+// double quotes that open and close the element the text is taken as written, even where inner
+// quotes are not doubled (a command typed as hint "x" and built as "hint "x""): written back
+// between quotes it gives the same element. A string in single quotes is rewritten in the double
+// quote form, so that the rebuilt command means the same.
+std::optional<QString> stringField(const QString &element)
 {
-    const qsizetype at = text.indexOf(marker);
-    return at < 0 ? text.size() : at;
+    const QLatin1Char quote('"');
+    if (element.startsWith(quote)) {
+        if (element.size() < 2 || !element.endsWith(quote))
+            return std::nullopt;
+        return element.sliced(1, element.size() - 2);
+    }
+    const std::optional<QString> value = sqf::stringValue(element);
+    if (!value)
+        return std::nullopt;
+    const QString literal = sqf::doubleQuoted(*value);
+    return literal.sliced(1, literal.size() - 2);
 }
 
-struct InlineCut {
-    QStringList tokens; // "TEMP" at the colour list's place
-    QString colourList;
+// Size and AnimationPhase may be written with fewer values: the game spreads them evenly over the
+// particle's life, so [a] stands for a, a, a and [a, b] for a, the midpoint, b.
+bool spreads(int parameter)
+{
+    if (parameter < 0 || parameter >= kParameterCount)
+        return false;
+    const std::string_view name = drop::kParameterNames.at(parameter);
+    return name == "Size" || name == "AnimationPhase";
+}
+
+std::optional<ImportFailure> readVector(const QString &element, int parameter, QStringList &fields)
+{
+    const std::optional<QStringList> values = sqf::arrayElements(element);
+    if (!values)
+        return failure(Kind::NotAVector, parameter);
+    const qsizetype count = values->size();
+    if (count == 3) {
+        fields << *values;
+        return std::nullopt;
+    }
+    if (!spreads(parameter) || count == 0 || count > 3)
+        return failure(Kind::WrongValueCount, parameter, count);
+    if (count == 1) {
+        fields << values->at(0) << values->at(0) << values->at(0);
+        return std::nullopt;
+    }
+    const std::optional<double> first = sqf::plainNumber(values->at(0));
+    const std::optional<double> last = sqf::plainNumber(values->at(1));
+    if (!first || !last)
+        return failure(Kind::NotTwoNumbers, parameter, count);
+    // Halved first, so that two numbers near the largest double do not overflow.
+    fields << values->at(0) << sqf::formatNumber(*first / 2 + *last / 2) << values->at(1);
+    return std::nullopt;
+}
+
+// Box clear: the text between the brackets of a list whose every element is bracketed.
+std::optional<QString> colourList(const QString &element)
+{
+    std::optional<QString> content = sqf::bracketContent(element);
+    if (!content)
+        return std::nullopt;
+    const std::optional<QStringList> colours = sqf::splitElements(*content);
+    if (!colours)
+        return std::nullopt;
+    for (const QString &colour : *colours)
+        if (!sqf::isBracketed(colour))
+            return std::nullopt;
+    return content;
+}
+
+// Box set: the name between the brackets; no separator, bracket, quote or blank belongs to it.
+std::optional<QString> colourName(const QString &element)
+{
+    std::optional<QString> content = sqf::bracketContent(element);
+    if (!content)
+        return std::nullopt;
+    for (const QChar c : *content)
+        if (sqf::isBlank(c) || QStringView(u",[]()\"'").contains(c))
+            return std::nullopt;
+    return content;
+}
+
+struct Reading {
+    ImportedArray array;
+    std::optional<ImportFailure> failure;
 };
 
-// Cuts out the colour list between "[[" and "]]" so that its inner commas do not split, leaving
-// the placeholder at its token position.
-std::optional<InlineCut> cutInlineColour(const QString &text)
+Reading readElements(const QStringList &elements, bool separateColours, const QString &separateColourText)
 {
-    const qsizetype head = text.indexOf(QLatin1StringView("[["));
-    // Without a colour list the placeholder would be joined to the last value.
-    if (head < 0)
-        return std::nullopt;
-    const qsizetype pre = lengthBefore(text, QLatin1StringView("]]"));
-    // The colour text starts one character before the "[[" (the comma that leads to it).
-    if (head == 0)
-        return std::nullopt;
-    const qsizetype length = pre - head + 2;
-    if (length < 0)
-        return std::nullopt;
+    Reading reading;
+    QStringList &fields = reading.array.fields;
+    QString colourToken;
+    int parameter = -1;
+    for (int field = 0; field < drop::kFieldCount; ++field) {
+        const drop::FieldEntry &entry = drop::kFields.at(field);
+        if (entry.component > 1)
+            continue; // written with the vector's first component
+        const QString &element = elements.at(++parameter);
+        switch (entry.emitted) {
+        case drop::Emit::Quoted:
+            if (const std::optional<QString> text = stringField(element)) {
+                fields << *text;
+                break;
+            }
+            reading.failure = failure(Kind::NotAString, parameter);
+            return reading;
+        case drop::Emit::Bare:
+            fields << element;
+            break;
+        case drop::Emit::Component:
+            reading.failure = readVector(element, parameter, fields);
+            if (reading.failure)
+                return reading;
+            break;
+        case drop::Emit::List:
+            if (separateColours) {
+                const std::optional<QString> name = colourName(element);
+                if (!name) {
+                    reading.failure = failure(Kind::NoColourName, parameter);
+                    return reading;
+                }
+                reading.array.colorVarName = *name;
+                colourToken = *name;
+                fields << separateColourText;
+            } else {
+                const std::optional<QString> list = colourList(element);
+                if (!list) {
+                    reading.failure = failure(Kind::NoColourList, parameter);
+                    return reading;
+                }
+                colourToken = *list;
+                fields << *list;
+            }
+            break;
+        }
+    }
+    reading.array.tokens = fields;
+    reading.array.tokens[kColourField] = colourToken;
+    reading.array.tokens << elements.mid(kParameterCount);
+    return reading;
+}
 
-    InlineCut cut;
-    cut.colourList = text.mid(head - 1, length).mid(2);
-    const QString joined = text.left(head) + kPlaceholder + QLatin1Char(',') + text.mid(pre + 3);
-    cut.tokens = joined.split(QLatin1Char(','));
-    return cut;
+QString valueCount(qsizetype count)
+{
+    if (count == 0)
+        return QStringLiteral("no values");
+    return count == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(count);
 }
 
 } // namespace
@@ -112,47 +200,83 @@ std::optional<InlineCut> cutInlineColour(const QString &text)
 ParseOutcome parseDropArray(const QString &pasted, bool separateColours, const QString &separateColourText)
 {
     ParseOutcome outcome;
-    QString text = XStrings::ReplaceAll(input::joinLines(pasted), QStringLiteral(" "), QString());
-    if (text.left(4).compare(QLatin1StringView("drop"), Qt::CaseInsensitive) == 0)
-        text.remove(0, 4);
-    outcome.cleanedText = text;
+    outcome.cleanedText = cleanText(pasted);
+    const QString &text = outcome.cleanedText;
 
-    QStringList tokens;
-    QString colourList;
-    if (separateColours) {
-        if (!text.isEmpty())
-            tokens = text.split(QLatin1Char(','));
-    } else {
-        std::optional<InlineCut> cut = cutInlineColour(text);
-        if (!cut)
-            return outcome;
-        tokens = std::move(cut->tokens);
-        colourList = std::move(cut->colourList);
-    }
-    if (tokens.size() < kTokenCount)
+    if (text.isEmpty()) {
+        outcome.failure = failure(Kind::Empty);
         return outcome;
-
-    if (!applyAll(kTrimsBeforeColour, tokens))
-        return outcome;
-    QString &colour = tokens[kColourToken];
-    if (separateColours) {
-        if (!apply(Trim::DropFirst, colour) || !apply(Trim::DropLast, colour))
-            return outcome;
-    } else {
-        colour = colourList;
     }
-    if (!applyAll(kTrimsAfterColour, tokens))
+    if (text[0] != QLatin1Char('[')) {
+        outcome.failure = failure(Kind::NotAnArray);
         return outcome;
-
-    ImportedArray array;
-    array.fields = tokens.mid(0, kTokenCount);
-    if (separateColours) {
-        array.colorVarName = tokens[kColourToken];
-        array.fields[kColourToken] = separateColourText;
     }
-    array.tokens = std::move(tokens);
-    outcome.array = std::move(array);
+    const sqf::Closing closing = sqf::closingBracket(text, 0);
+    if (closing.fault) {
+        outcome.failure = fromFault(*closing.fault);
+        return outcome;
+    }
+    // A script line copied whole ends with a semicolon.
+    const QStringView rest = QStringView(text).sliced(closing.at + 1);
+    if (!rest.isEmpty() && rest != u";") {
+        outcome.failure = ImportFailure{Kind::TextAfterArray, -1, 0, closing.at + 1};
+        return outcome;
+    }
+    const std::optional<QStringList> elements = sqf::splitElements(QStringView(text).sliced(1, closing.at - 1));
+    if (!elements || elements->size() < kParameterCount) {
+        outcome.failure = failure(Kind::TooFewValues, -1, elements ? elements->size() : 0);
+        return outcome;
+    }
+    Reading reading = readElements(*elements, separateColours, separateColourText);
+    if (reading.failure)
+        outcome.failure = reading.failure;
+    else
+        outcome.array = std::move(reading.array);
     return outcome;
+}
+
+QString failureReason(const ImportFailure &failure)
+{
+    const QString parameter = failure.parameter >= 0 && failure.parameter < kParameterCount
+                                  ? QString::fromLatin1(drop::kParameterNames.at(failure.parameter))
+                                  : QString();
+    switch (failure.kind) {
+    case Kind::Empty:
+        return QStringLiteral("There is no drop array to import");
+    case Kind::NotAnArray:
+        return QStringLiteral("The drop array does not begin with [");
+    case Kind::UnclosedString:
+        return QStringLiteral("The string at character %1 is not closed").arg(failure.at);
+    case Kind::UnclosedBracket:
+        return QStringLiteral("The bracket at character %1 is not closed").arg(failure.at);
+    case Kind::StrayBracket:
+        return QStringLiteral("The bracket at character %1 closes nothing").arg(failure.at);
+    case Kind::WrongBracket:
+        return QStringLiteral("The bracket at character %1 does not close the one at character %2")
+            .arg(failure.at)
+            .arg(failure.opening);
+    case Kind::TextAfterArray:
+        return QStringLiteral("Only a ; may follow the closing ] at character %1").arg(failure.at);
+    case Kind::TooFewValues:
+        return QStringLiteral("The drop array has %1; drop takes 19").arg(valueCount(failure.count));
+    case Kind::NotAString:
+        return QStringLiteral("%1 is not a string in quotes").arg(parameter);
+    case Kind::NotAVector:
+        return spreads(failure.parameter) ? QStringLiteral("%1 is not a bracketed [a, b, c]").arg(parameter)
+                                          : QStringLiteral("%1 is not a bracketed [x, y, z]").arg(parameter);
+    case Kind::WrongValueCount:
+        return QStringLiteral("%1 has %2; its fields take 3").arg(parameter, valueCount(failure.count));
+    case Kind::NotTwoNumbers:
+        return QStringLiteral("%1 has 2 values that are not both plain numbers; its fields take 3").arg(parameter);
+    case Kind::NoColourList:
+        return QStringLiteral("%1 is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"")
+            .arg(parameter);
+    case Kind::NoColourName:
+        return QStringLiteral("%1 is not a colour variable name in brackets; for a colour list clear "
+                              "\"Seperate color(s)\"")
+            .arg(parameter);
+    }
+    return {};
 }
 
 } // namespace import

@@ -26,4 +26,9 @@ QColor buttonFaceColour()
     return QApplication::palette().color(QPalette::Active, QPalette::Button);
 }
 
+QColor errorTextColour()
+{
+    return windowBackgroundColour().lightness() < 128 ? QColor(0xff, 0x70, 0x70) : QColor(0xc0, 0x00, 0x00);
+}
+
 } // namespace platform

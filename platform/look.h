@@ -13,6 +13,10 @@ QFont windowFont(bool bold = false);
 QColor windowBackgroundColour();
 QColor buttonFaceColour();
 
+// The text colour of a field whose content was refused: a red that reads on the field's background,
+// dark on a light one and light on a dark one.
+QColor errorTextColour();
+
 // Twips (1/1440 inch) in pixels at 96 dots per inch, the unit the window layouts are drawn in.
 constexpr int twips(int value)
 {

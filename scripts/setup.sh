@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools
-  libx11-dev libxtst-dev libgl-dev
+  libx11-dev libxtst-dev libxfixes-dev libgl-dev
   xvfb xauth x11-xserver-utils xdotool openbox
   fonts-dejavu-core
   libbenchmark-dev

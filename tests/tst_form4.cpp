@@ -4,6 +4,7 @@
 #include "import/form4.h"
 #include "messagesfake.h"
 #include "platform/look.h"
+#include "roundtripfields.h"
 #include "userinput.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -61,6 +63,12 @@ private slots:
     void importedShapeTypeIsCorrected();
     void failedImportChangesNothing_data();
     void failedImportChangesNothing();
+    void failureReasonLastsUntilTheNextEdit();
+    void ownOutputSurvivesItsImport_data();
+    void ownOutputSurvivesItsImport();
+    void randomFieldsRoundTrip_data();
+    void randomFieldsRoundTrip();
+    void scriptLinesPastedWithTabsImport();
     void extraTokensGoIntoTheList();
     void pastedLineBreaksAreRemoved();
     void cancelWritesNothingAndReopensEmpty();
@@ -70,6 +78,8 @@ private slots:
 private:
     import::Form4 *openDialog();
     MainState mainState() const;
+    void copyBackAndImport(bool separate, const QString &colours);
+    static void compareStates(const MainState &actual, const MainState &expected);
 
     std::unique_ptr<MessagesFake> boxes;
     std::unique_ptr<Form1> form;
@@ -285,16 +295,26 @@ void TestForm4::failedImportChangesNothing_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<bool>("separate");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("empty") << "" << false << "";
-    QTest::newRow("empty, box set") << "" << true << "";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty") << "" << false << ""
+                           << "There is no drop array to import";
+    QTest::newRow("empty, box set") << "" << true << ""
+                                    << "There is no drop array to import";
     QTest::newRow("vector of two") << QString(kExample).replace("[0, 0, 0.5]", "[0, 0.5]") << false
-                                   << QString(kExampleCleaned).replace("[0,0,0.5]", "[0,0.5]");
+                                   << QString(kExampleCleaned).replace("[0,0,0.5]", "[0,0.5]")
+                                   << "Position has 2 values; its fields take 3";
+    QTest::newRow("Size of four") << QString(kExample).replace("[0.5, 2, 4]", "[0.5, 2, 4, 8]") << false
+                                  << QString(kExampleCleaned).replace("[0.5,2,4]", "[0.5,2,4,8]")
+                                  << "Size has 4 values; its fields take 3";
     QTest::newRow("colour variable, box clear")
-        << kExampleWithVariable << false << QString(kExampleWithVariable).mid(4).remove(' ');
+        << kExampleWithVariable << false << QString(kExampleWithVariable).mid(4).remove(' ')
+        << "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"";
     QTest::newRow("one-character colour token")
         << QString(kExampleWithVariable).replace("[mycolors]", "m") << true
-        << QString(kExampleWithVariable).replace("[mycolors]", "m").mid(4).remove(' ');
-    QTest::newRow("DROP and a leading comma") << "DROP ," + kExample.mid(5) << false << "," + kExampleCleaned;
+        << QString(kExampleWithVariable).replace("[mycolors]", "m").mid(4).remove(' ')
+        << "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"";
+    QTest::newRow("DROP and a leading comma")
+        << "DROP ," + kExample.mid(5) << false << "," + kExampleCleaned << "The drop array does not begin with [";
 }
 
 void TestForm4::failedImportChangesNothing()
@@ -302,6 +322,7 @@ void TestForm4::failedImportChangesNothing()
     QFETCH(QString, pasted);
     QFETCH(bool, separate);
     QFETCH(QString, shown);
+    QFETCH(QString, reason);
     form->Text(1)->setText("before");
     form->Check1->setChecked(!separate);
     form->Text29->setText("oldname = x");
@@ -321,6 +342,179 @@ void TestForm4::failedImportChangesNothing()
     QCOMPARE(dialog->List1->count(), 0);
     QCOMPARE(rebuilds.count(), 0);
     QVERIFY(mainState() == before);
+    QCOMPARE(dialog->Text1->toolTip(), reason);
+    QCOMPARE(dialog->Text1->palette().color(QPalette::Text), platform::errorTextColour());
+    QVERIFY(boxes->shown.isEmpty());
+}
+
+void TestForm4::failureReasonLastsUntilTheNextEdit()
+{
+    import::Form4 *dialog = openDialog();
+    const QRect geometry = dialog->Text1->geometry();
+    QTest::keyClicks(dialog->Text1, QString(kExample).replace("[0, 0, 1]", "(0, 0, 1)"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(dialog->Text1->toolTip(), "MoveVelocity is not a bracketed [x, y, z]");
+    QCOMPARE(dialog->Text1->palette().color(QPalette::Text), platform::errorTextColour());
+    // The layout and the keyboard flow stay as they were.
+    QCOMPARE(dialog->Text1->geometry(), geometry);
+    QCOMPARE(dialog->Text1->nextInFocusChain(), dialog->Text2);
+
+    // A second OK on the same text keeps the report; an edit ends it.
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(dialog->Text1->toolTip(), "MoveVelocity is not a bracketed [x, y, z]");
+    dialog->Text1->setFocus();
+    QTest::keyClick(dialog->Text1, Qt::Key_End);
+    QTest::keyClick(dialog->Text1, Qt::Key_Backspace);
+    QCOMPARE(dialog->Text1->toolTip(), "");
+    QCOMPARE(dialog->Text1->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
+
+    // Typed back correctly, the array imports.
+    QTest::keyClick(dialog->Text1, Qt::Key_Home);
+    dialog->Text1->setText(kExample);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!import::Form4::existing());
+    QCOMPARE(mainState().fields, kExampleFields);
+}
+
+void TestForm4::compareStates(const MainState &actual, const MainState &expected)
+{
+    QCOMPARE(actual.fields, expected.fields);
+    QCOMPARE(actual.dropString, expected.dropString);
+    QCOMPARE(actual.colourLine, expected.colourLine);
+    QCOMPARE(actual.separate, expected.separate);
+    QCOMPARE(actual.colorVarName, expected.colorVarName);
+}
+
+// Copies the main window's drop string (and, separate, its colour list) into a fresh dialog as a
+// user does, with the clipboard, and presses OK.
+void TestForm4::copyBackAndImport(bool separate, const QString &colours)
+{
+    form->Text28->setFocus();
+    form->Text28->selectAll();
+    QTest::keyClick(form->Text28, Qt::Key_C, Qt::ControlModifier);
+    import::Form4 *dialog = openDialog();
+    dialog->Text1->setFocus();
+    QTest::keyClick(dialog->Text1, Qt::Key_V, Qt::ControlModifier);
+    if (separate) {
+        QTest::mouseClick(dialog->Check1, Qt::LeftButton);
+        paste(dialog->Text2, colours);
+    }
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    if (import::Form4::existing())
+        qWarning("the import failed: %s", qPrintable(dialog->Text1->toolTip()));
+    processDeletes();
+}
+
+void TestForm4::ownOutputSurvivesItsImport_data()
+{
+    QTest::addColumn<bool>("separate");
+    QTest::newRow("inline") << false;
+    QTest::newRow("separate") << true;
+}
+
+void TestForm4::ownOutputSurvivesItsImport()
+{
+    QFETCH(bool, separate);
+    if (separate)
+        QTest::mouseClick(form->Check1, Qt::LeftButton);
+    retype(form->Text(25), R"(hint "x y"; _this setDamage 1)");
+    retype(form->Text(1), "my shape");
+    retype(form->Text(9), "random 1");
+    retype(form->Text(19), "[1,0.5,0,1],[random 1,0,0,0]");
+    retype(form->Text(26), "[_this, 2] exec \"\"fx.sqs\"\"");
+    const MainState before = mainState();
+
+    // Cleared first, so that the import has everything to write.
+    for (int n = 1; n <= 27; ++n)
+        form->Text(n)->clear();
+    form->Text28->setText(before.dropString);
+    copyBackAndImport(separate, before.fields.at(18));
+    QVERIFY(!import::Form4::existing());
+    compareStates(mainState(), before);
+}
+
+void TestForm4::randomFieldsRoundTrip_data()
+{
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<int>("seed");
+    QTest::newRow("inline") << false << 4711;
+    QTest::newRow("separate") << true << 815;
+}
+
+void TestForm4::randomFieldsRoundTrip()
+{
+    QFETCH(bool, separate);
+    QFETCH(int, seed);
+    QRandomGenerator random(seed);
+    RoundTripFields generate([&random](int n) { return int(random.bounded(n)); });
+    if (separate)
+        QTest::mouseClick(form->Check1, Qt::LeftButton);
+    for (int round = 0; round < 40; ++round) {
+        QStringList fields = generate.fields(separate);
+        // The main window corrects these two shape types as they are typed.
+        if (fields[2] == "billboard" || fields[2] == "spaceobject")
+            fields[2].clear();
+        // The name first: each field's rebuild then writes it into the colour line.
+        if (separate)
+            paste(form->Text29, generate.name() + " = x");
+        for (int n = 1; n <= 27; ++n)
+            paste(form->Text(n), fields.at(n - 1));
+        const MainState before = mainState();
+        QCOMPARE(before.fields, fields);
+        for (int n = 1; n <= 27; ++n)
+            form->Text(n)->clear();
+        form->Text28->setText(before.dropString);
+        copyBackAndImport(separate, before.fields.at(18));
+        QVERIFY2(!import::Form4::existing(), qPrintable(before.dropString));
+        compareStates(mainState(), before);
+        if (QTest::currentTestFailed())
+            qWarning("round %d: %s", round, qPrintable(before.dropString));
+    }
+}
+
+void TestForm4::scriptLinesPastedWithTabsImport()
+{
+    const QString script = "drop [\r\n"
+                           "\t\"cl_basic\", \"\", \"Billboard\", 1, 8,\r\n"
+                           "\t[0, 0, 0], [random 0.5 - random 0.7, 0, 0.8], 1, 1.25, 1, 0.1,\r\n"
+                           "\t[0.3, 3], [[0.5, 0.5, 0.5, 0.5]], [0],\r\n"
+                           "\t0.2, 0.3, \"[_this, 2] exec \"\"fx.sqs\"\"\", \"\", getPos player, 0\r\n"
+                           "];\r\n";
+    import::Form4 *dialog = openDialog();
+    QApplication::clipboard()->setText(script);
+    dialog->Text1->setFocus();
+    QTest::keyClick(dialog->Text1, Qt::Key_V, Qt::ControlModifier);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!import::Form4::existing());
+    const QStringList expected{"cl_basic",
+                               "",
+                               "Billboard",
+                               "1",
+                               "8",
+                               "0",
+                               "0",
+                               "0",
+                               "random 0.5 - random 0.7",
+                               "0",
+                               "0.8",
+                               "1",
+                               "1.25",
+                               "1",
+                               "0.1",
+                               "0.3",
+                               "1.65",
+                               "3",
+                               "[0.5,0.5,0.5,0.5]",
+                               "0",
+                               "0",
+                               "0",
+                               "0.2",
+                               "0.3",
+                               R"([_this, 2] exec ""fx.sqs"")",
+                               "",
+                               "getPos player"};
+    QCOMPARE(mainState().fields, expected);
+    QCOMPARE(form->Text28->text(), drop::formatDropString(expected, drop::ColourMode::Inline, "_color"));
 }
 
 void TestForm4::extraTokensGoIntoTheList()
@@ -332,9 +526,9 @@ void TestForm4::extraTokensGoIntoTheList()
     QVERIFY(guard); // closed, not yet deleted
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->List1->count(), 28);
-    QCOMPARE(dialog->List1->item(26)->text(), "obj");
-    QCOMPARE(dialog->List1->item(27)->text(), "extra]");
-    QCOMPARE(form->Text(27)->text(), "obj");
+    QCOMPARE(dialog->List1->item(26)->text(), "obj1");
+    QCOMPARE(dialog->List1->item(27)->text(), "extra");
+    QCOMPARE(form->Text(27)->text(), "obj1");
 }
 
 void TestForm4::pastedLineBreaksAreRemoved()

@@ -47,14 +47,28 @@ bool grabbing(const colour::Form2 *chooser)
     return chooser->Timer1->isActive();
 }
 
-// Idle: the timer stopped, the picture shown, no pointer of the grab anywhere.
+// Idle: the timer stopped, the picture shown, no pointer of the grab anywhere, the pointer free.
 bool idle(const colour::Form2 *chooser)
 {
     return !chooser->Timer1->isActive() && chooser->Picture1->isVisible() && !QGuiApplication::overrideCursor()
-           && chooser->cursor().shape() == Qt::ArrowCursor;
+           && chooser->cursor().shape() == Qt::ArrowCursor && !QWidget::mouseGrabber();
 }
 
+#ifdef PLW_HAVE_XFIXES
+// Whether the server shows the grab pointer now, wherever the pointer is.
+bool showsGrabPointer(const x11::Connection &x)
+{
+    const QCursor pointer = colour::GrabPicture::pointer();
+    return x.pointerImage() == QRect(pointer.hotSpot(), pointer.pixmap().size());
+}
+#endif
+
+// The ways a grab can end other than by the release.
+enum Leaving { ChooserCloses, MainWindowExit, MainWindowCloses, ChooserHidden };
+
 const QRect kRedPlace(40, 40, 200, 150);
+// Where a window of another program lies.
+const QRect kForeignPlace(1040, 40, 200, 150);
 
 } // namespace
 
@@ -73,7 +87,8 @@ private slots:
     void grabLeavesAlphaListAndMainWindowAlone();
     void releaseAnywhereEndsTheGrab_data();
     void releaseAnywhereEndsTheGrab();
-    void closingTheChooserDuringAGrabRestoresThePointer();
+    void leavingDuringAGrabEndsIt_data();
+    void leavingDuringAGrabEndsIt();
 
 private:
     void startGrab();
@@ -94,6 +109,9 @@ void TestGrab::init()
     m_chooser = colour::Form2::existing();
     QVERIFY(m_chooser);
     QVERIFY(QTest::qWaitForWindowExposed(m_chooser.data()));
+    // Run with QT_USE_NATIVE_WINDOWS=1, every widget has a window of its own on the X server.
+    if (qEnvironmentVariableIsSet("QT_USE_NATIVE_WINDOWS"))
+        QVERIFY(m_chooser->Picture1->internalWinId());
     QTRY_COMPARE(platform::screenPixel(kRedPlace.center()), std::optional<QRgb>(qRgb(255, 0, 0)));
 }
 
@@ -202,18 +220,33 @@ void TestGrab::grabLeavesAlphaListAndMainWindowAlone()
 void TestGrab::releaseAnywhereEndsTheGrab_data()
 {
     QTest::addColumn<QPoint>("releaseAt");
-    QTest::newRow("over another window of the program") << kRedPlace.center();
-    QTest::newRow("over the bare screen, outside the program") << QPoint(1250, 1000);
-    QTest::newRow("back over the picture's place") << QPoint(-1, -1);
+    QTest::addColumn<QString>("colourThere"); // what the grab reads there, when it is known
+    QTest::addColumn<bool>("pictureWindow");  // the picture has a window of its own on the server
+    for (const bool pictureWindow : {false, true}) {
+        const char *const how = pictureWindow ? ", the picture in a window of its own" : "";
+        QTest::addRow("over another window of the program%s", how)
+            << kRedPlace.center() << QStringLiteral("255,0,0") << pictureWindow;
+        QTest::addRow("over another program's window%s", how)
+            << kForeignPlace.center() << QStringLiteral("0,255,0") << pictureWindow;
+        QTest::addRow("over the bare screen, outside the program%s", how)
+            << QPoint(1250, 1000) << QString() << pictureWindow;
+        QTest::addRow("back over the picture's place%s", how) << QPoint(-1, -1) << QString() << pictureWindow;
+    }
 }
 
 void TestGrab::releaseAnywhereEndsTheGrab()
 {
     QFETCH(QPoint, releaseAt);
+    QFETCH(QString, colourThere);
+    QFETCH(bool, pictureWindow);
     x11::Connection x;
     if (!x.hasXTest())
         QSKIP("the X server has no XTest extension to press buttons with");
 #ifdef PLW_HAVE_XTEST
+    x.createWindow(kForeignPlace, Qt::green);
+    QTRY_COMPARE(platform::screenPixel(kForeignPlace.center()), std::optional<QRgb>(qRgb(0, 255, 0)));
+    if (pictureWindow)
+        QVERIFY(m_chooser->Picture1->winId());
     const QPoint picture = m_chooser->Picture1->mapToGlobal(QPoint(16, 16));
     if (releaseAt == QPoint(-1, -1))
         releaseAt = picture;
@@ -224,30 +257,77 @@ void TestGrab::releaseAnywhereEndsTheGrab()
     QTRY_VERIFY(grabbing(m_chooser));
     QVERIFY(!m_chooser->Picture1->isVisible());
     QVERIFY(QGuiApplication::overrideCursor());
+    // The program holds the pointer for the whole grab, not only until the picture is hidden.
+    QVERIFY(x.pointerHeld());
 
     x.movePointer(kRedPlace.center() + QPoint(3, 3));
     QTRY_COMPARE(channels(m_chooser), QStringLiteral("255,0,0"));
+    x.movePointer(releaseAt + QPoint(1, 1));
     x.movePointer(releaseAt);
     QTRY_COMPARE(QCursor::pos(), releaseAt);
+    if (!colourThere.isEmpty())
+        QTRY_COMPARE(channels(m_chooser), colourThere);
+    QVERIFY(x.pointerHeld());
+#ifdef PLW_HAVE_XFIXES
+    if (x.hasXFixes())
+        QTRY_VERIFY(showsGrabPointer(x));
+#endif
     x.button(false);
     QTRY_VERIFY(idle(m_chooser));
-    // Ended for good: moving on reads nothing more.
+    QVERIFY(!x.pointerHeld());
+    // Ended for good: moving on reads nothing more, and the pointer is the ordinary one again.
     const QString taken = channels(m_chooser);
     m_red->fill(Qt::blue);
     x.movePointer(kRedPlace.center() + QPoint(5, 5));
+#ifdef PLW_HAVE_XFIXES
+    if (x.hasXFixes())
+        QTRY_VERIFY(!showsGrabPointer(x));
+#endif
     QTest::qWait(200);
     QCOMPARE(channels(m_chooser), taken);
+    QVERIFY(idle(m_chooser));
 #endif
 }
 
-void TestGrab::closingTheChooserDuringAGrabRestoresThePointer()
+void TestGrab::leavingDuringAGrabEndsIt_data()
 {
+    QTest::addColumn<int>("way");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("the chooser closes") << int(ChooserCloses) << true;
+    QTest::newRow("the main window's \"Exit\"") << int(MainWindowExit) << true;
+    QTest::newRow("the main window closes") << int(MainWindowCloses) << true;
+    QTest::newRow("the chooser is taken off the screen") << int(ChooserHidden) << false;
+}
+
+void TestGrab::leavingDuringAGrabEndsIt()
+{
+    QFETCH(int, way);
+    QFETCH(bool, closes);
     startGrab();
-    QVERIFY(QGuiApplication::overrideCursor());
-    m_chooser->close();
-    processDeletes();
-    QVERIFY(!m_chooser);
+    QVERIFY(grabbing(m_chooser));
+    QVERIFY(QWidget::mouseGrabber());
+    switch (way) {
+    case ChooserCloses:
+        m_chooser->close();
+        break;
+    case MainWindowExit:
+        m_main->Command2->click();
+        break;
+    case MainWindowCloses:
+        m_main->close();
+        break;
+    default:
+        m_chooser->hide();
+        break;
+    }
+    // At once, before the closed chooser is deleted: no timer, no held pointer, no grab pointer.
+    QVERIFY(m_chooser);
+    QVERIFY(!grabbing(m_chooser));
+    QVERIFY(!QWidget::mouseGrabber());
     QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(m_chooser->cursor().shape(), Qt::ArrowCursor);
+    processDeletes();
+    QCOMPARE(m_chooser.isNull(), closes);
 }
 
 int main(int argc, char **argv)

@@ -702,6 +702,8 @@ void TestMonkey::buildActions()
                  const Form4 *left = openImport();
                  expect(left && left->Text1->text() == outcome.cleanedText,
                         QStringLiteral("a failed import did not leave the cleaned text"));
+                 expect(left && outcome.failure && left->Text1->toolTip() == import::failureReason(*outcome.failure),
+                        QStringLiteral("a failed import did not show its reason"));
              }
              return Typed::Nothing;
          }},

@@ -4,6 +4,7 @@
 // input through the XTest extension, and a window manager started for the duration of a test.
 
 #include <QApplication>
+#include <QColor>
 #include <QProcess>
 #include <QRect>
 #include <QStandardPaths>
@@ -13,6 +14,9 @@
 #include <X11/Xlib.h>
 #ifdef PLW_HAVE_XTEST
 #include <X11/extensions/XTest.h>
+#endif
+#ifdef PLW_HAVE_XFIXES
+#include <X11/extensions/Xfixes.h>
 #endif
 
 #include <cstdio>
@@ -47,9 +51,20 @@ public:
         int event = 0, error = 0, major = 0, minor = 0;
         m_xtest = m_display && XTestQueryExtension(m_display, &event, &error, &major, &minor);
 #endif
+#ifdef PLW_HAVE_XFIXES
+        // The extension answers only clients that have asked for its version first.
+        int fixesEvent = 0, fixesError = 0, fixesMajor = 4, fixesMinor = 0;
+        m_xfixes = m_display && XFixesQueryExtension(m_display, &fixesEvent, &fixesError)
+                   && XFixesQueryVersion(m_display, &fixesMajor, &fixesMinor) && fixesMajor >= 1;
+#endif
     }
     ~Connection()
     {
+#ifdef PLW_HAVE_XTEST
+        // A test that ends early must not leave the button down for the tests after it.
+        if (m_buttonDown)
+            button(false);
+#endif
         if (m_display)
             XCloseDisplay(m_display);
     }
@@ -75,6 +90,7 @@ public:
     {
         XTestFakeButtonEvent(m_display, 1, down, CurrentTime);
         XFlush(m_display);
+        m_buttonDown = down;
     }
     void tapKey(KeySym key)
     {
@@ -82,6 +98,58 @@ public:
         XTestFakeKeyEvent(m_display, code, True, CurrentTime);
         XTestFakeKeyEvent(m_display, code, False, CurrentTime);
         XFlush(m_display);
+    }
+#endif
+
+    // A window of this connection, and so of another program than the one under test, which the
+    // server itself fills with one colour. It is placed where asked, without a window manager, and
+    // lives as long as the connection.
+    Window createWindow(const QRect &geometry, const QColor &colour)
+    {
+        XColor pixel{};
+        pixel.red = static_cast<unsigned short>(colour.red() * 257);
+        pixel.green = static_cast<unsigned short>(colour.green() * 257);
+        pixel.blue = static_cast<unsigned short>(colour.blue() * 257);
+        XAllocColor(m_display, DefaultColormap(m_display, DefaultScreen(m_display)), &pixel);
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = pixel.pixel;
+        attributes.event_mask = ButtonPressMask | ButtonReleaseMask;
+        const Window window = XCreateWindow(
+            m_display, DefaultRootWindow(m_display), geometry.x(), geometry.y(),
+            static_cast<unsigned int>(geometry.width()), static_cast<unsigned int>(geometry.height()), 0,
+            CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+        XMapRaised(m_display, window);
+        XSync(m_display, False);
+        return window;
+    }
+
+    // Whether some client holds the pointer: the server refuses a grab of this connection then.
+    bool pointerHeld() const
+    {
+        const int result = XGrabPointer(m_display, DefaultRootWindow(m_display), False, ButtonReleaseMask,
+                                        GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+        if (result == GrabSuccess)
+            XUngrabPointer(m_display, CurrentTime);
+        XSync(m_display, False);
+        return result == AlreadyGrabbed;
+    }
+
+#ifdef PLW_HAVE_XFIXES
+    bool hasXFixes() const
+    {
+        return m_xfixes;
+    }
+    // The size and hot spot of the pointer image that the server shows now, as a rectangle whose
+    // top left corner is the hot spot; empty when it cannot be read.
+    QRect pointerImage() const
+    {
+        XFixesCursorImage *image = m_xfixes ? XFixesGetCursorImage(m_display) : nullptr;
+        if (!image)
+            return {};
+        const QRect shape(image->xhot, image->yhot, image->width, image->height);
+        XFree(image);
+        return shape;
     }
 #endif
 
@@ -155,6 +223,12 @@ private:
 
     Display *m_display = nullptr;
     bool m_xtest = false;
+#ifdef PLW_HAVE_XTEST
+    bool m_buttonDown = false;
+#endif
+#ifdef PLW_HAVE_XFIXES
+    bool m_xfixes = false;
+#endif
 };
 
 // openbox on the test's display for as long as the object lives, when it is installed and no other

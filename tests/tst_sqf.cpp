@@ -1,0 +1,318 @@
+#include "sqf/values.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+using Kind = sqf::Fault::Kind;
+
+Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(std::optional<QStringList>)
+Q_DECLARE_METATYPE(std::optional<sqf::Fault>)
+Q_DECLARE_METATYPE(std::optional<double>)
+
+namespace {
+
+std::optional<QStringList> elements(const QStringList &list)
+{
+    return list;
+}
+
+} // namespace
+
+class TestSqf : public QObject {
+    Q_OBJECT
+private slots:
+    void removeBlanks_data();
+    void removeBlanks();
+    void stringLiterals_data();
+    void stringLiterals();
+    void doubleQuotedReadsBack();
+    void faults_data();
+    void faults();
+    void closingBracket_data();
+    void closingBracket();
+    void splitElements_data();
+    void splitElements();
+    void arrays_data();
+    void arrays();
+    void plainNumber_data();
+    void plainNumber();
+    void formatNumber_data();
+    void formatNumber();
+    void formatNumberReadsBack();
+};
+
+void TestSqf::removeBlanks_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("only blanks") << " \t \t"
+                                 << "";
+    QTest::newRow("start and end") << "  a b \t"
+                                   << "a b";
+    QTest::newRow("around commas") << "1 ,\t2 , 3"
+                                   << "1,2,3";
+    QTest::newRow("around square brackets") << "[ [ 1 ] , [ 2 ] ]"
+                                            << "[[1],[2]]";
+    QTest::newRow("expression kept") << "[random 0.5 - random 0.7, 1]"
+                                     << "[random 0.5 - random 0.7,1]";
+    QTest::newRow("parentheses keep their blanks") << "( 1 + 2 )"
+                                                   << "( 1 + 2 )";
+    QTest::newRow("run of mixed blanks inside") << "a \t b"
+                                                << "a \t b";
+    QTest::newRow("inside a string") << R"([ "x y ", ' a , b ' ])"
+                                     << R"(["x y ",' a , b '])";
+    QTest::newRow("doubled quote does not end the string") << R"(" a "" , b " , c)"
+                                                           << R"(" a "" , b ",c)";
+    QTest::newRow("blank before a string") << R"(hint "x y"; _this setDamage 1)"
+                                           << R"(hint "x y"; _this setDamage 1)";
+    QTest::newRow("unclosed string runs to the end") << R"([ "a , b   )"
+                                                     << R"(["a , b   )";
+    QTest::newRow("other quote inside") << R"(" ' , " , ' "" ')"
+                                        << R"(" ' , ",' "" ')";
+    QTest::newRow("keyword and semicolon") << "drop [ 1 ] ;  "
+                                           << "drop[1];";
+    QTest::newRow("line break is no blank") << "a \n b"
+                                            << "a \n b";
+}
+
+void TestSqf::removeBlanks()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(sqf::removeBlanks(text), expected);
+}
+
+void TestSqf::stringLiterals_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<QString>>("content");
+    QTest::addColumn<std::optional<QString>>("value");
+    const std::optional<QString> none;
+    QTest::newRow("double quoted") << R"("abc")" << std::optional<QString>("abc") << std::optional<QString>("abc");
+    QTest::newRow("empty") << R"("")" << std::optional<QString>("") << std::optional<QString>("");
+    QTest::newRow("single quoted") << "'a b'" << std::optional<QString>("a b") << std::optional<QString>("a b");
+    QTest::newRow("doubled quotes stay in the content")
+        << R"("[_this, 2] exec ""fx.sqs""")" << std::optional<QString>(R"([_this, 2] exec ""fx.sqs"")")
+        << std::optional<QString>(R"([_this, 2] exec "fx.sqs")");
+    QTest::newRow("single doubled") << "'it''s'" << std::optional<QString>("it''s") << std::optional<QString>("it's");
+    QTest::newRow("other quote is plain")
+        << R"('say "hi"')" << std::optional<QString>(R"(say "hi")") << std::optional<QString>(R"(say "hi")");
+    QTest::newRow("only the quote") << R"(")" << none << none;
+    QTest::newRow("unclosed") << R"("abc)" << none << none;
+    QTest::newRow("ends on a doubled quote") << R"("abc"")" << none << none;
+    QTest::newRow("text after the string") << R"("a"b)" << none << none;
+    QTest::newRow("two strings") << R"("a" + "b")" << none << none;
+    QTest::newRow("blank before") << R"( "a")" << none << none;
+    QTest::newRow("no quote") << "abc" << none << none;
+    QTest::newRow("nothing") << "" << none << none;
+    QTest::newRow("mixed quotes") << R"("a')" << none << none;
+}
+
+void TestSqf::stringLiterals()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<QString>, content);
+    QFETCH(std::optional<QString>, value);
+    QCOMPARE(sqf::stringContent(text), content);
+    QCOMPARE(sqf::stringValue(text), value);
+    QCOMPARE(sqf::stringEnd(text, 0) == text.size(), content.has_value());
+}
+
+void TestSqf::doubleQuotedReadsBack()
+{
+    QRandomGenerator random(311);
+    const QString alphabet = "ab \"',[]";
+    for (int round = 0; round < 2000; ++round) {
+        QString value;
+        for (int i = random.bounded(8); i > 0; --i)
+            value += alphabet.at(random.bounded(int(alphabet.size())));
+        const QString literal = sqf::doubleQuoted(value);
+        QCOMPARE(sqf::stringValue(literal), std::optional<QString>(value));
+        QCOMPARE(sqf::splitElements(literal + "," + literal), elements({literal, literal}));
+    }
+}
+
+void TestSqf::faults_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<sqf::Fault>>("fault");
+    const std::optional<sqf::Fault> none;
+    QTest::newRow("empty") << "" << none;
+    QTest::newRow("balanced") << R"([1, (2 + [3]), "]", ')'])" << none;
+    QTest::newRow("unclosed string") << R"([1, "ab])" << std::optional(sqf::Fault{Kind::UnclosedString, 4});
+    QTest::newRow("unclosed single quote") << "[1, 'ab\"]" << std::optional(sqf::Fault{Kind::UnclosedString, 4});
+    QTest::newRow("unclosed bracket, innermost named")
+        << "[1, [2, (3)" << std::optional(sqf::Fault{Kind::UnclosedBracket, 4});
+    QTest::newRow("unclosed outer") << "[1, [2]" << std::optional(sqf::Fault{Kind::UnclosedBracket, 0});
+    QTest::newRow("stray closing") << "1]" << std::optional(sqf::Fault{Kind::StrayClosing, 1});
+    QTest::newRow("stray parenthesis") << "[1])" << std::optional(sqf::Fault{Kind::StrayClosing, 3});
+    QTest::newRow("wrong closing") << "[1, (2]" << std::optional(sqf::Fault{Kind::WrongClosing, 6, 4});
+    QTest::newRow("bracket inside a string does not count") << R"x(["[", '(', ")"])x" << none;
+}
+
+void TestSqf::faults()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<sqf::Fault>, fault);
+    QCOMPARE(sqf::firstFault(text), fault);
+}
+
+void TestSqf::closingBracket_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("closing");
+    QTest::addColumn<bool>("fault");
+    QTest::newRow("whole text") << "[1,[2],3]" << 0 << 8 << false;
+    QTest::newRow("inner") << "[1,[2],3]" << 3 << 5 << false;
+    QTest::newRow("text after it is not read") << "[1]; \"" << 0 << 2 << false;
+    QTest::newRow("string holding a bracket") << R"(["]"])" << 0 << 4 << false;
+    QTest::newRow("parenthesis") << "(a, [b])" << 0 << 7 << false;
+    QTest::newRow("unclosed") << "[1,[2]" << 0 << -1 << true;
+    QTest::newRow("wrong closing") << "[1)" << 0 << -1 << true;
+    QTest::newRow("not an opening") << "1[]" << 0 << -1 << false;
+    QTest::newRow("past the end") << "[]" << 2 << -1 << false;
+}
+
+void TestSqf::closingBracket()
+{
+    QFETCH(QString, text);
+    QFETCH(int, at);
+    QFETCH(int, closing);
+    QFETCH(bool, fault);
+    const sqf::Closing result = sqf::closingBracket(text, at);
+    QCOMPARE(result.at, qsizetype(closing));
+    QCOMPARE(result.fault.has_value(), fault);
+}
+
+void TestSqf::splitElements_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<QStringList>>("elements");
+    const std::optional<QStringList> none;
+    QTest::newRow("empty") << "" << elements({});
+    QTest::newRow("blanks only") << " \t " << elements({});
+    QTest::newRow("one") << " a " << elements({"a"});
+    QTest::newRow("empty ones") << ",," << elements({"", "", ""});
+    QTest::newRow("trailing comma") << "a, " << elements({"a", ""});
+    QTest::newRow("nested") << "1, [2, 3], ( 4, 5), f(6, [7])" << elements({"1", "[2,3]", "( 4,5)", "f(6,[7])"});
+    QTest::newRow("quoted commas") << R"("a, b", 'c, ''d', "e"",f")"
+                                   << elements({R"("a, b")", "'c, ''d'", R"("e"",f")"});
+    QTest::newRow("expressions keep their blanks")
+        << "\trandom 0.5 - random 0.7 ,\t_x select 1\t" << elements({"random 0.5 - random 0.7", "_x select 1"});
+    QTest::newRow("unclosed string") << R"(a, "b, c)" << none;
+    QTest::newRow("unclosed bracket") << "a, [b, c" << none;
+    QTest::newRow("stray closing") << "a], b" << none;
+    QTest::newRow("mismatched") << "(a], b" << none;
+}
+
+void TestSqf::splitElements()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<QStringList>, elements);
+    QCOMPARE(sqf::splitElements(text), elements);
+}
+
+void TestSqf::arrays_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<QString>>("content");
+    QTest::addColumn<std::optional<QStringList>>("elements");
+    const std::optional<QString> noContent;
+    const std::optional<QStringList> noElements;
+    QTest::newRow("empty array") << "[]" << std::optional<QString>("") << elements({});
+    QTest::newRow("blank inside") << " [ ] " << std::optional<QString>("") << elements({});
+    QTest::newRow("list of an empty list") << "[[]]" << std::optional<QString>("[]") << elements({"[]"});
+    QTest::newRow("colour list") << "[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]"
+                                 << std::optional<QString>("[1,1,1,1],[0.5,0.5,0.5,0]")
+                                 << elements({"[1,1,1,1]", "[0.5,0.5,0.5,0]"});
+    QTest::newRow("tabs and lines of a vector")
+        << "[\t0.3 ,\t3\t]" << std::optional<QString>("0.3,3") << elements({"0.3", "3"});
+    QTest::newRow("two arrays") << "[1],[2]" << noContent << noElements;
+    QTest::newRow("text after it") << "[1];" << noContent << noElements;
+    QTest::newRow("not an array") << "mycolors" << noContent << noElements;
+    QTest::newRow("parentheses") << "(1, 2)" << noContent << noElements;
+    QTest::newRow("unclosed") << "[1, 2" << noContent << noElements;
+    QTest::newRow("unclosed string inside") << R"(["a])" << noContent << noElements;
+}
+
+void TestSqf::arrays()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<QString>, content);
+    QFETCH(std::optional<QStringList>, elements);
+    QCOMPARE(sqf::bracketContent(text), content);
+    QCOMPARE(sqf::isBracketed(text), content.has_value());
+    QCOMPARE(sqf::arrayElements(text), elements);
+}
+
+void TestSqf::plainNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<double>>("value");
+    const std::optional<double> none;
+    QTest::newRow("integer") << "3" << std::optional(3.0);
+    QTest::newRow("fraction") << "0.3" << std::optional(0.3);
+    QTest::newRow("negative") << "-2.5" << std::optional(-2.5);
+    QTest::newRow("leading point") << ".5" << std::optional(0.5);
+    QTest::newRow("trailing point") << "5." << std::optional(5.0);
+    QTest::newRow("empty") << "" << none;
+    QTest::newRow("only a point") << "." << none;
+    QTest::newRow("only a sign") << "-" << none;
+    QTest::newRow("two points") << "1.2.3" << none;
+    QTest::newRow("plus sign") << "+1" << none;
+    QTest::newRow("exponent") << "1e5" << none;
+    QTest::newRow("comma") << "0,5" << none;
+    QTest::newRow("blank") << "1 " << none;
+    QTest::newRow("expression") << "random 1" << none;
+    QTest::newRow("too large") << "1" + QString(400, '0') << none;
+}
+
+void TestSqf::plainNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<double>, value);
+    QCOMPARE(sqf::plainNumber(text), value);
+}
+
+void TestSqf::formatNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("midpoint of 0.3 and 3") << (0.3 + 3) / 2 << "1.65";
+    QTest::newRow("integer") << 3.0 << "3";
+    QTest::newRow("negative") << -0.25 << "-0.25";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("small, no exponent") << 0.00001 << "0.00001";
+    QTest::newRow("large, no exponent") << 1e20 << "100000000000000000000";
+    QTest::newRow("a third") << 1.0 / 3 << "0.3333333333333333";
+}
+
+void TestSqf::formatNumber()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(sqf::formatNumber(value), text);
+}
+
+void TestSqf::formatNumberReadsBack()
+{
+    QRandomGenerator random(977);
+    for (int round = 0; round < 5000; ++round) {
+        const double value = (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(-12, 16));
+        const QString text = sqf::formatNumber(value);
+        QVERIFY2(!text.contains('e') && !text.contains(','), qPrintable(text));
+        QCOMPARE(sqf::plainNumber(text), std::optional<double>(value == 0 ? 0.0 : value));
+    }
+    QCOMPARE(sqf::plainNumber(sqf::formatNumber(std::numeric_limits<double>::max())),
+             std::optional(std::numeric_limits<double>::max()));
+}
+
+QTEST_APPLESS_MAIN(TestSqf)
+#include "tst_sqf.moc"
