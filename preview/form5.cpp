@@ -354,7 +354,8 @@ void Form5::rebuildVariableFields()
         const double value = m_variableValues.value(name.toLower(), 0.0);
         m_variableValues.insert(name.toLower(), value);
         auto *box = newNumberBox(VariablesBox, -1e6, 1e6, 0.1, value, 3);
-        box->setToolTip(QStringLiteral("The fields name %1; the game knows its value, the preview assumes it").arg(name));
+        box->setToolTip(
+            QStringLiteral("The fields name %1; the game knows its value, the preview assumes it").arg(name));
         connect(box, &QDoubleSpinBox::valueChanged, this, &Form5::Variable_Change);
         m_variablesLayout->addRow(QStringLiteral("%1 (assumed):").arg(name), box);
         m_variableFields << box;
@@ -395,9 +396,11 @@ void Form5::updateNotes()
 
 void Form5::updateCount()
 {
-    QString text = QStringLiteral("%1 particles, %2 s").arg(m_simulation.particles().size()).arg(m_simulation.time(), 0, 'f', 1);
+    QString text =
+        QStringLiteral("%1 particles, %2 s").arg(m_simulation.particles().size()).arg(m_simulation.time(), 0, 'f', 1);
     if (m_simulation.atLimit())
-        text += QStringLiteral(" — at most %1 particles live at once: no new ones until some are gone.").arg(kMaxParticles);
+        text +=
+            QStringLiteral(" — at most %1 particles live at once: no new ones until some are gone.").arg(kMaxParticles);
     CountLabel->setText(text);
 }
 

@@ -35,8 +35,8 @@ double fitScale(const Bounds &bounds, const QSizeF &side, const QSizeF &top)
     const double width = std::max(1.0, bounds.high.x - bounds.low.x) * 1.2;
     const double height = std::max(1.0, bounds.high.z - bounds.low.z) * 1.2;
     const double depth = std::max(1.0, bounds.high.y - bounds.low.y) * 1.2;
-    const double scale = std::min({side.width() / width, side.height() / height, top.width() / width,
-                                   top.height() / depth});
+    const double scale =
+        std::min({side.width() / width, side.height() / height, top.width() / width, top.height() / depth});
     return std::isfinite(scale) && scale > 0 ? scale : 1e-6;
 }
 

@@ -19,7 +19,7 @@ constexpr int kPeriod = 23;
 constexpr int kIntensity = 24;
 
 // The numeric fields whose values move, size or colour a particle.
-constexpr int kSimulated[] = {kLifeTime,    kPosition,    kPosition + 1, kPosition + 2, kVelocity,
+constexpr int kSimulated[] = {kLifeTime,     kPosition,     kPosition + 1, kPosition + 2, kVelocity,
                               kVelocity + 1, kVelocity + 2, kWeight,       kVolume,       kRubbing,
                               kSize,         kSize + 1,     kSize + 2,     kPeriod,       kIntensity};
 
@@ -101,7 +101,8 @@ void readColours(Recipe &recipe, const QString &text)
         const QString &piece = pieces.at(i);
         const QStringList components = isBracketed(piece) ? splitOutsideBrackets(inner(piece)) : QStringList{};
         if (components.size() != 4) {
-            recipe.problems << QStringLiteral("%1 (\"%2\") is not a colour [red, green, blue, alpha].").arg(what, piece);
+            recipe.problems
+                << QStringLiteral("%1 (\"%2\") is not a colour [red, green, blue, alpha].").arg(what, piece);
             continue;
         }
         std::array<sqf::Expression, 4> colour;

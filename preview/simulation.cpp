@@ -8,8 +8,7 @@ namespace preview {
 Simulation::Simulation(std::uint32_t seed)
     : m_seed(seed)
     , m_random(seed)
-{
-}
+{}
 
 void Simulation::setRecipe(Recipe recipe)
 {

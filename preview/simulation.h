@@ -65,8 +65,7 @@ struct Bounds {
     Vec3 low;
     Vec3 high;
 };
-Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, const Vec3 &wind,
-                  std::uint32_t seed);
+Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, const Vec3 &wind, std::uint32_t seed);
 
 // A grid step of 1, 2 or 5 times a power of ten that cuts the given length into 5 to 15 pieces.
 double gridStep(double metres);

@@ -18,9 +18,9 @@ struct UnaryName {
     Op op;
 };
 constexpr UnaryName kUnary[] = {
-    {"random", Op::Random}, {"abs", Op::Abs}, {"sqrt", Op::Sqrt},   {"sin", Op::Sin},   {"cos", Op::Cos},
-    {"tan", Op::Tan},       {"exp", Op::Exp}, {"ln", Op::Ln},       {"log", Op::Log},   {"floor", Op::Floor},
-    {"ceil", Op::Ceil},     {"round", Op::Round},
+    {"random", Op::Random}, {"abs", Op::Abs},     {"sqrt", Op::Sqrt}, {"sin", Op::Sin},
+    {"cos", Op::Cos},       {"tan", Op::Tan},     {"exp", Op::Exp},   {"ln", Op::Ln},
+    {"log", Op::Log},       {"floor", Op::Floor}, {"ceil", Op::Ceil}, {"round", Op::Round},
 };
 
 bool isNameStart(QChar c)
@@ -55,8 +55,7 @@ class Reader {
 public:
     explicit Reader(const QString &text)
         : m_text(text)
-    {
-    }
+    {}
 
     bool read(std::vector<Step> &steps, QStringList &variables)
     {
@@ -119,8 +118,8 @@ private:
         if (m_at >= m_text.size())
             return false;
         const QChar c = m_text.at(m_at);
-        return isNameStart(c) || isDigit(c) || c == QLatin1Char('.') || c == QLatin1Char('$')
-               || c == QLatin1Char('(') || c == QLatin1Char('[') || c == QLatin1Char('"');
+        return isNameStart(c) || isDigit(c) || c == QLatin1Char('.') || c == QLatin1Char('$') || c == QLatin1Char('(')
+               || c == QLatin1Char('[') || c == QLatin1Char('"');
     }
 
     void push(Op op, double number = 0) { m_steps->push_back({op, number}); }
@@ -296,7 +295,8 @@ private:
             return fail();
         if (end < m_text.size() && m_text.at(end).toLower() == QLatin1Char('e')) {
             qsizetype exponent = end + 1;
-            if (exponent < m_text.size() && (m_text.at(exponent) == QLatin1Char('+') || m_text.at(exponent) == QLatin1Char('-')))
+            if (exponent < m_text.size()
+                && (m_text.at(exponent) == QLatin1Char('+') || m_text.at(exponent) == QLatin1Char('-')))
                 ++exponent;
             qsizetype exponentEnd = exponent;
             while (exponentEnd < m_text.size() && isDigit(m_text.at(exponentEnd)))

@@ -4,8 +4,8 @@
 #include "colour/form3.h"
 #include "drop/fieldtable.h"
 #include "import/form4.h"
-#include "preview/form5.h"
 #include "messagesfake.h"
+#include "preview/form5.h"
 #include "userinput.h"
 
 #include <QApplication>

@@ -13,8 +13,8 @@ namespace {
 // The main window's start texts with the given fields (by number) replaced.
 QStringList fields(std::initializer_list<std::pair<int, QString>> changed)
 {
-    QStringList texts{"", "", "", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0",
-                      "0", "0", "0", "0", "[]", "0", "0", "0", "0", "0", "", "", ""};
+    QStringList texts{"",  "",  "",  "0", "0",  "0", "0", "0", "0", "0", "0", "0", "0", "0",
+                      "0", "0", "0", "0", "[]", "0", "0", "0", "0", "0", "",  "",  ""};
     for (const auto &[number, text] : changed)
         texts[number - 1] = text;
     return texts;
@@ -264,14 +264,8 @@ void TestPreview::oneParticlePerInterval()
 
 void TestPreview::resultDoesNotDependOnTheFrames()
 {
-    const Recipe recipe = readRecipe(fields({{5, "3"},
-                                             {9, "random 2 - 1"},
-                                             {11, "2"},
-                                             {13, "1"},
-                                             {14, "1"},
-                                             {15, "0.3"},
-                                             {23, "0.2"},
-                                             {24, "0.5"}}));
+    const Recipe recipe = readRecipe(fields(
+        {{5, "3"}, {9, "random 2 - 1"}, {11, "2"}, {13, "1"}, {14, "1"}, {15, "0.3"}, {23, "0.2"}, {24, "0.5"}}));
     Simulation once(5);
     Simulation frames(5);
     once.setRecipe(recipe);
@@ -340,7 +334,8 @@ void TestPreview::fieldsThatCannotBePreviewed_data()
     QTest::newRow("no weight") << fields({{5, "5"}, {13, "0"}}) << "Weight is 0 or below";
     QTest::newRow("negative weight") << fields({{5, "5"}, {13, "-1"}}) << "Weight is 0 or below";
     QTest::newRow("no life") << fields({{5, "0"}, {13, "1"}}) << "LifeTime is 0 or below";
-    QTest::newRow("colour of three") << fields({{5, "5"}, {13, "1"}, {19, "[1,1,1]"}}) << "Color 1 (\"[1,1,1]\") is not";
+    QTest::newRow("colour of three") << fields({{5, "5"}, {13, "1"}, {19, "[1,1,1]"}})
+                                     << "Color 1 (\"[1,1,1]\") is not";
     QTest::newRow("colour command") << fields({{5, "5"}, {13, "1"}, {19, "[1,1,1,1],[1,1,1,_a select 0]"}})
                                     << "Color 2 alpha cannot be worked out at \"select\"";
     QTest::newRow("size") << fields({{5, "5"}, {13, "1"}, {18, "1,5"}}) << "Size (end) cannot be worked out at \",\"";
