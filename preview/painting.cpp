@@ -65,8 +65,10 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Counted in whole steps, so that the line at 0 is exactly 0.
     const auto lines = [&](double from, double to, auto draw) {
-        for (double k = std::ceil(from / step); k <= std::floor(to / step); ++k)
-            draw(k * step);
+        const auto first = static_cast<long long>(std::ceil(from / step));
+        const auto last = static_cast<long long>(std::floor(to / step));
+        for (long long k = first; k <= last; ++k)
+            draw(double(k) * step);
     };
     lines(frame.centre.x() - halfWidth, frame.centre.x() + halfWidth, [&](double x) {
         const double px = toPixels({x, 0}).x();

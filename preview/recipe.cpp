@@ -158,7 +158,7 @@ bool finite(const Vec3 &v)
 QString fieldName(int number)
 {
     const drop::FieldEntry &entry = drop::kFields.at(number - 1);
-    const QString parameter = QString::fromLatin1(entry.parameter);
+    QString parameter = QString::fromLatin1(entry.parameter);
     if (entry.component == 0)
         return parameter;
     if (number >= kSize && number <= kSize + 2) {

@@ -452,7 +452,8 @@ void TestPreview::gridStepCutsIntoFiveToFifteen()
     QFETCH(double, metres);
     QFETCH(double, step);
     QCOMPARE_LE(std::abs(gridStep(metres) - step), step * 1e-9);
-    for (double m = 0.01; m < 1e5; m *= 1.37) {
+    for (int i = 0; i < 50; ++i) {
+        const double m = 0.01 * std::pow(1.37, i);
         const double lines = m / gridStep(m);
         QVERIFY2(lines >= 5 && lines <= 15, qPrintable(QString::number(m)));
     }
