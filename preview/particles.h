@@ -23,6 +23,11 @@ struct Rgba {
     bool operator==(const Rgba &) const = default;
 };
 
+// The preview's model of a particle, an approximation of the game's, whose own is not published:
+// gravity less the buoyancy of the air the particle's Volume displaces, air resistance that pulls
+// the velocity toward the wind at the rate Rubbing per second, a push of RndmDirIntensity in a
+// random direction every RndmDirPeriod seconds, and size and colour linear between their points
+// over the life. No rotation, no animation, no texture, no collisions with the ground.
 inline constexpr double kGravity = 9.81;     // m/s²
 inline constexpr double kAirDensity = 1.275; // kg/m³
 inline constexpr double kStep = 1.0 / 120;   // the integration step of the preview, in seconds

@@ -1,7 +1,9 @@
 #include "recipe.h"
 
 #include "drop/fieldtable.h"
+#include "sqf/values.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace preview {
@@ -46,60 +48,29 @@ QString readingProblem(const QString &what, const QString &text, const sqf::Expr
         .arg(error.position);
 }
 
-// Cuts a text at the commas that stand outside brackets, parentheses and strings.
-QStringList splitOutsideBrackets(const QString &text)
-{
-    QStringList pieces;
-    int depth = 0;
-    bool quoted = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('"'))
-            quoted = !quoted;
-        else if (quoted)
-            continue;
-        else if (c == QLatin1Char('[') || c == QLatin1Char('('))
-            ++depth;
-        else if (c == QLatin1Char(']') || c == QLatin1Char(')'))
-            --depth;
-        else if (c == QLatin1Char(',') && depth == 0) {
-            pieces << text.mid(start, i - start).trimmed();
-            start = i + 1;
-        }
-    }
-    pieces << text.mid(start).trimmed();
-    return pieces;
-}
-
-bool isBracketed(const QString &piece)
-{
-    return piece.size() >= 2 && piece.startsWith(QLatin1Char('[')) && piece.endsWith(QLatin1Char(']'));
-}
-
-QString inner(const QString &piece)
-{
-    return piece.mid(1, piece.size() - 2).trimmed();
-}
-
 void readColours(Recipe &recipe, const QString &text)
 {
-    const QString list = text.trimmed();
+    const QString list = sqf::removeBlanks(text);
     if (list.isEmpty() || list == QLatin1String("[]")) {
         recipe.notes << QStringLiteral("Color is empty: the particles are drawn white.");
         return;
     }
-    QStringList pieces = splitOutsideBrackets(list);
+    std::optional<QStringList> pieces = sqf::splitElements(list);
+    if (!pieces) {
+        recipe.problems << QStringLiteral("Color (\"%1\") has a bracket or a quote that is not closed.").arg(list);
+        return;
+    }
     // A list typed with its outer brackets, [[1,1,1,1]], reads as the list inside them.
-    if (pieces.size() == 1 && isBracketed(pieces.front())) {
-        const QStringList inside = splitOutsideBrackets(inner(pieces.front()));
-        if (std::all_of(inside.cbegin(), inside.cend(), isBracketed))
+    if (pieces->size() == 1 && sqf::isBracketed(pieces->front())) {
+        const auto inside = sqf::arrayElements(pieces->front());
+        if (inside && !inside->isEmpty() && std::all_of(inside->cbegin(), inside->cend(), sqf::isBracketed))
             pieces = inside;
     }
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
+    for (qsizetype i = 0; i < pieces->size(); ++i) {
         const QString what = QStringLiteral("Color %1").arg(i + 1);
-        const QString &piece = pieces.at(i);
-        const QStringList components = isBracketed(piece) ? splitOutsideBrackets(inner(piece)) : QStringList{};
+        const QString &piece = pieces->at(i);
+        const QStringList components =
+            sqf::isBracketed(piece) ? sqf::arrayElements(piece).value_or(QStringList{}) : QStringList{};
         if (components.size() != 4) {
             recipe.problems
                 << QStringLiteral("%1 (\"%2\") is not a colour [red, green, blue, alpha].").arg(what, piece);
