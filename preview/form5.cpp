@@ -58,7 +58,7 @@ ParticleView::ParticleView(const Simulation &simulation, Plane plane, QWidget *p
 void ParticleView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintView(painter, rect(), frame, m_plane, m_simulation.particles());
+    paintView(painter, rect(), frame, m_plane, m_simulation.particles(), m_layer);
 }
 
 void ParticleView::wheelEvent(QWheelEvent *event)

@@ -4,6 +4,7 @@
 #include "simulation.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -43,6 +44,7 @@ protected:
 private:
     const Simulation &m_simulation;
     Plane m_plane;
+    QImage m_layer;
 };
 
 // "Particle Preview": the particles of the main window's fields, emitted in a loop and moved,

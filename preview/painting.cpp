@@ -1,9 +1,10 @@
 #include "painting.h"
 
+#include <QImage>
 #include <QPainter>
-#include <QRadialGradient>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace preview {
@@ -22,7 +23,120 @@ QString metres(double value, double step)
     return QString::number(std::abs(value) < step / 1000 ? 0.0 : value, 'f', decimals);
 }
 
+// The soft disc's coverage (0 to 255) by the squared distance from the centre in radii, in steps
+// of 1/32: 255 out to 0.45 of the radius, then falling linearly to 0 at the radius. The steps are
+// finer than the layer's pixels show once the layer is scaled up.
+constexpr int kProfileSteps = 32;
+const std::array<quint8, kProfileSteps + 1> &discProfile()
+{
+    static const std::array<quint8, kProfileSteps + 1> profile = [] {
+        std::array<quint8, kProfileSteps + 1> table{};
+        for (int i = 0; i <= kProfileSteps; ++i) {
+            const double d = std::sqrt(double(i) / kProfileSteps);
+            const double cover = d <= 0.45 ? 1.0 : std::max(0.0, 1 - (d - 0.45) / 0.55);
+            table[std::size_t(i)] = quint8(std::lround(cover * 255));
+        }
+        return table;
+    }();
+    return profile;
+}
+
+// The four channels of a premultiplied pixel times a / 255, each rounded: the channels spread
+// into the four 16-bit lanes of one 64-bit number, so that one multiplication serves them all.
+quint32 byteMul(quint32 x, quint32 a)
+{
+    constexpr quint64 kLanes = 0x00ff00ff00ff00ffull;
+    quint64 t = ((quint64(x) | quint64(x) << 24) & kLanes) * a;
+    t = ((t + ((t >> 8) & kLanes) + 0x0080008000800080ull) >> 8) & kLanes;
+    return quint32(t | t >> 24);
+}
+
+// Source over: the pixel of the disc (premultiplied) over what is there.
+void blendPixel(quint32 &target, quint32 source)
+{
+    target = source + byteMul(target, 255 - (source >> 24));
+}
+
+// A pixel position from 0 to count - 1, for coordinates of any size.
+int pixelWithin(double at, int count)
+{
+    return at > 0 ? int(std::min(at, double(std::max(0, count - 1)))) : 0;
+}
+
+quint32 premultiplied(const Rgba &colour, double weight)
+{
+    const double a = std::clamp(colour.a * weight, 0.0, 1.0);
+    const auto channel = [a](double c) { return quint32(std::lround(std::clamp(c, 0.0, 1.0) * a * 255)); };
+    return channel(1) << 24 | channel(colour.r) << 16 | channel(colour.g) << 8 | channel(colour.b);
+}
+
 } // namespace
+
+void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &colour)
+{
+    if (image.format() != QImage::Format_ARGB32_Premultiplied || !(radius > 0) || !(colour.a > 0))
+        return;
+    const int width = image.width();
+    const int height = image.height();
+    const double cx = centre.x();
+    const double cy = centre.y();
+    if (!(cx + radius > 0 && cx - radius < width && cy + radius > 0 && cy - radius < height))
+        return;
+    if (radius < 0.75) {
+        // Too small for its profile: its colour goes to the one pixel, weighted by the disc's area.
+        const int x = int(std::floor(cx));
+        const int y = int(std::floor(cy));
+        if (x >= 0 && x < width && y >= 0 && y < height)
+            blendPixel(reinterpret_cast<quint32 *>(image.scanLine(y))[x],
+                       premultiplied(colour, std::min(1.0, 3.14159 * radius * radius)));
+        return;
+    }
+    const quint32 full = premultiplied(colour, 1);
+    if (full == 0)
+        return;
+    // The disc's pixel for each step of the profile.
+    std::array<quint32, kProfileSteps + 1> source{};
+    const auto &profile = discProfile();
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = profile[i] == 255 ? full : byteMul(full, profile[i]);
+    const double scale = kProfileSteps / (radius * radius);
+    const int top = pixelWithin(std::floor(cy - radius), height);
+    const int bottom = pixelWithin(std::ceil(cy + radius), height);
+    for (int y = top; y <= bottom; ++y) {
+        const double dy = y + 0.5 - cy;
+        const double reach = radius * radius - dy * dy;
+        if (!(reach > 0 && std::isfinite(reach)))
+            continue;
+        const double half = std::sqrt(reach);
+        const int left = pixelWithin(std::ceil(cx - half - 0.5), width);
+        const int right = pixelWithin(std::floor(cx + half - 0.5), width);
+        if (left > right)
+            continue;
+        auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
+        // The squared distance in profile steps as a 16.16 fixed-point number, carried from pixel
+        // to pixel by its differences; within the row's span it stays below kProfileSteps + 1.
+        const double dx = left + 0.5 - cx;
+        constexpr double kOne = 65536;
+        auto q = qint64(std::lround((dx * dx + dy * dy) * scale * kOne));
+        auto dq = qint64(std::lround((2 * dx + 1) * scale * kOne));
+        const auto ddq = qint64(std::lround(2 * scale * kOne));
+        for (int x = left; x <= right; ++x) {
+            const auto step = std::size_t(std::clamp<qint64>(q >> 16, 0, kProfileSteps));
+            q += dq;
+            dq += ddq;
+            blendPixel(line[x], source[step]);
+        }
+    }
+}
+
+int layerFactor(double meanRadius)
+{
+    if (meanRadius >= 24)
+        return 4;
+    if (meanRadius >= 12)
+        return 2;
+    return 1;
+}
 
 QPointF planeCoordinates(const Vec3 &at, Plane plane)
 {
@@ -48,7 +162,7 @@ Frame fitFrame(const Bounds &bounds, Plane plane, double scale)
 }
 
 void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
-               const std::vector<Particle> &particles)
+               const std::vector<Particle> &particles, QImage &layer)
 {
     painter.save();
     painter.setClipRect(area);
@@ -92,33 +206,59 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
     painter.drawLine(origin - QPointF(0, 6), origin + QPointF(0, 6));
     painter.drawEllipse(origin, 3, 3);
 
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    const QRectF visible = area.adjusted(-1, -1, 1, 1);
+    // The particles go into a layer of their own, which is cleared and blended into directly: far
+    // cheaper than a gradient per disc, and large soft discs lose nothing at a lower resolution.
+    struct Disc {
+        QPointF at;
+        double radius;
+        Rgba colour;
+    };
+    std::vector<Disc> discs;
+    discs.reserve(particles.size());
+    double radii = 0;
     for (const Particle &particle : particles) {
         const Rgba colour = colourAt(particle.values, particle.age);
         const double radius = std::abs(sizeAt(particle.values, particle.age)) * frame.scale / 2;
-        const QPointF at = toPixels(planeCoordinates(particle.position, plane));
+        const QPointF at = toPixels(planeCoordinates(particle.position, plane)) - area.topLeft();
         if (colour.a <= 0 || !std::isfinite(at.x()) || !std::isfinite(at.y()) || !std::isfinite(radius))
             continue;
-        const double r = std::max(radius, 0.75);
-        if (!visible.intersects(QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r)))
+        if (at.x() + radius < 0 || at.y() + radius < 0 || at.x() - radius > area.width()
+            || at.y() - radius > area.height())
             continue;
-        QColor centre = QColor::fromRgbF(float(colour.r), float(colour.g), float(colour.b), float(colour.a));
-        if (r < 2) {
-            painter.setBrush(centre);
-            painter.drawEllipse(at, r, r);
-            continue;
-        }
-        QColor edge = centre;
-        edge.setAlphaF(0);
-        QRadialGradient soft(at, r);
-        soft.setColorAt(0, centre);
-        soft.setColorAt(0.45, centre);
-        soft.setColorAt(1, edge);
-        painter.setBrush(soft);
-        painter.drawEllipse(at, r, r);
+        discs.push_back({at, radius, colour});
+        radii += radius;
     }
+    if (discs.empty()) {
+        painter.restore();
+        return;
+    }
+    const int factor = layerFactor(radii / double(discs.size()));
+    const QSize size(int(std::ceil(area.width() / factor)), int(std::ceil(area.height() / factor)));
+    if (layer.width() < size.width() || layer.height() < size.height()
+        || layer.format() != QImage::Format_ARGB32_Premultiplied)
+        layer = QImage(size.expandedTo(layer.size()), QImage::Format_ARGB32_Premultiplied);
+    // Only the part the discs cover is cleared and drawn: a column of smoke fills little of the
+    // top view. A pixel of margin keeps the smooth scaling from reading beyond the cleared part.
+    QRect covered;
+    for (const Disc &disc : discs) {
+        const double r = disc.radius / factor + 1;
+        const QPointF at = disc.at / factor;
+        covered |= QRect(QPoint(pixelWithin(std::floor(at.x() - r), size.width()),
+                                pixelWithin(std::floor(at.y() - r), size.height())),
+                         QPoint(pixelWithin(std::ceil(at.x() + r), size.width()),
+                                pixelWithin(std::ceil(at.y() + r), size.height())));
+    }
+    if (covered.isEmpty()) {
+        painter.restore();
+        return;
+    }
+    for (int y = covered.top(); y <= covered.bottom(); ++y)
+        std::fill_n(reinterpret_cast<quint32 *>(layer.scanLine(y)) + covered.left(), covered.width(), 0u);
+    for (const Disc &disc : discs)
+        blendSoftDisc(layer, disc.at / factor, disc.radius / factor, disc.colour);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, factor > 1);
+    painter.drawImage(QRectF(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor),
+                      layer, covered);
     painter.restore();
 }
 

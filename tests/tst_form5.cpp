@@ -66,6 +66,7 @@ private slots:
     void variableGetsAnAssumedValue();
     void restartAndSpeed();
     void wheelZoomsBothViews();
+    void viewsDrawTheParticlesWhereTheyAre();
     void mainWindowClosedFirstLeavesThePreviewUsable();
 
 private:
@@ -344,6 +345,31 @@ void TestForm5::wheelZoomsBothViews()
     QApplication::sendEvent(preview.TopView, &wheel);
     QCOMPARE(preview.SideView->frame.scale, side * 1.25);
     QCOMPARE(preview.TopView->frame.scale, top * 1.25);
+}
+
+void TestForm5::viewsDrawTheParticlesWhereTheyAre()
+{
+    // Red discs of 2 m standing still 3 m up and 1 m out along y.
+    typeFloatingParticle();
+    retype(form->Text(kPositionZ), "3");
+    retype(form->Text(7), "1");
+    for (int n = 16; n <= 18; ++n)
+        retype(form->Text(n), "2");
+    retype(form->Text(kColour), "[1,0,0,1]");
+    Form5 &preview = openPreview();
+    preview.runFor(0.2);
+    const auto pixelAt = [](preview::ParticleView *view, QPointF metres) {
+        const preview::Frame &frame = view->frame;
+        const QPointF middle = QRectF(view->rect()).center();
+        const QPoint at(
+            (middle + QPointF(metres.x() - frame.centre.x(), frame.centre.y() - metres.y()) * frame.scale).toPoint());
+        return view->grab().toImage().pixel(at);
+    };
+    QCOMPARE(pixelAt(preview.SideView, {0, 3}), qRgb(255, 0, 0));
+    QCOMPARE(pixelAt(preview.TopView, {0, 1}), qRgb(255, 0, 0));
+    // Two metres away there is only the background.
+    QCOMPARE_NE(pixelAt(preview.SideView, {0, 5}), qRgb(255, 0, 0));
+    QCOMPARE_NE(pixelAt(preview.TopView, {0, -1}), qRgb(255, 0, 0));
 }
 
 void TestForm5::mainWindowClosedFirstLeavesThePreviewUsable()

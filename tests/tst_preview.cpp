@@ -1,7 +1,9 @@
+#include "preview/painting.h"
 #include "preview/particles.h"
 #include "preview/recipe.h"
 #include "preview/simulation.h"
 
+#include <QImage>
 #include <QTest>
 
 #include <cmath>
@@ -79,6 +81,11 @@ private slots:
     void gridStepCutsIntoFiveToFifteen_data();
     void gridStepCutsIntoFiveToFifteen();
     void pathBoundsHoldTheWholeLife();
+    void softDiscFadesOutToItsRadius_data();
+    void softDiscFadesOutToItsRadius();
+    void laterDiscCoversEarlierOne();
+    void layerIsCoarserForLargeDiscs_data();
+    void layerIsCoarserForLargeDiscs();
 };
 
 void TestPreview::freeFall_data()
@@ -469,6 +476,80 @@ void TestPreview::pathBoundsHoldTheWholeLife()
     QCOMPARE_LE(std::abs(bounds.low.z - (-4.905 * 4 - 1)), 1e-6);
     QCOMPARE_LE(std::abs(bounds.high.z - 0.5), 1e-6);
     QCOMPARE(bounds.low.x, -0.5);
+}
+
+void TestPreview::softDiscFadesOutToItsRadius_data()
+{
+    QTest::addColumn<double>("distance"); // from the centre, in radii
+    QTest::addColumn<int>("alpha");       // of a disc of opacity 1, give or take 4
+    QTest::newRow("centre") << 0.0 << 255;
+    QTest::newRow("core") << 0.4 << 255;
+    QTest::newRow("half way out") << 0.725 << 128;
+    QTest::newRow("near the edge") << 0.95 << 23;
+    QTest::newRow("beyond") << 1.05 << 0;
+}
+
+void TestPreview::softDiscFadesOutToItsRadius()
+{
+    QFETCH(double, distance);
+    QFETCH(int, alpha);
+    QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    const double radius = 80;
+    blendSoftDisc(image, {100, 100}, radius, {1, 0.5, 0, 1});
+    const int x = 100 + int(std::floor(distance * radius));
+    const QRgb pixel = image.pixel(x, 100);
+    QCOMPARE_LE(std::abs(qAlpha(pixel) - alpha), 4);
+    // The colour stays the colour at every opacity: red full, green half, blue none.
+    QCOMPARE_LE(std::abs(qRed(pixel) - qAlpha(pixel)), 1);
+    QCOMPARE_LE(std::abs(2 * qGreen(pixel) - qAlpha(pixel)), 2);
+    QCOMPARE(qBlue(pixel), 0);
+    // Round: the same at the same distance in any direction.
+    const QRgb above = image.pixel(100, 100 - int(std::floor(distance * radius)) - 1);
+    QCOMPARE_LE(std::abs(qAlpha(above) - qAlpha(pixel)), 8);
+}
+
+void TestPreview::laterDiscCoversEarlierOne()
+{
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(qRgb(0, 0, 255));
+    blendSoftDisc(image, {20, 20}, 15, {1, 0, 0, 1});
+    QCOMPARE(image.pixel(20, 20), qRgb(255, 0, 0));
+    // Half transparent over red gives half green, half red.
+    blendSoftDisc(image, {20, 20}, 15, {0, 1, 0, 0.5});
+    const QRgb mixed = image.pixel(20, 20);
+    QCOMPARE_LE(std::abs(qRed(mixed) - 128), 1);
+    QCOMPARE_LE(std::abs(qGreen(mixed) - 128), 1);
+    QCOMPARE(qAlpha(mixed), 255);
+    // Outside both discs the background stays.
+    QCOMPARE(image.pixel(1, 1), qRgb(0, 0, 255));
+    // A disc smaller than a pixel tints its pixel by its area; one beyond the image does nothing.
+    blendSoftDisc(image, {2.5, 2.5}, 0.4, {1, 1, 1, 1});
+    const int tint = qRed(image.pixel(2, 2));
+    QVERIFY(tint > 100 && tint < 160);
+    const QImage before = image;
+    blendSoftDisc(image, {-30, 20}, 10, {1, 1, 1, 1});
+    blendSoftDisc(image, {20, 1e300}, 1e300, {1, 1, 1, 1});
+    blendSoftDisc(image, {20, 20}, std::nan(""), {1, 1, 1, 1});
+    QCOMPARE(image, before);
+}
+
+void TestPreview::layerIsCoarserForLargeDiscs_data()
+{
+    QTest::addColumn<double>("meanRadius");
+    QTest::addColumn<int>("factor");
+    QTest::newRow("dots") << 1.0 << 1;
+    QTest::newRow("small") << 11.9 << 1;
+    QTest::newRow("medium") << 12.0 << 2;
+    QTest::newRow("large") << 24.0 << 4;
+    QTest::newRow("huge") << 1e6 << 4;
+}
+
+void TestPreview::layerIsCoarserForLargeDiscs()
+{
+    QFETCH(double, meanRadius);
+    QFETCH(int, factor);
+    QCOMPARE(layerFactor(meanRadius), factor);
 }
 
 QTEST_APPLESS_MAIN(TestPreview)
