@@ -51,6 +51,9 @@ int hexDigit(QChar c)
 }
 
 // Recursive descent over the text, writing the steps in postfix order.
+// Deeper nesting than any script needs; far less than the stack holds.
+constexpr int kDeepest = 256;
+
 class Reader {
 public:
     explicit Reader(const QString &text)
@@ -196,6 +199,17 @@ private:
     // unary: ("-" | "+" | function) unary | number | "pi" | variable | "(" sum ")"
     bool unary()
     {
+        // Each level of nesting is a level of recursion: a text of thousands of "(" or "-" stops
+        // where it gets too deep instead of running out of stack.
+        struct Level {
+            int &depth;
+            explicit Level(int &d)
+                : depth(++d)
+            {}
+            ~Level() { --depth; }
+        } level(m_depth);
+        if (m_depth > kDeepest)
+            return fail();
         skipBlanks();
         if (m_at >= m_text.size())
             return fail();
@@ -322,6 +336,7 @@ private:
     std::vector<Step> *m_steps = nullptr;
     QStringList *m_variables = nullptr;
     ExpressionError m_error;
+    int m_depth = 0;
 };
 
 double radians(double degrees)

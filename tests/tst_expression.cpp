@@ -32,6 +32,7 @@ void TestExpression::values_data()
     QTest::newRow("leading point") << ".5" << 0.5;
     QTest::newRow("trailing point") << "3." << 3.0;
     QTest::newRow("exponent") << "1.5e2" << 150.0;
+    QTest::newRow("nested 200 deep") << QString(200, '(') + "7" + QString(200, ')') << 7.0;
     QTest::newRow("negative exponent") << "2E-3" << 0.002;
     QTest::newRow("0x hexadecimal") << "0x1F" << 31.0;
     QTest::newRow("dollar hexadecimal") << "$ff" << 255.0;
@@ -89,6 +90,8 @@ void TestExpression::errorsStopAtTheWord_data()
     QTest::newRow("array") << "[1, 2]" << 1 << "[";
     QTest::newRow("string") << "\"abc\"" << 1 << "\"";
     QTest::newRow("missing operand") << "2 +" << 4 << "";
+    QTest::newRow("nested too deep") << QString(300, '(') + "1" + QString(300, ')') << 257 << "(";
+    QTest::newRow("a hundred thousand signs") << QString(100000, '-') + "1" << 257 << "-";
     QTest::newRow("missing closing parenthesis") << "(2 + 3" << 7 << "";
     QTest::newRow("extra closing parenthesis") << "2 + 3)" << 6 << ")";
     QTest::newRow("two numbers") << "1 2" << 3 << "2";
