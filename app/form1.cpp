@@ -9,6 +9,7 @@
 #include "input/singleline.h"
 #include "platform/look.h"
 #include "platform/messages.h"
+#include "preview/form5.h"
 #include "sqswriter.h"
 #include "statusbar.h"
 
@@ -22,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 using platform::twips;
 
@@ -115,7 +117,8 @@ void Form1::createControls()
     }
 
     Text28 = newField(240, 3600, 11415);
-    Text29 = newField(240, 4080, 7815);
+    // Narrower than the row, so that "Preview" stands between it and the check box.
+    Text29 = newField(240, 4080, 5895);
     Text29->setReadOnly(true);
     setBackground(Text29, platform::buttonFaceColour());
     Check1 = new QCheckBox(QStringLiteral("Put color(s) into a seperate variable"), this);
@@ -134,6 +137,10 @@ void Form1::createControls()
     Command4 = newButton(2, "Create SQS");
     Command3 = newButton(3, "Reset");
     Command2 = newButton(4, "Exit");
+    Command7 = new QPushButton(QStringLiteral("Preview"), this);
+    Command7->setFont(bold);
+    Command7->setAutoDefault(false);
+    Command7->setGeometry(twips(6255), twips(4035), twips(kWideField), twips(kButtonHeight));
 
     StatusBar1 = new StatusBar(this);
     StatusBar1->setGeometry(0, twips(kStatusTop), twips(kClientWidth), StatusBar1->sizeHint().height());
@@ -153,7 +160,7 @@ void Form1::createControls()
     for (QWidget *next :
          {static_cast<QWidget *>(Text28), static_cast<QWidget *>(Check1), static_cast<QWidget *>(Text29),
           static_cast<QWidget *>(Command6), static_cast<QWidget *>(Command1), static_cast<QWidget *>(Command4),
-          static_cast<QWidget *>(Command3), static_cast<QWidget *>(Command2)})
+          static_cast<QWidget *>(Command3), static_cast<QWidget *>(Command2), static_cast<QWidget *>(Command7)})
         chain(next);
 
     setMouseTracking(true);
@@ -177,6 +184,8 @@ void Form1::connectHandlers()
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &Form1::Command7_Click);
 }
 
 void Form1::Form_Load()
@@ -272,6 +281,11 @@ void Form1::Command6_Click()
     import::Form4::open(m_fields);
 }
 
+void Form1::Command7_Click()
+{
+    preview::Form5::open(m_fields);
+}
+
 void Form1::Command3_Click()
 {
     if (!platform::messages().askYesNo(this, QStringLiteral("PLW"),
@@ -298,6 +312,8 @@ void Form1::Command2_Click()
         dialog->close();
     if (colour::Form2 *chooser = colour::Form2::existing())
         chooser->close();
+    if (preview::Form5 *window = preview::Form5::existing())
+        window->close();
     close();
 }
 
@@ -309,6 +325,8 @@ void Form1::closeSecondaryWindows()
         dialog->close();
     if (import::Form4 *dialog = import::Form4::existing())
         dialog->close();
+    if (preview::Form5 *window = preview::Form5::existing())
+        window->close();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -36,6 +36,7 @@ public:
     QPushButton *Command4 = nullptr; // "Create SQS"
     QPushButton *Command3 = nullptr; // "Reset"
     QPushButton *Command2 = nullptr; // "Exit"
+    QPushButton *Command7 = nullptr; // "Preview"
     StatusBar *StatusBar1 = nullptr;
 
 protected:
@@ -57,6 +58,7 @@ private:
     void Command3_Click();
     void Command4_Click();
     void Command6_Click();
+    void Command7_Click();
 
     void RebuildDropString();
     void UpdateSizeDisplay();

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build-fuzz
-targets=(fuzz_dropstring fuzz_restrict fuzz_import fuzz_numbers)
+targets=(fuzz_dropstring fuzz_restrict fuzz_import fuzz_numbers fuzz_preview)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPLW_BUILD_TESTS=OFF -DPLW_BUILD_BENCH=OFF -DPLW_BUILD_FUZZERS=ON \

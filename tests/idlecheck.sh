@@ -4,14 +4,17 @@
 # An idle program sleeps: no timer runs while nobody touches it.
 # With --active a window manager runs too, so the main window is active and the caret of the
 # focused field blinks (Qt redraws it twice a second); without it no window is active.
-# Usage: idlecheck.sh [--active] PROGRAM [MAX_WAKEUPS] [MAX_CPU_SECONDS]
+# With --preview (implies --active) a LifeTime and a Weight are typed, F5 opens the particle preview, which is
+# seen to run, and Alt+P pauses it before the idle seconds are counted.
+# Usage: idlecheck.sh [--active | --preview] PROGRAM [MAX_WAKEUPS] [MAX_CPU_SECONDS]
 set -euo pipefail
 
 active=0
-if [ "${1:-}" = --active ]; then
-  active=1
-  shift
-fi
+preview=0
+case "${1:-}" in
+  --active) active=1; shift ;;
+  --preview) active=1; preview=1; shift ;;
+esac
 program=$(realpath "$1")
 max_wakeups=${2:-50}
 max_cpu=${3:-0.05}
@@ -55,6 +58,23 @@ if [ $active -eq 1 ] && [ "$(xdotool getactivewindow 2>/dev/null)" != "$window" 
   exit 1
 fi
 
+# Counted once the preview is open and paused; while it plays, its frames wake the program up.
+open_paused_preview() {
+  # LifeTime is the fifth field and Weight the thirteenth; the focus starts in the first, and Tab
+  # selects a field's text.
+  xdotool key --delay 100 Tab Tab Tab Tab 5 Tab Tab Tab Tab Tab Tab Tab Tab 1 F5
+  preview_window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name "Particle Preview" | head -n 1) || true
+  [ -n "$preview_window" ] || { echo "F5 did not open the preview"; exit 1; }
+  sleep 2
+  read -r _ _ played0 _ < <(sample)
+  sleep 2
+  read -r _ _ played1 _ < <(sample)
+  echo "preview playing: $((played1 - played0)) wake-ups in 2 s"
+  [ $((played1 - played0)) -ge 30 ] || { echo "the preview did not seem to play (no frames)"; exit 1; }
+  xdotool key alt+p
+  sleep 2
+}
+
 # CPU time of the whole process in clock ticks (utime + stime), run time of all threads in
 # nanoseconds, and voluntary / involuntary context switches summed over all threads.
 sample() {
@@ -70,6 +90,7 @@ sample() {
   echo "$ticks $ns $vol $invol"
 }
 
+[ $preview -eq 0 ] || open_paused_preview
 read -r ticks0 ns0 vol0 invol0 < <(sample)
 sleep "$idle_seconds"
 kill -0 "$pid" 2>/dev/null || { echo "the program ended while idle"; exit 1; }
@@ -82,6 +103,7 @@ cpu=$(awk -v t=$((ticks1 - ticks0)) -v hz="$hz" 'BEGIN {printf "%.3f", t / hz}')
 runtime=$(awk -v ns=$((ns1 - ns0)) 'BEGIN {printf "%.6f", ns / 1e9}')
 state=inactive
 [ $active -eq 0 ] || state="active, caret blinking"
+[ $preview -eq 0 ] || state="preview open and paused"
 echo "idle ${idle_seconds} s (${state}), ${threads} threads: ${wakeups} wake-ups (voluntary context switches)," \
      "$((invol1 - invol0)) involuntary; CPU ${cpu} s (utime+stime), ${runtime} s run time (schedstat)"
 

@@ -5,6 +5,7 @@
 #include "drop/fieldtable.h"
 #include "import/form4.h"
 #include "messagesfake.h"
+#include "preview/form5.h"
 #include "userinput.h"
 
 #include <QApplication>
@@ -154,6 +155,14 @@ void TestForm1::windowLooksAsDrawn()
     QVERIFY(form->Text28->y() > form->Text(27)->y());
     QVERIFY(form->Text29->y() > form->Text28->y());
     QVERIFY(form->Check1->x() > form->Text29->x() + form->Text29->width() - 1);
+    // "Preview" stands in the row of Text29, between it and the check box, as wide as the buttons.
+    QCOMPARE(form->Command7->text(), "Preview");
+    QVERIFY(form->Command7->font().bold());
+    QVERIFY(form->Command7->x() > form->Text29->x() + form->Text29->width() - 1);
+    QVERIFY(form->Check1->x() > form->Command7->x() + form->Command7->width() - 1);
+    QCOMPARE(form->Command7->width(), form->Command2->width());
+    QVERIFY(form->Command7->geometry().contains(form->Command7->x() + 1, form->Text29->geometry().center().y()));
+    QVERIFY(form->StatusBar1->y() >= form->Command7->y() + form->Command7->height());
     QVERIFY(form->Text28->width() > form->width() * 9 / 10);
     QVERIFY(form->StatusBar1->y() > form->Text29->y());
 }
@@ -417,7 +426,7 @@ void TestForm1::tabOrderFollowsFields()
     for (int n = 1; n <= drop::kFieldCount; ++n)
         expected << form->Text(n);
     expected << form->Text28 << form->Check1 << form->Text29 << form->Command6 << form->Command1 << form->Command4
-             << form->Command3 << form->Command2 << form->Text(1);
+             << form->Command3 << form->Command2 << form->Command7 << form->Text(1);
     form->Text(1)->setFocus();
     for (int i = 1; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -490,15 +499,18 @@ void TestForm1::exitClosesWindowsInOrder()
     colour::Form3::open([this] { return colour::Form2::load(form->fields()); });
     order.watch(colour::Form2::existing(), "Form2");
     order.watch(colour::Form3::existing(), "Form3");
+    QTest::mouseClick(form->Command7, Qt::LeftButton);
     order.watch(import::Form4::existing(), "Form4");
+    order.watch(preview::Form5::existing(), "Form5");
     order.watch(form.get(), "Form1");
     QTest::mouseClick(form->Command2, Qt::LeftButton);
-    QCOMPARE(order.order, QStringList({"Form4", "Form3", "Form2", "Form1"}));
+    QCOMPARE(order.order, QStringList({"Form4", "Form3", "Form2", "Form5", "Form1"}));
     QVERIFY(!form->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!colour::Form2::existing());
     QVERIFY(!colour::Form3::existing());
     QVERIFY(!import::Form4::existing());
+    QVERIFY(!preview::Form5::existing());
 }
 
 void TestForm1::closeBoxClosesWindowsInOrder()
@@ -509,12 +521,16 @@ void TestForm1::closeBoxClosesWindowsInOrder()
     colour::Form3::open([this] { return colour::Form2::load(form->fields()); });
     order.watch(colour::Form2::existing(), "Form2");
     order.watch(colour::Form3::existing(), "Form3");
+    QTest::keyClick(form.get(), Qt::Key_F5);
     order.watch(import::Form4::existing(), "Form4");
+    order.watch(preview::Form5::existing(), "Form5");
     order.watch(form.get(), "Form1");
     form->close();
-    QCOMPARE(order.order, QStringList({"Form1", "Form2", "Form3", "Form4"}));
+    QCOMPARE(order.order, QStringList({"Form1", "Form2", "Form3", "Form4", "Form5"}));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(windowsOf<colour::Form2>() + windowsOf<colour::Form3>() + windowsOf<import::Form4>(), 0);
+    QCOMPARE(windowsOf<colour::Form2>() + windowsOf<colour::Form3>() + windowsOf<import::Form4>()
+                 + windowsOf<preview::Form5>(),
+             0);
 }
 
 void TestForm1::keyPanelsInactiveWithoutState()

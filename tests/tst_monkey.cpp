@@ -22,11 +22,14 @@
 #include "import/form4.h"
 #include "import/importparser.h"
 #include "messagesfake.h"
+#include "preview/form5.h"
 #include "userinput.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -127,6 +130,12 @@ Form4 *openImport()
 {
     Form4 *dialog = Form4::existing();
     return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
+preview::Form5 *openPreview()
+{
+    preview::Form5 *window = preview::Form5::existing();
+    return window && window->isVisible() ? window : nullptr;
 }
 
 // The open window an action works in; the action runs only when its window is open.
@@ -395,6 +404,7 @@ void TestMonkey::buildActions()
     const auto chooserOpen = [] { return openChooser() != nullptr; };
     const auto decimalOpen = [] { return openDecimalDialog() != nullptr; };
     const auto importOpen = [] { return openImport() != nullptr; };
+    const auto previewOpen = [] { return openPreview() != nullptr; };
     const auto typedInto = [this](QLineEdit *field) {
         if (field == m_form1->Text28)
             return Typed::DropString;
@@ -496,7 +506,8 @@ void TestMonkey::buildActions()
              note(QStringLiteral("Exit"));
              click(m_form1->Command2);
              settle();
-             expect(!m_form1->isVisible() && !Form2::existing() && !Form3::existing() && !Form4::existing(),
+             expect(!m_form1->isVisible() && !Form2::existing() && !Form3::existing() && !Form4::existing()
+                        && !preview::Form5::existing(),
                     QStringLiteral("Exit left a window open"));
              startMainWindow();
              return Typed::NewMainWindow;
@@ -709,6 +720,71 @@ void TestMonkey::buildActions()
          }},
         {"close the import", 2, importOpen,
          [this] { return closeWindow(&openImport, &Form4::Command2, "the import"); }},
+
+        {"open the preview", 2, always,
+         [this] {
+             // F5 works where the main window is the active one, as the user brings it to the front.
+             m_form1->activateWindow();
+             if (chance(50) || !QTest::qWaitForWindowActive(m_form1.get(), 1000)) {
+                 note(QStringLiteral("Preview"));
+                 click(m_form1->Command7);
+             } else {
+                 note(QStringLiteral("F5"));
+                 QTest::keyClick(m_form1.get(), Qt::Key_F5);
+             }
+             expect(openPreview() != nullptr, QStringLiteral("the preview did not open"));
+             return Typed::Nothing;
+         }},
+        {"run the preview", 6, previewOpen,
+         [this] {
+             preview::Form5 &window = theOpen(openPreview());
+             switch (pick(6)) {
+             case 0:
+                 note(QStringLiteral("play or pause the preview"));
+                 click(window.PlayButton);
+                 break;
+             case 1:
+                 note(QStringLiteral("restart the preview"));
+                 click(window.RestartButton);
+                 break;
+             case 2:
+                 note(QStringLiteral("preview speed"));
+                 window.SpeedBox->setCurrentIndex(pick(window.SpeedBox->count()));
+                 break;
+             case 3: {
+                 const QString text = QString::number(0.01 * (1 + pick(100)));
+                 note(QStringLiteral("emit every %1 s").arg(text));
+                 type(window.IntervalBox->findChild<QLineEdit *>(), text);
+                 break;
+             }
+             default: {
+                 QDoubleSpinBox *wind = chance(50) ? window.WindXBox : window.WindYBox;
+                 const QString text = QString::number(pick(41) - 20);
+                 note(QStringLiteral("wind %1 m/s").arg(text));
+                 type(wind->findChild<QLineEdit *>(), text);
+                 break;
+             }
+             }
+             const double seconds = 0.05 * pick(20);
+             note(QStringLiteral("let the preview run %1 s").arg(seconds));
+             window.runFor(seconds);
+             const auto &simulation = window.simulation();
+             expect(simulation.particles().size() <= std::size_t(preview::kMaxParticles),
+                    QStringLiteral("the preview holds more particles than its limit"));
+             expect(simulation.emitting() || simulation.particles().empty(),
+                    QStringLiteral("the preview shows particles of fields it cannot preview"));
+             expect(window.FrameTimer->isActive() == (window.playing() && simulation.emitting()),
+                    QStringLiteral("the preview's timer does not follow play, pause and the fields"));
+             return Typed::Nothing;
+         }},
+        {"close the preview", 2, previewOpen,
+         [this] {
+             note(QStringLiteral("close the preview"));
+             theOpen(openPreview()).close();
+             settle();
+             expect(!openPreview(), QStringLiteral("the preview stayed open"));
+             return Typed::Nothing;
+         }},
     };
 }
 

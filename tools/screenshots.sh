@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots under Xvfb: the main window, and the colour chooser opened with
-# its "Choose Colors" button. Needs xvfb-run, xdotool and ImageMagick's import.
-# Usage: tools/screenshots.sh [BUILD_DIR]   (writes docs/main-window.png, docs/colour-chooser.png)
+# Takes the README's screenshots under Xvfb: the main window, the colour chooser opened with its
+# "Choose Colors" button, and the particle preview of a smoke column imported through "Import
+# Array". Needs xvfb-run, xdotool and ImageMagick's import.
+# Usage: tools/screenshots.sh [BUILD_DIR]
+#        (writes docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png)
 set -euo pipefail
 script=$(realpath "$0")
 cd "$(dirname "$script")/.."
@@ -40,4 +42,25 @@ sleep 2
 geometry=$(xdotool getwindowgeometry "$chooser" | awk '/Position:/ {split($2, p, ","); x = p[1]; y = p[2]}
   /Geometry:/ {print $2 "+" x "+" y}')
 import -window root -crop "$geometry" +repage docs/colour-chooser.png
-echo "wrote docs/main-window.png and docs/colour-chooser.png"
+
+# Out of the way of the main window's buttons (there is no window manager to close it with).
+xdotool windowunmap "$chooser"
+# A smoke column, pasted into the import dialog ("Import Array" is the first button of the row).
+smoke='drop ["cl_basic","","Billboard",1,8,[0,0,0.5],[0.3,0,1.5],0,1.25,1,0.3,[0.6,2.5,5],[[0.35,0.35,0.35,0.8],[0.6,0.6,0.6,0.4],[0.8,0.8,0.8,0]],[0,1,2],0.3,0.35,"","",player]'
+xdotool mousemove --window "$main" 204 209 click 1
+importer=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$pid" --name "^Import Drop Array$" | head -n 1) || true
+[ -n "$importer" ] || { echo "the import dialog did not open"; exit 1; }
+sleep 1
+xdotool mousemove --window "$importer" 100 17 click 1
+xdotool type --delay 2 "$smoke"
+xdotool mousemove --window "$importer" 488 100 click 1
+sleep 1
+# "Preview" stands between the colour variable field and the check box.
+xdotool mousemove --window "$main" 477 281 click 1
+preview=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$pid" --name "^Particle Preview$" | head -n 1) || true
+[ -n "$preview" ] || { echo "the preview did not open"; exit 1; }
+sleep 6
+geometry=$(xdotool getwindowgeometry "$preview" | awk '/Position:/ {split($2, p, ","); x = p[1]; y = p[2]}
+  /Geometry:/ {print $2 "+" x "+" y}')
+import -window root -crop "$geometry" +repage docs/particle-preview.png
+echo "wrote docs/main-window.png, docs/colour-chooser.png and docs/particle-preview.png"

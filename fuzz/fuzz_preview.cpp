@@ -1,0 +1,89 @@
+// The particle preview's model on any field texts: an expression that cannot be read names a
+// position inside its text; one that can be read evaluates the same twice from the same seed; a
+// recipe gives particles with finite values or none; the simulation keeps to its limit, and the
+// discs blend into an image wherever they land.
+#include "fuzzinput.h"
+#include "preview/painting.h"
+#include "preview/recipe.h"
+#include "preview/simulation.h"
+
+#include <QImage>
+
+#include <cmath>
+
+namespace {
+
+bool sameValue(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+void readsExpression(const QString &text)
+{
+    const auto read = sqf::readExpression(text);
+    if (const auto *error = std::get_if<sqf::ExpressionError>(&read)) {
+        if (error->position < 1 || error->position > text.size() + 1)
+            violated("the error's position lies outside the text", text);
+        return;
+    }
+    const auto &expression = std::get<sqf::Expression>(read);
+    sqf::VariableValues values;
+    for (const QString &name : expression.variables())
+        values.insert(name.toLower(), 1.5);
+    sqf::Random first(3);
+    sqf::Random second(3);
+    if (!sameValue(expression.evaluate(first, values), expression.evaluate(second, values)))
+        violated("two evaluations from the same seed differ", text);
+    if (!expression.isRandom() && !sameValue(expression.evaluate(first, values), expression.evaluate(first, values)))
+        violated("an expression without random differs between evaluations", text);
+}
+
+bool finite(const preview::Vec3 &v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t size)
+{
+    FuzzedDataProvider data(bytes, size);
+    // The main window's start texts, some of them replaced by the fuzzer's.
+    QStringList texts{"",  "",  "",  "0", "1",  "0", "0", "0", "0", "0", "0", "0", "1", "1",
+                      "0", "1", "1", "1", "[]", "0", "0", "0", "0", "0", "",  "",  ""};
+    while (data.remaining_bytes() > 0) {
+        const int field = data.ConsumeIntegralInRange(1, 27);
+        texts[field - 1] = consumeText(data, 64);
+        readsExpression(texts[field - 1]);
+    }
+
+    const preview::Recipe recipe = preview::readRecipe(texts);
+    if (recipe.usable() != recipe.problems.isEmpty())
+        violated("a usable recipe with problems", texts.join(QLatin1Char('|')));
+    sqf::VariableValues variables;
+    for (const QString &name : recipe.variables)
+        variables.insert(name.toLower(), 2);
+    sqf::Random random(5);
+    if (const auto values = preview::drawParticle(recipe, variables, random)) {
+        if (!(values->lifeTime > 0) || !(values->weight > 0) || !finite(values->position) || !finite(values->velocity))
+            violated("a particle without life, weight or a finite start", texts.join(QLatin1Char('|')));
+    }
+
+    preview::Simulation simulation(9);
+    simulation.setRecipe(recipe);
+    simulation.setVariables(variables);
+    simulation.setInterval(0.01);
+    simulation.restart();
+    simulation.advance(0.5);
+    if (simulation.particles().size() > std::size_t(preview::kMaxParticles))
+        violated("more particles than the limit", texts.join(QLatin1Char('|')));
+    (void)preview::pathBounds(recipe, variables, {1, -1, 0}, 9);
+
+    QImage image(32, 24, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    for (const preview::Particle &particle : simulation.particles())
+        preview::blendSoftDisc(image, {particle.position.x * 4 + 16, 12 - particle.position.z * 4},
+                               preview::sizeAt(particle.values, particle.age) * 2,
+                               preview::colourAt(particle.values, particle.age));
+    return 0;
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "painting.h"
+#include "simulation.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QFormLayout;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace drop {
+struct MainFields;
+}
+
+namespace preview {
+
+// One of the two views: paints the simulation in its plane at the window's scale.
+class ParticleView : public QWidget {
+public:
+    ParticleView(const Simulation &simulation, Plane plane, QWidget *parent);
+
+    Frame frame;
+    // Called with the factor of a wheel turn, so that both views zoom together.
+    std::function<void(double factor)> zoomed;
+
+    QSize sizeHint() const override { return {420, 360}; }
+    QSize minimumSizeHint() const override { return {160, 140}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    const Simulation &m_simulation;
+    Plane m_plane;
+    QImage m_layer;
+};
+
+// "Particle Preview": the particles of the main window's fields, emitted in a loop and moved,
+// sized and coloured as the fields say, in a side view and a top view.
+class Form5 : public QWidget {
+    Q_OBJECT
+public:
+    ~Form5() override;
+
+    // The open preview, or nullptr; a closed preview is gone at once.
+    static Form5 *existing();
+    // Shows the single preview, creating it first when none is open.
+    static void open(drop::MainFields &main);
+
+    QLabel *ShapeCaption = nullptr;
+    ParticleView *SideView = nullptr;
+    ParticleView *TopView = nullptr;
+    QPushButton *PlayButton = nullptr;
+    QPushButton *RestartButton = nullptr;
+    QComboBox *SpeedBox = nullptr;
+    QDoubleSpinBox *IntervalBox = nullptr;
+    QDoubleSpinBox *WindXBox = nullptr;
+    QDoubleSpinBox *WindYBox = nullptr;
+    QLabel *CountLabel = nullptr;
+    QLabel *ApproximationLabel = nullptr;
+    QGroupBox *VariablesBox = nullptr;
+    QListWidget *NotesList = nullptr;
+    QTimer *FrameTimer = nullptr;
+
+    const Simulation &simulation() const { return m_simulation; }
+    bool playing() const { return m_playing; }
+    // Moves the preview on by the given seconds of real time at the chosen speed, as the frame
+    // timer does.
+    void runFor(double seconds);
+    // The number field of a variable the fields name, or nullptr.
+    QDoubleSpinBox *variableField(const QString &name) const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    explicit Form5(drop::MainFields &main);
+    void createControls();
+    void connectHandlers();
+    void Form_Load();
+
+    void MainFields_Change();
+    void PlayButton_Click();
+    void RestartButton_Click();
+    void IntervalBox_Change();
+    void Wind_Change();
+    void Variable_Change();
+    void FrameTimer_Timer();
+
+    void readFields();
+    void restartPreview();
+    void rebuildVariableFields();
+    void updateTimer();
+    void updateNotes();
+    void updateCount();
+    void zoom(double factor);
+
+    drop::MainFields &m_main;
+    QPointer<QWidget> m_mainAlive;
+    Simulation m_simulation;
+    QFormLayout *m_variablesLayout = nullptr;
+    QList<QDoubleSpinBox *> m_variableFields;
+    sqf::VariableValues m_variableValues; // kept by lower-case name while names come and go
+    QElapsedTimer m_clock;
+    bool m_playing = true;
+    bool m_started = false;
+};
+
+} // namespace preview

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "particles.h"
+#include "simulation.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+
+#include <vector>
+
+class QImage;
+class QPainter;
+
+namespace preview {
+
+// The side view looks along y (x to the right, the height z up); the top view looks down (x to
+// the right, y up).
+enum class Plane { Side, Top };
+
+// Which metres a view shows: the point at its centre and the pixels per metre.
+struct Frame {
+    QPointF centre;
+    double scale = 50;
+};
+
+// The view's two coordinates of a point.
+QPointF planeCoordinates(const Vec3 &at, Plane plane);
+
+// The pixels per metre at which the bounds fit into both views with a margin, and each view's
+// frame centred on them.
+double fitScale(const Bounds &bounds, const QSizeF &side, const QSizeF &top);
+Frame fitFrame(const Bounds &bounds, Plane plane, double scale);
+
+// Blends one soft disc into a premultiplied ARGB32 image: full colour out to 0.45 of the radius,
+// then fading linearly to clear at the radius. A disc smaller than a pixel adds its colour to the
+// pixel it stands on, weighted by its area.
+void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &colour);
+
+// How many view pixels one pixel of the particles' layer stands for: 1, 2 or 4, so that discs of
+// the given mean radius in view pixels keep about six layer pixels of radius.
+int layerFactor(double meanRadius);
+
+// Background, metre grid with labels, the object's marker at the origin, then the particles as
+// soft discs, the oldest first. The discs are blended into `layer` (kept from frame to frame so
+// that it is not allocated anew), at a lower resolution when they are large, and the layer is
+// drawn over the grid, smoothly scaled.
+void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
+               const std::vector<Particle> &particles, QImage &layer);
+
+} // namespace preview

@@ -1,0 +1,137 @@
+#include "simulation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace preview {
+
+Simulation::Simulation(std::uint32_t seed)
+    : m_seed(seed)
+    , m_random(seed)
+{}
+
+void Simulation::setRecipe(Recipe recipe)
+{
+    m_recipe = std::move(recipe);
+    m_valueProblems = valueProblems(m_recipe, m_variables);
+}
+
+void Simulation::setVariables(sqf::VariableValues variables)
+{
+    m_variables = std::move(variables);
+    m_valueProblems = valueProblems(m_recipe, m_variables);
+}
+
+void Simulation::setInterval(double seconds)
+{
+    m_interval = std::isfinite(seconds) ? std::max(seconds, kStep) : 0.05;
+}
+
+bool Simulation::emitting() const
+{
+    return m_recipe.usable() && m_valueProblems.isEmpty();
+}
+
+void Simulation::restart()
+{
+    m_particles.clear();
+    m_random.seed(m_seed);
+    m_steps = 0;
+    m_pending = 0;
+    m_nextEmission = 0;
+    m_atLimit = false;
+}
+
+void Simulation::advance(double seconds)
+{
+    if (!(seconds > 0))
+        return;
+    m_pending += seconds;
+    while (m_pending >= kStep) {
+        m_pending -= kStep;
+        step();
+    }
+}
+
+void Simulation::emitParticle(double ahead)
+{
+    if (int(m_particles.size()) >= kMaxParticles) {
+        m_atLimit = true;
+        return;
+    }
+    m_atLimit = false;
+    auto values = drawParticle(m_recipe, m_variables, m_random);
+    if (!values)
+        return;
+    Particle particle = newParticle(std::move(*values));
+    // Born between two steps, the particle catches up to the end of the step.
+    if (ahead > 0)
+        preview::advance(particle, ahead, m_wind, m_random);
+    if (particle.age < particle.values.lifeTime)
+        m_particles.push_back(std::move(particle));
+}
+
+void Simulation::step()
+{
+    for (Particle &particle : m_particles)
+        preview::advance(particle, kStep, m_wind, m_random);
+    std::erase_if(m_particles, [](const Particle &p) { return p.age >= p.values.lifeTime; });
+    ++m_steps;
+    const double now = time();
+    if (!emitting()) {
+        m_nextEmission = now;
+        return;
+    }
+    while (m_nextEmission <= now + 1e-9) {
+        emitParticle(now - m_nextEmission);
+        m_nextEmission += m_interval;
+    }
+}
+
+Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, const Vec3 &wind, std::uint32_t seed)
+{
+    Bounds bounds; // the origin, where the object stands, is always in view
+    sqf::Random random(seed);
+    const bool drawn = std::any_of(recipe.numbers.cbegin(), recipe.numbers.cend(),
+                                   [](const auto &expression) { return expression && expression->isRandom(); });
+    const auto include = [&bounds](const Vec3 &at, double size) {
+        const double r = std::abs(size) / 2;
+        bounds.low = {std::min(bounds.low.x, at.x - r), std::min(bounds.low.y, at.y - r),
+                      std::min(bounds.low.z, at.z - r)};
+        bounds.high = {std::max(bounds.high.x, at.x + r), std::max(bounds.high.y, at.y + r),
+                       std::max(bounds.high.z, at.z + r)};
+    };
+    for (int sample = 0; sample < (drawn ? 8 : 1); ++sample) {
+        auto values = drawParticle(recipe, variables, random);
+        if (!values)
+            continue;
+        Particle particle = newParticle(std::move(*values));
+        const double life = particle.values.lifeTime;
+        // A long life is followed in at most a thousand steps.
+        const double dt = std::max(kStep, life / 1000);
+        include(particle.position, sizeAt(particle.values, 0));
+        while (particle.age < life) {
+            advance(particle, std::min(dt, life - particle.age), wind, random);
+            if (!std::isfinite(particle.position.x) || !std::isfinite(particle.position.y)
+                || !std::isfinite(particle.position.z))
+                break;
+            include(particle.position, sizeAt(particle.values, particle.age));
+        }
+    }
+    return bounds;
+}
+
+double gridStep(double metres)
+{
+    if (!(metres > 0) || !std::isfinite(metres))
+        return 1;
+    double step = std::pow(10.0, std::floor(std::log10(metres / 15)));
+    for (;;) {
+        for (const double factor : {1.0, 2.0, 5.0})
+            if (metres / (step * factor) <= 15)
+                return step * factor;
+        step *= 10;
+    }
+}
+
+} // namespace preview

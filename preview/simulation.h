@@ -1,0 +1,73 @@
+#pragma once
+
+#include "particles.h"
+#include "recipe.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace preview {
+
+// Particles emitted in a loop, one every interval of simulated time, each from the recipe as it
+// stands when the particle is born, moved on in fixed steps so that the result depends only on
+// the simulated time and the seed, never on the frame rate.
+class Simulation {
+public:
+    explicit Simulation(std::uint32_t seed = 1);
+
+    void setRecipe(Recipe recipe);
+    const Recipe &recipe() const { return m_recipe; }
+    void setVariables(sqf::VariableValues variables);
+    const sqf::VariableValues &variables() const { return m_variables; }
+    void setWind(Vec3 wind) { m_wind = wind; }
+    const Vec3 &wind() const { return m_wind; }
+    // Seconds between two particles; at least one step.
+    void setInterval(double seconds);
+    double interval() const { return m_interval; }
+
+    // No particles, time 0, the random draws from the seed again.
+    void restart();
+    // Runs the whole steps that fit into the simulated time so far plus the given seconds.
+    void advance(double seconds);
+
+    // Oldest first.
+    const std::vector<Particle> &particles() const { return m_particles; }
+    double time() const { return double(m_steps) * kStep; }
+    // True when the last emission was refused because the limit of live particles was reached.
+    bool atLimit() const { return m_atLimit; }
+    // True while the recipe can be previewed and gives particles with the current variables.
+    bool emitting() const;
+
+    // Puts particles in directly, for measurements of the step and the painting.
+    void addParticle(Particle particle) { m_particles.push_back(std::move(particle)); }
+    void step();
+
+private:
+    void emitParticle(double ahead);
+
+    Recipe m_recipe;
+    sqf::VariableValues m_variables;
+    QStringList m_valueProblems;
+    Vec3 m_wind;
+    double m_interval = 0.05;
+    std::uint32_t m_seed;
+    sqf::Random m_random;
+    std::vector<Particle> m_particles;
+    std::int64_t m_steps = 0;
+    double m_pending = 0;      // simulated seconds not yet stepped
+    double m_nextEmission = 0; // simulated time of the next particle
+    bool m_atLimit = false;
+};
+
+// Where the path of the particles reaches over a whole life: one particle with the current
+// values, followed ahead in time (a few when values are drawn at random, so that a spread fits).
+struct Bounds {
+    Vec3 low;
+    Vec3 high;
+};
+Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, const Vec3 &wind, std::uint32_t seed);
+
+// A grid step of 1, 2 or 5 times a power of ten that cuts the given length into 5 to 15 pieces.
+double gridStep(double metres);
+
+} // namespace preview

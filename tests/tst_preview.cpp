@@ -1,0 +1,556 @@
+#include "preview/painting.h"
+#include "preview/particles.h"
+#include "preview/recipe.h"
+#include "preview/simulation.h"
+
+#include <QImage>
+#include <QTest>
+
+#include <cmath>
+
+using namespace preview;
+
+namespace {
+
+// The main window's start texts with the given fields (by number) replaced.
+QStringList fields(std::initializer_list<std::pair<int, QString>> changed)
+{
+    QStringList texts{"",  "",  "",  "0", "0",  "0", "0", "0", "0", "0", "0", "0", "0", "0",
+                      "0", "0", "0", "0", "[]", "0", "0", "0", "0", "0", "",  "",  ""};
+    for (const auto &[number, text] : changed)
+        texts[number - 1] = text;
+    return texts;
+}
+
+// A particle that floats (buoyancy equals weight) unless the test says otherwise.
+ParticleValues floating()
+{
+    ParticleValues values;
+    values.lifeTime = 1000;
+    values.weight = 1.275;
+    values.volume = 1;
+    return values;
+}
+
+// Follows a particle for the given time in the preview's fixed steps.
+Particle follow(ParticleValues values, double seconds, Vec3 wind = {}, std::uint32_t seed = 1)
+{
+    sqf::Random random(seed);
+    Particle particle = newParticle(std::move(values));
+    const int steps = int(std::lround(seconds / kStep));
+    for (int i = 0; i < steps; ++i)
+        advance(particle, kStep, wind, random);
+    return particle;
+}
+
+double length(const Vec3 &v)
+{
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
+
+} // namespace
+
+class TestPreview : public QObject {
+    Q_OBJECT
+private slots:
+    void freeFall_data();
+    void freeFall();
+    void floatingKeepsItsVelocity_data();
+    void floatingKeepsItsVelocity();
+    void rubbingSlowsExponentially_data();
+    void rubbingSlowsExponentially();
+    void rubbingPullsTowardTheWind();
+    void lighterThanAirRises();
+    void sizeAndColourOverTheLife_data();
+    void sizeAndColourOverTheLife();
+    void colourComponentsAreClamped();
+    void randomKickHasTheIntensity_data();
+    void randomKickHasTheIntensity();
+    void oneParticlePerInterval();
+    void resultDoesNotDependOnTheFrames();
+    void sameSeedSameParticles();
+    void limitStopsTheEmission();
+    void editedRecipeChangesOnlyNewParticles();
+    void fieldsThatCannotBePreviewed_data();
+    void fieldsThatCannotBePreviewed();
+    void variablesAreCollectedOnce();
+    void colourListReadsWithOrWithoutOuterBrackets_data();
+    void colourListReadsWithOrWithoutOuterBrackets();
+    void randomSpreadsTheParticles();
+    void notesListWhatIsLeftOut();
+    void gridStepCutsIntoFiveToFifteen_data();
+    void gridStepCutsIntoFiveToFifteen();
+    void pathBoundsHoldTheWholeLife();
+    void softDiscFadesOutToItsRadius_data();
+    void softDiscFadesOutToItsRadius();
+    void laterDiscCoversEarlierOne();
+    void layerIsCoarserForLargeDiscs_data();
+    void layerIsCoarserForLargeDiscs();
+};
+
+void TestPreview::freeFall_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<double>("vz");
+    QTest::newRow("half a second") << 0.5 << 0.0;
+    QTest::newRow("thrown up, one second") << 1.0 << 5.0;
+    QTest::newRow("thrown up, past the top") << 2.5 << 5.0;
+    QTest::newRow("thrown down") << 1.5 << -3.0;
+}
+
+void TestPreview::freeFall()
+{
+    QFETCH(double, seconds);
+    QFETCH(double, vz);
+    ParticleValues values = floating();
+    values.volume = 0;
+    values.weight = 2;
+    values.position = {1, 2, 10};
+    values.velocity = {0.5, -1, vz};
+    const Particle p = follow(values, seconds);
+    QCOMPARE_LE(std::abs(p.position.z - (10 + vz * seconds - 4.905 * seconds * seconds)), 1e-9);
+    QCOMPARE_LE(std::abs(p.velocity.z - (vz - 9.81 * seconds)), 1e-9);
+    QCOMPARE_LE(std::abs(p.position.x - (1 + 0.5 * seconds)), 1e-9);
+    QCOMPARE_LE(std::abs(p.position.y - (2 - seconds)), 1e-9);
+}
+
+void TestPreview::floatingKeepsItsVelocity_data()
+{
+    QTest::addColumn<double>("volume");
+    QTest::newRow("one cubic metre") << 1.0;
+    QTest::newRow("two cubic metres") << 2.0;
+    QTest::newRow("a litre") << 0.001;
+}
+
+void TestPreview::floatingKeepsItsVelocity()
+{
+    QFETCH(double, volume);
+    ParticleValues values = floating();
+    values.volume = volume;
+    values.weight = 1.275 * volume;
+    values.velocity = {1, 2, 3};
+    const Particle p = follow(values, 4);
+    QCOMPARE_LE(std::abs(p.velocity.x - 1) + std::abs(p.velocity.y - 2) + std::abs(p.velocity.z - 3), 1e-9);
+    QCOMPARE_LE(std::abs(p.position.z - 12), 1e-9);
+}
+
+void TestPreview::rubbingSlowsExponentially_data()
+{
+    QTest::addColumn<double>("rubbing");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("0.5 for 2 s") << 0.5 << 2.0;
+    QTest::newRow("1 for 1 s") << 1.0 << 1.0;
+    QTest::newRow("0.1 for 10 s") << 0.1 << 10.0;
+}
+
+void TestPreview::rubbingSlowsExponentially()
+{
+    QFETCH(double, rubbing);
+    QFETCH(double, seconds);
+    ParticleValues values = floating();
+    values.rubbing = rubbing;
+    values.velocity = {4, 0, -2};
+    const Particle p = follow(values, seconds);
+    const double decay = std::exp(-rubbing * seconds);
+    QCOMPARE_LE(std::abs(p.velocity.x - 4 * decay), 1e-9);
+    QCOMPARE_LE(std::abs(p.velocity.z + 2 * decay), 1e-9);
+    // The distance is the integral of the velocity: v0 (1 - e^(-rt)) / r.
+    QCOMPARE_LE(std::abs(p.position.x - 4 * (1 - decay) / rubbing), 1e-9);
+}
+
+void TestPreview::rubbingPullsTowardTheWind()
+{
+    ParticleValues values = floating();
+    values.rubbing = 0.8;
+    values.velocity = {0, 0, 1};
+    const Particle p = follow(values, 30, {3, -2, 0});
+    QCOMPARE_LE(std::abs(p.velocity.x - 3), 1e-6);
+    QCOMPARE_LE(std::abs(p.velocity.y + 2), 1e-6);
+    QCOMPARE_LE(std::abs(p.velocity.z), 1e-6);
+    // Without rubbing the wind does nothing.
+    values.rubbing = 0;
+    const Particle still = follow(values, 5, {3, -2, 0});
+    QCOMPARE(still.velocity.x, 0.0);
+}
+
+void TestPreview::lighterThanAirRises()
+{
+    QCOMPARE(rise(1.275, 1), 0.0);
+    QVERIFY(rise(1, 1) > 0);
+    QVERIFY(rise(2, 1) < 0);
+    QCOMPARE(rise(1, 0), -9.81);
+    // Rising against rubbing settles at the speed where both balance: a / r.
+    ParticleValues values = floating();
+    values.weight = 1;
+    values.rubbing = 0.5;
+    const Particle p = follow(values, 60);
+    QCOMPARE_LE(std::abs(p.velocity.z - rise(1, 1) / 0.5), 1e-6);
+}
+
+void TestPreview::sizeAndColourOverTheLife_data()
+{
+    QTest::addColumn<double>("part");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<double>("red");
+    QTest::addColumn<double>("alpha");
+    // Sizes 1, 3, 9; colours [0,..,1], [1,..,0.5], [0.5,..,0] at 0, 1/2 and 1 of a life of 4 s.
+    QTest::newRow("start") << 0.0 << 1.0 << 0.0 << 1.0;
+    QTest::newRow("quarter") << 0.25 << 2.0 << 0.5 << 0.75;
+    QTest::newRow("middle") << 0.5 << 3.0 << 1.0 << 0.5;
+    QTest::newRow("three quarters") << 0.75 << 6.0 << 0.75 << 0.25;
+    QTest::newRow("end") << 1.0 << 9.0 << 0.5 << 0.0;
+    QTest::newRow("past the end") << 1.5 << 9.0 << 0.5 << 0.0;
+}
+
+void TestPreview::sizeAndColourOverTheLife()
+{
+    QFETCH(double, part);
+    QFETCH(double, size);
+    QFETCH(double, red);
+    QFETCH(double, alpha);
+    ParticleValues values = floating();
+    values.lifeTime = 4;
+    values.size = {1, 3, 9};
+    values.colours = {{0, 0, 0, 1}, {1, 1, 1, 0.5}, {0.5, 0.5, 0.5, 0}};
+    QCOMPARE_LE(std::abs(sizeAt(values, part * 4) - size), 1e-12);
+    const Rgba colour = colourAt(values, part * 4);
+    QCOMPARE_LE(std::abs(colour.r - red), 1e-12);
+    QCOMPARE_LE(std::abs(colour.a - alpha), 1e-12);
+}
+
+void TestPreview::colourComponentsAreClamped()
+{
+    ParticleValues values = floating();
+    values.colours = {{2, -1, 0.5, 1.5}};
+    QCOMPARE(colourAt(values, 0), (Rgba{1, 0, 0.5, 1}));
+    values.colours.clear();
+    QCOMPARE(colourAt(values, 0), (Rgba{1, 1, 1, 1}));
+}
+
+void TestPreview::randomKickHasTheIntensity_data()
+{
+    QTest::addColumn<std::uint32_t>("seed");
+    for (std::uint32_t seed = 1; seed <= 6; ++seed)
+        QTest::addRow("seed %u", seed) << seed;
+}
+
+void TestPreview::randomKickHasTheIntensity()
+{
+    QFETCH(std::uint32_t, seed);
+    ParticleValues values = floating();
+    values.rndmDirPeriod = 0.5;
+    values.rndmDirIntensity = 2;
+    // Just before the first kick the particle is still at rest, just after it has the intensity.
+    QCOMPARE(length(follow(values, 0.49, {}, seed).velocity), 0.0);
+    const Particle kicked = follow(values, 0.5, {}, seed);
+    QCOMPARE_LE(std::abs(length(kicked.velocity) - 2), 1e-9);
+    QCOMPARE_LE(std::abs(length(follow(values, 0.99, {}, seed).velocity) - 2), 1e-9);
+    // The second kick adds another 2 m/s in a new direction.
+    const double twice = length(follow(values, 1.0, {}, seed).velocity);
+    QVERIFY(twice <= 4 + 1e-9);
+    QVERIFY(std::abs(twice - 2) > 1e-6);
+}
+
+void TestPreview::oneParticlePerInterval()
+{
+    Simulation simulation;
+    simulation.setRecipe(readRecipe(fields({{5, "10"}, {13, "1.275"}, {14, "1"}})));
+    QVERIFY(simulation.emitting());
+    simulation.advance(1.0 + kStep / 2);
+    // Born at 0, 0.05, ..., 1.0.
+    QCOMPARE(simulation.particles().size(), std::size_t(21));
+    // A particle lives its life and is gone.
+    Simulation shortLived;
+    shortLived.setRecipe(readRecipe(fields({{5, "0.5"}, {13, "1.275"}, {14, "1"}})));
+    shortLived.setInterval(1);
+    shortLived.advance(0.6);
+    QCOMPARE(shortLived.particles().size(), std::size_t(0));
+    shortLived.advance(0.45);
+    QCOMPARE(shortLived.particles().size(), std::size_t(1));
+}
+
+void TestPreview::resultDoesNotDependOnTheFrames()
+{
+    const Recipe recipe = readRecipe(fields(
+        {{5, "3"}, {9, "random 2 - 1"}, {11, "2"}, {13, "1"}, {14, "1"}, {15, "0.3"}, {23, "0.2"}, {24, "0.5"}}));
+    Simulation once(5);
+    Simulation frames(5);
+    once.setRecipe(recipe);
+    frames.setRecipe(recipe);
+    once.advance(2);
+    for (int i = 0; i < 120; ++i)
+        frames.advance(1.0 / 60);
+    QCOMPARE(frames.particles().size(), once.particles().size());
+    for (std::size_t i = 0; i < once.particles().size(); ++i) {
+        QCOMPARE_LE(std::abs(frames.particles()[i].position.x - once.particles()[i].position.x), 1e-9);
+        QCOMPARE_LE(std::abs(frames.particles()[i].position.z - once.particles()[i].position.z), 1e-9);
+    }
+}
+
+void TestPreview::sameSeedSameParticles()
+{
+    const Recipe recipe = readRecipe(fields({{5, "5"}, {6, "random 4"}, {13, "1"}, {14, "1"}}));
+    Simulation first(9);
+    Simulation second(9);
+    first.setRecipe(recipe);
+    second.setRecipe(recipe);
+    first.advance(1);
+    second.advance(1);
+    QCOMPARE(first.particles().back().values.position.x, second.particles().back().values.position.x);
+    // A restart begins the same draws again.
+    const double x = first.particles().front().values.position.x;
+    first.restart();
+    QCOMPARE(first.particles().size(), std::size_t(0));
+    first.advance(kStep);
+    QCOMPARE(first.particles().front().values.position.x, x);
+}
+
+void TestPreview::limitStopsTheEmission()
+{
+    Simulation simulation;
+    simulation.setRecipe(readRecipe(fields({{5, "1000"}, {13, "1.275"}, {14, "1"}})));
+    simulation.setInterval(0.001); // one per step at the least
+    simulation.advance(double(kMaxParticles + 10) * kStep);
+    QCOMPARE(simulation.particles().size(), std::size_t(kMaxParticles));
+    QVERIFY(simulation.atLimit());
+}
+
+void TestPreview::editedRecipeChangesOnlyNewParticles()
+{
+    Simulation simulation;
+    simulation.setRecipe(readRecipe(fields({{5, "10"}, {11, "1"}, {13, "1.275"}, {14, "1"}})));
+    simulation.advance(0.5);
+    const std::size_t before = simulation.particles().size();
+    simulation.setRecipe(readRecipe(fields({{5, "10"}, {11, "7"}, {13, "1.275"}, {14, "1"}})));
+    simulation.advance(0.5);
+    for (std::size_t i = 0; i < simulation.particles().size(); ++i)
+        QCOMPARE(simulation.particles()[i].values.velocity.z, i < before ? 1.0 : 7.0);
+    QVERIFY(simulation.particles().size() > before);
+}
+
+void TestPreview::fieldsThatCannotBePreviewed_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("game command") << fields({{5, "5"}, {6, "getPos _x"}, {13, "1"}})
+                                  << "Position x cannot be worked out at \"getPos\" (character 1)";
+    QTest::newRow("select after a variable") << fields({{5, "5"}, {10, "velocity _v select 1"}, {13, "1"}})
+                                             << "MoveVelocity y cannot be worked out at \"velocity\"";
+    QTest::newRow("empty life") << fields({{5, ""}, {13, "1"}}) << "LifeTime is empty.";
+    QTest::newRow("unreadable life") << fields({{5, "5 +"}, {13, "1"}}) << "LifeTime ends too early";
+    QTest::newRow("no weight") << fields({{5, "5"}, {13, "0"}}) << "Weight is 0 or below";
+    QTest::newRow("negative weight") << fields({{5, "5"}, {13, "-1"}}) << "Weight is 0 or below";
+    QTest::newRow("no life") << fields({{5, "0"}, {13, "1"}}) << "LifeTime is 0 or below";
+    QTest::newRow("colour of three") << fields({{5, "5"}, {13, "1"}, {19, "[1,1,1]"}})
+                                     << "Color 1 (\"[1,1,1]\") is not";
+    QTest::newRow("colour command") << fields({{5, "5"}, {13, "1"}, {19, "[1,1,1,1],[1,1,1,_a select 0]"}})
+                                    << "Color 2 alpha cannot be worked out at \"select\"";
+    QTest::newRow("size") << fields({{5, "5"}, {13, "1"}, {18, "1,5"}}) << "Size (end) cannot be worked out at \",\"";
+}
+
+void TestPreview::fieldsThatCannotBePreviewed()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QString, problem);
+    const Recipe recipe = readRecipe(texts);
+    const QStringList problems = recipe.problems + valueProblems(recipe, {});
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.front().startsWith(problem), qPrintable(problems.front()));
+    Simulation simulation;
+    simulation.setRecipe(recipe);
+    QVERIFY(!simulation.emitting());
+    simulation.advance(1);
+    QCOMPARE(simulation.particles().size(), std::size_t(0));
+}
+
+void TestPreview::variablesAreCollectedOnce()
+{
+    const Recipe recipe = readRecipe(
+        fields({{5, "_life"}, {6, "_r1"}, {7, "_R1 * 2"}, {13, "1"}, {19, "[1,1,1,_fade]"}, {4, "_ignored"}}));
+    QVERIFY(recipe.usable());
+    QCOMPARE(recipe.variables, QStringList({"_life", "_r1", "_fade"}));
+    // Assumed 0, the life is too short; a value for it mends the preview.
+    Simulation simulation;
+    simulation.setRecipe(recipe);
+    QVERIFY(!simulation.emitting());
+    simulation.setVariables({{"_life", 2.0}, {"_r1", 1.5}});
+    QVERIFY(simulation.emitting());
+    simulation.advance(kStep);
+    QCOMPARE(simulation.particles().front().values.position.y, 3.0);
+    QCOMPARE(simulation.particles().front().values.colours.front().a, 0.0);
+}
+
+void TestPreview::colourListReadsWithOrWithoutOuterBrackets_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("colours");
+    QTest::newRow("as the chooser writes it") << "[1,1,1,1],[0.5,0.5,0.5,0]" << 2;
+    QTest::newRow("with blanks") << " [1, 0.5, 0, 1] , [0, 0, 0, 0] " << 2;
+    QTest::newRow("outer brackets") << "[[1,1,1,1],[0.5,0.5,0.5,0]]" << 2;
+    QTest::newRow("one colour") << "[1,1,1,1]" << 1;
+    QTest::newRow("expressions") << "[random 1, 0.5 * 2, (1), abs -1]" << 1;
+    QTest::newRow("empty") << "[]" << 0;
+    QTest::newRow("nothing") << "" << 0;
+}
+
+void TestPreview::colourListReadsWithOrWithoutOuterBrackets()
+{
+    QFETCH(QString, list);
+    QFETCH(int, colours);
+    const Recipe recipe = readRecipe(fields({{5, "5"}, {13, "1"}, {19, list}}));
+    QVERIFY2(recipe.usable(), qPrintable(recipe.problems.join('\n')));
+    QCOMPARE(int(recipe.colours.size()), colours);
+    QCOMPARE(recipe.notes.contains("Color is empty: the particles are drawn white."), colours == 0);
+}
+
+void TestPreview::randomSpreadsTheParticles()
+{
+    Simulation simulation(3);
+    simulation.setRecipe(readRecipe(fields({{5, "100"}, {6, "random 2 + 5"}, {13, "1.275"}, {14, "1"}})));
+    simulation.advance(5);
+    double low = 10;
+    double high = 0;
+    for (const Particle &p : simulation.particles()) {
+        QVERIFY(p.values.position.x >= 5 && p.values.position.x <= 7);
+        low = std::min(low, p.values.position.x);
+        high = std::max(high, p.values.position.x);
+    }
+    QVERIFY(high - low > 1.5);
+}
+
+void TestPreview::notesListWhatIsLeftOut()
+{
+    QCOMPARE(readRecipe(fields({{5, "5"}, {13, "1"}, {19, "[1,1,1,1]"}})).notes, QStringList());
+    const QStringList notes = readRecipe(fields({{1, "cl_basic"},
+                                                 {4, "1"},
+                                                 {12, "2"},
+                                                 {19, "[1,1,1,1]"},
+                                                 {21, "1"},
+                                                 {26, "hint \"gone\""},
+                                                 {27, "player"}}))
+                                  .notes;
+    QCOMPARE(notes.size(), 6);
+    QVERIFY(notes[0].startsWith("ShapeName, Type"));
+    QVERIFY(notes[1].startsWith("AnimationName, AnimationPhase"));
+    QVERIFY(notes[2].startsWith("RotationVelocity"));
+    QVERIFY(notes[3].startsWith("TimePeriod, OnTimer"));
+    QVERIFY(notes[4].startsWith("BeforeDestroy"));
+    QVERIFY(notes[5].startsWith("Object \"player\""));
+}
+
+void TestPreview::gridStepCutsIntoFiveToFifteen_data()
+{
+    QTest::addColumn<double>("metres");
+    QTest::addColumn<double>("step");
+    QTest::newRow("10 m") << 10.0 << 1.0;
+    QTest::newRow("15 m") << 15.0 << 1.0;
+    QTest::newRow("16 m") << 16.0 << 2.0;
+    QTest::newRow("40 m") << 40.0 << 5.0;
+    QTest::newRow("75 m") << 75.0 << 5.0;
+    QTest::newRow("76 m") << 76.0 << 10.0;
+    QTest::newRow("3 m") << 3.0 << 0.2;
+    QTest::newRow("0.07 m") << 0.07 << 0.005;
+    QTest::newRow("12 km") << 12000.0 << 1000.0;
+    QTest::newRow("nothing") << 0.0 << 1.0;
+}
+
+void TestPreview::gridStepCutsIntoFiveToFifteen()
+{
+    QFETCH(double, metres);
+    QFETCH(double, step);
+    QCOMPARE_LE(std::abs(gridStep(metres) - step), step * 1e-9);
+    for (int i = 0; i < 50; ++i) {
+        const double m = 0.01 * std::pow(1.37, i);
+        const double lines = m / gridStep(m);
+        QVERIFY2(lines >= 5 && lines <= 15, qPrintable(QString::number(m)));
+    }
+}
+
+void TestPreview::pathBoundsHoldTheWholeLife()
+{
+    // Thrown sideways and falling for 2 s: x reaches 6, z falls to -19.62, the size grows to 2.
+    const Recipe recipe =
+        readRecipe(fields({{5, "2"}, {9, "3"}, {13, "1"}, {14, "0"}, {16, "1"}, {17, "1"}, {18, "2"}}));
+    const Bounds bounds = pathBounds(recipe, {}, {}, 1);
+    QCOMPARE_LE(std::abs(bounds.high.x - 7), 1e-6);
+    QCOMPARE_LE(std::abs(bounds.low.z - (-4.905 * 4 - 1)), 1e-6);
+    QCOMPARE_LE(std::abs(bounds.high.z - 0.5), 1e-6);
+    QCOMPARE(bounds.low.x, -0.5);
+}
+
+void TestPreview::softDiscFadesOutToItsRadius_data()
+{
+    QTest::addColumn<double>("distance"); // from the centre, in radii
+    QTest::addColumn<int>("alpha");       // of a disc of opacity 1, give or take 4
+    QTest::newRow("centre") << 0.0 << 255;
+    QTest::newRow("core") << 0.4 << 255;
+    QTest::newRow("half way out") << 0.725 << 128;
+    QTest::newRow("near the edge") << 0.95 << 23;
+    QTest::newRow("beyond") << 1.05 << 0;
+}
+
+void TestPreview::softDiscFadesOutToItsRadius()
+{
+    QFETCH(double, distance);
+    QFETCH(int, alpha);
+    QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    const double radius = 80;
+    blendSoftDisc(image, {100, 100}, radius, {1, 0.5, 0, 1});
+    const int x = 100 + int(std::floor(distance * radius));
+    const QRgb pixel = image.pixel(x, 100);
+    QCOMPARE_LE(std::abs(qAlpha(pixel) - alpha), 4);
+    // The colour stays the colour at every opacity: red full, green half, blue none.
+    QCOMPARE_LE(std::abs(qRed(pixel) - qAlpha(pixel)), 1);
+    QCOMPARE_LE(std::abs(2 * qGreen(pixel) - qAlpha(pixel)), 2);
+    QCOMPARE(qBlue(pixel), 0);
+    // Round: the same at the same distance in any direction.
+    const QRgb above = image.pixel(100, 100 - int(std::floor(distance * radius)) - 1);
+    QCOMPARE_LE(std::abs(qAlpha(above) - qAlpha(pixel)), 8);
+}
+
+void TestPreview::laterDiscCoversEarlierOne()
+{
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(qRgb(0, 0, 255));
+    blendSoftDisc(image, {20, 20}, 15, {1, 0, 0, 1});
+    QCOMPARE(image.pixel(20, 20), qRgb(255, 0, 0));
+    // Half transparent over red gives half green, half red.
+    blendSoftDisc(image, {20, 20}, 15, {0, 1, 0, 0.5});
+    const QRgb mixed = image.pixel(20, 20);
+    QCOMPARE_LE(std::abs(qRed(mixed) - 128), 1);
+    QCOMPARE_LE(std::abs(qGreen(mixed) - 128), 1);
+    QCOMPARE(qAlpha(mixed), 255);
+    // Outside both discs the background stays.
+    QCOMPARE(image.pixel(1, 1), qRgb(0, 0, 255));
+    // A disc smaller than a pixel tints its pixel by its area; one beyond the image does nothing.
+    blendSoftDisc(image, {2.5, 2.5}, 0.4, {1, 1, 1, 1});
+    const int tint = qRed(image.pixel(2, 2));
+    QVERIFY(tint > 100 && tint < 160);
+    const QImage before = image;
+    blendSoftDisc(image, {-30, 20}, 10, {1, 1, 1, 1});
+    blendSoftDisc(image, {20, 1e300}, 1e300, {1, 1, 1, 1});
+    blendSoftDisc(image, {20, 20}, std::nan(""), {1, 1, 1, 1});
+    QCOMPARE(image, before);
+}
+
+void TestPreview::layerIsCoarserForLargeDiscs_data()
+{
+    QTest::addColumn<double>("meanRadius");
+    QTest::addColumn<int>("factor");
+    QTest::newRow("dots") << 1.0 << 1;
+    QTest::newRow("small") << 11.9 << 1;
+    QTest::newRow("medium") << 12.0 << 2;
+    QTest::newRow("large") << 24.0 << 4;
+    QTest::newRow("huge") << 1e6 << 4;
+}
+
+void TestPreview::layerIsCoarserForLargeDiscs()
+{
+    QFETCH(double, meanRadius);
+    QFETCH(int, factor);
+    QCOMPARE(layerFactor(meanRadius), factor);
+}
+
+QTEST_APPLESS_MAIN(TestPreview)
+#include "tst_preview.moc"
