@@ -1,13 +1,26 @@
 #!/usr/bin/env bash
 # Installs what is missing, cross-builds Plumewright for 64-bit Windows with its tests and packs
 # the zip for users (build-windows/plumewright-*-windows-x64.zip).
-# The Windows Qt comes from an archive: PLW_QT_MINGW_ARCHIVE, by default the one in ../shared.
+# The Windows Qt comes from an archive: PLW_QT_MINGW_ARCHIVE, by default the one in the shared
+# folder beside the project (../shared), or in the workplace's /work/shared for a clone elsewhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh windows
 
 build=build-windows
-archive=${PLW_QT_MINGW_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz}
+archive=${PLW_QT_MINGW_ARCHIVE:-}
+if [ -z "$archive" ]; then
+  for candidate in ../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz /work/shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz; do
+    if [ -f "$candidate" ]; then
+      archive=$candidate
+      break
+    fi
+  done
+fi
+if [ -z "$archive" ] || [ ! -f "$archive" ]; then
+  echo "the Windows Qt archive (qt6-mingw-6.4.2.tar.xz) is not in ../shared/qt6-mingw; name it with PLW_QT_MINGW_ARCHIVE" >&2
+  exit 1
+fi
 qt=$PWD/$build/qt/qt6-mingw
 stamp=$build/qt/unpacked
 if [ ! -f "$stamp" ] || [ "$archive" -nt "$stamp" ]; then
