@@ -1,8 +1,43 @@
 #include "dropstring.h"
 
 #include "fieldtable.h"
+#include "sqf/values.h"
+
+#include <string_view>
 
 namespace drop {
+namespace {
+
+// A string field that the drop string carries without quotes: a shape array in ShapeName, or an
+// expression wholly in parentheses.
+bool writtenAsItStands(int field, const QString &text)
+{
+    return (field == 0 && text.startsWith(QLatin1Char('['))) || sqf::isParenthesised(text);
+}
+
+// Size and AnimationPhase: values spread evenly over the life, any number of them.
+bool takesAnyNumberOfValues(int field)
+{
+    const std::string_view parameter = kFields.at(field).parameter;
+    return parameter == "Size" || parameter == "AnimationPhase";
+}
+
+// A vector or list starting at `first`: its first field alone when the other two are empty (a
+// whole-value expression, unless the first is itself bracketed and would read as the vector), two
+// values when a Size or AnimationPhase has an empty middle, otherwise all three in brackets.
+void appendVector(QString &out, int first, const QString &a, const QString &b, const QString &c)
+{
+    if (b.isEmpty() && c.isEmpty() && !sqf::isBracketed(a)) {
+        out += a;
+        return;
+    }
+    out += QLatin1Char('[') + a;
+    if (!(b.isEmpty() && takesAnyNumberOfValues(first)))
+        out += QLatin1Char(',') + b;
+    out += QLatin1Char(',') + c + QLatin1Char(']');
+}
+
+} // namespace
 
 QString formatDropString(const QStringList &fields, ColourMode mode, const QString &colorVarName)
 {
@@ -17,22 +52,30 @@ QString formatDropString(const QStringList &fields, ColourMode mode, const QStri
     out += QLatin1String("Drop [");
     for (int i = 0; i < kFieldCount; ++i) {
         const FieldEntry &entry = kFields[i];
-        if (entry.component == 1)
-            out += QLatin1Char('[');
+        if (entry.component > 1)
+            continue; // written with the vector's first component
         switch (entry.emitted) {
         case Emit::Quoted:
-            out += QLatin1Char('"') + field(i) + QLatin1Char('"');
+            if (writtenAsItStands(i, field(i)))
+                out += field(i);
+            else
+                out += QLatin1Char('"') + field(i) + QLatin1Char('"');
             break;
         case Emit::Bare:
-        case Emit::Component:
             out += field(i);
             break;
+        case Emit::Component:
+            appendVector(out, i, field(i), field(i + 1), field(i + 2));
+            break;
         case Emit::List:
-            out += QLatin1Char('[') + (mode == ColourMode::Inline ? field(i) : colorVarName) + QLatin1Char(']');
+            if (mode == ColourMode::Separate)
+                out += QLatin1Char('[') + colorVarName + QLatin1Char(']');
+            else if (sqf::isParenthesised(field(i)))
+                out += field(i); // a colour list given as one expression
+            else
+                out += QLatin1Char('[') + field(i) + QLatin1Char(']');
             break;
         }
-        if (entry.component == 3)
-            out += QLatin1Char(']');
         if (i + 1 < kFieldCount)
             out += QLatin1Char(',');
     }

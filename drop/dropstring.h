@@ -10,7 +10,11 @@ namespace drop {
 enum class ColourMode { Inline, Separate };
 
 // The complete drop command for the texts of Text1 .. Text27 (fields[0] is Text1).
-// Field texts are copied unchanged; a list shorter than 27 reads as empty fields.
+// Field texts are copied unchanged; a list shorter than 27 reads as empty fields. String fields are
+// quoted unless they are a shape array (ShapeName beginning with '[') or wholly in parentheses; a
+// vector whose second and third fields are empty is its first field alone (a whole-value
+// expression); a Size or AnimationPhase with an empty middle is [first, last]; an inline colour
+// field wholly in parentheses is written as it stands.
 QString formatDropString(const QStringList &fields, ColourMode mode, const QString &colorVarName);
 
 // The colour variable line of the separate colour mode: name, " = ", colour list.

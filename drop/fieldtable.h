@@ -55,7 +55,9 @@ inline constexpr std::array<FieldEntry, kFieldCount> kFields{{
     {"OnTimer", Emit::Quoted, 0, "", "An optional command which execute start when 'TimePeriod' has expired (String)"},
     {"BeforeDestroy", Emit::Quoted, 0, "",
      "An optional command which will execute when 'LifeTime' has expired (String)"},
-    {"Object", Emit::Bare, 0, "", "The object in the game where the particle will create (Variable)"},
+    {"Object", Emit::Bare, 0, "",
+     "The object in the game where the particle will create (Variable). The later games' parameters after "
+     "the object (angle, on surface, bounce, emissive color, direction) follow it here, separated by commas"},
 }};
 
 // The nineteen parameter names in drop string order: the captions of Label1 .. Label19.

@@ -5,6 +5,7 @@
 #include "input/singleline.h"
 #include "platform/frmOnTop.h"
 #include "platform/look.h"
+#include "sqf/values.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -82,7 +83,8 @@ void Form4::createControls()
     place(Text1, 120, 120, 9135, 285);
     // A whole script pasted at once must not be cut.
     input::removeLengthLimit(Text1);
-    input::makeSingleLine(Text1);
+    // A script's "//" comments end with their line: they go before the lines are joined.
+    input::makeSingleLine(Text1, [](const QString &text) { return sqf::removeComments(text); });
 
     Text2 = new QLineEdit(this);
     place(Text2, 120, 600, 6855, 285);

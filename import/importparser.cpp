@@ -37,37 +37,72 @@ ImportFailure fromFault(const sqf::Fault &fault)
     return {Kind::WrongBracket, -1, 0, fault.at + 1, fault.opening + 1};
 }
 
-// The line breaks joined, the blanks at separators and the leading keyword removed.
+// Where the array starts after a particle source's "... setParticleParams" (any letter case) when
+// the text has one before its array, outside strings; -1 otherwise.
+qsizetype afterSetParticleParams(const QString &text)
+{
+    const QLatin1StringView keyword("setparticleparams");
+    qsizetype i = 0;
+    while (i < text.size() && text[i] != QLatin1Char('[')) {
+        if (text[i] == QLatin1Char('"') || text[i] == QLatin1Char('\'')) {
+            const qsizetype end = sqf::stringEnd(text, i);
+            if (end < 0)
+                return -1;
+            i = end;
+            continue;
+        }
+        if (QStringView(text).sliced(i).startsWith(keyword, Qt::CaseInsensitive))
+            return i + keyword.size();
+        ++i;
+    }
+    return -1;
+}
+
+// The comments, the line breaks, the blanks at separators and the leading keyword removed.
 QString cleanText(const QString &pasted)
 {
-    QString text = sqf::removeBlanks(input::joinLines(pasted));
+    QString text = sqf::removeBlanks(input::joinLines(sqf::removeComments(pasted)));
     if (text.left(4).compare(QLatin1StringView("drop"), Qt::CaseInsensitive) == 0)
-        text = sqf::removeBlanks(QStringView(text).sliced(4));
+        return sqf::removeBlanks(QStringView(text).sliced(4));
+    if (const qsizetype start = afterSetParticleParams(text); start >= 0)
+        return sqf::removeBlanks(QStringView(text).sliced(start));
     return text;
+}
+
+// A value written as an expression where the drop string would add quotes or brackets: in one
+// pair of parentheses, which the drop string writes as they stand.
+QString expressionField(const QString &element)
+{
+    return sqf::isParenthesised(element) ? element : QLatin1Char('(') + element + QLatin1Char(')');
 }
 
 // A string parameter's field text: what the drop string writes between double quotes. Between
 // double quotes that open and close the element the text is taken as written, even where inner
 // quotes are not doubled (a command typed as hint "x" and built as "hint "x""): written back
 // between quotes it gives the same element. A string in single quotes is rewritten in the double
-// quote form, so that the rebuilt command means the same.
-std::optional<QString> stringField(const QString &element)
+// quote form, so that the rebuilt command means the same. Any other element is an expression.
+std::optional<QString> stringField(const QString &element, int parameter)
 {
     const QLatin1Char quote('"');
-    if (element.startsWith(quote)) {
-        if (element.size() < 2 || !element.endsWith(quote))
-            return std::nullopt;
-        return element.sliced(1, element.size() - 2);
-    }
-    const std::optional<QString> value = sqf::stringValue(element);
-    if (!value)
+    if (element.isEmpty())
         return std::nullopt;
-    const QString literal = sqf::doubleQuoted(*value);
-    return literal.sliced(1, literal.size() - 2);
+    if (element.startsWith(quote) && element.size() >= 2 && element.endsWith(quote))
+        return element.sliced(1, element.size() - 2);
+    if (const std::optional<QString> value = sqf::stringValue(element)) {
+        const QString literal = sqf::doubleQuoted(*value);
+        return literal.sliced(1, literal.size() - 2);
+    }
+    // A shape array of the later games: the drop string writes a ShapeName that begins with '['
+    // as it stands.
+    if (parameter == 0 && element.startsWith(QLatin1Char('[')))
+        return element;
+    return expressionField(element);
 }
 
-// Size and AnimationPhase may be written with fewer values: the game spreads them evenly over the
-// particle's life, so [a] stands for a, a, a and [a, b] for a, the midpoint, b.
+// Size and AnimationPhase may be written with any number of values, which the game spreads evenly
+// over the particle's life: [a] stands for a, a, a; [a, b] keeps a and b in the first and last
+// fields with the middle empty; from four on the values between the first and the last share the
+// middle field, joined by commas.
 bool spreads(int parameter)
 {
     if (parameter < 0 || parameter >= kParameterCount)
@@ -79,40 +114,38 @@ bool spreads(int parameter)
 std::optional<ImportFailure> readVector(const QString &element, int parameter, QStringList &fields)
 {
     const std::optional<QStringList> values = sqf::arrayElements(element);
-    if (!values)
-        return failure(Kind::NotAVector, parameter);
+    if (!values) {
+        // One expression for the whole vector or list.
+        fields << element << QString() << QString();
+        return std::nullopt;
+    }
     const qsizetype count = values->size();
     if (count == 3) {
         fields << *values;
         return std::nullopt;
     }
-    if (!spreads(parameter) || count == 0 || count > 3)
+    if (!spreads(parameter) || count == 0)
         return failure(Kind::WrongValueCount, parameter, count);
-    if (count == 1) {
+    if (count == 1)
         fields << values->at(0) << values->at(0) << values->at(0);
-        return std::nullopt;
-    }
-    const std::optional<double> first = sqf::plainNumber(values->at(0));
-    const std::optional<double> last = sqf::plainNumber(values->at(1));
-    if (!first || !last)
-        return failure(Kind::NotTwoNumbers, parameter, count);
-    // Halved first, so that two numbers near the largest double do not overflow.
-    fields << values->at(0) << sqf::formatNumber(*first / 2 + *last / 2) << values->at(1);
+    else
+        fields << values->front() << values->mid(1, count - 2).join(QLatin1Char(',')) << values->back();
     return std::nullopt;
 }
 
-// Box clear: the text between the brackets of a list whose every element is bracketed.
+// Box clear: the text between the brackets of a bracketed list, whatever its elements; any other
+// element is an expression for the whole list. Nothing for an empty element.
 std::optional<QString> colourList(const QString &element)
 {
+    if (element.isEmpty())
+        return std::nullopt;
     std::optional<QString> content = sqf::bracketContent(element);
     if (!content)
-        return std::nullopt;
-    const std::optional<QStringList> colours = sqf::splitElements(*content);
-    if (!colours)
-        return std::nullopt;
-    for (const QString &colour : *colours)
-        if (!sqf::isBracketed(colour))
-            return std::nullopt;
+        return expressionField(element);
+    // A list of one parenthesised colour, [(c)], keeps a blank before it, so that the drop string
+    // brackets it again instead of writing the colour as the whole list.
+    if (sqf::isParenthesised(*content))
+        return QLatin1Char(' ') + *content;
     return content;
 }
 
@@ -146,14 +179,15 @@ Reading readElements(const QStringList &elements, bool separateColours, const QS
         const QString &element = elements.at(++parameter);
         switch (entry.emitted) {
         case drop::Emit::Quoted:
-            if (const std::optional<QString> text = stringField(element)) {
+            if (const std::optional<QString> text = stringField(element, parameter)) {
                 fields << *text;
                 break;
             }
             reading.failure = failure(Kind::NotAString, parameter);
             return reading;
         case drop::Emit::Bare:
-            fields << element;
+            // The later games' parameters after the object stay with it in the Object field.
+            fields << (parameter == kParameterCount - 1 ? elements.mid(parameter).join(QLatin1Char(',')) : element);
             break;
         case drop::Emit::Component:
             reading.failure = readVector(element, parameter, fields);
@@ -184,6 +218,7 @@ Reading readElements(const QStringList &elements, bool separateColours, const QS
     }
     reading.array.tokens = fields;
     reading.array.tokens[kColourField] = colourToken;
+    reading.array.tokens.back() = elements.at(kParameterCount - 1);
     reading.array.tokens << elements.mid(kParameterCount);
     return reading;
 }
@@ -261,13 +296,8 @@ QString failureReason(const ImportFailure &failure)
         return QStringLiteral("The drop array has %1; drop takes 19").arg(valueCount(failure.count));
     case Kind::NotAString:
         return QStringLiteral("%1 is not a string in quotes").arg(parameter);
-    case Kind::NotAVector:
-        return spreads(failure.parameter) ? QStringLiteral("%1 is not a bracketed [a, b, c]").arg(parameter)
-                                          : QStringLiteral("%1 is not a bracketed [x, y, z]").arg(parameter);
     case Kind::WrongValueCount:
         return QStringLiteral("%1 has %2; its fields take 3").arg(parameter, valueCount(failure.count));
-    case Kind::NotTwoNumbers:
-        return QStringLiteral("%1 has 2 values that are not both plain numbers; its fields take 3").arg(parameter);
     case Kind::NoColourList:
         return QStringLiteral("%1 is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"")
             .arg(parameter);

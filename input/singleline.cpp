@@ -2,7 +2,9 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace input {
 
@@ -27,8 +29,20 @@ QString joinLines(const QString &text)
     return joined;
 }
 
+SingleLineValidator::SingleLineValidator(QObject *parent, BeforeJoining beforeJoining)
+    : QValidator(parent)
+    , m_beforeJoining(std::move(beforeJoining))
+{}
+
 QValidator::State SingleLineValidator::validate(QString &text, int &caret) const
 {
+    const bool lines = text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+    if (lines && m_beforeJoining) {
+        // The caret stays behind what stood before it.
+        const QString before = m_beforeJoining(text.left(caret));
+        text = m_beforeJoining(text);
+        caret = int(std::min(before.size(), text.size()));
+    }
     const QString joined = joinLines(text);
     if (joined.size() != text.size()) {
         // Every CR LF before the caret became one character.
@@ -38,9 +52,9 @@ QValidator::State SingleLineValidator::validate(QString &text, int &caret) const
     return Acceptable;
 }
 
-void makeSingleLine(QLineEdit *field)
+void makeSingleLine(QLineEdit *field, SingleLineValidator::BeforeJoining beforeJoining)
 {
-    field->setValidator(new SingleLineValidator(field));
+    field->setValidator(new SingleLineValidator(field, std::move(beforeJoining)));
 }
 
 void removeLengthLimit(QLineEdit *field)

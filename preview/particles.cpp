@@ -69,8 +69,15 @@ void advance(Particle &particle, double dt, const Vec3 &wind, sqf::Random &rando
 
 double sizeAt(const ParticleValues &values, double age)
 {
+    const auto &sizes = values.size;
+    if (sizes.empty())
+        return 0;
+    if (sizes.size() == 1)
+        return sizes.front();
     const double f = values.lifeTime > 0 ? std::clamp(age / values.lifeTime, 0.0, 1.0) : 0.0;
-    return f < 0.5 ? lerp(values.size[0], values.size[1], f * 2) : lerp(values.size[1], values.size[2], f * 2 - 1);
+    const double at = f * double(sizes.size() - 1);
+    const std::size_t index = std::min(std::size_t(at), sizes.size() - 2);
+    return lerp(sizes[index], sizes[index + 1], at - double(index));
 }
 
 Rgba colourAt(const ParticleValues &values, double age)

@@ -41,7 +41,7 @@ struct ParticleValues {
     double weight = kAirDensity;
     double volume = 1;
     double rubbing = 0;
-    std::array<double, 3> size{}; // at the start, the middle and the end of the life
+    std::vector<double> size{0}; // at evenly spaced times over the life, at least one
     std::vector<Rgba> colours;    // at evenly spaced times over the life; none means white
     double rndmDirPeriod = 0;
     double rndmDirIntensity = 0;

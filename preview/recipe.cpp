@@ -20,10 +20,11 @@ constexpr int kColour = 19;
 constexpr int kPeriod = 23;
 constexpr int kIntensity = 24;
 
-// The numeric fields whose values move, size or colour a particle.
-constexpr int kSimulated[] = {kLifeTime,     kPosition,     kPosition + 1, kPosition + 2, kVelocity,
-                              kVelocity + 1, kVelocity + 2, kWeight,       kVolume,       kRubbing,
-                              kSize,         kSize + 1,     kSize + 2,     kPeriod,       kIntensity};
+constexpr int kObject = 27;
+
+// The numeric fields whose values move a particle; Size is read on its own.
+constexpr int kSimulated[] = {kLifeTime,     kPosition, kPosition + 1, kPosition + 2, kVelocity, kVelocity + 1,
+                              kVelocity + 2, kWeight,   kVolume,       kRubbing,      kPeriod,   kIntensity};
 
 void addVariables(QStringList &into, const sqf::Expression &expression)
 {
@@ -48,8 +49,83 @@ QString readingProblem(const QString &what, const QString &text, const sqf::Expr
         .arg(error.position);
 }
 
+// A vector or list whose second and third fields are empty is one expression for all of it.
+bool isWholeValue(const QStringList &texts, int first)
+{
+    const QString text = texts.value(first - 1);
+    return !text.isEmpty() && texts.value(first).isEmpty() && texts.value(first + 1).isEmpty()
+           && !sqf::isBracketed(text);
+}
+
+QString wholeValueProblem(const QString &parameter, const QString &text, const QString &what)
+{
+    const auto read = sqf::readExpression(text);
+    if (const auto *expression = std::get_if<sqf::Expression>(&read); expression && !expression->variables().isEmpty())
+        return QStringLiteral("%1 (\"%2\") is a variable for the whole %3: it cannot be previewed; give its values "
+                              "instead.")
+            .arg(parameter, text, what);
+    return QStringLiteral("%1 (\"%2\") is one expression for the whole %3: it cannot be previewed.")
+        .arg(parameter, text, what);
+}
+
+bool readNumber(Recipe &recipe, const QString &what, const QString &text, sqf::Expression &into)
+{
+    const auto read = sqf::readExpression(text);
+    if (const auto *error = std::get_if<sqf::ExpressionError>(&read)) {
+        recipe.problems << readingProblem(what, text, *error);
+        return false;
+    }
+    into = std::get<sqf::Expression>(read);
+    addVariables(recipe.variables, into);
+    return true;
+}
+
+// Size: the first field, the values of the middle field (none, one, or several joined by commas),
+// the last field; or one expression for the whole list, which the preview reads only as a number.
+void readSizes(Recipe &recipe, const QStringList &texts)
+{
+    const QString first = texts.value(kSize - 1);
+    if (isWholeValue(texts, kSize)) {
+        const auto read = sqf::readExpression(first);
+        const auto *expression = std::get_if<sqf::Expression>(&read);
+        if (!expression || !expression->variables().isEmpty()) {
+            recipe.problems << wholeValueProblem(QStringLiteral("Size"), first, QStringLiteral("list of sizes"));
+            return;
+        }
+        recipe.sizes.push_back(*expression);
+        return;
+    }
+    QList<std::pair<QString, QString>> points{{fieldName(kSize), first}};
+    const QString middle = texts.value(kSize);
+    const QStringList middles = middle.isEmpty() ? QStringList() : sqf::splitElements(middle).value_or(QStringList{middle});
+    for (qsizetype i = 0; i < middles.size(); ++i)
+        points.append({middles.size() == 1 ? fieldName(kSize + 1) : QStringLiteral("Size (middle %1)").arg(i + 1),
+                       middles.at(i)});
+    points.append({fieldName(kSize + 2), texts.value(kSize + 1)});
+    for (const auto &[what, text] : points) {
+        sqf::Expression expression;
+        if (readNumber(recipe, what, text, expression))
+            recipe.sizes.push_back(std::move(expression));
+    }
+}
+
+// The file a shape array names: the string its first element is.
+QString shapeFile(const QString &shape)
+{
+    const std::optional<QStringList> elements = sqf::arrayElements(shape);
+    if (!elements || elements->isEmpty())
+        return shape;
+    return sqf::stringValue(elements->front()).value_or(elements->front());
+}
+
 void readColours(Recipe &recipe, const QString &text)
 {
+    if (sqf::isParenthesised(text.trimmed())) {
+        recipe.problems << QStringLiteral("Color (\"%1\") is one expression for the whole colour list: it cannot be "
+                                          "previewed.")
+                               .arg(text.trimmed());
+        return;
+    }
     const QString list = sqf::removeBlanks(text);
     if (list.isEmpty() || list == QLatin1String("[]")) {
         recipe.notes << QStringLiteral("Color is empty: the particles are drawn white.");
@@ -114,9 +190,15 @@ void addNotes(Recipe &recipe, const QStringList &texts)
         recipe.notes << QStringLiteral("TimePeriod, OnTimer: the timer script is not run.");
     if (!text(26).trimmed().isEmpty())
         recipe.notes << QStringLiteral("BeforeDestroy: the script is not run.");
-    if (!text(27).trimmed().isEmpty())
+    // The object is the first element of the Object field; the later games' parameters follow it.
+    const QStringList object = sqf::splitElements(text(kObject)).value_or(QStringList{text(kObject).trimmed()});
+    if (!object.isEmpty() && !object.front().isEmpty())
         recipe.notes << QStringLiteral("Object \"%1\": the views are relative to it; the cross at 0 stands for it.")
-                            .arg(text(27).trimmed());
+                            .arg(object.front());
+    if (object.size() > 1)
+        recipe.notes << QStringLiteral("Object: the later games' parameters after the object (\"%1\") are not "
+                                       "previewed.")
+                            .arg(object.mid(1).join(QLatin1Char(',')));
 }
 
 bool finite(const Vec3 &v)
@@ -144,17 +226,23 @@ QString fieldName(int number)
 Recipe readRecipe(const QStringList &texts)
 {
     Recipe recipe;
-    recipe.shapeName = texts.value(0);
+    const QString shape = texts.value(0);
+    recipe.shapeName = shape.startsWith(QLatin1Char('[')) ? shapeFile(shape) : shape;
     for (const int number : kSimulated) {
-        const QString text = texts.value(number - 1);
-        const auto read = sqf::readExpression(text);
-        if (const auto *error = std::get_if<sqf::ExpressionError>(&read)) {
-            recipe.problems << readingProblem(fieldName(number), text, *error);
+        const int vector = number >= kPosition && number < kPosition + 3   ? kPosition
+                           : number >= kVelocity && number < kVelocity + 3 ? kVelocity
+                                                                           : 0;
+        if (vector != 0 && isWholeValue(texts, vector)) {
+            if (number == vector)
+                recipe.problems << wholeValueProblem(QString::fromLatin1(drop::kFields.at(vector - 1).parameter),
+                                                     texts.value(vector - 1), QStringLiteral("[x, y, z]"));
             continue;
         }
-        recipe.numbers[number - 1] = std::get<sqf::Expression>(read);
-        addVariables(recipe.variables, *recipe.numbers[number - 1]);
+        sqf::Expression expression;
+        if (readNumber(recipe, fieldName(number), texts.value(number - 1), expression))
+            recipe.numbers[number - 1] = std::move(expression);
     }
+    readSizes(recipe, texts);
     readColours(recipe, texts.value(kColour - 1));
     addNotes(recipe, texts);
     return recipe;
@@ -191,7 +279,9 @@ std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::Vari
     values.volume = value(kVolume);
     // Rubbing below 0 would speed the particle up without end.
     values.rubbing = std::max(0.0, value(kRubbing));
-    values.size = {value(kSize), value(kSize + 1), value(kSize + 2)};
+    values.size.clear();
+    for (const sqf::Expression &size : recipe.sizes)
+        values.size.push_back(size.evaluate(random, variables));
     values.rndmDirPeriod = value(kPeriod);
     values.rndmDirIntensity = value(kIntensity);
     for (const auto &colour : recipe.colours)
@@ -199,9 +289,10 @@ std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::Vari
                                   colour[2].evaluate(random, variables), colour[3].evaluate(random, variables)});
 
     const double scalars[] = {values.lifeTime, values.weight,        values.volume,
-                              values.rubbing,  values.rndmDirPeriod, values.rndmDirIntensity,
-                              values.size[0],  values.size[1],       values.size[2]};
-    if (!std::all_of(std::begin(scalars), std::end(scalars), [](double x) { return std::isfinite(x); })
+                              values.rubbing,  values.rndmDirPeriod, values.rndmDirIntensity};
+    const auto isFinite = [](double x) { return std::isfinite(x); };
+    if (!std::all_of(std::begin(scalars), std::end(scalars), isFinite)
+        || !std::all_of(values.size.cbegin(), values.size.cend(), isFinite) || values.size.empty()
         || !finite(values.position) || !finite(values.velocity))
         return std::nullopt;
     if (!(values.lifeTime > 0) || !(values.weight > 0))

@@ -163,6 +163,36 @@ QString doubleQuoted(QStringView value)
     return QLatin1Char('"') + literal + QLatin1Char('"');
 }
 
+QString removeComments(QStringView text)
+{
+    const qsizetype n = text.size();
+    QString result;
+    result.reserve(n);
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        if (isQuote(c)) {
+            qsizetype end = stringEnd(text, i);
+            if (end < 0)
+                end = n;
+            result.append(text.sliced(i, end - i));
+            i = end;
+        } else if (c == QLatin1Char('/') && i + 1 < n && text[i + 1] == QLatin1Char('/')) {
+            while (i < n && text[i] != QLatin1Char('\n') && text[i] != QLatin1Char('\r'))
+                ++i;
+        } else if (c == QLatin1Char('/') && i + 1 < n && text[i + 1] == QLatin1Char('*')) {
+            const qsizetype close = text.indexOf(QLatin1StringView("*/"), i + 2);
+            i = close < 0 ? n : close + 2;
+            // A blank keeps the words on either side apart.
+            result.append(QLatin1Char(' '));
+        } else {
+            result.append(c);
+            ++i;
+        }
+    }
+    return result;
+}
+
 std::optional<Fault> firstFault(QStringView text)
 {
     return walk(text, 0, false, nullptr).fault;
@@ -210,6 +240,11 @@ std::optional<QString> bracketContent(QStringView text)
     if (closingBracket(tidy, 0).at != tidy.size() - 1)
         return std::nullopt;
     return tidy.sliced(1, tidy.size() - 2);
+}
+
+bool isParenthesised(QStringView text)
+{
+    return !text.isEmpty() && text[0] == QLatin1Char('(') && closingBracket(text, 0).at == text.size() - 1;
 }
 
 std::optional<QStringList> arrayElements(QStringView text)

@@ -34,6 +34,11 @@ std::optional<QString> stringValue(QStringView text);
 // The string literal in double quotes that has the given value.
 QString doubleQuoted(QStringView value);
 
+// The text without its comments, as the game reads it: "//" up to the end of the line (the line
+// break stays) and "/* ... */" (one blank in its place) outside string literals. A comment that is
+// not closed runs to the end of the text.
+QString removeComments(QStringView text);
+
 // What keeps a text's strings and brackets from being read.
 struct Fault {
     enum class Kind {
@@ -70,6 +75,10 @@ bool isBracketed(QStringView text);
 // The text between the outer square brackets of a bracketed text, blank rule applied ("[[]]" gives
 // "[]", "[ ]" gives "").
 std::optional<QString> bracketContent(QStringView text);
+
+// True when the text opens with '(' and that parenthesis closes at its last character, so that
+// the whole text is one parenthesised expression ("(a + b)", not "(a) + (b)" nor " (a)").
+bool isParenthesised(QStringView text);
 
 // The elements of a bracketed array ("[]" has none, "[1, 2]" has "1" and "2").
 std::optional<QStringList> arrayElements(QStringView text);

@@ -1,14 +1,23 @@
 #pragma once
 
 #include "drop/fieldtable.h"
+#include "sqf/values.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <string_view>
+
+inline QString withoutCommentMarks(QString text);
+
 // Field texts that a drop string carries back unchanged through the import, drawn by a random
 // source `pick(n)` (a number from 0 to n - 1): string fields hold anything but a double quote and
-// a line break; the other fields are script expressions whose brackets and strings are balanced,
-// with no comma outside brackets and no blank next to a comma, a square bracket or an end.
+// a line break, or an expression in parentheses (ShapeName also a shape array); the other fields
+// are script expressions whose brackets and strings are balanced, with no comma outside brackets,
+// no comment outside strings and no blank next to a comma, a square bracket or an end. Vectors are
+// also drawn as one expression (the other two fields empty), Size and AnimationPhase with two or
+// with four and more values, the inline colour list as an expression or a list of anything, and
+// the Object with the later games' parameters after it.
 template <typename Pick> class RoundTripFields {
 public:
     explicit RoundTripFields(Pick pick)
@@ -21,13 +30,36 @@ public:
     {
         QStringList texts;
         for (int i = 0; i < drop::kFieldCount; ++i) {
-            const drop::Emit emitted = drop::kFields.at(i).emitted;
-            if (emitted == drop::Emit::Quoted)
-                texts << stringText();
-            else if (emitted == drop::Emit::List)
-                texts << (separateColours ? anyText() : colourList());
+            const drop::FieldEntry &entry = drop::kFields.at(i);
+            if (entry.emitted == drop::Emit::Quoted)
+                texts << stringField(i == 0);
+            else if (entry.emitted == drop::Emit::List)
+                texts << (separateColours ? anyText() : inlineColours());
+            else if (i == drop::kFieldCount - 1)
+                texts << objectField();
             else
                 texts << expression(2);
+        }
+        for (int first = 0; first < drop::kFieldCount; ++first) {
+            const drop::FieldEntry &entry = drop::kFields.at(first);
+            if (entry.component != 1)
+                continue;
+            const std::string_view parameter = entry.parameter;
+            const bool spreads = parameter == "Size" || parameter == "AnimationPhase";
+            switch (m_pick(spreads ? 5 : 3)) {
+            case 0: // one expression for the whole vector
+                texts[first + 1].clear();
+                texts[first + 2].clear();
+                break;
+            case 3: // two values
+                texts[first + 1].clear();
+                break;
+            case 4: // four or more: the middle ones share the middle field
+                texts[first + 1] = elements(2, 2);
+                break;
+            default:
+                break;
+            }
         }
         return texts;
     }
@@ -39,6 +71,43 @@ public:
     QString stringText() { return word(QStringLiteral("ab ,\t[]()';_\\.0"), 10); }
 
 private:
+    // Quoted text, or what the drop string writes without quotes.
+    QString stringField(bool shapeName)
+    {
+        QString text = stringText();
+        const int form = m_pick(5);
+        if (form == 0 || sqf::isParenthesised(text))
+            text = QLatin1Char('(') + expression(2) + QLatin1Char(')');
+        else if (shapeName && (form == 1 || text.startsWith(QLatin1Char('['))))
+            text = QLatin1Char('[') + elements(1) + QLatin1Char(']');
+        return text;
+    }
+
+    // A list of colour arrays, an expression for the whole list, or a list of anything.
+    QString inlineColours()
+    {
+        switch (m_pick(4)) {
+        case 0:
+            return QLatin1Char('(') + expression(2) + QLatin1Char(')');
+        case 1: {
+            // A single parenthesised element would read back with a blank before it.
+            const QString list = elements(2);
+            return sqf::isParenthesised(list) ? colourList() : list;
+        }
+        default:
+            return colourList();
+        }
+    }
+
+    // The object, sometimes with later parameters after it.
+    QString objectField()
+    {
+        QString text = expression(2);
+        for (int i = m_pick(2) ? m_pick(6) : 0; i > 0; --i)
+            text += QLatin1Char(',') + expression(2);
+        return text;
+    }
+
     QString anyText() { return word(QStringLiteral("ab ,\t[]()\"';0"), 16); }
 
     QString word(const QString &alphabet, int maxLength)
@@ -100,13 +169,14 @@ private:
             text += next;
             lastBracketed = bracketed;
         }
-        return text;
+        // Words joined without a blank can meet as "/" "/" or "/" "*"; strings here hold neither.
+        return withoutCommentMarks(text);
     }
 
-    QString elements(int depth)
+    QString elements(int depth, int atLeast = 0)
     {
         QStringList list;
-        for (int i = m_pick(4); i > 0; --i)
+        for (int i = atLeast + m_pick(4); i > 0; --i)
             list << expression(depth);
         return list.join(QLatin1Char(','));
     }
@@ -121,3 +191,14 @@ private:
 
     Pick m_pick;
 };
+
+// The text with every '/' removed that would open a comment ("//" or "/*"): the import reads
+// those as comments, as the game does.
+inline QString withoutCommentMarks(QString text)
+{
+    for (qsizetype i = text.size() - 2; i >= 0; --i) {
+        if (text[i] == QLatin1Char('/') && (text[i + 1] == QLatin1Char('/') || text[i + 1] == QLatin1Char('*')))
+            text.remove(i, 1);
+    }
+    return text;
+}

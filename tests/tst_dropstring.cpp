@@ -26,6 +26,14 @@ QStringList withField(int number, const QString &text)
     fields[number - 1] = text;
     return fields;
 }
+
+QStringList withFields(std::initializer_list<std::pair<int, QString>> changed)
+{
+    QStringList fields = drop::startTexts();
+    for (const auto &[number, text] : changed)
+        fields[number - 1] = text;
+    return fields;
+}
 } // namespace
 
 // clang-format off
@@ -54,6 +62,53 @@ void TestDropString::formatsFields_data()
         << withField(1, R"(a"b)") << false << R"(Drop ["a"b","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
     QTest::newRow("blanks and commas kept")
         << withField(9, " 1,2 ") << false << R"(Drop ["","","",0,0,[0,0,0],[ 1,2 ,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    // The forms the import reads from the arrays authors write, given back as written.
+    QTest::newRow("whole-value Position")
+        << withFields({{6, "getPos _bullet"}, {7, ""}, {8, ""}}) << false
+        << R"(Drop ["","","",0,0,getPos _bullet,[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("whole-value Size and AnimationPhase")
+        << withFields({{16, "(_e select 3)"}, {17, ""}, {18, ""}, {20, "_phase"}, {21, ""}, {22, ""}}) << false
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,(_e select 3),[[]],_phase,0,0,"","",])";
+    QTest::newRow("all three components empty")
+        << withFields({{9, ""}, {10, ""}, {11, ""}}) << false
+        << R"(Drop ["","","",0,0,[0,0,0],,0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    // Written alone it would read as the vector itself.
+    QTest::newRow("bracketed first component stays in the vector")
+        << withFields({{6, "[1,2,3]"}, {7, ""}, {8, ""}}) << false
+        << R"(Drop ["","","",0,0,[[1,2,3],,],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("two-value Size and AnimationPhase")
+        << withFields({{16, "1"}, {17, ""}, {18, "random 4"}, {20, ""}, {21, ""}, {22, "1"}}) << false
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[1,random 4],[[]],[,1],0,0,"","",])";
+    QTest::newRow("empty middle of Position stays")
+        << withFields({{6, "1"}, {7, ""}, {8, "3"}}) << false
+        << R"(Drop ["","","",0,0,[1,,3],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("Size of five values")
+        << withFields({{16, "0.5"}, {17, "1.5,2.5,3"}, {18, "8"}}) << false
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0.5,1.5,2.5,3,8],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("shape array")
+        << withField(1, R"(["\A3\data_f\Universal",16,12,8,0])") << false
+        << R"(Drop [["\A3\data_f\Universal",16,12,8,0],"","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("bracket later in a shape name is quoted")
+        << withField(1, "a[1]") << false
+        << R"(Drop ["a[1]","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])";
+    QTest::newRow("string expressions in parentheses")
+        << withFields({{3, "(_type)"}, {25, R"((_pathS + "exhaust2.sqs"))"}}) << false
+        << R"(Drop ["","",(_type),0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,(_pathS + "exhaust2.sqs"),"",])";
+    QTest::newRow("parentheses that do not enclose it all are quoted")
+        << withFields({{2, "(a) + (b)"}, {26, " (x)"}}) << false
+        << R"x(Drop ["","(a) + (b)","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,""," (x)",])x";
+    QTest::newRow("colour list expression inline")
+        << withField(19, "([_rgb, 0.8] call _fnc_colors)") << false
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],([_rgb, 0.8] call _fnc_colors),[0,0,0],0,0,"","",])";
+    QTest::newRow("colour list expression separate")
+        << withField(19, "(_e select 4)") << true
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_color],[0,0,0],0,0,"","",])";
+    QTest::newRow("plain colour variable bracketed")
+        << withField(19, "_c") << false
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_c],[0,0,0],0,0,"","",])";
+    QTest::newRow("later parameters after the object")
+        << withField(27, "_this,0,true,0,[[0,0,0,0]]") << false
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",_this,0,true,0,[[0,0,0,0]]])";
     QStringList every;
     for (int n = 1; n <= drop::kFieldCount; ++n)
         every << QStringLiteral("v%1").arg(n);

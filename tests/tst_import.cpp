@@ -72,7 +72,11 @@ private slots:
     void failuresYieldNothing();
     void failureReasonsName_data();
     void failureReasonsName();
-    void extraElementsOnlyReachTheList();
+    void laterParametersStayWithTheObject();
+    void forms_data();
+    void forms();
+    void realStyleArrays_data();
+    void realStyleArrays();
     void colourList_data();
     void colourList();
     void separateWithoutColoursLeavesColourEmpty();
@@ -283,22 +287,14 @@ void TestImport::failuresYieldNothing_data()
     row("parameter missing", changed("0.1,0.05,", "0.1,"), false, "The drop array has 18 values; drop takes 19");
     row("one value", "[1]", false, "The drop array has 1 value; drop takes 19");
     row("no values", "[]", false, "The drop array has no values; drop takes 19");
-    row("shape name without quotes", changed(R"("shape1")", "shape1"), false, "ShapeName is not a string in quotes");
-    row("OnTimer as an expression", changed(R"("","",obj1])", R"(format["%1",2],"",obj1])"), false,
-        "OnTimer is not a string in quotes");
-    row("BeforeDestroy open at its end", changed(R"("","",obj1])", R"("",'a' + 'b',obj1])"), false,
-        "BeforeDestroy is not a string in quotes");
     row("vector of two", changed("[0,0,0.5]", "[0,0.5]"), false, "Position has 2 values; its fields take 3");
-    row("velocity in parentheses", changed("[0,0,1]", "(0,0,1)"), false, "MoveVelocity is not a bracketed [x, y, z]");
-    row("Size of four", changed("[0.5,2,4]", "[0.5,2,4,8]"), false, "Size has 4 values; its fields take 3");
     row("empty Size", changed("[0.5,2,4]", "[]"), false, "Size has no values; its fields take 3");
-    row("Size as a variable", changed("[0.5,2,4]", "sizes"), false, "Size is not a bracketed [a, b, c]");
-    row("two values, not numbers", changed("[0,1,2]", "[0,random 2]"), false,
-        "AnimationPhase has 2 values that are not both plain numbers; its fields take 3");
-    const QString noColourList =
-        "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"";
-    row("variable without box", variable, false, noColourList);
-    row("colour variable inside the list", changed("[0.5,0.5,0.5,0]]", "c2]"), false, noColourList);
+    row("empty shape name", changed(R"("shape1")", ""), false, "ShapeName is not a string in quotes");
+    row("Position of four", changed("[0,0,0.5]", "[0,0,0.5,1]"), false, "Position has 4 values; its fields take 3");
+    row("bracketed empty AnimationPhase", changed("[0,1,2]", "[]"), false,
+        "AnimationPhase has no values; its fields take 3");
+    row("empty colour", changed("[[1,1,1,1],[0.5,0.5,0.5,0]]", ""), false,
+        "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"");
     const QString noColourName =
         "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"";
     row("box set, colour token empty", QString(variable).replace("[mycolors]", ""), true, noColourName);
@@ -330,8 +326,8 @@ void TestImport::failureReasonsName_data()
                                       << "The bracket at character 7 is not closed";
     QTest::newRow("Size with one value too many")
         << int(Kind::WrongValueCount) << 11 << 4 << "Size has 4 values; its fields take 3";
-    QTest::newRow("MoveVelocity not bracketed")
-        << int(Kind::NotAVector) << 6 << 0 << "MoveVelocity is not a bracketed [x, y, z]";
+    QTest::newRow("AnimationPhase empty") << int(Kind::WrongValueCount) << 13 << 0
+                                          << "AnimationPhase has no values; its fields take 3";
     QTest::newRow("Position of one") << int(Kind::WrongValueCount) << 5 << 1
                                      << "Position has 1 value; its fields take 3";
     QTest::newRow("BeforeDestroy") << int(Kind::NotAString) << 17 << 0 << "BeforeDestroy is not a string in quotes";
@@ -347,14 +343,17 @@ void TestImport::failureReasonsName()
     QCOMPARE(import::failureReason(failure), reason);
 }
 
-void TestImport::extraElementsOnlyReachTheList()
+void TestImport::laterParametersStayWithTheObject()
 {
-    // A later version of the command takes a twentieth parameter, here a list.
-    const QString pasted = QString(kExample).replace("obj1]", "obj1, [1, \"a,b\"]]");
+    // The later games' particle arrays take parameters after the object, here a list.
+    const QString pasted = QString(kExample).replace("obj1]", "obj1, [1, \"a,b\"], true]");
     const import::ParseOutcome outcome = import::parseDropArray(pasted, false, {});
     QVERIFY(outcome.array);
-    QCOMPARE(outcome.array->fields, exampleFields(kExampleColours));
-    QCOMPARE(outcome.array->tokens, exampleFields(kExampleColours) << R"([1,"a,b"])");
+    QStringList fields = exampleFields(kExampleColours);
+    fields[26] = R"(obj1,[1,"a,b"],true)";
+    QCOMPARE(outcome.array->fields, fields);
+    // The list shows the object alone, then every later element.
+    QCOMPARE(outcome.array->tokens, exampleFields(kExampleColours) << R"([1,"a,b"])" << "true");
 }
 
 void TestImport::colourList_data()
@@ -453,12 +452,12 @@ void TestImport::scriptArrays_data()
                                 "0",        "0", "0",         "0",        R"(hint "x y"; _this setDamage 1)",
                                 "",         ""}
         << "";
-    QTest::newRow("two-value Size spread over three, colour variable")
+    QTest::newRow("two-value Size and AnimationPhase, colour variable")
         << "DROP [\"cl_basic\", \"\", \"Billboard\", 1, 8, [0, 0, 0], [0, 0, 0.8], 1, 1.25, 1, 0.1,\n"
            "\t\t[0.3, 3], [smokecolors], [0, 1], 0.2, 0.3, \"\", \"\", getPos player]"
-        << true << QStringList{"cl_basic",  "",    "Billboard", "1",    "8",   "0",   "0",   "0",    "0",
-                               "0",         "0.8", "1",         "1.25", "1",   "0.1", "0.3", "1.65", "3",
-                               "[1,1,1,1]", "0",   "0.5",       "1",    "0.2", "0.3", "",    "",     "getPos player"}
+        << true << QStringList{"cl_basic",  "",    "Billboard", "1",    "8",   "0",   "0", "0",   "0",
+                               "0",         "0.8", "1",         "1.25", "1",   "0.1", "0.3", "",  "3",
+                               "[1,1,1,1]", "0",   "",          "1",    "0.2", "0.3", "",    "",  "getPos player"}
         << "smokecolors";
     QTest::newRow("negative two-value Size, single-quoted strings")
         << "['shape', 'it''s', 'Billboard', 1, 1, [0,0,0], [0,0,0], 0, 0, 0, 0, [-1, 0.5], [[]], [0, 0, 0], 0, 0,"
@@ -466,7 +465,7 @@ void TestImport::scriptArrays_data()
         << false << QStringList{"shape", "it's",  "Billboard", "1",  "1",
                                 "0",     "0",     "0",         "0",  "0",
                                 "0",     "0",     "0",         "0",  "0",
-                                "-1",    "-0.25", "0.5",       "[]", "0",
+                                "-1",    "",      "0.5",       "[]", "0",
                                 "0",     "0",     "0",         "0",  R"(hint ""x"")",
                                 "",      "obj"}
         << "";
@@ -528,6 +527,339 @@ void TestImport::megabyteOfBlanksImports()
     QCOMPARE(outcome.array->fields, exampleFields(kExampleColours));
 }
 
+namespace {
+
+// The example's fields with the given ones (by number) replaced.
+QStringList exampleWith(std::initializer_list<std::pair<int, QString>> changed)
+{
+    QStringList fields = exampleFields(kExampleColours);
+    for (const auto &[number, text] : changed)
+        fields[number - 1] = text;
+    return fields;
+}
+
+// Reads the array, compares the fields, then reads the drop string those fields give: it must
+// give the same fields (and the same colour variable) again.
+void checkBothWays(const QString &pasted, bool separate, const QStringList &fields, const QString &reason)
+{
+    const QString separateColours = "[1,1,1,1]";
+    const import::ParseOutcome outcome = import::parseDropArray(pasted, separate, separateColours);
+    if (!reason.isEmpty()) {
+        QVERIFY(!outcome.array);
+        QVERIFY(outcome.failure);
+        QCOMPARE(import::failureReason(*outcome.failure), reason);
+        return;
+    }
+    QVERIFY2(outcome.array, outcome.failure ? qPrintable(import::failureReason(*outcome.failure)) : "");
+    QCOMPARE(outcome.array->fields, fields);
+    const QString name = outcome.array->colorVarName.value_or("_color");
+    const QString dropString =
+        drop::formatDropString(fields, separate ? drop::ColourMode::Separate : drop::ColourMode::Inline, name);
+    const import::ParseOutcome again = import::parseDropArray(dropString, separate, fields.at(18));
+    QVERIFY2(again.array, qPrintable(dropString));
+    QCOMPARE(again.array->fields, fields);
+    QCOMPARE(again.array->colorVarName, outcome.array->colorVarName);
+}
+
+} // namespace
+
+void TestImport::forms_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("reason");
+    const auto changed = [](const QString &from, const QString &to) {
+        QString text = kExampleCleaned;
+        Q_ASSERT(text.contains(from));
+        return text.replace(from, to);
+    };
+    const QString position = "[0,0,0.5]";
+    const QString velocity = "[0,0,1]";
+    const QString size = "[0.5,2,4]";
+    const QString colours = "[[1,1,1,1],[0.5,0.5,0.5,0]]";
+    const QString phase = "[0,1,2]";
+    const auto fails = [](const char *name, const QString &pasted, bool separate, const QString &reason) {
+        QTest::newRow(name) << pasted << separate << QStringList() << reason;
+    };
+
+    QTest::newRow("the example") << kExample << false << exampleFields(kExampleColours) << "";
+    QTest::newRow("Position as a command") << changed(position, "getPos _bullet") << false
+                                           << exampleWith({{6, "getPos _bullet"}, {7, ""}, {8, ""}}) << "";
+    QTest::newRow("Position as a variable")
+        << changed(position, "_posb") << false << exampleWith({{6, "_posb"}, {7, ""}, {8, ""}}) << "";
+    QTest::newRow("Position in parentheses") << changed(position, "(getPosATL _missile)") << false
+                                             << exampleWith({{6, "(getPosATL _missile)"}, {7, ""}, {8, ""}}) << "";
+    QTest::newRow("MoveVelocity as a vector sum")
+        << changed(velocity, "_offset vectorAdd _jitter") << false
+        << exampleWith({{9, "_offset vectorAdd _jitter"}, {10, ""}, {11, ""}}) << "";
+    QTest::newRow("MoveVelocity in parentheses with commas")
+        << changed(velocity, "(0,0,1)") << false << exampleWith({{9, "(0,0,1)"}, {10, ""}, {11, ""}}) << "";
+    QTest::newRow("Size as a select") << changed(size, "(_e select 3)") << false
+                                      << exampleWith({{16, "(_e select 3)"}, {17, ""}, {18, ""}}) << "";
+    QTest::newRow("AnimationPhase as a variable")
+        << changed(phase, "_phase") << false << exampleWith({{20, "_phase"}, {21, ""}, {22, ""}}) << "";
+    QTest::newRow("Size of one") << changed(size, "[0.5]") << false
+                                 << exampleWith({{16, "0.5"}, {17, "0.5"}, {18, "0.5"}}) << "";
+    QTest::newRow("Size of two numbers")
+        << changed(size, "[0.3,3]") << false << exampleWith({{16, "0.3"}, {17, ""}, {18, "3"}}) << "";
+    QTest::newRow("AnimationPhase of two expressions") << changed(phase, "[0,random 2]") << false
+                                                       << exampleWith({{20, "0"}, {21, ""}, {22, "random 2"}}) << "";
+    QTest::newRow("Size of four") << changed(size, "[0.5,1.5,2.5,4]") << false
+                                  << exampleWith({{16, "0.5"}, {17, "1.5,2.5"}, {18, "4"}}) << "";
+    QTest::newRow("Size of five, an empty one among them")
+        << changed(size, "[1,,2,3,_s]") << false << exampleWith({{16, "1"}, {17, ",2,3"}, {18, "_s"}}) << "";
+    QTest::newRow("AnimationPhase of seventeen")
+        << changed(phase, "[0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16]") << false
+        << exampleWith({{20, "0"}, {21, "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15"}, {22, "16"}}) << "";
+    QTest::newRow("shape array")
+        << changed(R"("shape1")", R"(["\A3\data_f\ParticleEffects\Universal\Universal", 16, 12, 8, 0])") << false
+        << exampleWith({{1, R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,12,8,0])"}}) << "";
+    QTest::newRow("shape name as a variable")
+        << changed(R"("shape1")", "shape1") << false << exampleWith({{1, "(shape1)"}}) << "";
+    QTest::newRow("OnTimer as a string sum")
+        << changed(R"("","",obj1])", R"(_pathS + "exhaust2.sqs","",obj1])") << false
+        << exampleWith({{25, R"((_pathS + "exhaust2.sqs"))"}}) << "";
+    QTest::newRow("OnTimer as a format")
+        << changed(R"("","",obj1])", R"(format["%1",2],"",obj1])") << false
+        << exampleWith({{25, R"((format["%1",2]))"}}) << "";
+    QTest::newRow("BeforeDestroy in parentheses already")
+        << changed(R"("","",obj1])", R"("",('a' + 'b'),obj1])") << false << exampleWith({{26, "('a' + 'b')"}})
+        << "";
+    QTest::newRow("colour variable, box clear")
+        << changed(colours, "_color") << false << exampleWith({{19, "(_color)"}}) << "";
+    QTest::newRow("colour select, box clear")
+        << changed(colours, "(_e select 4)") << false << exampleWith({{19, "(_e select 4)"}}) << "";
+    QTest::newRow("colour function, box clear")
+        << changed(colours, "[_rgb,0.8,_life] call _fnc_colors") << false
+        << exampleWith({{19, "([_rgb,0.8,_life]call _fnc_colors)"}}) << "";
+    QTest::newRow("bracketed colour variable, box clear")
+        << changed(colours, "[_colour]") << false << exampleWith({{19, "_colour"}}) << "";
+    QTest::newRow("variable and colour, box clear")
+        << changed(colours, "[_c1,[1,1,1,0]]") << false << exampleWith({{19, "_c1,[1,1,1,0]"}}) << "";
+    // A blank keeps it a list of one colour: without it the drop string would write the colour alone.
+    QTest::newRow("one parenthesised colour, box clear")
+        << changed(colours, "[(_c)]") << false << exampleWith({{19, " (_c)"}}) << "";
+    QTest::newRow("later parameters") << changed("obj1]", "obj1,0,true,0,[[0,0,0,0]]]") << false
+                                      << exampleWith({{27, "obj1,0,true,0,[[0,0,0,0]]"}}) << "";
+    QTest::newRow("later parameters, no object")
+        << changed("obj1]", ",0]") << false << exampleWith({{27, ",0"}}) << "";
+    QTest::newRow("line comment") << QString(kExample).replace("obj1]", "// the object, later\nobj1]") << false
+                                  << exampleFields(kExampleColours) << "";
+    QTest::newRow("block comment over lines")
+        << QString(kExample).replace("[0, 0, 1],", "[0, /* up,\r\n fast */ 0, 1],") << false
+        << exampleFields(kExampleColours) << "";
+    QTest::newRow("comment marks in strings stay")
+        << changed(R"("shape1")", R"("a//b /* c */")") << false << exampleWith({{1, "a//b /* c */"}}) << "";
+    QTest::newRow("drop[ without a blank") << "drop" + kExampleCleaned + ";" << false
+                                           << exampleFields(kExampleColours) << "";
+    QTest::newRow("setParticleParams") << "_ps setParticleParams " + kExampleCleaned << false
+                                       << exampleFields(kExampleColours) << "";
+    QTest::newRow("SETPARTICLEPARAMS after a command") << "(_this select 0) SETPARTICLEPARAMS" + kExampleCleaned + " ;"
+                                                       << false << exampleFields(kExampleColours) << "";
+    QTest::newRow("separate colours, whole-value Position")
+        << QString(kExampleWithVariable).replace("[0, 0, 0.5]", "_pos") << true
+        << exampleWith({{6, "_pos"}, {7, ""}, {8, ""}, {19, "[1,1,1,1]"}}) << "";
+
+    // What still fails, with its reason.
+    fails("empty", "", false, "There is no drop array to import");
+    fails("not an array", "x drop " + kExampleCleaned, false, "The drop array does not begin with [");
+    fails("keyword in a string", R"(_ps = "setParticleParams"; )" + kExampleCleaned, false,
+          "The drop array does not begin with [");
+    const QString unclosed = changed("obj1]", "obj1,\"]");
+    fails("unclosed string", unclosed, false,
+          QString("The string at character %1 is not closed").arg(unclosed.lastIndexOf('"') + 1));
+    fails("unclosed bracket", changed("obj1]", "obj1"), false, "The bracket at character 1 is not closed");
+    fails("unclosed block comment", changed("obj1]", "obj1/*]"), false, "The bracket at character 1 is not closed");
+    fails("stray bracket", "]" + kExampleCleaned, false, "The drop array does not begin with [");
+    fails("wrong bracket", changed(position, "[0,0,0.5)"), false,
+          "The bracket at character 38 does not close the one at character 30");
+    fails("text after the array", kExampleCleaned + ";x", false,
+          QString("Only a ; may follow the closing ] at character %1").arg(kExampleCleaned.size()));
+    fails("too few values", changed(",0.1,0.05,", ",0.1,"), false, "The drop array has 18 values; drop takes 19");
+    fails("empty string parameter", changed(R"("Billboard")", ""), false, "Type is not a string in quotes");
+    fails("Position of two", changed(position, "[0,0.5]"), false, "Position has 2 values; its fields take 3");
+    fails("MoveVelocity of four", changed(velocity, "[0,0,1,1]"), false,
+          "MoveVelocity has 4 values; its fields take 3");
+    fails("Size with no values", changed(size, "[]"), false, "Size has no values; its fields take 3");
+    fails("empty colour list element", changed(colours, ""), false,
+          "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"");
+    fails("box set, colour list in the array", kExample, true,
+          "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"");
+}
+
+void TestImport::forms()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, separate);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, reason);
+    checkBothWays(pasted, separate, fields, reason);
+}
+
+void TestImport::realStyleArrays_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QStringList>("fields");
+
+    QTest::newRow("particle source, 24 elements")
+        << "_ps setParticleParams [\n"
+           "\t// sheet 16 x 8, frame 12, the cloud\n"
+           "\t[\"\\A3\\data_f\\ParticleEffects\\Universal\\Universal\",\n"
+           "\t\t16, 12, 8, 0],\n"
+           "\t\"\", \"Billboard\",\n"
+           "\t1, /* life, s */ 12.5,\n"
+           "\t[0, 0, -0],\n"
+           "\t[_flow#0, _flow#1, .005],\n"
+           "\trad -45, 1.275, 1, 0.05,\n"
+           "\t[.5, 2.5, 4, 6.5],\n"
+           "\t[[0.1, 0.1, 0.1, 0.8], [0.3, 0.3, 0.3, 0.4], [0.5, 0.5, 0.5, 0]],\n"
+           "\t[0.08],\n"
+           "\t0.1, 0.05, \"\", \"\",\n"
+           "\t_this, 0, true, 0.1, [[0,0,0,0]], [0, 1, 0]\n"
+           "];\n"
+        << false
+        << QStringList{R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,12,8,0])",
+                       "",
+                       "Billboard",
+                       "1",
+                       "12.5",
+                       "0",
+                       "0",
+                       "-0",
+                       "_flow#0",
+                       "_flow#1",
+                       ".005",
+                       "rad -45",
+                       "1.275",
+                       "1",
+                       "0.05",
+                       ".5",
+                       "2.5,4",
+                       "6.5",
+                       "[0.1,0.1,0.1,0.8],[0.3,0.3,0.3,0.4],[0.5,0.5,0.5,0]",
+                       "0.08",
+                       "0.08",
+                       "0.08",
+                       "0.1",
+                       "0.05",
+                       "",
+                       "",
+                       "_this,0,true,0.1,[[0,0,0,0]],[0,1,0]"};
+    QTest::newRow("bullet trail, line comments, script sum")
+        << "drop[\"cl_basic\", \"\", \"Billboard\", 1, 3 + random 2, // life\r\n"
+           "\tgetPos _bullet,\r\n"
+           "\t[(velocity _v select 0) * 0.1, 0, 0.5], // drift\r\n"
+           "\t0, 1.7, 1.3, 0.05, [1, 6], [[0.6, 0.6, 0.6, 0.5], [0.8, 0.8, 0.8, 0]], [0, 1],\r\n"
+           "\t0, 0, \"\", _pathS + \"burst.sqs\", _v];\r\n"
+        << false
+        << QStringList{"cl_basic",
+                       "",
+                       "Billboard",
+                       "1",
+                       "3 + random 2",
+                       "getPos _bullet",
+                       "",
+                       "",
+                       "(velocity _v select 0) * 0.1",
+                       "0",
+                       "0.5",
+                       "0",
+                       "1.7",
+                       "1.3",
+                       "0.05",
+                       "1",
+                       "",
+                       "6",
+                       "[0.6,0.6,0.6,0.5],[0.8,0.8,0.8,0]",
+                       "0",
+                       "",
+                       "1",
+                       "0",
+                       "0",
+                       "",
+                       R"((_pathS + "burst.sqs"))",
+                       "_v"};
+    QTest::newRow("missile smoke, block comment first, colour variable without the box")
+        << "/* smoke trail\n"
+           "   of the missile */ DROP [\n"
+           "\t\"\\Ca\\Data\\ParticleEffects\\Universal\\Universal.p3d\", \"\", \"SpaceObject\", 0.5, _life,\n"
+           "\t(getPosATL _missile), _offset vectorAdd _jitter, 0, 10, 7.9, 0.075,\n"
+           "\t(_e select 3), _color, [0, 1, 2, 3, 4, 5, 6],\n"
+           "\t0.5, 0.2, \"\", \"\", \"\"\n"
+           "]"
+        << false
+        << QStringList{R"(\Ca\Data\ParticleEffects\Universal\Universal.p3d)",
+                       "",
+                       "SpaceObject",
+                       "0.5",
+                       "_life",
+                       "(getPosATL _missile)",
+                       "",
+                       "",
+                       "_offset vectorAdd _jitter",
+                       "",
+                       "",
+                       "0",
+                       "10",
+                       "7.9",
+                       "0.075",
+                       "(_e select 3)",
+                       "",
+                       "",
+                       "(_color)",
+                       "0",
+                       "1,2,3,4,5",
+                       "6",
+                       "0.5",
+                       "0.2",
+                       "",
+                       "",
+                       R"("")"};
+    QTest::newRow("separate colour variable, Size of two expressions, 20 elements")
+        << "\t_source setParticleParams [[\"\\A3\\data_f\\cl_basic\", 1, 0, 1], \"\", \"Billboard\", 1, _t,\n"
+           "\t\t[0, 0, 0], [0, 0, 0.75], 0, 10, 7.9, 0.075, [_s, _s * 4], [_smoke],\n"
+           "\t\t[0, 1], 1, 0, \"\", \"\", _obj, -0 // no angle\n"
+           "\t];"
+        << true
+        << QStringList{R"(["\A3\data_f\cl_basic",1,0,1])",
+                       "",
+                       "Billboard",
+                       "1",
+                       "_t",
+                       "0",
+                       "0",
+                       "0",
+                       "0",
+                       "0",
+                       "0.75",
+                       "0",
+                       "10",
+                       "7.9",
+                       "0.075",
+                       "_s",
+                       "",
+                       "_s * 4",
+                       "[1,1,1,1]",
+                       "0",
+                       "",
+                       "1",
+                       "1",
+                       "0",
+                       "",
+                       "",
+                       "_obj,-0"};
+}
+
+void TestImport::realStyleArrays()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, separate);
+    QFETCH(QStringList, fields);
+    checkBothWays(pasted, separate, fields, QString());
+}
+
 void TestImport::roundTrip_data()
 {
     QTest::addColumn<bool>("separate");
@@ -564,7 +896,8 @@ void TestImport::blankFreeArraysReadAsBefore()
     for (int round = 0; round < 500; ++round) {
         QStringList fields;
         for (int n = 1; n <= 27; ++n)
-            fields << (n == 19 ? randomColourList(random, alphabet) : randomText(random, alphabet, 6));
+            fields << withoutCommentMarks(n == 19 ? randomColourList(random, alphabet)
+                                                  : randomText(random, alphabet, 6));
         QString dropString = drop::formatDropString(fields, drop::ColourMode::Inline, "_color");
         const QString cleaned = dropString.mid(5);
         for (const QString &separator : {QString(","), QString("["), QString("]")})
