@@ -69,7 +69,8 @@ private slots:
     void randomFieldsRoundTrip_data();
     void randomFieldsRoundTrip();
     void scriptLinesPastedWithTabsImport();
-    void extraTokensGoIntoTheList();
+    void laterParametersStayWithTheObject();
+    void pastedCommentsEndWithTheirLines();
     void pastedLineBreaksAreRemoved();
     void cancelWritesNothingAndReopensEmpty();
     void closeBoxWritesNothing();
@@ -303,11 +304,12 @@ void TestForm4::failedImportChangesNothing_data()
     QTest::newRow("vector of two") << QString(kExample).replace("[0, 0, 0.5]", "[0, 0.5]") << false
                                    << QString(kExampleCleaned).replace("[0,0,0.5]", "[0,0.5]")
                                    << "Position has 2 values; its fields take 3";
-    QTest::newRow("Size of four") << QString(kExample).replace("[0.5, 2, 4]", "[0.5, 2, 4, 8]") << false
-                                  << QString(kExampleCleaned).replace("[0.5,2,4]", "[0.5,2,4,8]")
-                                  << "Size has 4 values; its fields take 3";
-    QTest::newRow("colour variable, box clear")
-        << kExampleWithVariable << false << QString(kExampleWithVariable).mid(4).remove(' ')
+    QTest::newRow("MoveVelocity of four") << QString(kExample).replace("[0, 0, 1]", "[0, 0, 1, 1]") << false
+                                          << QString(kExampleCleaned).replace("[0,0,1]", "[0,0,1,1]")
+                                          << "MoveVelocity has 4 values; its fields take 3";
+    QTest::newRow("empty colour, box clear")
+        << QString(kExample).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "") << false
+        << QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "")
         << "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"";
     QTest::newRow("one-character colour token")
         << QString(kExampleWithVariable).replace("[mycolors]", "m") << true
@@ -351,9 +353,9 @@ void TestForm4::failureReasonLastsUntilTheNextEdit()
 {
     import::Form4 *dialog = openDialog();
     const QRect geometry = dialog->Text1->geometry();
-    QTest::keyClicks(dialog->Text1, QString(kExample).replace("[0, 0, 1]", "(0, 0, 1)"));
+    QTest::keyClicks(dialog->Text1, QString(kExample).replace("[0, 0, 1]", "[0, 1]"));
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
-    QCOMPARE(dialog->Text1->toolTip(), "MoveVelocity is not a bracketed [x, y, z]");
+    QCOMPARE(dialog->Text1->toolTip(), "MoveVelocity has 2 values; its fields take 3");
     QCOMPARE(dialog->Text1->palette().color(QPalette::Text), platform::errorTextColour());
     // The layout and the keyboard flow stay as they were.
     QCOMPARE(dialog->Text1->geometry(), geometry);
@@ -361,7 +363,7 @@ void TestForm4::failureReasonLastsUntilTheNextEdit()
 
     // A second OK on the same text keeps the report; an edit ends it.
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
-    QCOMPARE(dialog->Text1->toolTip(), "MoveVelocity is not a bracketed [x, y, z]");
+    QCOMPARE(dialog->Text1->toolTip(), "MoveVelocity has 2 values; its fields take 3");
     dialog->Text1->setFocus();
     QTest::keyClick(dialog->Text1, Qt::Key_End);
     QTest::keyClick(dialog->Text1, Qt::Key_Backspace);
@@ -502,7 +504,7 @@ void TestForm4::scriptLinesPastedWithTabsImport()
                                "1",
                                "0.1",
                                "0.3",
-                               "1.65",
+                               "",
                                "3",
                                "[0.5,0.5,0.5,0.5]",
                                "0",
@@ -512,12 +514,12 @@ void TestForm4::scriptLinesPastedWithTabsImport()
                                "0.3",
                                R"([_this, 2] exec ""fx.sqs"")",
                                "",
-                               "getPos player"};
+                               "getPos player,0"};
     QCOMPARE(mainState().fields, expected);
     QCOMPARE(form->Text28->text(), drop::formatDropString(expected, drop::ColourMode::Inline, "_color"));
 }
 
-void TestForm4::extraTokensGoIntoTheList()
+void TestForm4::laterParametersStayWithTheObject()
 {
     import::Form4 *dialog = openDialog();
     QPointer<import::Form4> guard(dialog);
@@ -528,7 +530,31 @@ void TestForm4::extraTokensGoIntoTheList()
     QCOMPARE(dialog->List1->count(), 28);
     QCOMPARE(dialog->List1->item(26)->text(), "obj1");
     QCOMPARE(dialog->List1->item(27)->text(), "extra");
-    QCOMPARE(form->Text(27)->text(), "obj1");
+    QCOMPARE(form->Text(27)->text(), "obj1,extra");
+    QCOMPARE(form->Text28->text(), QString(kExampleDrop).replace("obj1]", "obj1,extra]"));
+}
+
+void TestForm4::pastedCommentsEndWithTheirLines()
+{
+    import::Form4 *dialog = openDialog();
+    QString script = kExample;
+    script.replace("[[", "// colours: start, end\r\n[[").replace(", obj1", ", /* the\n object */ obj1");
+    script.replace("drop [", "_ps setParticleParams [").append(";\n");
+    QApplication::clipboard()->setText(script);
+    dialog->Text1->setFocus();
+    QTest::keyClick(dialog->Text1, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(!dialog->Text1->text().contains("colours"));
+    QCOMPARE(dialog->Text1->cursorPosition(), dialog->Text1->text().size());
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!import::Form4::existing());
+    QCOMPARE(form->Text28->text(), kExampleDrop);
+
+    // Typed on one line, a "//" runs to the end of the text, as in the game.
+    dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, "drop [\"a\" // b");
+    QCOMPARE(dialog->Text1->text(), "drop [\"a\" // b");
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(dialog->Text1->toolTip(), "The bracket at character 1 is not closed");
 }
 
 void TestForm4::pastedLineBreaksAreRemoved()
