@@ -1,9 +1,10 @@
 // The import parser. Any pasted text: no crash, the cleaned text holds no line break and no blank
 // the blank rule removes, a read gives 27 field texts and a failure a reason (all or nothing), and
 // reading the cleaned text again gives the same. A drop string built from fields without blanks, quotes, line breaks,
-// commas or brackets (the inline colour list is "[" ... "]" and may hold commas) reads back into the same fields, in
-// both colour modes; so does one built from field texts that the fuzzer's bytes choose among script expressions with
-// blanks, strings and nested brackets.
+// commas, brackets or comments (the inline colour list is "[" ... "]" and may hold commas) reads back into the same
+// fields, in both colour modes; so does one built from field texts that the fuzzer's bytes choose among script
+// expressions with blanks, strings and nested brackets, whole-value vectors, Size and AnimationPhase of two or of
+// four and more values, shape arrays, string and colour list expressions and later parameters after the object.
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
 #include "fuzzinput.h"
@@ -19,7 +20,7 @@ QString withoutSeparators(QString text, bool keepCommas)
         if (!(keepCommas && c == ','))
             text.remove(QLatin1Char(c));
     }
-    return text;
+    return withoutCommentMarks(text);
 }
 
 void anyPastedText(FuzzedDataProvider &data)
@@ -48,7 +49,9 @@ void anyPastedText(FuzzedDataProvider &data)
     }
     // What the dialog shows after a failure reads the same when OK is pressed again, unless a
     // second keyword stood behind the first.
-    if (cleaned.startsWith(QLatin1StringView("drop"), Qt::CaseInsensitive))
+    if (cleaned.startsWith(QLatin1StringView("drop"), Qt::CaseInsensitive)
+        || (!cleaned.startsWith(QLatin1Char('['))
+            && cleaned.contains(QLatin1StringView("setparticleparams"), Qt::CaseInsensitive)))
         return;
     const import::ParseOutcome again = import::parseDropArray(cleaned, separate, colourText);
     if (again.cleanedText != cleaned || again.failure != outcome.failure

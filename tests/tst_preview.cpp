@@ -78,6 +78,9 @@ private slots:
     void colourListReadsWithOrWithoutOuterBrackets();
     void randomSpreadsTheParticles();
     void notesListWhatIsLeftOut();
+    void sizesAreEvenlySpacedPoints_data();
+    void sizesAreEvenlySpacedPoints();
+    void shapeArrayAndLaterParametersAreNamed();
     void gridStepCutsIntoFiveToFifteen_data();
     void gridStepCutsIntoFiveToFifteen();
     void pathBoundsHoldTheWholeLife();
@@ -346,6 +349,20 @@ void TestPreview::fieldsThatCannotBePreviewed_data()
     QTest::newRow("colour command") << fields({{5, "5"}, {13, "1"}, {19, "[1,1,1,1],[1,1,1,_a select 0]"}})
                                     << "Color 2 alpha cannot be worked out at \"select\"";
     QTest::newRow("size") << fields({{5, "5"}, {13, "1"}, {18, "1,5"}}) << "Size (end) cannot be worked out at \",\"";
+    QTest::newRow("whole Position from a variable")
+        << fields({{5, "5"}, {6, "_posb"}, {7, ""}, {8, ""}, {13, "1"}})
+        << "Position (\"_posb\") is a variable for the whole [x, y, z]: it cannot be previewed";
+    QTest::newRow("whole Position from a command")
+        << fields({{5, "5"}, {6, "getPos _bullet"}, {7, ""}, {8, ""}, {13, "1"}})
+        << "Position (\"getPos _bullet\") is one expression for the whole [x, y, z]";
+    QTest::newRow("whole MoveVelocity as a number") << fields({{5, "5"}, {9, "2"}, {10, ""}, {11, ""}, {13, "1"}})
+                                                    << "MoveVelocity (\"2\") is one expression for the whole";
+    QTest::newRow("whole Size from a variable") << fields({{5, "5"}, {13, "1"}, {16, "_sizes"}, {17, ""}, {18, ""}})
+                                                << "Size (\"_sizes\") is a variable for the whole list of sizes";
+    QTest::newRow("middle size of several") << fields({{5, "5"}, {13, "1"}, {17, "1,2 +"}})
+                                            << "Size (middle 2) ends too early";
+    QTest::newRow("colour list as one expression") << fields({{5, "5"}, {13, "1"}, {19, "(_e select 4)"}})
+                                                   << "Color (\"(_e select 4)\") is one expression for the whole";
 }
 
 void TestPreview::fieldsThatCannotBePreviewed()
@@ -436,6 +453,48 @@ void TestPreview::notesListWhatIsLeftOut()
     QVERIFY(notes[3].startsWith("TimePeriod, OnTimer"));
     QVERIFY(notes[4].startsWith("BeforeDestroy"));
     QVERIFY(notes[5].startsWith("Object \"player\""));
+}
+
+void TestPreview::sizesAreEvenlySpacedPoints_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<std::vector<double>>("sizes");
+    QTest::addColumn<double>("atThreeQuarters");
+    const auto size = [](const QString &first, const QString &middle, const QString &last) {
+        return fields({{5, "4"}, {13, "1"}, {16, first}, {17, middle}, {18, last}});
+    };
+    QTest::newRow("three") << size("1", "3", "9") << std::vector<double>{1, 3, 9} << 6.0;
+    QTest::newRow("two: start and end") << size("1", "", "9") << std::vector<double>{1, 9} << 7.0;
+    QTest::newRow("five") << size("1", "2, 3,4", "5") << std::vector<double>{1, 2, 3, 4, 5} << 4.0;
+    QTest::newRow("whole value, a number") << size("2 * 3", "", "") << std::vector<double>{6} << 6.0;
+}
+
+void TestPreview::sizesAreEvenlySpacedPoints()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(std::vector<double>, sizes);
+    QFETCH(double, atThreeQuarters);
+    const Recipe recipe = readRecipe(texts);
+    QVERIFY2(recipe.usable(), qPrintable(recipe.problems.join('\n')));
+    sqf::Random random(1);
+    const std::optional<ParticleValues> values = drawParticle(recipe, {}, random);
+    QVERIFY(values);
+    QCOMPARE(values->size, sizes);
+    QCOMPARE_LE(std::abs(sizeAt(*values, 3) - atThreeQuarters), 1e-12);
+}
+
+void TestPreview::shapeArrayAndLaterParametersAreNamed()
+{
+    const Recipe recipe = readRecipe(fields({{1, R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,12,8,0])"},
+                                             {5, "5"},
+                                             {13, "1"},
+                                             {27, "_this,0,true,0,[[0,0,0,0]]"}}));
+    QVERIFY(recipe.usable());
+    QCOMPARE(recipe.shapeName, R"(\A3\data_f\ParticleEffects\Universal\Universal)");
+    QVERIFY(recipe.notes.contains(
+        "Object \"_this\": the views are relative to it; the cross at 0 stands for it."));
+    QVERIFY(recipe.notes.contains(
+        "Object: the later games' parameters after the object (\"0,true,0,[[0,0,0,0]]\") are not previewed."));
 }
 
 void TestPreview::gridStepCutsIntoFiveToFifteen_data()
