@@ -20,7 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     if (!result.startsWith(QLatin1String("Drop [")) || !result.endsWith(QLatin1Char(']')))
         violated("not framed by \"Drop [\" and \"]\"", result);
 
-    const qsizetype frame = drop::formatDropString(QStringList(), mode, QString()).size();
+    // The whole frame: every field (and the name) one character long, none of them written bare.
+    const qsizetype frame =
+        drop::formatDropString(QStringList(drop::kFieldCount, QStringLiteral("x")), mode, QStringLiteral("x")).size()
+        - drop::kFieldCount;
     const qsizetype leastFrame = qsizetype(sizeof("Drop [") - 1) + 18 + 1;
     qsizetype texts = 0;
     qsizetype from = 0;

@@ -42,7 +42,7 @@ struct ParticleValues {
     double volume = 1;
     double rubbing = 0;
     std::vector<double> size{0}; // at evenly spaced times over the life, at least one
-    std::vector<Rgba> colours;    // at evenly spaced times over the life; none means white
+    std::vector<Rgba> colours;   // at evenly spaced times over the life; none means white
     double rndmDirPeriod = 0;
     double rndmDirIntensity = 0;
 };

@@ -97,7 +97,8 @@ void readSizes(Recipe &recipe, const QStringList &texts)
     }
     QList<std::pair<QString, QString>> points{{fieldName(kSize), first}};
     const QString middle = texts.value(kSize);
-    const QStringList middles = middle.isEmpty() ? QStringList() : sqf::splitElements(middle).value_or(QStringList{middle});
+    const QStringList middles =
+        middle.isEmpty() ? QStringList() : sqf::splitElements(middle).value_or(QStringList{middle});
     for (qsizetype i = 0; i < middles.size(); ++i)
         points.append({middles.size() == 1 ? fieldName(kSize + 1) : QStringLiteral("Size (middle %1)").arg(i + 1),
                        middles.at(i)});

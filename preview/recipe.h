@@ -16,12 +16,12 @@ namespace preview {
 // simulates, the colour list, the variables they name, and what keeps them from being previewed.
 struct Recipe {
     std::array<std::optional<sqf::Expression>, 27> numbers; // Text1 .. Text27 at index 0 .. 26
-    std::vector<sqf::Expression> sizes; // Size at evenly spaced times over the life
+    std::vector<sqf::Expression> sizes;                     // Size at evenly spaced times over the life
     std::vector<std::array<sqf::Expression, 4>> colours;
     QStringList variables; // in the order of first appearance, as first written
     QStringList problems;  // fields that cannot be read; nothing is emitted while there is one
     QStringList notes;     // what the preview leaves out although the fields ask for it
-    QString shapeName; // the file of a shape array
+    QString shapeName;     // the file of a shape array
 
     bool usable() const { return problems.isEmpty(); }
 };

@@ -304,9 +304,9 @@ void TestForm4::failedImportChangesNothing_data()
     QTest::newRow("vector of two") << QString(kExample).replace("[0, 0, 0.5]", "[0, 0.5]") << false
                                    << QString(kExampleCleaned).replace("[0,0,0.5]", "[0,0.5]")
                                    << "Position has 2 values; its fields take 3";
-    QTest::newRow("MoveVelocity of four") << QString(kExample).replace("[0, 0, 1]", "[0, 0, 1, 1]") << false
-                                          << QString(kExampleCleaned).replace("[0,0,1]", "[0,0,1,1]")
-                                          << "MoveVelocity has 4 values; its fields take 3";
+    QTest::newRow("MoveVelocity of four")
+        << QString(kExample).replace("[0, 0, 1]", "[0, 0, 1, 1]") << false
+        << QString(kExampleCleaned).replace("[0,0,1]", "[0,0,1,1]") << "MoveVelocity has 4 values; its fields take 3";
     QTest::newRow("empty colour, box clear")
         << QString(kExample).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "") << false
         << QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "")

@@ -326,8 +326,8 @@ void TestImport::failureReasonsName_data()
                                       << "The bracket at character 7 is not closed";
     QTest::newRow("Size with one value too many")
         << int(Kind::WrongValueCount) << 11 << 4 << "Size has 4 values; its fields take 3";
-    QTest::newRow("AnimationPhase empty") << int(Kind::WrongValueCount) << 13 << 0
-                                          << "AnimationPhase has no values; its fields take 3";
+    QTest::newRow("AnimationPhase empty")
+        << int(Kind::WrongValueCount) << 13 << 0 << "AnimationPhase has no values; its fields take 3";
     QTest::newRow("Position of one") << int(Kind::WrongValueCount) << 5 << 1
                                      << "Position has 1 value; its fields take 3";
     QTest::newRow("BeforeDestroy") << int(Kind::NotAString) << 17 << 0 << "BeforeDestroy is not a string in quotes";
@@ -353,7 +353,8 @@ void TestImport::laterParametersStayWithTheObject()
     fields[26] = R"(obj1,[1,"a,b"],true)";
     QCOMPARE(outcome.array->fields, fields);
     // The list shows the object alone, then every later element.
-    QCOMPARE(outcome.array->tokens, exampleFields(kExampleColours) << R"([1,"a,b"])" << "true");
+    QCOMPARE(outcome.array->tokens, exampleFields(kExampleColours) << R"([1,"a,b"])"
+                                                                   << "true");
 }
 
 void TestImport::colourList_data()
@@ -455,18 +456,18 @@ void TestImport::scriptArrays_data()
     QTest::newRow("two-value Size and AnimationPhase, colour variable")
         << "DROP [\"cl_basic\", \"\", \"Billboard\", 1, 8, [0, 0, 0], [0, 0, 0.8], 1, 1.25, 1, 0.1,\n"
            "\t\t[0.3, 3], [smokecolors], [0, 1], 0.2, 0.3, \"\", \"\", getPos player]"
-        << true << QStringList{"cl_basic",  "",    "Billboard", "1",    "8",   "0",   "0", "0",   "0",
+        << true << QStringList{"cl_basic",  "",    "Billboard", "1",    "8",   "0",   "0",   "0", "0",
                                "0",         "0.8", "1",         "1.25", "1",   "0.1", "0.3", "",  "3",
                                "[1,1,1,1]", "0",   "",          "1",    "0.2", "0.3", "",    "",  "getPos player"}
         << "smokecolors";
     QTest::newRow("negative two-value Size, single-quoted strings")
         << "['shape', 'it''s', 'Billboard', 1, 1, [0,0,0], [0,0,0], 0, 0, 0, 0, [-1, 0.5], [[]], [0, 0, 0], 0, 0,"
            " 'hint \"x\"', '', obj]"
-        << false << QStringList{"shape", "it's",  "Billboard", "1",  "1",
-                                "0",     "0",     "0",         "0",  "0",
-                                "0",     "0",     "0",         "0",  "0",
-                                "-1",    "",      "0.5",       "[]", "0",
-                                "0",     "0",     "0",         "0",  R"(hint ""x"")",
+        << false << QStringList{"shape", "it's", "Billboard", "1",  "1",
+                                "0",     "0",    "0",         "0",  "0",
+                                "0",     "0",    "0",         "0",  "0",
+                                "-1",    "",     "0.5",       "[]", "0",
+                                "0",     "0",    "0",         "0",  R"(hint ""x"")",
                                 "",      "obj"}
         << "";
     QTest::newRow("doubled quotes stay doubled")
@@ -584,8 +585,8 @@ void TestImport::forms_data()
     };
 
     QTest::newRow("the example") << kExample << false << exampleFields(kExampleColours) << "";
-    QTest::newRow("Position as a command") << changed(position, "getPos _bullet") << false
-                                           << exampleWith({{6, "getPos _bullet"}, {7, ""}, {8, ""}}) << "";
+    QTest::newRow("Position as a command")
+        << changed(position, "getPos _bullet") << false << exampleWith({{6, "getPos _bullet"}, {7, ""}, {8, ""}}) << "";
     QTest::newRow("Position as a variable")
         << changed(position, "_posb") << false << exampleWith({{6, "_posb"}, {7, ""}, {8, ""}}) << "";
     QTest::newRow("Position in parentheses") << changed(position, "(getPosATL _missile)") << false
@@ -601,10 +602,10 @@ void TestImport::forms_data()
         << changed(phase, "_phase") << false << exampleWith({{20, "_phase"}, {21, ""}, {22, ""}}) << "";
     QTest::newRow("Size of one") << changed(size, "[0.5]") << false
                                  << exampleWith({{16, "0.5"}, {17, "0.5"}, {18, "0.5"}}) << "";
-    QTest::newRow("Size of two numbers")
-        << changed(size, "[0.3,3]") << false << exampleWith({{16, "0.3"}, {17, ""}, {18, "3"}}) << "";
-    QTest::newRow("AnimationPhase of two expressions") << changed(phase, "[0,random 2]") << false
-                                                       << exampleWith({{20, "0"}, {21, ""}, {22, "random 2"}}) << "";
+    QTest::newRow("Size of two numbers") << changed(size, "[0.3,3]") << false
+                                         << exampleWith({{16, "0.3"}, {17, ""}, {18, "3"}}) << "";
+    QTest::newRow("AnimationPhase of two expressions")
+        << changed(phase, "[0,random 2]") << false << exampleWith({{20, "0"}, {21, ""}, {22, "random 2"}}) << "";
     QTest::newRow("Size of four") << changed(size, "[0.5,1.5,2.5,4]") << false
                                   << exampleWith({{16, "0.5"}, {17, "1.5,2.5"}, {18, "4"}}) << "";
     QTest::newRow("Size of five, an empty one among them")
@@ -617,22 +618,18 @@ void TestImport::forms_data()
         << exampleWith({{1, R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,12,8,0])"}}) << "";
     QTest::newRow("shape name as a variable")
         << changed(R"("shape1")", "shape1") << false << exampleWith({{1, "(shape1)"}}) << "";
-    QTest::newRow("OnTimer as a string sum")
-        << changed(R"("","",obj1])", R"(_pathS + "exhaust2.sqs","",obj1])") << false
-        << exampleWith({{25, R"((_pathS + "exhaust2.sqs"))"}}) << "";
-    QTest::newRow("OnTimer as a format")
-        << changed(R"("","",obj1])", R"(format["%1",2],"",obj1])") << false
-        << exampleWith({{25, R"((format["%1",2]))"}}) << "";
+    QTest::newRow("OnTimer as a string sum") << changed(R"("","",obj1])", R"(_pathS + "exhaust2.sqs","",obj1])")
+                                             << false << exampleWith({{25, R"((_pathS + "exhaust2.sqs"))"}}) << "";
+    QTest::newRow("OnTimer as a format") << changed(R"("","",obj1])", R"(format["%1",2],"",obj1])") << false
+                                         << exampleWith({{25, R"((format["%1",2]))"}}) << "";
     QTest::newRow("BeforeDestroy in parentheses already")
-        << changed(R"("","",obj1])", R"("",('a' + 'b'),obj1])") << false << exampleWith({{26, "('a' + 'b')"}})
-        << "";
+        << changed(R"("","",obj1])", R"("",('a' + 'b'),obj1])") << false << exampleWith({{26, "('a' + 'b')"}}) << "";
     QTest::newRow("colour variable, box clear")
         << changed(colours, "_color") << false << exampleWith({{19, "(_color)"}}) << "";
     QTest::newRow("colour select, box clear")
         << changed(colours, "(_e select 4)") << false << exampleWith({{19, "(_e select 4)"}}) << "";
-    QTest::newRow("colour function, box clear")
-        << changed(colours, "[_rgb,0.8,_life] call _fnc_colors") << false
-        << exampleWith({{19, "([_rgb,0.8,_life]call _fnc_colors)"}}) << "";
+    QTest::newRow("colour function, box clear") << changed(colours, "[_rgb,0.8,_life] call _fnc_colors") << false
+                                                << exampleWith({{19, "([_rgb,0.8,_life]call _fnc_colors)"}}) << "";
     QTest::newRow("bracketed colour variable, box clear")
         << changed(colours, "[_colour]") << false << exampleWith({{19, "_colour"}}) << "";
     QTest::newRow("variable and colour, box clear")
@@ -642,8 +639,7 @@ void TestImport::forms_data()
         << changed(colours, "[(_c)]") << false << exampleWith({{19, " (_c)"}}) << "";
     QTest::newRow("later parameters") << changed("obj1]", "obj1,0,true,0,[[0,0,0,0]]]") << false
                                       << exampleWith({{27, "obj1,0,true,0,[[0,0,0,0]]"}}) << "";
-    QTest::newRow("later parameters, no object")
-        << changed("obj1]", ",0]") << false << exampleWith({{27, ",0"}}) << "";
+    QTest::newRow("later parameters, no object") << changed("obj1]", ",0]") << false << exampleWith({{27, ",0"}}) << "";
     QTest::newRow("line comment") << QString(kExample).replace("obj1]", "// the object, later\nobj1]") << false
                                   << exampleFields(kExampleColours) << "";
     QTest::newRow("block comment over lines")
@@ -651,8 +647,8 @@ void TestImport::forms_data()
         << exampleFields(kExampleColours) << "";
     QTest::newRow("comment marks in strings stay")
         << changed(R"("shape1")", R"("a//b /* c */")") << false << exampleWith({{1, "a//b /* c */"}}) << "";
-    QTest::newRow("drop[ without a blank") << "drop" + kExampleCleaned + ";" << false
-                                           << exampleFields(kExampleColours) << "";
+    QTest::newRow("drop[ without a blank")
+        << "drop" + kExampleCleaned + ";" << false << exampleFields(kExampleColours) << "";
     QTest::newRow("setParticleParams") << "_ps setParticleParams " + kExampleCleaned << false
                                        << exampleFields(kExampleColours) << "";
     QTest::newRow("SETPARTICLEPARAMS after a command") << "(_this select 0) SETPARTICLEPARAMS" + kExampleCleaned + " ;"

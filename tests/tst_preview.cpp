@@ -359,8 +359,8 @@ void TestPreview::fieldsThatCannotBePreviewed_data()
                                                     << "MoveVelocity (\"2\") is one expression for the whole";
     QTest::newRow("whole Size from a variable") << fields({{5, "5"}, {13, "1"}, {16, "_sizes"}, {17, ""}, {18, ""}})
                                                 << "Size (\"_sizes\") is a variable for the whole list of sizes";
-    QTest::newRow("middle size of several") << fields({{5, "5"}, {13, "1"}, {17, "1,2 +"}})
-                                            << "Size (middle 2) ends too early";
+    QTest::newRow("middle size of several")
+        << fields({{5, "5"}, {13, "1"}, {17, "1,2 +"}}) << "Size (middle 2) ends too early";
     QTest::newRow("colour list as one expression") << fields({{5, "5"}, {13, "1"}, {19, "(_e select 4)"}})
                                                    << "Color (\"(_e select 4)\") is one expression for the whole";
 }
@@ -491,8 +491,7 @@ void TestPreview::shapeArrayAndLaterParametersAreNamed()
                                              {27, "_this,0,true,0,[[0,0,0,0]]"}}));
     QVERIFY(recipe.usable());
     QCOMPARE(recipe.shapeName, R"(\A3\data_f\ParticleEffects\Universal\Universal)");
-    QVERIFY(recipe.notes.contains(
-        "Object \"_this\": the views are relative to it; the cross at 0 stands for it."));
+    QVERIFY(recipe.notes.contains("Object \"_this\": the views are relative to it; the cross at 0 stands for it."));
     QVERIFY(recipe.notes.contains(
         "Object: the later games' parameters after the object (\"0,true,0,[[0,0,0,0]]\") are not previewed."));
 }
