@@ -1,36 +1,42 @@
 #!/usr/bin/env bash
 # Installs what is missing, cross-builds Plumewright for 64-bit Windows with its tests and packs
 # the zip for users (build-windows/plumewright-*-windows-x64.zip).
-# The Windows Qt comes from an archive: PLW_QT_MINGW_ARCHIVE, by default the one in the shared
-# folder beside the project (../shared), or in the workplace's /work/shared for a clone elsewhere.
+# The Windows Qt comes from, in this order: the archive named by PLW_QT_MINGW_ARCHIVE (a
+# qt6-mingw-6.4.2.tar.xz that unpacks to qt6-mingw/); the cache that scripts/build-windows-qt.sh
+# fills; otherwise that script builds it first (about 45 minutes on 2 cores, once).
 set -euo pipefail
+archive=${PLW_QT_MINGW_ARCHIVE:-}
+[ -z "$archive" ] || archive=$(realpath -m "$archive")
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh windows
 
 build=build-windows
-archive=${PLW_QT_MINGW_ARCHIVE:-}
-if [ -z "$archive" ]; then
-  for candidate in ../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz /work/shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz; do
-    if [ -f "$candidate" ]; then
-      archive=$candidate
-      break
-    fi
-  done
+if [ -n "$archive" ]; then
+  if [ ! -f "$archive" ]; then
+    echo "PLW_QT_MINGW_ARCHIVE names $archive, which is not a file" >&2
+    exit 1
+  fi
+  source=$archive
+else
+  source=$(bash scripts/build-windows-qt.sh --print-dir)
+  bash scripts/build-windows-qt.sh
 fi
-if [ -z "$archive" ] || [ ! -f "$archive" ]; then
-  echo "the Windows Qt archive (qt6-mingw-6.4.2.tar.xz) is not in ../shared/qt6-mingw; name it with PLW_QT_MINGW_ARCHIVE" >&2
-  exit 1
-fi
+
+# The build tree takes its own copy of the Windows Qt, to which it adds the fonts below.
 qt=$PWD/$build/qt/qt6-mingw
 stamp=$build/qt/unpacked
-if [ ! -f "$stamp" ] || [ "$archive" -nt "$stamp" ]; then
+if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$source" ] || [ "$source" -nt "$stamp" ]; then
   rm -rf "$build/qt"
   mkdir -p "$build/qt"
-  tar xJf "$archive" -C "$build/qt"
+  if [ -f "$source" ]; then
+    tar xJf "$source" -C "$build/qt"
+  else
+    cp -a "$source" "$qt"
+  fi
   # Qt's offscreen platform on Windows, which the tests run on, reads fonts from lib/fonts.
   mkdir -p "$qt/lib/fonts"
   cp /usr/share/fonts/truetype/dejavu/DejaVu*.ttf "$qt/lib/fonts/"
-  touch "$stamp"
+  echo "$source" >"$stamp"
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
