@@ -8,13 +8,6 @@
 namespace drop {
 namespace {
 
-// A string field that the drop string carries without quotes: a shape array in ShapeName, or an
-// expression wholly in parentheses.
-bool writtenAsItStands(int field, const QString &text)
-{
-    return (field == 0 && text.startsWith(QLatin1Char('['))) || sqf::isParenthesised(text);
-}
-
 // Size and AnimationPhase: values spread evenly over the life, any number of them.
 bool takesAnyNumberOfValues(int field)
 {
@@ -39,6 +32,11 @@ void appendVector(QString &out, int first, const QString &a, const QString &b, c
 
 } // namespace
 
+bool writtenWithoutQuotes(int field, const QString &text)
+{
+    return (field == 0 && text.startsWith(QLatin1Char('['))) || sqf::isParenthesised(text);
+}
+
 QString formatDropString(const QStringList &fields, ColourMode mode, const QString &colorVarName)
 {
     const auto field = [&fields](int index) { return index < fields.size() ? fields.at(index) : QString(); };
@@ -56,7 +54,7 @@ QString formatDropString(const QStringList &fields, ColourMode mode, const QStri
             continue; // written with the vector's first component
         switch (entry.emitted) {
         case Emit::Quoted:
-            if (writtenAsItStands(i, field(i)))
+            if (writtenWithoutQuotes(i, field(i)))
                 out += field(i);
             else
                 out += QLatin1Char('"') + field(i) + QLatin1Char('"');

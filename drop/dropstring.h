@@ -17,6 +17,10 @@ enum class ColourMode { Inline, Separate };
 // field wholly in parentheses is written as it stands.
 QString formatDropString(const QStringList &fields, ColourMode mode, const QString &colorVarName);
 
+// True when the drop string carries the text of a string field (index 0 is Text1) as it stands,
+// without quotes: a shape array in ShapeName, or an expression wholly in one pair of parentheses.
+bool writtenWithoutQuotes(int field, const QString &text);
+
 // The colour variable line of the separate colour mode: name, " = ", colour list.
 QString formatColourLine(const QString &colorVarName, const QString &colourList);
 

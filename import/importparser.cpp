@@ -1,5 +1,6 @@
 #include "importparser.h"
 
+#include "drop/dropstring.h"
 #include "drop/fieldtable.h"
 #include "input/singleline.h"
 #include "sqf/values.h"
@@ -81,20 +82,28 @@ QString expressionField(const QString &element)
 // quotes are not doubled (a command typed as hint "x" and built as "hint "x""): written back
 // between quotes it gives the same element. A string in single quotes is rewritten in the double
 // quote form, so that the rebuilt command means the same. Any other element is an expression.
-std::optional<QString> stringField(const QString &element, int parameter)
+std::optional<QString> stringField(const QString &element, int field)
 {
     const QLatin1Char quote('"');
     if (element.isEmpty())
         return std::nullopt;
-    if (element.startsWith(quote) && element.size() >= 2 && element.endsWith(quote))
-        return element.sliced(1, element.size() - 2);
-    if (const std::optional<QString> value = sqf::stringValue(element)) {
+    std::optional<QString> text;
+    if (element.startsWith(quote) && element.size() >= 2 && element.endsWith(quote)) {
+        text = element.sliced(1, element.size() - 2);
+    } else if (const std::optional<QString> value = sqf::stringValue(element)) {
         const QString literal = sqf::doubleQuoted(*value);
-        return literal.sliced(1, literal.size() - 2);
+        text = literal.sliced(1, literal.size() - 2);
+    }
+    if (text) {
+        // A string such as "(x)", which the drop string would write without its quotes, keeps them
+        // inside parentheses: ("(x)") is the same string.
+        if (drop::writtenWithoutQuotes(field, *text))
+            return QStringLiteral("(\"%1\")").arg(*text);
+        return text;
     }
     // A shape array of the later games: the drop string writes a ShapeName that begins with '['
     // as it stands.
-    if (parameter == 0 && element.startsWith(QLatin1Char('[')))
+    if (field == 0 && element.startsWith(QLatin1Char('[')))
         return element;
     return expressionField(element);
 }
@@ -179,7 +188,7 @@ Reading readElements(const QStringList &elements, bool separateColours, const QS
         const QString &element = elements.at(++parameter);
         switch (entry.emitted) {
         case drop::Emit::Quoted:
-            if (const std::optional<QString> text = stringField(element, parameter)) {
+            if (const std::optional<QString> text = stringField(element, field)) {
                 fields << *text;
                 break;
             }

@@ -624,6 +624,11 @@ void TestImport::forms_data()
                                          << exampleWith({{25, R"((format["%1",2]))"}}) << "";
     QTest::newRow("BeforeDestroy in parentheses already")
         << changed(R"("","",obj1])", R"("",('a' + 'b'),obj1])") << false << exampleWith({{26, "('a' + 'b')"}}) << "";
+    // Written back without quotes these would be expressions: the quotes stay, in parentheses.
+    QTest::newRow("string wholly in parentheses") << changed(R"("","",obj1])", R"x("(hint 'a')","",obj1])x") << false
+                                                  << exampleWith({{25, R"x(("(hint 'a')"))x"}}) << "";
+    QTest::newRow("shape name string beginning with a bracket")
+        << changed(R"("shape1")", R"('[shape')") << false << exampleWith({{1, R"x(("[shape"))x"}}) << "";
     QTest::newRow("colour variable, box clear")
         << changed(colours, "_color") << false << exampleWith({{19, "(_color)"}}) << "";
     QTest::newRow("colour select, box clear")
