@@ -32,7 +32,7 @@ struct EmitterSettings {
     QString shapeName;
     QString objectText;   // Text27
     QString dropString;   // Text28
-    bool separateColours; // Check1
+    bool separateColours = false; // Check1
     QString colourLine;   // Text29
     QList<AssumedValue> variables; // the names the fields use, in the preview's order
     double interval = 0.05;        // seconds between two drops

@@ -284,6 +284,8 @@ void Form5::PlayButton_Click()
 void Form5::RestartButton_Click()
 {
     restartPreview();
+    // The timer stops once an emission of limited duration is over and its particles are gone.
+    updateTimer();
 }
 
 void Form5::IntervalBox_Change()
