@@ -14,6 +14,11 @@
 #include <cmath>
 #include <optional>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace preview;
 
 Q_DECLARE_METATYPE(preview::EmitterSettings)
@@ -182,6 +187,7 @@ private slots:
     void characterTheCodePageCannotHoldStopsTheWrite();
     void failedWriteKeepsTheOldFile();
     void writeIntoAFolderThatIsAFileFails();
+    void writeFailingHalfwayKeepsTheOldFile();
 };
 
 void TestEmitterScript::scriptText_data()
@@ -510,6 +516,36 @@ void TestEmitterScript::writeIntoAFolderThatIsAFileFails()
     QVERIFY(blocker.open(QIODevice::ReadOnly));
     QCOMPARE(blocker.readAll(), QByteArray("kept"));
     QCOMPARE(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notafolder"});
+}
+
+void TestEmitterScript::writeFailingHalfwayKeepsTheOldFile()
+{
+#ifdef Q_OS_LINUX
+    // A file size limit makes the write fail halfway, also for root.
+    QTemporaryDir directory;
+    const QString path = directory.filePath("smoke.sqs");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old line\r\n");
+    old.close();
+    rlimit previous{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString reason;
+    const bool written = platform::writeFileWhole(path, QByteArray(500, 'x'), &reason);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!written);
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old line\r\n"));
+    QCOMPARE(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"smoke.sqs"});
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestEmitterScript)
