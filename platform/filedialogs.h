@@ -14,8 +14,8 @@ public:
     // name), offers the filters (";;" between them) with *selectedFilter chosen, and adds the
     // suffix of the chosen filter, or defaultSuffix, to a name typed without one. The chosen
     // path, or an empty text when the user cancels; *selectedFilter then holds the filter chosen.
-    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &path,
-                                 const QString &filters, const QString &defaultSuffix, QString *selectedFilter) = 0;
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &path, const QString &filters,
+                                 const QString &defaultSuffix, QString *selectedFilter) = 0;
 };
 
 // The file dialogs in use: real ones unless a test has put its own in place.

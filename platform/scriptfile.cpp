@@ -18,7 +18,8 @@ std::optional<QString> firstUnencodable(const QString &line)
     if (survives(line))
         return std::nullopt;
     for (qsizetype i = 0; i < line.size();) {
-        const qsizetype length = line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const qsizetype length =
+            line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate() ? 2 : 1;
         const QStringView character = QStringView(line).mid(i, length);
         if (!survives(character))
             return character.toString();

@@ -87,7 +87,8 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
     const bool objectIsArgument = sameName(firstObjectElement(settings.objectText), QStringLiteral("_this"));
     const bool endless = !(settings.duration > 0);
     const QString interval = scriptNumber(settings.interval);
-    const QString colourName = settings.separateColours ? settings.colourLine.section(QLatin1Char(' '), 0, 0) : QString();
+    const QString colourName =
+        settings.separateColours ? settings.colourLine.section(QLatin1Char(' '), 0, 0) : QString();
 
     QStringList globals;
     QList<AssumedValue> locals;
@@ -105,8 +106,8 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
     }
 
     QStringList lines;
-    const QString shape = settings.shapeName.trimmed().isEmpty() ? QStringLiteral("no shape given")
-                                                                 : settings.shapeName.trimmed();
+    const QString shape =
+        settings.shapeName.trimmed().isEmpty() ? QStringLiteral("no shape given") : settings.shapeName.trimmed();
     lines << comment
                  + QStringLiteral("Particles of %1: one drop every %2 s, %3.")
                        .arg(shape, interval,

@@ -30,10 +30,10 @@ struct AssumedValue {
 // What the script is made of: the main window's texts as they are, and the preview's settings.
 struct EmitterSettings {
     QString shapeName;
-    QString objectText;   // Text27
-    QString dropString;   // Text28
-    bool separateColours = false; // Check1
-    QString colourLine;   // Text29
+    QString objectText;            // Text27
+    QString dropString;            // Text28
+    bool separateColours = false;  // Check1
+    QString colourLine;            // Text29
     QList<AssumedValue> variables; // the names the fields use, in the preview's order
     double interval = 0.05;        // seconds between two drops
     double duration = 0;           // seconds of emission; 0 without end

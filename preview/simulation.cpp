@@ -109,7 +109,10 @@ void Simulation::step()
         m_sinceBase = 0;
         return;
     }
-    for (double next = nextEmission(); next <= now + kTimeTolerance; next = nextEmission()) {
+    for (;;) {
+        const double next = nextEmission();
+        if (next > now + kTimeTolerance)
+            break;
         // A birth time within the tolerance of the end counts as at the end, not before it: a
         // product such as 10 * 0.1 lands a rounding error either side of 1.
         if (m_duration > 0 && !(next < m_duration - kTimeTolerance)) {

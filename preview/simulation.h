@@ -68,7 +68,7 @@ private:
     sqf::Random m_random;
     std::vector<Particle> m_particles;
     std::int64_t m_steps = 0;
-    double m_pending = 0;      // simulated seconds not yet stepped
+    double m_pending = 0; // simulated seconds not yet stepped
     double m_duration = 0;
     // The next particle is born at base + count * interval: a product, not a sum of intervals,
     // so that a long run does not drift from the times a script's loop would have.

@@ -196,28 +196,32 @@ void TestEmitterScript::scriptText_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QStringList>("expected");
 
-    const QString plain = R"(Drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",])";
+    const QString plain =
+        R"(Drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",])";
     EmitterSettings endless;
     endless.shapeName = "cl_basic";
     endless.dropString = plain;
     endless.interval = 0.05;
-    QTest::newRow("sqs without end, no object") << endless << "smoke.sqs"
-                                                << QStringList{"; Particles of cl_basic: one drop every 0.05 s, without end.",
-                                                               "; Start it with: [] exec \"smoke.sqs\"",
-                                                               "#loop",
-                                                               plain,
-                                                               "~0.05",
-                                                               "goto \"loop\""};
+    QTest::newRow("sqs without end, no object")
+        << endless << "smoke.sqs"
+        << QStringList{"; Particles of cl_basic: one drop every 0.05 s, without end.",
+                       "; Start it with: [] exec \"smoke.sqs\"",
+                       "#loop",
+                       plain,
+                       "~0.05",
+                       "goto \"loop\""};
     QTest::newRow("sqf without end, no object")
         << endless << "smoke.sqf"
-        << QStringList{"// Particles of cl_basic: one drop every 0.05 s, without end.",
-                       "// Start it with: [] execVM \"smoke.sqf\";",
-                       "while {true} do {",
-                       R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
-                       "    sleep 0.05;",
-                       "};"};
+        << QStringList{
+               "// Particles of cl_basic: one drop every 0.05 s, without end.",
+               "// Start it with: [] execVM \"smoke.sqf\";",
+               "while {true} do {",
+               R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
+               "    sleep 0.05;",
+               "};"};
 
-    const QString withObject = R"(Drop ["\ca\data\cl_basic","","Billboard",1,_life,[0,0,_h],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj])";
+    const QString withObject =
+        R"(Drop ["\ca\data\cl_basic","","Billboard",1,_life,[0,0,_h],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj])";
     EmitterSettings timed;
     timed.shapeName = "\\ca\\data\\cl_basic";
     timed.objectText = "_obj";
@@ -246,20 +250,21 @@ void TestEmitterScript::scriptText_data()
                        "exit"};
     QTest::newRow("sqf for a duration, object, colour variable, local and global variables")
         << timed << "chimney.sqf"
-        << QStringList{"// Particles of \\ca\\data\\cl_basic: one drop every 0.1 s, for 12.5 s.",
-                       "// Start it with: [unit] execVM \"chimney.sqf\";",
-                       "// unit: the object the particles come from (this in the object's init line).",
-                       "// Expected from the mission: windSpeed.",
-                       "// The values the preview assumed; change them here.",
-                       "private _obj = _this select 0;",
-                       "private _life = 4.5;",
-                       "private _h = -0.25;",
-                       "private _color = [1,1,1,0.5];",
-                       "private _plwEnd = time + 12.5;",
-                       "while {time < _plwEnd} do {",
-                       R"(    drop ["\ca\data\cl_basic","","Billboard",1,_life,[0,0,_h],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj];)",
-                       "    sleep 0.1;",
-                       "};"};
+        << QStringList{
+               "// Particles of \\ca\\data\\cl_basic: one drop every 0.1 s, for 12.5 s.",
+               "// Start it with: [unit] execVM \"chimney.sqf\";",
+               "// unit: the object the particles come from (this in the object's init line).",
+               "// Expected from the mission: windSpeed.",
+               "// The values the preview assumed; change them here.",
+               "private _obj = _this select 0;",
+               "private _life = 4.5;",
+               "private _h = -0.25;",
+               "private _color = [1,1,1,0.5];",
+               "private _plwEnd = time + 12.5;",
+               "while {time < _plwEnd} do {",
+               R"(    drop ["\ca\data\cl_basic","","Billboard",1,_life,[0,0,_h],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj];)",
+               "    sleep 0.1;",
+               "};"};
 
     // The later games' parameters after the object stay in the drop; the object is the first.
     EmitterSettings extra = endless;
@@ -307,15 +312,16 @@ void TestEmitterScript::scriptText_data()
     global.duration = 1;
     QTest::newRow("sqf global object and colour variable are not made private")
         << global << "g.sqf"
-        << QStringList{"// Particles of cl_basic: one drop every 0.25 s, for 1 s.",
-                       "// Start it with: [] execVM \"g.sqf\";",
-                       "// Expected from the mission: height.",
-                       "smokeColour = [0.5,0.5,0.5,1];",
-                       "private _plwEnd = time + 1;",
-                       "while {time < _plwEnd} do {",
-                       R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
-                       "    sleep 0.25;",
-                       "};"};
+        << QStringList{
+               "// Particles of cl_basic: one drop every 0.25 s, for 1 s.",
+               "// Start it with: [] execVM \"g.sqf\";",
+               "// Expected from the mission: height.",
+               "smokeColour = [0.5,0.5,0.5,1];",
+               "private _plwEnd = time + 1;",
+               "while {time < _plwEnd} do {",
+               R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
+               "    sleep 0.25;",
+               "};"};
 }
 
 void TestEmitterScript::scriptText()
@@ -335,14 +341,27 @@ void TestEmitterScript::proposedName_data()
     QTest::addColumn<QString>("shape");
     QTest::addColumn<QString>("sqs");
     QTest::addColumn<QString>("sqf");
-    QTest::newRow("plain") << "cl_basic" << "cl_basic.sqs" << "cl_basic.sqf";
-    QTest::newRow("in folders") << "\\ca\\data\\cl_fire" << "cl_fire.sqs" << "cl_fire.sqf";
-    QTest::newRow("with extension") << "\\ca\\data\\ParticleEffects\\Universal\\Universal.p3d" << "Universal.sqs"
+    QTest::newRow("plain") << "cl_basic"
+                           << "cl_basic.sqs"
+                           << "cl_basic.sqf";
+    QTest::newRow("in folders") << "\\ca\\data\\cl_fire"
+                                << "cl_fire.sqs"
+                                << "cl_fire.sqf";
+    QTest::newRow("with extension") << "\\ca\\data\\ParticleEffects\\Universal\\Universal.p3d"
+                                    << "Universal.sqs"
                                     << "Universal.sqf";
-    QTest::newRow("blank and unsafe characters") << " my smoke:1 " << "my_smoke_1.sqs" << "my_smoke_1.sqf";
-    QTest::newRow("none") << "" << "effect.sqs" << "effect.sqf";
-    QTest::newRow("only a folder") << "\\ca\\data\\" << "effect.sqs" << "effect.sqf";
-    QTest::newRow("nothing usable") << "???" << "effect.sqs" << "effect.sqf";
+    QTest::newRow("blank and unsafe characters") << " my smoke:1 "
+                                                 << "my_smoke_1.sqs"
+                                                 << "my_smoke_1.sqf";
+    QTest::newRow("none") << ""
+                          << "effect.sqs"
+                          << "effect.sqf";
+    QTest::newRow("only a folder") << "\\ca\\data\\"
+                                   << "effect.sqs"
+                                   << "effect.sqf";
+    QTest::newRow("nothing usable") << "???"
+                                    << "effect.sqs"
+                                    << "effect.sqf";
 }
 
 void TestEmitterScript::proposedName()
@@ -360,16 +379,26 @@ void TestEmitterScript::objectIsTheFirstElement_data()
 {
     QTest::addColumn<QString>("object");
     QTest::addColumn<QString>("variable");
-    QTest::newRow("local") << "_obj" << "_obj";
-    QTest::newRow("later parameters") << "_obj, 0, true" << "_obj";
-    QTest::newRow("blanks") << "  _smoker  " << "_smoker";
-    QTest::newRow("array after it") << "_obj,[1,2],\"a,b\"" << "_obj";
-    QTest::newRow("the argument") << "_this" << "";
-    QTest::newRow("the argument in capitals") << "_THIS, 1" << "";
-    QTest::newRow("global") << "player" << "";
-    QTest::newRow("command") << "_this select 0" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("open string") << "\"_obj" << "";
+    QTest::newRow("local") << "_obj"
+                           << "_obj";
+    QTest::newRow("later parameters") << "_obj, 0, true"
+                                      << "_obj";
+    QTest::newRow("blanks") << "  _smoker  "
+                            << "_smoker";
+    QTest::newRow("array after it") << "_obj,[1,2],\"a,b\""
+                                    << "_obj";
+    QTest::newRow("the argument") << "_this"
+                                  << "";
+    QTest::newRow("the argument in capitals") << "_THIS, 1"
+                                              << "";
+    QTest::newRow("global") << "player"
+                            << "";
+    QTest::newRow("command") << "_this select 0"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("open string") << "\"_obj"
+                                 << "";
 }
 
 void TestEmitterScript::objectIsTheFirstElement()
@@ -439,13 +468,19 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields_data()
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<bool>("separate");
     QTest::newRow("start texts") << drop::startTexts() << false;
-    QTest::newRow("smoke with variables and object")
-        << fields({{1, "\\ca\\data\\cl_basic"}, {3, "Billboard"}, {4, "1"}, {5, "_life"}, {8, "_h + 1"},
-                   {11, "random 2"}, {16, "1"}, {17, "2.5"}, {18, "4"}, {19, "[1,1,1,0.5],[1,1,1,0]"},
-                   {27, "_obj"}})
-        << false;
-    QTest::newRow("colour variable") << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1]"}, {25, "on.sqs"}})
-                                     << true;
+    QTest::newRow("smoke with variables and object") << fields({{1, "\\ca\\data\\cl_basic"},
+                                                                {3, "Billboard"},
+                                                                {4, "1"},
+                                                                {5, "_life"},
+                                                                {8, "_h + 1"},
+                                                                {11, "random 2"},
+                                                                {16, "1"},
+                                                                {17, "2.5"},
+                                                                {18, "4"},
+                                                                {19, "[1,1,1,0.5],[1,1,1,0]"},
+                                                                {27, "_obj"}})
+                                                     << false;
+    QTest::newRow("colour variable") << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1]"}, {25, "on.sqs"}}) << true;
 }
 
 void TestEmitterScript::dropLineReadsBackIntoTheFields()

@@ -412,7 +412,6 @@ void TestForm5::mainWindowClosedFirstLeavesThePreviewUsable()
     guard->close();
 }
 
-
 void TestForm5::emitForStopsTheEmissionAndRestartBeginsAgain()
 {
     typeFloatingParticle();
@@ -522,9 +521,9 @@ void TestForm5::failedWriteSaysWhereAndWhy()
     QTest::mouseClick(preview.SaveButton, Qt::LeftButton);
     QCOMPARE(notices.shown.size(), 1);
     const QString shown = notices.shown.constFirst();
-    QVERIFY2(shown.startsWith("error|Error|Can't save the script to " + QDir::toNativeSeparators(dialogs.answer)
-                              + ":\r\n"),
-             qPrintable(shown));
+    QVERIFY2(
+        shown.startsWith("error|Error|Can't save the script to " + QDir::toNativeSeparators(dialogs.answer) + ":\r\n"),
+        qPrintable(shown));
     QVERIFY(shown.size() > shown.indexOf("\r\n") + 2);
     QCOMPARE(contentsOf(folder.filePath("file")), "kept");
     QCOMPARE(preview.SaveStatus->text(), "The script was not saved.");
