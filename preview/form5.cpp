@@ -140,14 +140,15 @@ void Form5::createControls()
     DurationBox = newNumberBox(this, 0, 3600, 0.5, 0, 1);
     DurationBox->setSuffix(QStringLiteral(" s"));
     DurationBox->setSpecialValueText(QStringLiteral("without end"));
-    SaveButton = new QPushButton(QStringLiteral("Save S&cript…"), this);
-    SaveButton->setToolTip(QStringLiteral("Saves a script that drops these particles in the game (Ctrl+S)"));
-    SaveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
-    SaveShortcut->setContext(Qt::WindowShortcut);
     WindXBox = newNumberBox(this, -100, 100, 0.5, 0, 1);
     WindXBox->setSuffix(QStringLiteral(" m/s"));
     WindYBox = newNumberBox(this, -100, 100, 0.5, 0, 1);
     WindYBox->setSuffix(QStringLiteral(" m/s"));
+    // Last in the row and in the tab order.
+    SaveButton = new QPushButton(QStringLiteral("Save S&cript…"), this);
+    SaveButton->setToolTip(QStringLiteral("Saves a script that drops these particles in the game (Ctrl+S)"));
+    SaveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    SaveShortcut->setContext(Qt::WindowShortcut);
 
     const auto labelFor = [this](const QString &caption, QWidget *buddy) {
         auto *label = new QLabel(caption, this);
