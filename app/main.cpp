@@ -14,6 +14,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Plumewright"));
     QApplication::setApplicationName(QStringLiteral("Plumewright"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     QApplication::setWindowIcon(plumeIcon());

@@ -1,6 +1,6 @@
 #include "sqswriter.h"
 
-#include <QSaveFile>
+#include "platform/scriptfile.h"
 
 namespace sqs {
 
@@ -11,22 +11,15 @@ QString scriptPath(const QString &directory)
 
 QByteArray scriptContents(const QString &colourLine, const QString &dropString)
 {
-    return colourLine.toLocal8Bit() + "\r\n" + dropString.toLocal8Bit() + "\r\n";
+    return platform::encodeScriptLines({colourLine, dropString}).bytes;
 }
 
 bool writeScript(const QString &path, const QString &colourLine, const QString &dropString)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const platform::ScriptBytes script = platform::encodeScriptLines({colourLine, dropString});
+    if (script.unencodable)
         return false;
-    const QByteArray contents = scriptContents(colourLine, dropString);
-    // commit() flushes too, but Qt 6.4 does not count a failed final flush as a write error and
-    // would rename a cut-off file over the old one (a full disk, a file size limit).
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return platform::writeFileWhole(path, script.bytes);
 }
 
 } // namespace sqs

@@ -2,11 +2,18 @@
 
 #include "drop/fieldtable.h"
 #include "drop/mainfields.h"
+#include "emitterscript.h"
+#include "platform/filedialogs.h"
 #include "platform/look.h"
+#include "platform/messages.h"
+#include "platform/scriptfile.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +22,8 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -32,6 +41,9 @@ constexpr double kLongestFrame = 0.1;
 constexpr std::uint32_t kSeed = 20261208;
 constexpr double kSpeeds[] = {0.25, 0.5, 1, 2, 4};
 constexpr int kNormalSpeed = 2;
+const QLatin1String kScriptFolderKey("preview/scriptFolder");
+const QLatin1String kSqsFilter("Game script (*.sqs)");
+const QLatin1String kSqfFilter("Script function file (*.sqf)");
 
 QDoubleSpinBox *newNumberBox(QWidget *parent, double low, double high, double step, double value, int decimals)
 {
@@ -125,10 +137,18 @@ void Form5::createControls()
     SpeedBox->setCurrentIndex(kNormalSpeed);
     IntervalBox = newNumberBox(this, 0.01, 10, 0.01, 0.05, 2);
     IntervalBox->setSuffix(QStringLiteral(" s"));
+    DurationBox = newNumberBox(this, 0, 3600, 0.5, 0, 1);
+    DurationBox->setSuffix(QStringLiteral(" s"));
+    DurationBox->setSpecialValueText(QStringLiteral("without end"));
     WindXBox = newNumberBox(this, -100, 100, 0.5, 0, 1);
     WindXBox->setSuffix(QStringLiteral(" m/s"));
     WindYBox = newNumberBox(this, -100, 100, 0.5, 0, 1);
     WindYBox->setSuffix(QStringLiteral(" m/s"));
+    // Last in the row and in the tab order.
+    SaveButton = new QPushButton(QStringLiteral("Save S&cript…"), this);
+    SaveButton->setToolTip(QStringLiteral("Saves a script that drops these particles in the game (Ctrl+S)"));
+    SaveShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    SaveShortcut->setContext(Qt::WindowShortcut);
 
     const auto labelFor = [this](const QString &caption, QWidget *buddy) {
         auto *label = new QLabel(caption, this);
@@ -143,11 +163,14 @@ void Form5::createControls()
     controls->addWidget(SpeedBox);
     controls->addWidget(labelFor(QStringLiteral("Emit &every:"), IntervalBox));
     controls->addWidget(IntervalBox);
+    controls->addWidget(labelFor(QStringLiteral("Emit &for:"), DurationBox));
+    controls->addWidget(DurationBox);
     controls->addWidget(labelFor(QStringLiteral("Wind &x:"), WindXBox));
     controls->addWidget(WindXBox);
     controls->addWidget(labelFor(QStringLiteral("Wind &y:"), WindYBox));
     controls->addWidget(WindYBox);
     controls->addStretch(1);
+    controls->addWidget(SaveButton);
 
     CountLabel = new QLabel(this);
     ApproximationLabel = new QLabel(
@@ -173,6 +196,11 @@ void Form5::createControls()
     layout->addLayout(views, 1);
     layout->addLayout(controls);
     layout->addWidget(CountLabel);
+    SaveStatus = new QLabel(this);
+    SaveStatus->setTextFormat(Qt::PlainText);
+    SaveStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    SaveStatus->hide();
+    layout->addWidget(SaveStatus);
     layout->addWidget(ApproximationLabel);
     layout->addWidget(VariablesBox);
     layout->addWidget(notesTitle);
@@ -194,6 +222,9 @@ void Form5::connectHandlers()
     connect(PlayButton, &QPushButton::clicked, this, &Form5::PlayButton_Click);
     connect(RestartButton, &QPushButton::clicked, this, &Form5::RestartButton_Click);
     connect(IntervalBox, &QDoubleSpinBox::valueChanged, this, &Form5::IntervalBox_Change);
+    connect(DurationBox, &QDoubleSpinBox::valueChanged, this, &Form5::DurationBox_Change);
+    connect(SaveButton, &QPushButton::clicked, this, &Form5::SaveButton_Click);
+    connect(SaveShortcut, &QShortcut::activated, this, &Form5::SaveShortcut_Activated);
     connect(WindXBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(WindYBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(FrameTimer, &QTimer::timeout, this, &Form5::FrameTimer_Timer);
@@ -202,6 +233,7 @@ void Form5::connectHandlers()
 void Form5::Form_Load()
 {
     m_simulation.setInterval(IntervalBox->value());
+    m_simulation.setDuration(DurationBox->value());
     readFields();
 }
 
@@ -253,11 +285,32 @@ void Form5::PlayButton_Click()
 void Form5::RestartButton_Click()
 {
     restartPreview();
+    // The timer stops once an emission of limited duration is over and its particles are gone.
+    updateTimer();
 }
 
 void Form5::IntervalBox_Change()
 {
     m_simulation.setInterval(IntervalBox->value());
+}
+
+void Form5::DurationBox_Change()
+{
+    m_simulation.setDuration(DurationBox->value());
+    // The preview shows the script's run from its start.
+    if (m_started)
+        restartPreview();
+    updateTimer();
+}
+
+void Form5::SaveButton_Click()
+{
+    saveScript();
+}
+
+void Form5::SaveShortcut_Activated()
+{
+    saveScript();
 }
 
 void Form5::Wind_Change()
@@ -288,6 +341,8 @@ void Form5::runFor(double seconds)
 {
     const int speed = SpeedBox->currentIndex();
     m_simulation.advance(seconds * kSpeeds[speed >= 0 ? speed : kNormalSpeed]);
+    if (m_simulation.emissionOver() && m_simulation.particles().empty())
+        updateTimer();
     updateCount();
     SideView->update();
     TopView->update();
@@ -344,6 +399,70 @@ void Form5::restartPreview()
     runFor(0);
 }
 
+void Form5::saveScript()
+{
+    if (!m_mainAlive) {
+        SaveStatus->setText(QStringLiteral("Nothing to save: the main window with the fields is closed."));
+        SaveStatus->show();
+        return;
+    }
+    QSettings settings;
+    QString folder = settings.value(kScriptFolderKey).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QCoreApplication::applicationDirPath();
+    const QString shape = m_simulation.recipe().shapeName;
+    QString filter = kSqsFilter;
+    const QString path = platform::fileDialogs().saveFileName(
+        this, QStringLiteral("Save Emitter Script"), QDir(folder).filePath(proposedScriptName(shape)),
+        kSqsFilter + QLatin1String(";;") + kSqfFilter, QStringLiteral("sqs"), &filter);
+    if (path.isEmpty())
+        return;
+
+    EmitterSettings emitter;
+    emitter.shapeName = shape;
+    // The dialog ran an event loop: the main window may have gone meanwhile.
+    if (!m_mainAlive)
+        return;
+    emitter.objectText = m_main.text(drop::kFieldCount)->text();
+    emitter.dropString = m_main.Text28->text();
+    emitter.separateColours = m_main.Check1->isChecked();
+    emitter.colourLine = m_main.Text29->text();
+    for (const QString &name : m_simulation.recipe().variables)
+        emitter.variables.append({name, m_variableValues.value(name.toLower(), 0.0)});
+    emitter.interval = IntervalBox->value();
+    emitter.duration = DurationBox->value();
+
+    const QString fileName = QFileInfo(path).fileName();
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const platform::ScriptBytes script =
+        platform::encodeScriptLines(emitterScriptLines(emitter, scriptFormatFor(fileName), fileName));
+    if (script.unencodable) {
+        SaveStatus->setText(QStringLiteral("The script was not saved."));
+        SaveStatus->show();
+        platform::messages().fail(this, QStringLiteral("Error"),
+                                  QStringLiteral("Nothing was written to %1:\r\nthe fields hold the character \"%2\", "
+                                                 "which the system's code page cannot hold.")
+                                      .arg(shownPath, *script.unencodable));
+        return;
+    }
+    QString reason;
+    if (!platform::writeFileWhole(path, script.bytes, &reason)) {
+        SaveStatus->setText(QStringLiteral("The script was not saved."));
+        SaveStatus->show();
+        platform::messages().fail(this, QStringLiteral("Error"),
+                                  QStringLiteral("Can't save the script to %1:\r\n%2").arg(shownPath, reason));
+        return;
+    }
+    settings.setValue(kScriptFolderKey, QFileInfo(path).absolutePath());
+    SaveStatus->setText(QStringLiteral("Script saved to %1").arg(shownPath));
+    SaveStatus->show();
+    if (!m_simulation.emitting())
+        platform::messages().inform(this, QStringLiteral("Info"),
+                                    QStringLiteral("Script saved to %1\r\nThe preview could not show the fields "
+                                                   "(see \"Not previewed\"): the script holds them as written.")
+                                        .arg(shownPath));
+}
+
 void Form5::rebuildVariableFields()
 {
     while (m_variablesLayout->rowCount() > 0)
@@ -365,7 +484,8 @@ void Form5::rebuildVariableFields()
 
 void Form5::updateTimer()
 {
-    const bool run = isVisible() && !isMinimized() && m_playing && m_simulation.emitting();
+    const bool over = m_simulation.emissionOver() && m_simulation.particles().empty();
+    const bool run = isVisible() && !isMinimized() && m_playing && m_simulation.emitting() && !over;
     if (run && !FrameTimer->isActive()) {
         m_clock.restart();
         FrameTimer->start();
@@ -398,6 +518,8 @@ void Form5::updateCount()
 {
     QString text =
         QStringLiteral("%1 particles, %2 s").arg(m_simulation.particles().size()).arg(m_simulation.time(), 0, 'f', 1);
+    if (m_simulation.emissionOver())
+        text += QStringLiteral(" — emission over after %1 s (Restart shows it again)").arg(m_simulation.duration());
     if (m_simulation.atLimit())
         text +=
             QStringLiteral(" — at most %1 particles live at once: no new ones until some are gone.").arg(kMaxParticles);

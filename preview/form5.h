@@ -17,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QShortcut;
 class QTimer;
 
 namespace drop {
@@ -66,6 +67,10 @@ public:
     QPushButton *RestartButton = nullptr;
     QComboBox *SpeedBox = nullptr;
     QDoubleSpinBox *IntervalBox = nullptr;
+    QDoubleSpinBox *DurationBox = nullptr;
+    QPushButton *SaveButton = nullptr;
+    QShortcut *SaveShortcut = nullptr;
+    QLabel *SaveStatus = nullptr;
     QDoubleSpinBox *WindXBox = nullptr;
     QDoubleSpinBox *WindYBox = nullptr;
     QLabel *CountLabel = nullptr;
@@ -98,11 +103,15 @@ private:
     void PlayButton_Click();
     void RestartButton_Click();
     void IntervalBox_Change();
+    void DurationBox_Change();
+    void SaveButton_Click();
+    void SaveShortcut_Activated();
     void Wind_Change();
     void Variable_Change();
     void FrameTimer_Timer();
 
     void readFields();
+    void saveScript();
     void restartPreview();
     void rebuildVariableFields();
     void updateTimer();

@@ -4,6 +4,12 @@
 #include <cmath>
 
 namespace preview {
+namespace {
+
+// Simulated times closer than this are the same time.
+constexpr double kTimeTolerance = 1e-9;
+
+} // namespace
 
 Simulation::Simulation(std::uint32_t seed)
     : m_seed(seed)
@@ -24,7 +30,23 @@ void Simulation::setVariables(sqf::VariableValues variables)
 
 void Simulation::setInterval(double seconds)
 {
-    m_interval = std::isfinite(seconds) ? std::max(seconds, kStep) : 0.05;
+    const double interval = std::isfinite(seconds) ? std::max(seconds, kStep) : 0.05;
+    if (interval == m_interval)
+        return;
+    // The particle already due keeps its time; the new spacing starts from it.
+    m_emissionBase = nextEmission();
+    m_sinceBase = 0;
+    m_interval = interval;
+}
+
+void Simulation::setDuration(double seconds)
+{
+    m_duration = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}
+
+double Simulation::nextEmission() const
+{
+    return m_emissionBase + double(m_sinceBase) * m_interval;
 }
 
 bool Simulation::emitting() const
@@ -38,7 +60,11 @@ void Simulation::restart()
     m_random.seed(m_seed);
     m_steps = 0;
     m_pending = 0;
-    m_nextEmission = 0;
+    m_emissionBase = 0;
+    m_sinceBase = 0;
+    m_emissions = 0;
+    m_lastEmission = 0;
+    m_emissionOver = false;
     m_atLimit = false;
 }
 
@@ -79,12 +105,24 @@ void Simulation::step()
     ++m_steps;
     const double now = time();
     if (!emitting()) {
-        m_nextEmission = now;
+        m_emissionBase = now;
+        m_sinceBase = 0;
         return;
     }
-    while (m_nextEmission <= now + 1e-9) {
-        emitParticle(now - m_nextEmission);
-        m_nextEmission += m_interval;
+    for (;;) {
+        const double next = nextEmission();
+        if (next > now + kTimeTolerance)
+            break;
+        // A birth time within the tolerance of the end counts as at the end, not before it: a
+        // product such as 10 * 0.1 lands a rounding error either side of 1.
+        if (m_duration > 0 && !(next < m_duration - kTimeTolerance)) {
+            m_emissionOver = true;
+            break;
+        }
+        emitParticle(now - next);
+        m_lastEmission = next;
+        ++m_emissions;
+        ++m_sinceBase;
     }
 }
 

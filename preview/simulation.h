@@ -8,9 +8,12 @@
 
 namespace preview {
 
-// Particles emitted in a loop, one every interval of simulated time, each from the recipe as it
-// stands when the particle is born, moved on in fixed steps so that the result depends only on
-// the simulated time and the seed, never on the frame rate.
+// Particles emitted in a loop, one every interval of simulated time from time 0 on (for a
+// duration, or without end), each from the recipe as it stands when the particle is born, moved
+// on in fixed steps so that the result depends only on the simulated time and the seed, never on
+// the frame rate. With a duration D the particles are born at 0, I, 2I, ... while that time is
+// less than D: the count and times of a script that drops, waits I and loops while its clock
+// reads less than D.
 class Simulation {
 public:
     explicit Simulation(std::uint32_t seed = 1);
@@ -24,6 +27,10 @@ public:
     // Seconds between two particles; at least one step.
     void setInterval(double seconds);
     double interval() const { return m_interval; }
+    // Seconds of simulated time from the start during which particles are born; 0 (or less)
+    // without end. Takes effect for the emissions still to come.
+    void setDuration(double seconds);
+    double duration() const { return m_duration; }
 
     // No particles, time 0, the random draws from the seed again.
     void restart();
@@ -37,6 +44,12 @@ public:
     bool atLimit() const { return m_atLimit; }
     // True while the recipe can be previewed and gives particles with the current variables.
     bool emitting() const;
+    // Particles born since the start (counting those the limit refused), and the simulated time at
+    // which the last of them was born.
+    std::int64_t emissions() const { return m_emissions; }
+    double lastEmission() const { return m_lastEmission; }
+    // True once the duration is over: no particle is born any more until the restart.
+    bool emissionOver() const { return m_emissionOver; }
 
     // Puts particles in directly, for measurements of the step and the painting.
     void addParticle(Particle particle) { m_particles.push_back(std::move(particle)); }
@@ -44,6 +57,7 @@ public:
 
 private:
     void emitParticle(double ahead);
+    double nextEmission() const;
 
     Recipe m_recipe;
     sqf::VariableValues m_variables;
@@ -54,8 +68,15 @@ private:
     sqf::Random m_random;
     std::vector<Particle> m_particles;
     std::int64_t m_steps = 0;
-    double m_pending = 0;      // simulated seconds not yet stepped
-    double m_nextEmission = 0; // simulated time of the next particle
+    double m_pending = 0; // simulated seconds not yet stepped
+    double m_duration = 0;
+    // The next particle is born at base + count * interval: a product, not a sum of intervals,
+    // so that a long run does not drift from the times a script's loop would have.
+    double m_emissionBase = 0;
+    std::int64_t m_sinceBase = 0;
+    std::int64_t m_emissions = 0;
+    double m_lastEmission = 0;
+    bool m_emissionOver = false;
     bool m_atLimit = false;
 };
 

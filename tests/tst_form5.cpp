@@ -1,15 +1,22 @@
 #include "app/form1.h"
+#include "filedialogsfake.h"
+#include "messagesfake.h"
+#include "preview/emitterscript.h"
 #include "preview/form5.h"
 #include "userinput.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -44,6 +51,18 @@ QStringList notesOf(const Form5 &preview)
     return lines;
 }
 
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 bool anyContains(const QStringList &lines, const QString &part)
 {
     return std::any_of(lines.cbegin(), lines.cend(), [&part](const QString &line) { return line.contains(part); });
@@ -68,6 +87,12 @@ private slots:
     void wheelZoomsBothViews();
     void viewsDrawTheParticlesWhereTheyAre();
     void mainWindowClosedFirstLeavesThePreviewUsable();
+    void emitForStopsTheEmissionAndRestartBeginsAgain();
+    void ctrlSAndTheButtonSaveTheScript();
+    void cancelledDialogWritesNothing();
+    void failedWriteSaysWhereAndWhy();
+    void characterTheCodePageCannotHoldKeepsTheOldFile();
+    void unreadableFieldsSaveAndSaySo();
 
 private:
     // Fields that give a floating particle living ten seconds.
@@ -79,6 +104,7 @@ private:
 
 void TestForm5::init()
 {
+    QSettings().remove("preview/scriptFolder");
     form = std::make_unique<Form1>();
     form->show();
 }
@@ -384,6 +410,165 @@ void TestForm5::mainWindowClosedFirstLeavesThePreviewUsable()
     guard->runFor(0.2);
     QTest::mouseClick(guard->RestartButton, Qt::LeftButton);
     guard->close();
+}
+
+void TestForm5::emitForStopsTheEmissionAndRestartBeginsAgain()
+{
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    QCOMPARE(preview.DurationBox->value(), 0.0);
+    QCOMPARE(preview.DurationBox->text(), "without end");
+    QCOMPARE(preview.IntervalBox->minimum(), 0.01);
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(&preview, Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), preview.DurationBox);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(preview.DurationBox->value(), 1.0);
+
+    // Particles at 0, 0.05, ... 0.95: twenty, which live on after the emission is over.
+    preview.runFor(3);
+    QCOMPARE(preview.simulation().emissions(), std::int64_t(20));
+    QCOMPARE(preview.simulation().particles().size(), std::size_t(20));
+    QVERIFY(preview.simulation().emissionOver());
+    QVERIFY(preview.CountLabel->text().contains("emission over"));
+    preview.runFor(8);
+    QVERIFY(preview.simulation().particles().empty());
+    QVERIFY(!preview.FrameTimer->isActive());
+
+    QTest::mouseClick(preview.RestartButton, Qt::LeftButton);
+    QVERIFY(!preview.simulation().emissionOver());
+    QVERIFY(preview.FrameTimer->isActive());
+    preview.runFor(0.52);
+    QCOMPARE(preview.simulation().emissions(), std::int64_t(11));
+    QCOMPARE(preview.simulation().lastEmission(), 0.5);
+}
+
+void TestForm5::ctrlSAndTheButtonSaveTheScript()
+{
+    typeFloatingParticle();
+    retype(form->Text(1), "cl_basic");
+    retype(form->Text(27), "_obj, 0, true");
+    QTest::mouseClick(form->Check1, Qt::LeftButton);
+    Form5 &preview = openPreview();
+    preview.DurationBox->setValue(2.5);
+    QTemporaryDir folder;
+    FileDialogsFake dialogs;
+    MessagesFake notices;
+    dialogs.answer = folder.filePath("smoke.sqs");
+
+    // Ctrl+S wherever the focus is in the window.
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    preview.IntervalBox->setFocus();
+    QTest::keyClick(preview.IntervalBox, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(dialogs.openings.size(), 1);
+    const FileDialogsFake::Opening &first = dialogs.openings.constFirst();
+    QCOMPARE(first.caption, "Save Emitter Script");
+    QCOMPARE(first.path, QDir(QCoreApplication::applicationDirPath()).filePath("cl_basic.sqs"));
+    QCOMPARE(first.filters, "Game script (*.sqs);;Script function file (*.sqf)");
+    QCOMPARE(first.defaultSuffix, "sqs");
+    const QByteArray sqs = contentsOf(dialogs.answer);
+    QVERIFY(sqs.startsWith("; Particles of cl_basic: one drop every 0.05 s, for 2.5 s.\r\n"
+                           "; Start it with: [unit] exec \"smoke.sqs\"\r\n"));
+    QVERIFY(sqs.contains("\r\n_obj = _this select 0\r\n"));
+    QVERIFY(sqs.contains("\r\n" + form->Text29->text().toUtf8() + "\r\n_plwEnd = _time + 2.5\r\n#loop\r\n"
+                         + form->Text28->text().toUtf8() + "\r\n~0.05\r\n"));
+    QVERIFY(sqs.endsWith("\r\nexit\r\n"));
+    QCOMPARE(preview.SaveStatus->text(), "Script saved to " + QDir::toNativeSeparators(dialogs.answer));
+    QVERIFY(preview.SaveStatus->isVisible());
+    QCOMPARE(notices.shown, QStringList{});
+
+    // The button, by its mnemonic, opens the dialog in the folder saved to last.
+    dialogs.answer = folder.filePath("smoke.sqf");
+    QTest::keyClick(&preview, Qt::Key_C, Qt::AltModifier);
+    // A mnemonic presses the button visibly: the click follows a moment later.
+    QTRY_COMPARE(dialogs.openings.size(), 2);
+    QCOMPARE(dialogs.openings.at(1).path, QDir(folder.path()).filePath("cl_basic.sqs"));
+    const QByteArray sqf = contentsOf(dialogs.answer);
+    QVERIFY(sqf.contains("\r\nprivate _obj = _this select 0;\r\n"));
+    QVERIFY(sqf.contains("\r\nwhile {time < _plwEnd} do {\r\n    drop [\"cl_basic\""));
+    QVERIFY(sqf.endsWith("\r\n    sleep 0.05;\r\n};\r\n"));
+    QCOMPARE(preview.SaveStatus->text(), "Script saved to " + QDir::toNativeSeparators(dialogs.answer));
+
+    QTest::mouseClick(preview.SaveButton, Qt::LeftButton);
+    QCOMPARE(dialogs.openings.size(), 3);
+    QCOMPARE(notices.shown, QStringList{});
+}
+
+void TestForm5::cancelledDialogWritesNothing()
+{
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    FileDialogsFake dialogs;
+    MessagesFake notices;
+    QTest::mouseClick(preview.SaveButton, Qt::LeftButton);
+    QCOMPARE(dialogs.openings.size(), 1);
+    QCOMPARE(QFileInfo(dialogs.openings.constFirst().path).fileName(), "effect.sqs");
+    QVERIFY(preview.SaveStatus->isHidden());
+    QCOMPARE(notices.shown, QStringList{});
+    QVERIFY(QSettings().value("preview/scriptFolder").toString().isEmpty());
+}
+
+void TestForm5::failedWriteSaysWhereAndWhy()
+{
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    QTemporaryDir folder;
+    QVERIFY(writeFile(folder.filePath("file"), "kept"));
+    FileDialogsFake dialogs;
+    MessagesFake notices;
+    dialogs.answer = folder.filePath("file/smoke.sqs");
+    QTest::mouseClick(preview.SaveButton, Qt::LeftButton);
+    QCOMPARE(notices.shown.size(), 1);
+    const QString shown = notices.shown.constFirst();
+    QVERIFY2(
+        shown.startsWith("error|Error|Can't save the script to " + QDir::toNativeSeparators(dialogs.answer) + ":\r\n"),
+        qPrintable(shown));
+    QVERIFY(shown.size() > shown.indexOf("\r\n") + 2);
+    QCOMPARE(contentsOf(folder.filePath("file")), "kept");
+    QCOMPARE(preview.SaveStatus->text(), "The script was not saved.");
+    QVERIFY(QSettings().value("preview/scriptFolder").toString().isEmpty());
+}
+
+void TestForm5::characterTheCodePageCannotHoldKeepsTheOldFile()
+{
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    form->Text(1)->setText(QStringLiteral("smoke") + QChar(0xd800));
+    QTemporaryDir folder;
+    FileDialogsFake dialogs;
+    MessagesFake notices;
+    dialogs.answer = folder.filePath("smoke.sqs");
+    QVERIFY(writeFile(dialogs.answer, "old"));
+    QTest::mouseClick(preview.SaveButton, Qt::LeftButton);
+    QCOMPARE(notices.shown.size(), 1);
+    QVERIFY(notices.shown.constFirst().startsWith("error|Error|Nothing was written to "
+                                                  + QDir::toNativeSeparators(dialogs.answer)));
+    QCOMPARE(contentsOf(dialogs.answer), "old");
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"smoke.sqs"});
+}
+
+void TestForm5::unreadableFieldsSaveAndSaySo()
+{
+    typeFloatingParticle();
+    retype(form->Text(kVelocityX), "speed _car");
+    retype(form->Text(kPositionZ), "_h");
+    Form5 &preview = openPreview();
+    QVERIFY(!preview.simulation().emitting());
+    preview.variableField("_h")->setValue(1.5);
+    QTemporaryDir folder;
+    FileDialogsFake dialogs;
+    MessagesFake notices;
+    dialogs.answer = folder.filePath("car.sqs");
+    QTest::mouseClick(preview.SaveButton, Qt::LeftButton);
+    QCOMPARE(notices.shown.size(), 1);
+    const QStringList lines = notices.shown.constFirst().split("\r\n");
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), "info|Info|Script saved to " + QDir::toNativeSeparators(dialogs.answer));
+    QVERIFY(lines.at(1).startsWith("The preview could not show the fields"));
+    const QByteArray script = contentsOf(dialogs.answer);
+    QVERIFY(script.contains("\r\n_h = 1.5\r\n"));
+    QVERIFY(script.contains(",[speed _car,"));
 }
 
 QTEST_MAIN(TestForm5)

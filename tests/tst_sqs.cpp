@@ -78,6 +78,7 @@ private slots:
     void directoryInPlaceOfFileFails();
     void missingDirectoryFails();
     void failedWriteKeepsOldFile();
+    void characterTheCodePageCannotHoldWritesNothing();
 
 private:
     QStringList filesInDirectory() const;
@@ -210,6 +211,17 @@ void TestSqs::failedWriteKeepsOldFile()
 #else
     QSKIP("needs a file size limit");
 #endif
+}
+
+void TestSqs::characterTheCodePageCannotHoldWritesNothing()
+{
+    // A lone surrogate is held by no code page; a '?' in its place would be reported as written.
+    QVERIFY(writeFile(path, "old line\r\n"));
+    form->Text(1)->setText(QStringLiteral("smoke") + QChar(0xdc00));
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    QCOMPARE(notices->shown, QStringList{"error|Error|Can't create file"});
+    QCOMPARE(contentsOf(path), "old line\r\n");
+    QCOMPARE(filesInDirectory(), QStringList{"init.sqs"});
 }
 
 QTEST_MAIN(TestSqs)

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace preview {
+
+// The two script formats of the game: the loop of labels and jumps, and the later one of blocks
+// and statements ended by ';'.
+enum class ScriptFormat { Sqs, Sqf };
+
+// The format a file name asks for by its extension: .sqf the later one, anything else .sqs.
+ScriptFormat scriptFormatFor(const QString &fileName);
+
+// The name proposed for the script of a shape: the shape's own name without its folders and
+// extension, with the format's suffix ("cl_basic.sqs"), or "effect" with it when there is none.
+QString proposedScriptName(const QString &shapeName, ScriptFormat format = ScriptFormat::Sqs);
+
+// The object variable of the Object field: its first element (later games put more parameters
+// after the object) when that is a local variable name other than _this, else an empty text.
+QString objectVariable(const QString &objectText);
+
+// A variable named in the fields and the value the preview assumes for it.
+struct AssumedValue {
+    QString name;
+    double value = 0;
+};
+
+// What the script is made of: the main window's texts as they are, and the preview's settings.
+struct EmitterSettings {
+    QString shapeName;
+    QString objectText;            // Text27
+    QString dropString;            // Text28
+    bool separateColours = false;  // Check1
+    QString colourLine;            // Text29
+    QList<AssumedValue> variables; // the names the fields use, in the preview's order
+    double interval = 0.05;        // seconds between two drops
+    double duration = 0;           // seconds of emission; 0 without end
+};
+
+// The lines of a script that drops what the preview emits: a drop at once, then one every
+// interval while less than the duration has passed since the start (or without end), with the
+// object taken from the script's argument and the local variables set to the preview's values.
+// fileName is the script's own name, for the line that tells how to start it.
+QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat format, const QString &fileName);
+
+// Seconds or a value as the script writes it: at most six decimals, no trailing zeros, '.'.
+QString scriptNumber(double value);
+
+} // namespace preview

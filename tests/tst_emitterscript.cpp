@@ -1,0 +1,587 @@
+#include "drop/dropstring.h"
+#include "import/importparser.h"
+#include "platform/scriptfile.h"
+#include "preview/emitterscript.h"
+#include "preview/recipe.h"
+#include "preview/simulation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <optional>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace preview;
+
+Q_DECLARE_METATYPE(preview::EmitterSettings)
+
+namespace {
+
+// What a run of a loop script gives: the times of its drops, in seconds, and whether it ended.
+struct ScriptRun {
+    QList<double> drops;
+    bool exited = false;
+    QString error;
+};
+
+// A model of the loop format's timing, with the statements the written scripts use: comments,
+// labels, assignments, ~delay, "? a < b : statement", goto, exit and drop. The clock _time counts
+// whole microseconds from the start and a ~ wait lasts exactly its delay, so that the count and
+// times of the drops follow from the script's own numbers. Assignments of anything but a time
+// (the object, a colour) are taken and left aside.
+ScriptRun runLoopScript(const QStringList &lines, double until)
+{
+    ScriptRun run;
+    QHash<QString, qsizetype> labels;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines.at(i).startsWith(QLatin1Char('#')))
+            labels.insert(lines.at(i).mid(1).trimmed().toLower(), i);
+    QHash<QString, qint64> times;
+    qint64 now = 0;
+    const auto micro = [](const QString &text) -> std::optional<qint64> {
+        bool ok = false;
+        const double seconds = text.trimmed().toDouble(&ok);
+        return ok ? std::optional<qint64>(std::llround(seconds * 1e6)) : std::nullopt;
+    };
+    const auto value = [&](const QString &text) -> std::optional<qint64> {
+        const QString name = text.trimmed().toLower();
+        if (name == QLatin1String("_time"))
+            return now;
+        if (times.contains(name))
+            return times.value(name);
+        return micro(name);
+    };
+    qsizetype next = 0;
+    std::function<bool(const QString &)> execute = [&](const QString &statement) {
+        const QString line = statement.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            return true;
+        if (line.startsWith(QLatin1Char('~'))) {
+            const auto delay = micro(line.mid(1));
+            if (!delay || *delay < 0)
+                return false;
+            now += *delay;
+            return true;
+        }
+        if (line == QLatin1String("exit")) {
+            run.exited = true;
+            next = lines.size();
+            return true;
+        }
+        if (line.startsWith(QLatin1String("goto "))) {
+            const QString label = line.mid(5).trimmed().remove(QLatin1Char('"')).toLower();
+            if (!labels.contains(label))
+                return false;
+            next = labels.value(label);
+            return true;
+        }
+        if (line.startsWith(QLatin1Char('?'))) {
+            const qsizetype colon = line.indexOf(QLatin1Char(':'));
+            const QStringList sides = line.mid(1, colon - 1).split(QLatin1Char('<'));
+            if (colon < 0 || sides.size() != 2)
+                return false;
+            const auto left = value(sides.at(0));
+            const auto right = value(sides.at(1));
+            if (!left || !right)
+                return false;
+            return *left < *right ? execute(line.mid(colon + 1)) : true;
+        }
+        if (line.startsWith(QLatin1String("drop "), Qt::CaseInsensitive)
+            || line.startsWith(QLatin1String("drop["), Qt::CaseInsensitive)) {
+            run.drops << double(now) / 1e6;
+            return true;
+        }
+        const qsizetype equals = line.indexOf(QLatin1String(" = "));
+        if (equals > 0) {
+            const QString name = line.left(equals).trimmed().toLower();
+            const QString expression = line.mid(equals + 3);
+            if (expression.startsWith(QLatin1String("_time + "))) {
+                const auto add = micro(expression.mid(8));
+                if (!add)
+                    return false;
+                times.insert(name, now + *add);
+            }
+            return true;
+        }
+        return false;
+    };
+    while (next < lines.size() && now <= std::llround(until * 1e6)) {
+        const QString &line = lines.at(next++);
+        if (!execute(line)) {
+            run.error = QStringLiteral("not in the model: ") + line;
+            return run;
+        }
+    }
+    return run;
+}
+
+// The main window's start texts with the given fields (by number) replaced.
+QStringList fields(std::initializer_list<std::pair<int, QString>> changed)
+{
+    QStringList texts = drop::startTexts();
+    for (const auto &[number, text] : changed)
+        texts[number - 1] = text;
+    return texts;
+}
+
+// The birth times of the preview's particles over the given simulated time.
+QList<double> previewEmissions(double interval, double duration, double until, bool *over)
+{
+    Simulation simulation;
+    simulation.setRecipe(readRecipe(fields({{5, "0.2"}, {13, "1.275"}, {14, "1"}})));
+    simulation.setInterval(interval);
+    simulation.setDuration(duration);
+    simulation.restart();
+    QList<double> times;
+    std::int64_t seen = 0;
+    while (simulation.time() < until) {
+        simulation.step();
+        if (simulation.emissions() - seen > 1)
+            qFatal("more than one particle born in one step");
+        if (simulation.emissions() > seen)
+            times << simulation.lastEmission();
+        seen = simulation.emissions();
+    }
+    *over = simulation.emissionOver();
+    return times;
+}
+
+EmitterSettings settingsFor(const QStringList &texts, bool separate, double interval, double duration)
+{
+    EmitterSettings settings;
+    settings.shapeName = texts.at(0);
+    settings.objectText = texts.at(26);
+    settings.separateColours = separate;
+    settings.dropString =
+        drop::formatDropString(texts, separate ? drop::ColourMode::Separate : drop::ColourMode::Inline, "_color");
+    settings.colourLine = separate ? drop::formatColourLine("_color", texts.at(18)) : QString();
+    settings.interval = interval;
+    settings.duration = duration;
+    return settings;
+}
+
+} // namespace
+
+class TestEmitterScript : public QObject {
+    Q_OBJECT
+private slots:
+    void scriptText_data();
+    void scriptText();
+    void proposedName_data();
+    void proposedName();
+    void objectIsTheFirstElement_data();
+    void objectIsTheFirstElement();
+    void loopRunsAsThePreviewEmits_data();
+    void loopRunsAsThePreviewEmits();
+    void dropLineReadsBackIntoTheFields_data();
+    void dropLineReadsBackIntoTheFields();
+    void linesEndInCrLf();
+    void characterTheCodePageCannotHoldStopsTheWrite();
+    void failedWriteKeepsTheOldFile();
+    void writeIntoAFolderThatIsAFileFails();
+    void writeFailingHalfwayKeepsTheOldFile();
+};
+
+void TestEmitterScript::scriptText_data()
+{
+    QTest::addColumn<EmitterSettings>("settings");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString plain =
+        R"(Drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",])";
+    EmitterSettings endless;
+    endless.shapeName = "cl_basic";
+    endless.dropString = plain;
+    endless.interval = 0.05;
+    QTest::newRow("sqs without end, no object")
+        << endless << "smoke.sqs"
+        << QStringList{"; Particles of cl_basic: one drop every 0.05 s, without end.",
+                       "; Start it with: [] exec \"smoke.sqs\"",
+                       "#loop",
+                       plain,
+                       "~0.05",
+                       "goto \"loop\""};
+    QTest::newRow("sqf without end, no object")
+        << endless << "smoke.sqf"
+        << QStringList{
+               "// Particles of cl_basic: one drop every 0.05 s, without end.",
+               "// Start it with: [] execVM \"smoke.sqf\";",
+               "while {true} do {",
+               R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
+               "    sleep 0.05;",
+               "};"};
+
+    const QString withObject =
+        R"(Drop ["\ca\data\cl_basic","","Billboard",1,_life,[0,0,_h],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj])";
+    EmitterSettings timed;
+    timed.shapeName = "\\ca\\data\\cl_basic";
+    timed.objectText = "_obj";
+    timed.dropString = withObject;
+    timed.separateColours = true;
+    timed.colourLine = "_color = [1,1,1,0.5]";
+    timed.variables = {{"_life", 4.5}, {"_h", -0.25}, {"windSpeed", 3}};
+    timed.interval = 0.1;
+    timed.duration = 12.5;
+    QTest::newRow("sqs for a duration, object, colour variable, local and global variables")
+        << timed << "chimney.sqs"
+        << QStringList{"; Particles of \\ca\\data\\cl_basic: one drop every 0.1 s, for 12.5 s.",
+                       "; Start it with: [unit] exec \"chimney.sqs\"",
+                       "; unit: the object the particles come from (this in the object's init line).",
+                       "; Expected from the mission: windSpeed.",
+                       "; The values the preview assumed; change them here.",
+                       "_obj = _this select 0",
+                       "_life = 4.5",
+                       "_h = -0.25",
+                       "_color = [1,1,1,0.5]",
+                       "_plwEnd = _time + 12.5",
+                       "#loop",
+                       withObject,
+                       "~0.1",
+                       "? _time < _plwEnd : goto \"loop\"",
+                       "exit"};
+    QTest::newRow("sqf for a duration, object, colour variable, local and global variables")
+        << timed << "chimney.sqf"
+        << QStringList{
+               "// Particles of \\ca\\data\\cl_basic: one drop every 0.1 s, for 12.5 s.",
+               "// Start it with: [unit] execVM \"chimney.sqf\";",
+               "// unit: the object the particles come from (this in the object's init line).",
+               "// Expected from the mission: windSpeed.",
+               "// The values the preview assumed; change them here.",
+               "private _obj = _this select 0;",
+               "private _life = 4.5;",
+               "private _h = -0.25;",
+               "private _color = [1,1,1,0.5];",
+               "private _plwEnd = time + 12.5;",
+               "while {time < _plwEnd} do {",
+               R"(    drop ["\ca\data\cl_basic","","Billboard",1,_life,[0,0,_h],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj];)",
+               "    sleep 0.1;",
+               "};"};
+
+    // The later games' parameters after the object stay in the drop; the object is the first.
+    EmitterSettings extra = endless;
+    extra.shapeName = "";
+    extra.objectText = "_Obj, 0, true";
+    extra.dropString = R"(Drop ["","","",0,1,[0,0,0],[0,0,0],0,1,1,0,[1],[[]],[0],0,0,"","",_Obj, 0, true])";
+    extra.variables = {{"_obj", 1}, {"_time", 2}, {"_this", 0}};
+    extra.interval = 2;
+    extra.duration = 3600;
+    QTest::newRow("sqs object with later parameters; _time and _this are not assigned")
+        << extra << "e.sqs"
+        << QStringList{"; Particles of no shape given: one drop every 2 s, for 3600 s.",
+                       "; Start it with: [unit] exec \"e.sqs\"",
+                       "; unit: the object the particles come from (this in the object's init line).",
+                       "_Obj = _this select 0",
+                       "_plwEnd = _time + 3600",
+                       "#loop",
+                       extra.dropString,
+                       "~2",
+                       "? _time < _plwEnd : goto \"loop\"",
+                       "exit"};
+
+    EmitterSettings argument = endless;
+    argument.objectText = "_this";
+    argument.dropString = R"(Drop ["cl_basic","","",0,1,[0,0,0],[0,0,0],0,1,1,0,[1],[[]],[0],0,0,"","",_this])";
+    argument.variables = {{"_time", 2}};
+    QTest::newRow("sqf object is the argument itself; _time is a variable there")
+        << argument << "a.sqf"
+        << QStringList{"// Particles of cl_basic: one drop every 0.05 s, without end.",
+                       "// Start it with: unit execVM \"a.sqf\";",
+                       "// unit: the object the particles come from (this in the object's init line).",
+                       "// The values the preview assumed; change them here.",
+                       "private _time = 2;",
+                       "while {true} do {",
+                       R"(    drop ["cl_basic","","",0,1,[0,0,0],[0,0,0],0,1,1,0,[1],[[]],[0],0,0,"","",_this];)",
+                       "    sleep 0.05;",
+                       "};"};
+
+    EmitterSettings global = endless;
+    global.objectText = "tank1";
+    global.separateColours = true;
+    global.colourLine = "smokeColour = [0.5,0.5,0.5,1]";
+    global.variables = {{"height", 2}};
+    global.interval = 0.25;
+    global.duration = 1;
+    QTest::newRow("sqf global object and colour variable are not made private")
+        << global << "g.sqf"
+        << QStringList{
+               "// Particles of cl_basic: one drop every 0.25 s, for 1 s.",
+               "// Start it with: [] execVM \"g.sqf\";",
+               "// Expected from the mission: height.",
+               "smokeColour = [0.5,0.5,0.5,1];",
+               "private _plwEnd = time + 1;",
+               "while {time < _plwEnd} do {",
+               R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
+               "    sleep 0.25;",
+               "};"};
+}
+
+void TestEmitterScript::scriptText()
+{
+    QFETCH(EmitterSettings, settings);
+    QFETCH(QString, fileName);
+    QFETCH(QStringList, expected);
+    const QStringList lines = emitterScriptLines(settings, scriptFormatFor(fileName), fileName);
+    if (lines != expected) {
+        qDebug().noquote() << "written:\n" + lines.join('\n') + "\nexpected:\n" + expected.join('\n');
+        QFAIL("the script differs");
+    }
+}
+
+void TestEmitterScript::proposedName_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<QString>("sqs");
+    QTest::addColumn<QString>("sqf");
+    QTest::newRow("plain") << "cl_basic"
+                           << "cl_basic.sqs"
+                           << "cl_basic.sqf";
+    QTest::newRow("in folders") << "\\ca\\data\\cl_fire"
+                                << "cl_fire.sqs"
+                                << "cl_fire.sqf";
+    QTest::newRow("with extension") << "\\ca\\data\\ParticleEffects\\Universal\\Universal.p3d"
+                                    << "Universal.sqs"
+                                    << "Universal.sqf";
+    QTest::newRow("blank and unsafe characters") << " my smoke:1 "
+                                                 << "my_smoke_1.sqs"
+                                                 << "my_smoke_1.sqf";
+    QTest::newRow("none") << ""
+                          << "effect.sqs"
+                          << "effect.sqf";
+    QTest::newRow("only a folder") << "\\ca\\data\\"
+                                   << "effect.sqs"
+                                   << "effect.sqf";
+    QTest::newRow("nothing usable") << "???"
+                                    << "effect.sqs"
+                                    << "effect.sqf";
+}
+
+void TestEmitterScript::proposedName()
+{
+    QFETCH(QString, shape);
+    QFETCH(QString, sqs);
+    QFETCH(QString, sqf);
+    QCOMPARE(proposedScriptName(shape), sqs);
+    QCOMPARE(proposedScriptName(shape, ScriptFormat::Sqf), sqf);
+    QCOMPARE(scriptFormatFor(sqf.toUpper()), ScriptFormat::Sqf);
+    QCOMPARE(scriptFormatFor(sqs), ScriptFormat::Sqs);
+}
+
+void TestEmitterScript::objectIsTheFirstElement_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QString>("variable");
+    QTest::newRow("local") << "_obj"
+                           << "_obj";
+    QTest::newRow("later parameters") << "_obj, 0, true"
+                                      << "_obj";
+    QTest::newRow("blanks") << "  _smoker  "
+                            << "_smoker";
+    QTest::newRow("array after it") << "_obj,[1,2],\"a,b\""
+                                    << "_obj";
+    QTest::newRow("the argument") << "_this"
+                                  << "";
+    QTest::newRow("the argument in capitals") << "_THIS, 1"
+                                              << "";
+    QTest::newRow("global") << "player"
+                            << "";
+    QTest::newRow("command") << "_this select 0"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("open string") << "\"_obj"
+                                 << "";
+}
+
+void TestEmitterScript::objectIsTheFirstElement()
+{
+    QFETCH(QString, object);
+    QFETCH(QString, variable);
+    QCOMPARE(objectVariable(object), variable);
+}
+
+void TestEmitterScript::loopRunsAsThePreviewEmits_data()
+{
+    QTest::addColumn<double>("interval");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<int>("drops"); // -1: without end
+    QTest::newRow("0.05 for 1 s") << 0.05 << 1.0 << 20;
+    QTest::newRow("0.1 for 1 s (ten tenths sum to less than 1)") << 0.1 << 1.0 << 10;
+    QTest::newRow("0.1 for 0.3 s (three tenths sum to more)") << 0.1 << 0.3 << 3;
+    QTest::newRow("0.1 for 0.7 s") << 0.1 << 0.7 << 7;
+    QTest::newRow("0.01 for 2.1 s") << 0.01 << 2.1 << 210;
+    QTest::newRow("0.15 for 4.5 s") << 0.15 << 4.5 << 30;
+    QTest::newRow("0.3 for 1 s, not whole") << 0.3 << 1.0 << 4;
+    QTest::newRow("0.07 for 2.5 s, not whole") << 0.07 << 2.5 << 36;
+    QTest::newRow("duration shorter than one interval") << 2.0 << 1.0 << 1;
+    QTest::newRow("duration of one interval") << 0.5 << 0.5 << 1;
+    QTest::newRow("0.01 for 60 s") << 0.01 << 60.0 << 6000;
+    QTest::newRow("0.05 without end") << 0.05 << 0.0 << -1;
+    QTest::newRow("0.1 without end") << 0.1 << 0.0 << -1;
+    QTest::newRow("0.33 without end") << 0.33 << 0.0 << -1;
+}
+
+void TestEmitterScript::loopRunsAsThePreviewEmits()
+{
+    QFETCH(double, interval);
+    QFETCH(double, duration);
+    QFETCH(int, drops);
+    const EmitterSettings settings = settingsFor(fields({{1, "cl_basic"}, {5, "0.2"}}), false, interval, duration);
+    const double until = duration > 0 ? duration + 1 : 5;
+    const ScriptRun script = runLoopScript(emitterScriptLines(settings, ScriptFormat::Sqs, "x.sqs"), until);
+    QVERIFY2(script.error.isEmpty(), qPrintable(script.error));
+    bool over = false;
+    QList<double> preview = previewEmissions(interval, duration, until, &over);
+    QList<double> written = script.drops;
+    if (drops < 0) {
+        // Both go on: compare what each did before the end of the run.
+        QVERIFY(!script.exited);
+        QVERIFY(!over);
+        const auto before = [until](double t) { return t > until - 1; };
+        written.removeIf(before);
+        preview.removeIf(before);
+        QCOMPARE(written.size(), qsizetype(std::floor((until - 1) / interval + 1e-9)) + 1);
+    } else {
+        QVERIFY(script.exited);
+        QVERIFY(over);
+        QCOMPARE(written.size(), drops);
+    }
+    QCOMPARE(preview.size(), written.size());
+    for (qsizetype i = 0; i < written.size(); ++i)
+        if (std::abs(preview.at(i) - written.at(i)) > 1e-6)
+            QFAIL(qPrintable(QStringLiteral("drop %1: the script at %2 s, the preview at %3 s")
+                                 .arg(i)
+                                 .arg(written.at(i), 0, 'g', 17)
+                                 .arg(preview.at(i), 0, 'g', 17)));
+}
+
+void TestEmitterScript::dropLineReadsBackIntoTheFields_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<bool>("separate");
+    QTest::newRow("start texts") << drop::startTexts() << false;
+    QTest::newRow("smoke with variables and object") << fields({{1, "\\ca\\data\\cl_basic"},
+                                                                {3, "Billboard"},
+                                                                {4, "1"},
+                                                                {5, "_life"},
+                                                                {8, "_h + 1"},
+                                                                {11, "random 2"},
+                                                                {16, "1"},
+                                                                {17, "2.5"},
+                                                                {18, "4"},
+                                                                {19, "[1,1,1,0.5],[1,1,1,0]"},
+                                                                {27, "_obj"}})
+                                                     << false;
+    QTest::newRow("colour variable") << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1]"}, {25, "on.sqs"}}) << true;
+}
+
+void TestEmitterScript::dropLineReadsBackIntoTheFields()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(bool, separate);
+    const EmitterSettings settings = settingsFor(texts, separate, 0.05, 2);
+    for (const ScriptFormat format : {ScriptFormat::Sqs, ScriptFormat::Sqf}) {
+        const QStringList lines = emitterScriptLines(settings, format, "x");
+        const auto drop = std::find_if(lines.cbegin(), lines.cend(), [](const QString &line) {
+            return line.trimmed().startsWith(QLatin1String("drop"), Qt::CaseInsensitive);
+        });
+        QVERIFY(drop != lines.cend());
+        const import::ParseOutcome outcome = import::parseDropArray(*drop, separate, texts.at(18));
+        QVERIFY2(outcome.array, qPrintable(*drop));
+        QCOMPARE(outcome.array->fields, texts);
+        if (separate)
+            QCOMPARE(outcome.array->colorVarName, QString("_color"));
+    }
+}
+
+void TestEmitterScript::linesEndInCrLf()
+{
+    const platform::ScriptBytes script = platform::encodeScriptLines({"; a", "", "#loop"});
+    QVERIFY(!script.unencodable);
+    QCOMPARE(script.bytes, QByteArray("; a\r\n\r\n#loop\r\n"));
+}
+
+void TestEmitterScript::characterTheCodePageCannotHoldStopsTheWrite()
+{
+    // A lone surrogate is held by no code page.
+    const QString lone = QString(QChar(0xd800));
+    const platform::ScriptBytes script = platform::encodeScriptLines({"; fine", "Drop [\"a" + lone + "\"]"});
+    QCOMPARE(script.unencodable, std::optional<QString>(lone));
+    QVERIFY(script.bytes.isEmpty());
+}
+
+void TestEmitterScript::failedWriteKeepsTheOldFile()
+{
+    // A folder that holds a file, where the script should go: the write cannot replace it.
+    QTemporaryDir directory;
+    const QString path = directory.filePath("smoke.sqs");
+    QVERIFY(QDir(directory.path()).mkdir("smoke.sqs"));
+    QFile inside(path + "/kept");
+    QVERIFY(inside.open(QIODevice::WriteOnly));
+    inside.write("old");
+    inside.close();
+    QString reason;
+    QVERIFY(!platform::writeFileWhole(path, "new", &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(inside.open(QIODevice::ReadOnly));
+    QCOMPARE(inside.readAll(), QByteArray("old"));
+    // Nothing half written is left beside it.
+    QCOMPARE(QDir(directory.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"smoke.sqs"});
+}
+
+void TestEmitterScript::writeIntoAFolderThatIsAFileFails()
+{
+    QTemporaryDir directory;
+    QFile blocker(directory.filePath("notafolder"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.write("kept");
+    blocker.close();
+    QString reason;
+    QVERIFY(!platform::writeFileWhole(directory.filePath("notafolder/smoke.sqs"), "new", &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(blocker.open(QIODevice::ReadOnly));
+    QCOMPARE(blocker.readAll(), QByteArray("kept"));
+    QCOMPARE(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notafolder"});
+}
+
+void TestEmitterScript::writeFailingHalfwayKeepsTheOldFile()
+{
+#ifdef Q_OS_LINUX
+    // A file size limit makes the write fail halfway, also for root.
+    QTemporaryDir directory;
+    const QString path = directory.filePath("smoke.sqs");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old line\r\n");
+    old.close();
+    rlimit previous{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString reason;
+    const bool written = platform::writeFileWhole(path, QByteArray(500, 'x'), &reason);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!written);
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old line\r\n"));
+    QCOMPARE(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"smoke.sqs"});
+#else
+    QSKIP("needs a file size limit");
+#endif
+}
+
+QTEST_APPLESS_MAIN(TestEmitterScript)
+#include "tst_emitterscript.moc"
