@@ -36,10 +36,11 @@ void addVariables(QStringList &into, const sqf::Expression &expression)
     }
 }
 
-// A field text in quotes for a sentence, quoted once: a text written in quotes is shown as written.
+// A field text in quotes for a sentence, quoted once: a text with quotes of its own is shown as
+// written.
 QString quoted(const QString &text)
 {
-    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
+    if (text.contains(QLatin1Char('"')))
         return text;
     return QLatin1Char('"') + text + QLatin1Char('"');
 }

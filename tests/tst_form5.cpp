@@ -101,6 +101,7 @@ private slots:
     void wheelZoomsBothViews();
     void viewsDrawTheParticlesWhereTheyAre();
     void mainWindowClosedFirstLeavesThePreviewUsable();
+    void particleAtTheOriginShowsOverTheMark();
 
     void effectRowLoadsBuiltInsByKeys();
     void loadOverUnsavedFieldsAsksFirst();
@@ -432,6 +433,25 @@ void TestForm5::mainWindowClosedFirstLeavesThePreviewUsable()
     guard->runFor(0.2);
     QTest::mouseClick(guard->RestartButton, Qt::LeftButton);
     guard->close();
+}
+
+void TestForm5::particleAtTheOriginShowsOverTheMark()
+{
+    // A heavy red particle falling straight down from the origin: in the top view it stands on
+    // the origin's mark all its life.
+    retype(form->Text(kLifeTime), "1");
+    retype(form->Text(kWeight), "10");
+    for (int n = 16; n <= 18; ++n)
+        retype(form->Text(n), "0.5");
+    retype(form->Text(kColour), "[1,0,0,1]");
+    Form5 &preview = openPreview();
+    preview.runFor(0.1);
+    const preview::Frame &frame = preview.TopView->frame;
+    const QPointF middle = QRectF(preview.TopView->rect()).center();
+    const QPoint origin = (middle + QPointF(-frame.centre.x(), frame.centre.y()) * frame.scale).toPoint();
+    const QImage image = preview.TopView->grab().toImage();
+    QCOMPARE(image.pixel(origin), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(origin + QPoint(4, 0)), qRgb(255, 0, 0));
 }
 
 void TestForm5::effectRowLoadsBuiltInsByKeys()
