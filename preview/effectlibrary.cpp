@@ -39,9 +39,8 @@ bool sameName(const QString &a, const QString &b)
 
 void sortByName(QList<Effect> &effects)
 {
-    std::stable_sort(effects.begin(), effects.end(), [](const Effect &a, const Effect &b) {
-        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(effects.begin(), effects.end(),
+                     [](const Effect &a, const Effect &b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
 }
 
 // One effect of the file, or why it cannot be read; `place` says which one it is.
@@ -248,8 +247,7 @@ std::optional<QString> EffectLibrary::remove(const QString &name)
     if (!m_problem.isEmpty())
         return m_problem;
     QList<Effect> effects = m_effects;
-    const auto removed =
-        effects.removeIf([&name](const Effect &effect) { return sameName(effect.name, name); });
+    const auto removed = effects.removeIf([&name](const Effect &effect) { return sameName(effect.name, name); });
     if (removed == 0)
         return QStringLiteral("There is no effect named %1 in the effects file.").arg(name);
     return write(effects);
@@ -259,7 +257,8 @@ std::optional<QString> EffectLibrary::write(const QList<Effect> &effects)
 {
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder))
-        return QStringLiteral("The folder %1 for the effects file cannot be made.").arg(QDir::toNativeSeparators(folder));
+        return QStringLiteral("The folder %1 for the effects file cannot be made.")
+            .arg(QDir::toNativeSeparators(folder));
     QSaveFile file(m_path);
     const QByteArray bytes = writeEffectFile(effects);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())

@@ -371,7 +371,8 @@ void Form5::SaveAsButton_Click()
         const Effect *existing = m_library->find(name);
         if (existing
             && !platform::messages().askYesNo(
-                this, title, QStringLiteral("An effect named \"%1\" is saved already. Replace it?").arg(existing->name)))
+                this, title,
+                QStringLiteral("An effect named \"%1\" is saved already. Replace it?").arg(existing->name)))
             continue;
         break;
     }

@@ -10,8 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QTimeZone>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cmath>
 
@@ -133,10 +133,11 @@ void TestEffects::builtInsImportBackAndMove()
     QVERIFY(simulation.emitting());
     simulation.advance(1.0);
     QVERIFY(!simulation.particles().empty());
-    const bool moving = std::any_of(simulation.particles().cbegin(), simulation.particles().cend(), [](const Particle &p) {
-        const Vec3 from = p.values.position;
-        return std::hypot(p.position.x - from.x, p.position.y - from.y, p.position.z - from.z) > 0.05;
-    });
+    const bool moving =
+        std::any_of(simulation.particles().cbegin(), simulation.particles().cend(), [](const Particle &p) {
+            const Vec3 from = p.values.position;
+            return std::hypot(p.position.x - from.x, p.position.y - from.y, p.position.z - from.z) > 0.05;
+        });
     QVERIFY(moving);
 }
 
@@ -224,8 +225,10 @@ void TestEffects::builtInNameRefused_data()
     QTest::newRow("as written") << builtIn << builtIn + " is a built-in effect; choose another name.";
     QTest::newRow("other case, blanks") << " " + builtIn.toUpper() + " "
                                         << builtIn + " is a built-in effect; choose another name.";
-    QTest::newRow("empty") << "" << "An effect needs a name.";
-    QTest::newRow("blanks") << "   " << "An effect needs a name.";
+    QTest::newRow("empty") << ""
+                           << "An effect needs a name.";
+    QTest::newRow("blanks") << "   "
+                            << "An effect needs a name.";
 }
 
 void TestEffects::builtInNameRefused()
@@ -288,10 +291,12 @@ void TestEffects::damagedFileReportedAndKept_data()
                                 << "effect 1 has an empty name";
     QTest::newRow("no name") << damagedFile([](QJsonObject &, QJsonObject &effect) { effect.remove("name"); })
                              << "effect 1 has no name";
-    QTest::newRow("Check1 a text") << damagedFile([](QJsonObject &, QJsonObject &effect) { effect.insert("Check1", "0"); })
-                                   << "effect 1 (\"Mine\") has no Check1 of true or false";
-    QTest::newRow("saved not a date") << damagedFile([](QJsonObject &, QJsonObject &effect) { effect.insert("saved", "today"); })
-                                      << "effect 1 (\"Mine\") has a time of saving that is not a date";
+    QTest::newRow("Check1 a text") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.insert("Check1", "0");
+    }) << "effect 1 (\"Mine\") has no Check1 of true or false";
+    QTest::newRow("saved not a date") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.insert("saved", "today");
+    }) << "effect 1 (\"Mine\") has a time of saving that is not a date";
 }
 
 void TestEffects::damagedFileReportedAndKept()

@@ -12,14 +12,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QStandardPaths>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -613,7 +613,8 @@ void TestForm5::saveAsReplaceAndDeleteOwnEffects()
     QTest::mouseClick(window->SaveAsButton, Qt::LeftButton);
     QCOMPARE(input.asked, QStringList({"Save Effect|Name of the effect:|" + first,
                                        "Save Effect|Name of the effect:|" + first.toUpper()}));
-    QCOMPARE(messages.shown, QStringList({"error|Save Effect|" + first + " is a built-in effect; choose another name."}));
+    QCOMPARE(messages.shown,
+             QStringList({"error|Save Effect|" + first + " is a built-in effect; choose another name."}));
     QVERIFY(QFile::exists(path));
     QCOMPARE(window->EffectBox->count(), builtIns + 2);
     QVERIFY(!window->EffectBox->itemData(builtIns).isValid()); // the separator

@@ -447,11 +447,16 @@ void TestPreview::fieldTextsAreQuotedOnce_data()
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("sentence");
-    QTest::newRow("object in quotes") << 27 << "\"\"" << "Object \"\": ";
-    QTest::newRow("object named") << 27 << "player" << "Object \"player\": ";
-    QTest::newRow("object quoted name") << 27 << "\"car1\"" << "Object \"car1\": ";
-    QTest::newRow("a string for a number") << 5 << "\"5\"" << "LifeTime cannot be worked out at \" (character 1)";
-    QTest::newRow("a colour of three") << 19 << "[1,1,1]" << "Color 1 (\"[1,1,1]\") is not a colour";
+    QTest::newRow("object in quotes") << 27 << "\"\""
+                                      << "Object \"\": ";
+    QTest::newRow("object named") << 27 << "player"
+                                  << "Object \"player\": ";
+    QTest::newRow("object quoted name") << 27 << "\"car1\""
+                                        << "Object \"car1\": ";
+    QTest::newRow("a string for a number") << 5 << "\"5\""
+                                           << "LifeTime cannot be worked out at \" (character 1)";
+    QTest::newRow("a colour of three") << 19 << "[1,1,1]"
+                                       << "Color 1 (\"[1,1,1]\") is not a colour";
 }
 
 void TestPreview::fieldTextsAreQuotedOnce()
