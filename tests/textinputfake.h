@@ -22,7 +22,7 @@ public:
         asked << QStringLiteral("%1|%2|%3").arg(title, label, proposed);
         if (answers.empty())
             return std::nullopt;
-        const std::optional<QString> answer = answers.front();
+        std::optional<QString> answer = answers.front();
         answers.erase(answers.begin());
         return answer;
     }

@@ -212,7 +212,8 @@ void TestEffects::ownEffectsSortedWithoutRegardToCase()
     for (const char *name : {"beta", "Alpha", "gamma", "Beta 2"})
         QCOMPARE(library.save(name, startFields()), std::nullopt);
     QStringList names;
-    for (const Effect &effect : EffectLibrary(m_path).effects())
+    const EffectLibrary restarted(m_path);
+    for (const Effect &effect : restarted.effects())
         names << effect.name;
     QCOMPARE(names, QStringList({"Alpha", "beta", "Beta 2", "gamma"}));
 }
