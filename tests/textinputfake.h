@@ -22,7 +22,8 @@ public:
         asked << QStringLiteral("%1|%2|%3").arg(title, label, proposed);
         if (answers.empty())
             return std::nullopt;
-        std::optional<QString> answer = answers.front();
+        std::optional<QString> answer;
+        answer.swap(answers.front());
         answers.erase(answers.begin());
         return answer;
     }
