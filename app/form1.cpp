@@ -293,6 +293,7 @@ void Form1::Command3_Click()
         return;
     for (int n = 1; n <= drop::kFieldCount; ++n)
         Text(n)->setText(QString::fromLatin1(drop::kFields[n - 1].startText));
+    emit m_fields.Notifier.replaced();
 }
 
 void Form1::Command4_Click()

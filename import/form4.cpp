@@ -194,22 +194,7 @@ void Form4::Command1_Click()
         return;
     const ImportedArray &array = *outcome.array;
     List1->addItems(array.tokens);
-
-    for (int n = 1; n <= 19; ++n)
-        m_main.text(n)->setText(array.fields.at(n - 1));
-    bool renamed = false;
-    if (array.colorVarName) {
-        renamed = *array.colorVarName != m_main.ColorVarName;
-        m_main.ColorVarName = *array.colorVarName;
-    }
-    for (int n = 20; n <= 27; ++n)
-        m_main.text(n)->setText(array.fields.at(n - 1));
-    m_main.Check1->setChecked(separate);
-    // The imported name reaches Text28 and Text29 through the rebuilds of the fields after Text19 or
-    // of the mode switch; when none of them changed, no rebuild followed the new name. Rebuilding
-    // once more changes nothing when the texts are already current.
-    if (renamed && m_main.Rebuild)
-        m_main.Rebuild();
+    drop::writeFields(m_main, array.fields, separate, array.colorVarName);
     close();
 }
 

@@ -7,7 +7,9 @@
 #include "platform/look.h"
 #include "platform/messages.h"
 #include "platform/scriptfile.h"
+#include "platform/textinput.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,10 +22,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -44,6 +49,8 @@ constexpr int kNormalSpeed = 2;
 const QLatin1String kScriptFolderKey("preview/scriptFolder");
 const QLatin1String kSqsFilter("Game script (*.sqs)");
 const QLatin1String kSqfFilter("Script function file (*.sqf)");
+constexpr int kOwnEffect = 1; // item data of an own effect; built-ins carry 0
+const QString kModified = QStringLiteral(" *");
 
 QDoubleSpinBox *newNumberBox(QWidget *parent, double low, double high, double step, double value, int decimals)
 {
@@ -81,6 +88,35 @@ void ParticleView::wheelEvent(QWheelEvent *event)
     event->accept();
 }
 
+void EffectComboBox::setDisplayText(const QString &text)
+{
+    if (text == m_displayText)
+        return;
+    m_displayText = text;
+    update();
+}
+
+QString EffectComboBox::displayText() const
+{
+    if (currentIndex() < 0)
+        return placeholderText();
+    return m_displayText.isEmpty() ? currentText() : m_displayText;
+}
+
+void EffectComboBox::paintEvent(QPaintEvent *)
+{
+    // As QComboBox paints itself, with the display text in place of the item's.
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    if (currentIndex() < 0)
+        option.palette.setBrush(QPalette::ButtonText, option.palette.placeholderText());
+    option.currentText = displayText();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
 Form5 *Form5::existing()
 {
     return instance;
@@ -113,8 +149,29 @@ Form5::Form5(drop::MainFields &main)
 
 Form5::~Form5() = default;
 
+QLayout *Form5::createEffectRow()
+{
+    EffectBox = new EffectComboBox(this);
+    EffectBox->setPlaceholderText(QStringLiteral("choose an effect"));
+    EffectBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    EffectBox->setMinimumContentsLength(24);
+    EffectLabel = new QLabel(QStringLiteral("Effec&t:"), this);
+    EffectLabel->setBuddy(EffectBox);
+    SaveAsButton = new QPushButton(QStringLiteral("Save &As…"), this);
+    DeleteButton = new QPushButton(QStringLiteral("&Delete"), this);
+    auto *row = new QHBoxLayout;
+    row->addWidget(EffectLabel);
+    row->addWidget(EffectBox);
+    row->addWidget(SaveAsButton);
+    row->addWidget(DeleteButton);
+    row->addStretch(1);
+    return row;
+}
+
 void Form5::createControls()
 {
+    // First, so that it comes first in the tab order.
+    QLayout *effectRow = createEffectRow();
     ShapeCaption = new QLabel(this);
     ShapeCaption->setTextFormat(Qt::PlainText);
 
@@ -192,6 +249,7 @@ void Form5::createControls()
     auto *notesTitle = new QLabel(QStringLiteral("Not previewed:"), this);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(effectRow);
     layout->addWidget(ShapeCaption);
     layout->addLayout(views, 1);
     layout->addLayout(controls);
@@ -219,6 +277,12 @@ void Form5::connectHandlers()
     for (int n = 1; n <= drop::kFieldCount; ++n)
         if (QLineEdit *field = m_main.text(n))
             connect(field, &QLineEdit::textChanged, this, &Form5::MainFields_Change);
+    if (m_main.Check1)
+        connect(m_main.Check1, &QCheckBox::toggled, this, &Form5::updateEffectBox);
+    connect(&m_main.Notifier, &drop::FieldsNotifier::replaced, this, &Form5::MainFields_Replaced);
+    connect(EffectBox, &QComboBox::activated, this, &Form5::EffectBox_Activated);
+    connect(SaveAsButton, &QPushButton::clicked, this, &Form5::SaveAsButton_Click);
+    connect(DeleteButton, &QPushButton::clicked, this, &Form5::DeleteButton_Click);
     connect(PlayButton, &QPushButton::clicked, this, &Form5::PlayButton_Click);
     connect(RestartButton, &QPushButton::clicked, this, &Form5::RestartButton_Click);
     connect(IntervalBox, &QDoubleSpinBox::valueChanged, this, &Form5::IntervalBox_Change);
@@ -235,6 +299,9 @@ void Form5::Form_Load()
     m_simulation.setInterval(IntervalBox->value());
     m_simulation.setDuration(DurationBox->value());
     readFields();
+    m_library = std::make_unique<EffectLibrary>(EffectLibrary::defaultPath());
+    fillEffectList();
+    updateEffectBox();
 }
 
 void Form5::closeEvent(QCloseEvent *event)
@@ -253,6 +320,9 @@ void Form5::showEvent(QShowEvent *event)
     if (!m_started) {
         m_started = true;
         restartPreview();
+        // Once the window stands, so that the message box has it to stand over.
+        if (!m_library->problem().isEmpty())
+            QTimer::singleShot(0, this, &Form5::reportLibraryProblem);
     }
     updateTimer();
 }
@@ -273,6 +343,101 @@ void Form5::changeEvent(QEvent *event)
 void Form5::MainFields_Change()
 {
     readFields();
+    updateEffectBox();
+}
+
+void Form5::MainFields_Replaced()
+{
+    // A new effect as a whole: the old one's scale would leave it out of view or tiny.
+    if (m_started)
+        restartPreview();
+}
+
+void Form5::EffectBox_Activated(int index)
+{
+    const Effect *chosen = effectAt(index);
+    const auto keepPrevious = [this] {
+        EffectBox->setCurrentIndex(m_current ? indexOfEffect(m_current->name, m_current->builtIn) : -1);
+        updateEffectBox();
+    };
+    if (!chosen || !m_mainAlive) {
+        keepPrevious();
+        return;
+    }
+    const Effect effect = *chosen;
+    if (fieldsUnsaved()
+        && !platform::messages().askYesNo(
+            this, QStringLiteral("Load Effect"),
+            QStringLiteral("The fields hold changes that are not saved as an effect.\n\nLoad \"%1\" and "
+                           "discard them?")
+                .arg(effect.name))) {
+        keepPrevious();
+        return;
+    }
+    m_current = effect;
+    drop::writeFields(m_main, effect.fields.texts, effect.fields.separateColours);
+    EffectBox->setCurrentIndex(indexOfEffect(effect.name, effect.builtIn));
+    updateEffectBox();
+}
+
+void Form5::SaveAsButton_Click()
+{
+    const QString title = QStringLiteral("Save Effect");
+    m_library->reload();
+    if (!m_library->problem().isEmpty()) {
+        platform::messages().fail(this, title, m_library->problem());
+        return;
+    }
+    QString name = m_current ? m_current->name : QString();
+    for (;;) {
+        const std::optional<QString> answer =
+            platform::textInput().askText(this, title, QStringLiteral("Name of the effect:"), name);
+        if (!answer || answer->trimmed().isEmpty())
+            return;
+        name = answer->trimmed();
+        if (const auto refusal = EffectLibrary::nameRefusal(name)) {
+            platform::messages().fail(this, title, *refusal);
+            continue;
+        }
+        const Effect *existing = m_library->find(name);
+        if (existing
+            && !platform::messages().askYesNo(
+                this, title,
+                QStringLiteral("An effect named \"%1\" is saved already. Replace it?").arg(existing->name)))
+            continue;
+        break;
+    }
+    const EffectFields fields = currentFields();
+    if (const auto failure = m_library->save(name, fields)) {
+        platform::messages().fail(this, title, *failure);
+        return;
+    }
+    fillEffectList();
+    if (const Effect *saved = m_library->find(name))
+        m_current = *saved;
+    EffectBox->setCurrentIndex(m_current ? indexOfEffect(m_current->name, false) : -1);
+    updateEffectBox();
+}
+
+void Form5::DeleteButton_Click()
+{
+    const QString title = QStringLiteral("Delete Effect");
+    const Effect *chosen = effectAt(EffectBox->currentIndex());
+    if (!chosen || chosen->builtIn)
+        return;
+    const QString name = chosen->name;
+    if (!platform::messages().askYesNo(this, title,
+                                       QStringLiteral("Delete the effect \"%1\" from the effects file?").arg(name)))
+        return;
+    if (const auto failure = m_library->remove(name)) {
+        platform::messages().fail(this, title, *failure);
+        return;
+    }
+    // The fields stay as they are, now kept nowhere.
+    m_current.reset();
+    fillEffectList();
+    EffectBox->setCurrentIndex(-1);
+    updateEffectBox();
 }
 
 void Form5::PlayButton_Click()
@@ -524,6 +689,68 @@ void Form5::updateCount()
         text +=
             QStringLiteral(" — at most %1 particles live at once: no new ones until some are gone.").arg(kMaxParticles);
     CountLabel->setText(text);
+}
+
+void Form5::fillEffectList()
+{
+    EffectBox->clear();
+    for (const Effect &effect : builtInEffects()) {
+        EffectBox->addItem(effect.name, 0);
+        EffectBox->setItemData(EffectBox->count() - 1, effect.description, Qt::ToolTipRole);
+    }
+    const QList<Effect> &own = m_library->effects();
+    if (!own.isEmpty())
+        EffectBox->insertSeparator(EffectBox->count());
+    for (const Effect &effect : own) {
+        EffectBox->addItem(effect.name, kOwnEffect);
+        const QString when = QLocale().toString(effect.saved.toLocalTime(), QLocale::ShortFormat);
+        EffectBox->setItemData(EffectBox->count() - 1, QStringLiteral("Saved %1").arg(when), Qt::ToolTipRole);
+    }
+    EffectBox->setCurrentIndex(m_current ? indexOfEffect(m_current->name, m_current->builtIn) : -1);
+}
+
+const Effect *Form5::effectAt(int index) const
+{
+    if (index < 0 || index >= EffectBox->count())
+        return nullptr;
+    const QString name = EffectBox->itemText(index);
+    const QVariant kind = EffectBox->itemData(index);
+    if (!kind.isValid())
+        return nullptr; // the separator
+    return kind.toInt() == kOwnEffect ? m_library->find(name) : findBuiltIn(name);
+}
+
+int Form5::indexOfEffect(const QString &name, bool builtIn) const
+{
+    for (int i = 0; i < EffectBox->count(); ++i)
+        if (EffectBox->itemData(i).isValid() && (EffectBox->itemData(i).toInt() == kOwnEffect) != builtIn
+            && EffectBox->itemText(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+EffectFields Form5::currentFields() const
+{
+    return {m_main.texts(), m_main.Check1 && m_main.Check1->isChecked()};
+}
+
+bool Form5::fieldsUnsaved() const
+{
+    const EffectFields fields = currentFields();
+    return fields != startFields() && !(m_current && fields == m_current->fields);
+}
+
+void Form5::updateEffectBox()
+{
+    const bool changed = m_current && currentFields() != m_current->fields;
+    EffectBox->setDisplayText(m_current ? m_current->name + (changed ? kModified : QString()) : QString());
+    const Effect *chosen = effectAt(EffectBox->currentIndex());
+    DeleteButton->setEnabled(chosen && !chosen->builtIn);
+}
+
+void Form5::reportLibraryProblem()
+{
+    platform::messages().fail(this, QStringLiteral("Effects"), m_library->problem());
 }
 
 void Form5::zoom(double factor)

@@ -1,19 +1,23 @@
 #pragma once
 
+#include "effectlibrary.h"
 #include "painting.h"
 #include "simulation.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
-class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
 class QGroupBox;
+class QLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -48,6 +52,23 @@ private:
     QImage m_layer;
 };
 
+// The list of effects: shows the effect's name with a mark of its own (" *" once the fields
+// differ from it) instead of the bare item text.
+class EffectComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+    void setDisplayText(const QString &text);
+    // What the closed box shows: the display text, the item's text or the placeholder.
+    QString displayText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_displayText;
+};
+
 // "Particle Preview": the particles of the main window's fields, emitted in a loop and moved,
 // sized and coloured as the fields say, in a side view and a top view.
 class Form5 : public QWidget {
@@ -60,6 +81,10 @@ public:
     // Shows the single preview, creating it first when none is open.
     static void open(drop::MainFields &main);
 
+    QLabel *EffectLabel = nullptr; // "Effect:"
+    EffectComboBox *EffectBox = nullptr;
+    QPushButton *SaveAsButton = nullptr;
+    QPushButton *DeleteButton = nullptr;
     QLabel *ShapeCaption = nullptr;
     ParticleView *SideView = nullptr;
     ParticleView *TopView = nullptr;
@@ -96,10 +121,15 @@ protected:
 private:
     explicit Form5(drop::MainFields &main);
     void createControls();
+    QLayout *createEffectRow();
     void connectHandlers();
     void Form_Load();
 
     void MainFields_Change();
+    void MainFields_Replaced();
+    void EffectBox_Activated(int index);
+    void SaveAsButton_Click();
+    void DeleteButton_Click();
     void PlayButton_Click();
     void RestartButton_Click();
     void IntervalBox_Change();
@@ -119,6 +149,14 @@ private:
     void updateCount();
     void zoom(double factor);
 
+    void fillEffectList();
+    const Effect *effectAt(int index) const;
+    int indexOfEffect(const QString &name, bool builtIn) const;
+    EffectFields currentFields() const;
+    bool fieldsUnsaved() const;
+    void updateEffectBox();
+    void reportLibraryProblem();
+
     drop::MainFields &m_main;
     QPointer<QWidget> m_mainAlive;
     Simulation m_simulation;
@@ -128,6 +166,10 @@ private:
     QElapsedTimer m_clock;
     bool m_playing = true;
     bool m_started = false;
+
+    std::unique_ptr<EffectLibrary> m_library;
+    // The effect last loaded or saved, as it was then.
+    std::optional<Effect> m_current;
 };
 
 } // namespace preview

@@ -1,5 +1,6 @@
 #include "painting.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
@@ -16,12 +17,20 @@ const QColor kGround(0xc8, 0xb0, 0x80, 200);
 const QColor kLabel(255, 255, 255, 190);
 const QColor kMarker(0xff, 0xd0, 0x40);
 
-QString metres(double value, double step)
+} // namespace
+
+QString gridLabel(double value, double step)
 {
-    // Enough decimals for the step, no more: 0.25 m steps print 0.25, 10 m steps print 10.
+    // Enough decimals for the step, no more: 0.25 m steps print 0.25, 10 m steps print 10. Very
+    // large or very fine values go compact, 1e+308 rather than three hundred digits.
     const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
-    return QString::number(std::abs(value) < step / 1000 ? 0.0 : value, 'f', decimals);
+    const double shown = std::abs(value) < step / 1000 ? 0.0 : value;
+    if (decimals <= 4 && std::abs(shown) < 1e6)
+        return QString::number(shown, 'f', decimals);
+    return QString::number(shown, 'g', 3);
 }
+
+namespace {
 
 // The soft disc's coverage (0 to 255) by the squared distance from the centre in radii, in steps
 // of 1/32: 255 out to 0.45 of the radius, then falling linearly to 0 at the radius. The steps are
@@ -177,34 +186,52 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
     const double step = gridStep(std::max(halfWidth, halfHeight) * 2);
 
     painter.setRenderHint(QPainter::Antialiasing, false);
-    // Counted in whole steps, so that the line at 0 is exactly 0.
-    const auto lines = [&](double from, double to, auto draw) {
+    // Counted in whole steps, so that the line at 0 is exactly 0; every `labelled`-th line is
+    // labelled. Where the step count leaves the exact range of a double, the lines would not be
+    // told apart anyway: none are drawn.
+    const auto lines = [&](double from, double to, int labelled, auto draw) {
+        if (!(std::abs(from / step) < 1e15 && std::abs(to / step) < 1e15))
+            return;
         const auto first = static_cast<long long>(std::ceil(from / step));
         const auto last = static_cast<long long>(std::floor(to / step));
         for (long long k = first; k <= last; ++k)
-            draw(double(k) * step);
+            draw(double(k) * step, k % labelled == 0);
     };
-    lines(frame.centre.x() - halfWidth, frame.centre.x() + halfWidth, [&](double x) {
+    // Labels at least their own size apart, so that long ones never run over each other.
+    const double stepPixels = step * frame.scale;
+    const QFontMetricsF metrics(painter.font());
+    const auto every = [stepPixels](double labelSize) {
+        const double needed = std::ceil((labelSize + 8) / std::max(stepPixels, 1e-9));
+        return needed < 1000 ? std::max(1, int(needed)) : 1000;
+    };
+    const double widest = std::max(metrics.horizontalAdvance(gridLabel(frame.centre.x() - halfWidth, step)),
+                                   metrics.horizontalAdvance(gridLabel(frame.centre.x() + halfWidth, step)));
+    lines(frame.centre.x() - halfWidth, frame.centre.x() + halfWidth, every(widest), [&](double x, bool label) {
         const double px = toPixels({x, 0}).x();
         painter.setPen(kGridLine);
         painter.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
         painter.setPen(kLabel);
-        painter.drawText(QPointF(px + 3, area.bottom() - 4), metres(x, step));
+        if (label)
+            painter.drawText(QPointF(px + 3, area.bottom() - 4), gridLabel(x, step));
     });
-    lines(frame.centre.y() - halfHeight, frame.centre.y() + halfHeight, [&](double y) {
-        const double py = toPixels({0, y}).y();
-        painter.setPen(y == 0 && plane == Plane::Side ? QPen(kGround, 2) : QPen(kGridLine));
-        painter.drawLine(QPointF(area.left(), py), QPointF(area.right(), py));
-        painter.setPen(kLabel);
-        painter.drawText(QPointF(area.left() + 3, py - 3), metres(y, step));
-    });
+    lines(frame.centre.y() - halfHeight, frame.centre.y() + halfHeight, every(metrics.height()),
+          [&](double y, bool label) {
+              const double py = toPixels({0, y}).y();
+              painter.setPen(y == 0 && plane == Plane::Side ? QPen(kGround, 2) : QPen(kGridLine));
+              painter.drawLine(QPointF(area.left(), py), QPointF(area.right(), py));
+              painter.setPen(kLabel);
+              if (label)
+                  painter.drawText(QPointF(area.left() + 3, py - 3), gridLabel(y, step));
+          });
     painter.drawText(area.adjusted(0, 4, -6, 0), Qt::AlignRight | Qt::AlignTop,
                      plane == Plane::Side ? QStringLiteral("x → , height z ↑ (m)") : QStringLiteral("x → , y ↑ (m)"));
     const QPointF origin = toPixels({0, 0});
+    // An outline with an open centre, under the particles: what stands at the origin shows.
     painter.setPen(QPen(kMarker, 2));
-    painter.drawLine(origin - QPointF(6, 0), origin + QPointF(6, 0));
-    painter.drawLine(origin - QPointF(0, 6), origin + QPointF(0, 6));
-    painter.drawEllipse(origin, 3, 3);
+    for (const QPointF arm : {QPointF(1, 0), QPointF(-1, 0), QPointF(0, 1), QPointF(0, -1)})
+        painter.drawLine(origin + arm * 4, origin + arm * 8);
+    painter.setPen(QPen(kMarker, 1));
+    painter.drawEllipse(origin, 4, 4);
 
     // The particles go into a layer of their own, which is cleared and blended into directly: far
     // cheaper than a gradient per disc, and large soft discs lose nothing at a lower resolution.

@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 
 #include <vector>
 
@@ -31,6 +32,10 @@ QPointF planeCoordinates(const Vec3 &at, Plane plane);
 // frame centred on them.
 double fitScale(const Bounds &bounds, const QSizeF &side, const QSizeF &top);
 Frame fitFrame(const Bounds &bounds, Plane plane, double scale);
+
+// The label of the grid line at `value` for lines `step` apart: as many decimals as the step
+// needs, or compact (1e+308) where that would be long.
+QString gridLabel(double value, double step);
 
 // Blends one soft disc into a premultiplied ARGB32 image: full colour out to 0.45 of the radius,
 // then fading linearly to clear at the radius. A disc smaller than a pixel adds its colour to the

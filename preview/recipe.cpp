@@ -37,15 +37,24 @@ void addVariables(QStringList &into, const sqf::Expression &expression)
     }
 }
 
+// A field text in quotes for a sentence, quoted once: a text with quotes of its own is shown as
+// written.
+QString quoted(const QString &text)
+{
+    if (text.contains(QLatin1Char('"')))
+        return text;
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
 QString readingProblem(const QString &what, const QString &text, const sqf::ExpressionError &error)
 {
     if (text.trimmed().isEmpty())
         return QStringLiteral("%1 is empty.").arg(what);
     if (error.word.isEmpty())
-        return QStringLiteral("%1 ends too early (\"%2\"): it is not a number or a calculation.").arg(what, text);
-    return QStringLiteral("%1 cannot be worked out at \"%2\" (character %3): only numbers, arithmetic, "
+        return QStringLiteral("%1 ends too early (%2): it is not a number or a calculation.").arg(what, quoted(text));
+    return QStringLiteral("%1 cannot be worked out at %2 (character %3): only numbers, arithmetic, "
                           "random and variables can be previewed.")
-        .arg(what, error.word)
+        .arg(what, quoted(error.word))
         .arg(error.position);
 }
 
@@ -134,7 +143,7 @@ void readColours(Recipe &recipe, const QString &text)
     }
     std::optional<QStringList> pieces = sqf::splitElements(list);
     if (!pieces) {
-        recipe.problems << QStringLiteral("Color (\"%1\") has a bracket or a quote that is not closed.").arg(list);
+        recipe.problems << QStringLiteral("Color (%1) has a bracket or a quote that is not closed.").arg(quoted(list));
         return;
     }
     // A list typed with its outer brackets, [[1,1,1,1]], reads as the list inside them.
@@ -150,7 +159,7 @@ void readColours(Recipe &recipe, const QString &text)
             sqf::isBracketed(piece) ? sqf::arrayElements(piece).value_or(QStringList{}) : QStringList{};
         if (components.size() != 4) {
             recipe.problems
-                << QStringLiteral("%1 (\"%2\") is not a colour [red, green, blue, alpha].").arg(what, piece);
+                << QStringLiteral("%1 (%2) is not a colour [red, green, blue, alpha].").arg(what, quoted(piece));
             continue;
         }
         std::array<sqf::Expression, 4> colour;
@@ -194,12 +203,11 @@ void addNotes(Recipe &recipe, const QStringList &texts)
     // The object is the first element of the Object field; the later games' parameters follow it.
     const QStringList object = sqf::splitElements(text(kObject)).value_or(QStringList{text(kObject).trimmed()});
     if (!object.isEmpty() && !object.front().isEmpty())
-        recipe.notes << QStringLiteral("Object \"%1\": the views are relative to it; the cross at 0 stands for it.")
-                            .arg(object.front());
+        recipe.notes << QStringLiteral("Object %1: the views are relative to it; the cross at 0 stands for it.")
+                            .arg(quoted(object.front()));
     if (object.size() > 1)
-        recipe.notes << QStringLiteral("Object: the later games' parameters after the object (\"%1\") are not "
-                                       "previewed.")
-                            .arg(object.mid(1).join(QLatin1Char(',')));
+        recipe.notes << QStringLiteral("Object: the later games' parameters after the object (%1) are not previewed.")
+                            .arg(quoted(object.mid(1).join(QLatin1Char(','))));
 }
 
 bool finite(const Vec3 &v)

@@ -1,11 +1,17 @@
 #include "app/form1.h"
+#include "drop/dropstring.h"
 #include "filedialogsfake.h"
+#include "import/form4.h"
 #include "messagesfake.h"
+#include "preview/effectlibrary.h"
 #include "preview/emitterscript.h"
 #include "preview/form5.h"
+#include "textinputfake.h"
 #include "userinput.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -17,6 +23,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -51,7 +58,23 @@ QStringList notesOf(const Form5 &preview)
     return lines;
 }
 
-QByteArray contentsOf(const QString &path)
+QStringList fieldTexts(const Form1 &form)
+{
+    QStringList texts;
+    for (int n = 1; n <= 27; ++n)
+        texts << form.Text(n)->text();
+    return texts;
+}
+
+const preview::Effect &builtIn(const char *name)
+{
+    const preview::Effect *effect = preview::findBuiltIn(QString::fromUtf8(name));
+    if (!effect)
+        qFatal("no built-in effect %s", name);
+    return *effect;
+}
+
+QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -73,6 +96,7 @@ bool anyContains(const QStringList &lines, const QString &part)
 class TestForm5 : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -93,6 +117,14 @@ private slots:
     void failedWriteSaysWhereAndWhy();
     void characterTheCodePageCannotHoldKeepsTheOldFile();
     void unreadableFieldsSaveAndSaySo();
+    void particleAtTheOriginShowsOverTheMark();
+
+    void effectRowLoadsBuiltInsByKeys();
+    void loadOverUnsavedFieldsAsksFirst();
+    void markerFollowsTheFields();
+    void importAndResetRefitThePreview();
+    void saveAsReplaceAndDeleteOwnEffects();
+    void damagedEffectsFileReportedOnceAndKept();
 
 private:
     // Fields that give a floating particle living ten seconds.
@@ -101,6 +133,13 @@ private:
 
     std::unique_ptr<Form1> form;
 };
+
+void TestForm5::initTestCase()
+{
+    // Never the user's own effects.
+    QStandardPaths::setTestModeEnabled(true);
+    QFile::remove(preview::EffectLibrary::defaultPath());
+}
 
 void TestForm5::init()
 {
@@ -116,6 +155,7 @@ void TestForm5::cleanup()
     form.reset();
     processDeletes();
     QCOMPARE(previewWindows(), 0);
+    QFile::remove(preview::EffectLibrary::defaultPath());
 }
 
 void TestForm5::typeFloatingParticle()
@@ -467,7 +507,7 @@ void TestForm5::ctrlSAndTheButtonSaveTheScript()
     QCOMPARE(first.path, QDir(QCoreApplication::applicationDirPath()).filePath("cl_basic.sqs"));
     QCOMPARE(first.filters, "Game script (*.sqs);;Script function file (*.sqf)");
     QCOMPARE(first.defaultSuffix, "sqs");
-    const QByteArray sqs = contentsOf(dialogs.answer);
+    const QByteArray sqs = fileBytes(dialogs.answer);
     QVERIFY(sqs.startsWith("; Particles of cl_basic: one drop every 0.05 s, for 2.5 s.\r\n"
                            "; Start it with: [unit] exec \"smoke.sqs\"\r\n"));
     QVERIFY(sqs.contains("\r\n_obj = _this select 0\r\n"));
@@ -484,7 +524,7 @@ void TestForm5::ctrlSAndTheButtonSaveTheScript()
     // A mnemonic presses the button visibly: the click follows a moment later.
     QTRY_COMPARE(dialogs.openings.size(), 2);
     QCOMPARE(dialogs.openings.at(1).path, QDir(folder.path()).filePath("cl_basic.sqs"));
-    const QByteArray sqf = contentsOf(dialogs.answer);
+    const QByteArray sqf = fileBytes(dialogs.answer);
     QVERIFY(sqf.contains("\r\nprivate _obj = _this select 0;\r\n"));
     QVERIFY(sqf.contains("\r\nwhile {time < _plwEnd} do {\r\n    drop [\"cl_basic\""));
     QVERIFY(sqf.endsWith("\r\n    sleep 0.05;\r\n};\r\n"));
@@ -525,7 +565,7 @@ void TestForm5::failedWriteSaysWhereAndWhy()
         shown.startsWith("error|Error|Can't save the script to " + QDir::toNativeSeparators(dialogs.answer) + ":\r\n"),
         qPrintable(shown));
     QVERIFY(shown.size() > shown.indexOf("\r\n") + 2);
-    QCOMPARE(contentsOf(folder.filePath("file")), "kept");
+    QCOMPARE(fileBytes(folder.filePath("file")), "kept");
     QCOMPARE(preview.SaveStatus->text(), "The script was not saved.");
     QVERIFY(QSettings().value("preview/scriptFolder").toString().isEmpty());
 }
@@ -544,7 +584,7 @@ void TestForm5::characterTheCodePageCannotHoldKeepsTheOldFile()
     QCOMPARE(notices.shown.size(), 1);
     QVERIFY(notices.shown.constFirst().startsWith("error|Error|Nothing was written to "
                                                   + QDir::toNativeSeparators(dialogs.answer)));
-    QCOMPARE(contentsOf(dialogs.answer), "old");
+    QCOMPARE(fileBytes(dialogs.answer), "old");
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"smoke.sqs"});
 }
 
@@ -566,9 +606,282 @@ void TestForm5::unreadableFieldsSaveAndSaySo()
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(0), "info|Info|Script saved to " + QDir::toNativeSeparators(dialogs.answer));
     QVERIFY(lines.at(1).startsWith("The preview could not show the fields"));
-    const QByteArray script = contentsOf(dialogs.answer);
+    const QByteArray script = fileBytes(dialogs.answer);
     QVERIFY(script.contains("\r\n_h = 1.5\r\n"));
     QVERIFY(script.contains(",[speed _car,"));
+}
+
+void TestForm5::particleAtTheOriginShowsOverTheMark()
+{
+    // A heavy red particle falling straight down from the origin: in the top view it stands on
+    // the origin's mark all its life.
+    retype(form->Text(kLifeTime), "1");
+    retype(form->Text(kWeight), "10");
+    for (int n = 16; n <= 18; ++n)
+        retype(form->Text(n), "0.5");
+    retype(form->Text(kColour), "[1,0,0,1]");
+    Form5 &preview = openPreview();
+    preview.runFor(0.1);
+    const preview::Frame &frame = preview.TopView->frame;
+    const QPointF middle = QRectF(preview.TopView->rect()).center();
+    const QPoint origin = (middle + QPointF(-frame.centre.x(), frame.centre.y()) * frame.scale).toPoint();
+    const QImage image = preview.TopView->grab().toImage();
+    QCOMPARE(image.pixel(origin), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(origin + QPoint(4, 0)), qRgb(255, 0, 0));
+}
+
+void TestForm5::effectRowLoadsBuiltInsByKeys()
+{
+    MessagesFake messages;
+    Form5 &preview = openPreview();
+    const QList<preview::Effect> &builtIns = preview::builtInEffects();
+    QCOMPARE(preview.EffectLabel->text(), "Effec&t:");
+    QCOMPARE(preview.EffectLabel->buddy(), preview.EffectBox);
+    QCOMPARE(preview.SaveAsButton->text(), "Save &As…");
+    QCOMPARE(preview.DeleteButton->text(), "&Delete");
+    QVERIFY(!preview.DeleteButton->isEnabled());
+    QCOMPARE(preview.EffectBox->displayText(), "choose an effect");
+    QCOMPARE(preview.EffectBox->count(), builtIns.size());
+    QCOMPARE(preview.EffectBox->itemData(0, Qt::ToolTipRole).toString(), builtIns.at(0).description);
+
+    // Alt+T reaches the box; an arrow key on the closed box loads at once.
+    preview.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(&preview, Qt::Key_T, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), preview.EffectBox);
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(fieldTexts(*form), builtIns.at(0).fields.texts);
+    QVERIFY(!form->Check1->isChecked());
+    QCOMPARE(form->Text28->text(),
+             drop::formatDropString(builtIns.at(0).fields.texts, drop::ColourMode::Inline, "_color"));
+    QCOMPARE(preview.EffectBox->displayText(), builtIns.at(0).name);
+    QVERIFY(preview.simulation().emitting());
+    preview.runFor(1.0);
+    QVERIFY(!preview.simulation().particles().empty());
+
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(fieldTexts(*form), builtIns.at(1).fields.texts);
+    QCOMPARE(preview.EffectBox->displayText(), builtIns.at(1).name);
+
+    // F4 opens the list, the first letters pick, Return loads.
+    QTest::keyClick(preview.EffectBox, Qt::Key_F4);
+    QAbstractItemView *list = preview.EffectBox->view();
+    QTRY_VERIFY(list->isVisible());
+    QTest::keyClicks(list, "Camp");
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(fieldTexts(*form), builtIn("Campfire flames").fields.texts);
+    QCOMPARE(preview.EffectBox->displayText(), "Campfire flames");
+    // The fields always held a start value or a loaded effect: nothing was asked.
+    QCOMPARE(messages.shown, QStringList());
+}
+
+void TestForm5::loadOverUnsavedFieldsAsksFirst()
+{
+    MessagesFake messages;
+    retype(form->Text(kLifeTime), "3");
+    Form5 &preview = openPreview();
+    preview.EffectBox->setFocus();
+
+    // Changed since the start values: asked, and No keeps everything.
+    messages.answer = false;
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown.at(0).startsWith("question|Load Effect|"));
+    QVERIFY(messages.shown.at(0).contains(preview::builtInEffects().at(0).name));
+    QCOMPARE(form->Text(kLifeTime)->text(), "3");
+    QCOMPARE(preview.EffectBox->currentIndex(), -1);
+    QCOMPARE(preview.EffectBox->displayText(), "choose an effect");
+
+    messages.answer = true;
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(messages.shown.size(), 2);
+    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(0).fields.texts);
+
+    // Changed since the load: asked again; No keeps the edit and the previous choice.
+    retype(form->Text(kLifeTime), "4");
+    messages.answer = false;
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(messages.shown.size(), 3);
+    QCOMPARE(form->Text(kLifeTime)->text(), "4");
+    QCOMPARE(preview.EffectBox->currentIndex(), 0);
+    QCOMPARE(preview.EffectBox->displayText(), preview::builtInEffects().at(0).name + " *");
+    messages.answer = true;
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(messages.shown.size(), 4);
+    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(1).fields.texts);
+    QCOMPARE(preview.EffectBox->currentIndex(), 1);
+}
+
+void TestForm5::markerFollowsTheFields()
+{
+    MessagesFake messages;
+    Form5 &preview = openPreview();
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    const QString name = preview::builtInEffects().at(0).name;
+    QCOMPARE(preview.EffectBox->displayText(), name);
+
+    // An edit and its undoing, the mode switch and back.
+    retype(form->Text(1), "cl_fire");
+    QCOMPARE(preview.EffectBox->displayText(), name + " *");
+    retype(form->Text(1), "cl_basic");
+    QCOMPARE(preview.EffectBox->displayText(), name);
+    QTest::mouseClick(form->Check1, Qt::LeftButton);
+    QCOMPARE(preview.EffectBox->displayText(), name + " *");
+    QTest::mouseClick(form->Check1, Qt::LeftButton);
+    QCOMPARE(preview.EffectBox->displayText(), name);
+
+    // Reset: the start values are not the effect, but they are kept by the program itself, so
+    // the next load does not ask.
+    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(preview.EffectBox->displayText(), name + " *");
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(preview.EffectBox->displayText(), preview::builtInEffects().at(1).name);
+}
+
+void TestForm5::importAndResetRefitThePreview()
+{
+    MessagesFake messages;
+    Form5 &preview = openPreview();
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    const double lowCentre = preview.SideView->frame.centre.y();
+    QVERIFY(lowCentre < 10);
+
+    // An import of a particle standing a hundred metres up moves the views there.
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    import::Form4 *dialog = import::Form4::existing();
+    QVERIFY(dialog);
+    paste(dialog->Text1, "drop [\"cl_basic\",\"\",\"Billboard\",0,10,[0,0,100],[0,0,0],0,1.275,1,0,[1,1,1],"
+                         "[[1,1,1,1]],[0,0,0],0,0,\"\",\"\",player]");
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(form->Text(kPositionZ)->text(), "100");
+    QVERIFY(qAbs(preview.SideView->frame.centre.y() - 50) < 5);
+    QCOMPARE(preview.EffectBox->displayText(), preview::builtInEffects().at(0).name + " *");
+
+    // Reset back to nothing: the views go back to the origin.
+    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    QCOMPARE(form->Text(kPositionZ)->text(), "0");
+    QVERIFY(qAbs(preview.SideView->frame.centre.y()) < 1);
+    processDeletes();
+}
+
+void TestForm5::saveAsReplaceAndDeleteOwnEffects()
+{
+    MessagesFake messages;
+    TextInputFake input;
+    const QString path = preview::EffectLibrary::defaultPath();
+    const int builtIns = int(preview::builtInEffects().size());
+    const QString first = preview::builtInEffects().at(0).name;
+    Form5 *window = &openPreview();
+    window->EffectBox->setFocus();
+    QTest::keyClick(window->EffectBox, Qt::Key_Down);
+    retype(form->Text(kLifeTime), "12");
+    paste(form->Text(25), "hint \"a, b\"\t 煙");
+
+    // A built-in's name is refused and asked again; the current name is proposed.
+    input.answers = {first.toUpper(), QString("My smoke")};
+    QTest::mouseClick(window->SaveAsButton, Qt::LeftButton);
+    QCOMPARE(input.asked, QStringList({"Save Effect|Name of the effect:|" + first,
+                                       "Save Effect|Name of the effect:|" + first.toUpper()}));
+    QCOMPARE(messages.shown,
+             QStringList({"error|Save Effect|" + first + " is a built-in effect; choose another name."}));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(window->EffectBox->count(), builtIns + 2);
+    QVERIFY(!window->EffectBox->itemData(builtIns).isValid()); // the separator
+    QCOMPARE(window->EffectBox->itemText(builtIns + 1), "My smoke");
+    QVERIFY(window->EffectBox->itemData(builtIns + 1, Qt::ToolTipRole).toString().startsWith("Saved "));
+    QCOMPARE(window->EffectBox->displayText(), "My smoke");
+    QVERIFY(window->DeleteButton->isEnabled());
+
+    // The same name in other letters: replaced only after Yes.
+    retype(form->Text(kLifeTime), "13");
+    QCOMPARE(window->EffectBox->displayText(), "My smoke *");
+    messages.shown.clear();
+    input.asked.clear();
+    messages.answer = false;
+    input.answers = {QString("MY SMOKE")};
+    QTest::mouseClick(window->SaveAsButton, Qt::LeftButton);
+    QCOMPARE(messages.shown,
+             QStringList({"question|Save Effect|An effect named \"My smoke\" is saved already. Replace it?"}));
+    QCOMPARE(input.asked.size(), 2); // asked again, then cancelled
+    QCOMPARE(preview::EffectLibrary(path).find("my smoke")->fields.texts.at(kLifeTime - 1), "12");
+    messages.answer = true;
+    input.answers = {QString("MY SMOKE")};
+    QTest::mouseClick(window->SaveAsButton, Qt::LeftButton);
+    const preview::EffectLibrary saved(path);
+    QCOMPARE(saved.effects().size(), 1);
+    QCOMPARE(saved.effects().at(0).name, "MY SMOKE");
+    QCOMPARE(saved.effects().at(0).fields.texts, fieldTexts(*form));
+    QCOMPARE(window->EffectBox->displayText(), "MY SMOKE");
+
+    // A new window reads the file again; the own effect loads like a built-in.
+    window->close();
+    processDeletes();
+    window = &openPreview();
+    QCOMPARE(window->EffectBox->count(), builtIns + 2);
+    QCOMPARE(window->EffectBox->itemText(builtIns + 1), "MY SMOKE");
+    window->EffectBox->setFocus();
+    QTest::keyClick(window->EffectBox, Qt::Key_Home);
+    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(0).fields.texts);
+    QTest::keyClick(window->EffectBox, Qt::Key_End);
+    QCOMPARE(fieldTexts(*form), saved.effects().at(0).fields.texts);
+    QCOMPARE(form->Text(25)->text(), "hint \"a, b\"\t 煙");
+    QVERIFY(window->DeleteButton->isEnabled());
+
+    // Delete asks, then removes; the fields stay.
+    messages.shown.clear();
+    messages.answer = false;
+    QTest::mouseClick(window->DeleteButton, Qt::LeftButton);
+    QCOMPARE(messages.shown,
+             QStringList({"question|Delete Effect|Delete the effect \"MY SMOKE\" from the effects file?"}));
+    QCOMPARE(preview::EffectLibrary(path).effects().size(), 1);
+    messages.answer = true;
+    QTest::mouseClick(window->DeleteButton, Qt::LeftButton);
+    QCOMPARE(preview::EffectLibrary(path).effects().size(), 0);
+    QCOMPARE(window->EffectBox->count(), builtIns);
+    QCOMPARE(window->EffectBox->displayText(), "choose an effect");
+    QVERIFY(!window->DeleteButton->isEnabled());
+    QCOMPARE(form->Text(kLifeTime)->text(), "13");
+}
+
+void TestForm5::damagedEffectsFileReportedOnceAndKept()
+{
+    MessagesFake messages;
+    TextInputFake input;
+    const QString path = preview::EffectLibrary::defaultPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    const QByteArray damaged = "{\"version\": 1, \"effects\": [ {\"name\": \"Mine\"";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    Form5 &preview = openPreview();
+    QTRY_COMPARE(messages.shown.size(), 1);
+    const QString report = messages.shown.at(0);
+    QVERIFY2(report.startsWith("error|Effects|The effects file " + QDir::toNativeSeparators(path)
+                               + " cannot be read: it is not JSON ("),
+             qPrintable(report));
+    QVERIFY(report.contains(" at byte "));
+    QCOMPARE(preview.EffectBox->count(), preview::builtInEffects().size());
+
+    // The built-ins load; saving is refused with the same report, before any name is asked.
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(0).fields.texts);
+    input.answers = {QString("Mine")};
+    QTest::mouseClick(preview.SaveAsButton, Qt::LeftButton);
+    QCOMPARE(input.asked, QStringList());
+    QCOMPARE(messages.shown, QStringList({report, QString(report).replace("error|Effects|", "error|Save Effect|")}));
+    QCOMPARE(fileBytes(path), damaged);
+    QTest::qWait(20);
+    QCOMPARE(messages.shown.size(), 2);
 }
 
 QTEST_MAIN(TestForm5)

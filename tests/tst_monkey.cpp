@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -226,6 +227,8 @@ QtMessageHandler forwardMessage = nullptr;
 
 void TestMonkey::initTestCase()
 {
+    // The preview reads the effects file: never the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     // The offscreen platform says on every window raise and mouse grab that it cannot do them.
     forwardMessage = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
         if (!text.startsWith(QLatin1String("This plugin does not support")))

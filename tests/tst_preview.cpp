@@ -81,6 +81,10 @@ private slots:
     void sizesAreEvenlySpacedPoints_data();
     void sizesAreEvenlySpacedPoints();
     void shapeArrayAndLaterParametersAreNamed();
+    void fieldTextsAreQuotedOnce_data();
+    void fieldTextsAreQuotedOnce();
+    void gridLabelsAreCompact_data();
+    void gridLabelsAreCompact();
     void gridStepCutsIntoFiveToFifteen_data();
     void gridStepCutsIntoFiveToFifteen();
     void pathBoundsHoldTheWholeLife();
@@ -494,6 +498,63 @@ void TestPreview::shapeArrayAndLaterParametersAreNamed()
     QVERIFY(recipe.notes.contains("Object \"_this\": the views are relative to it; the cross at 0 stands for it."));
     QVERIFY(recipe.notes.contains(
         "Object: the later games' parameters after the object (\"0,true,0,[[0,0,0,0]]\") are not previewed."));
+}
+
+void TestPreview::fieldTextsAreQuotedOnce_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("sentence");
+    QTest::newRow("object in quotes") << 27 << "\"\""
+                                      << "Object \"\": ";
+    QTest::newRow("object named") << 27 << "player"
+                                  << "Object \"player\": ";
+    QTest::newRow("object quoted name") << 27 << "\"car1\""
+                                        << "Object \"car1\": ";
+    QTest::newRow("a string for a number") << 5 << "\"5\""
+                                           << "LifeTime cannot be worked out at \" (character 1)";
+    QTest::newRow("a colour of three") << 19 << "[1,1,1]"
+                                       << "Color 1 (\"[1,1,1]\") is not a colour";
+}
+
+void TestPreview::fieldTextsAreQuotedOnce()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, sentence);
+    const Recipe recipe = readRecipe(fields({{5, "5"}, {13, "1"}, {19, "[1,1,1,1]"}, {field, text}}));
+    const QStringList lines = recipe.problems + recipe.notes;
+    QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [&](const QString &line) { return line.startsWith(sentence); }),
+             qPrintable(lines.join('\n')));
+}
+
+void TestPreview::gridLabelsAreCompact_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("metres") << 10.0 << 10.0 << "10";
+    QTest::newRow("fifths of a metre") << -0.6 << 0.2 << "-0.6";
+    QTest::newRow("hundredths") << 0.05 << 0.05 << "0.05";
+    QTest::newRow("zero by rounding") << 1e-18 << 0.5 << "0.0";
+    QTest::newRow("far out") << 1e308 << 2e307 << "1e+308";
+    QTest::newRow("far out, negative") << -6e307 << 2e307 << "-6e+307";
+    QTest::newRow("a million") << 2e6 << 1e6 << "2e+06";
+    QTest::newRow("tiny steps") << 3e-7 << 1e-7 << "3e-07";
+}
+
+void TestPreview::gridLabelsAreCompact()
+{
+    QFETCH(double, value);
+    QFETCH(double, step);
+    QFETCH(QString, label);
+    QCOMPARE(gridLabel(value, step), label);
+    // Any line of any grid: at most about eight characters.
+    for (int i = -300; i <= 300; i += 7) {
+        const double s = gridStep(std::pow(10.0, i));
+        for (const int k : {-15, -7, 0, 3, 15})
+            QVERIFY2(gridLabel(k * s, s).size() <= 9, qPrintable(gridLabel(k * s, s)));
+    }
 }
 
 void TestPreview::gridStepCutsIntoFiveToFifteen_data()

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Xvfb: the main window, the colour chooser opened with its
 # "Choose Colors" button, and the particle preview of a smoke column imported through "Import
-# Array". Needs xvfb-run, xdotool and ImageMagick's import.
+# Array", then the preview with the built-in effect "Burning vehicle smoke" chosen in its effect
+# list. Needs xvfb-run, xdotool and ImageMagick's import.
 # Usage: tools/screenshots.sh [BUILD_DIR]
-#        (writes docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png)
+#        (writes docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png,
+#        docs/effect-library.png)
 set -euo pipefail
 script=$(realpath "$0")
 cd "$(dirname "$script")/.."
@@ -26,7 +28,9 @@ cleanup() {
 trap cleanup EXIT
 
 cp "$build/app/plumewright" "$workdir/"
-(cd "$workdir" && QT_QPA_PLATFORM=xcb ./plumewright) &
+# Own effects of the user running the script stay out of the picture.
+mkdir -p "$workdir/data"
+(cd "$workdir" && XDG_DATA_HOME="$workdir/data" QT_QPA_PLATFORM=xcb ./plumewright) &
 pid=$!
 
 main=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$pid" --name "Plumewright" | head -n 1)
@@ -63,4 +67,15 @@ sleep 6
 geometry=$(xdotool getwindowgeometry "$preview" | awk '/Position:/ {split($2, p, ","); x = p[1]; y = p[2]}
   /Geometry:/ {print $2 "+" x "+" y}')
 import -window root -crop "$geometry" +repage docs/particle-preview.png
-echo "wrote docs/main-window.png, docs/colour-chooser.png and docs/particle-preview.png"
+
+# The second built-in effect, chosen with the keys: Alt+T, Down twice. The imported smoke is saved
+# nowhere, so the first load asks; Alt+Y answers Yes.
+xdotool windowfocus --sync "$preview"
+xdotool key alt+t Down
+sleep 1
+xdotool key alt+y
+sleep 1
+xdotool key Down
+sleep 10
+import -window root -crop "$geometry" +repage docs/effect-library.png
+echo "wrote docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png and docs/effect-library.png"

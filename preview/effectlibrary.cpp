@@ -1,0 +1,271 @@
+#include "effectlibrary.h"
+
+#include "drop/dropstring.h"
+#include "drop/fieldtable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <variant>
+
+namespace preview {
+namespace {
+
+const QString kFormatKey = QStringLiteral("format");
+const QString kFormatName = QStringLiteral("Plumewright effects");
+const QString kVersionKey = QStringLiteral("version");
+const QString kEffectsKey = QStringLiteral("effects");
+const QString kNameKey = QStringLiteral("name");
+const QString kSavedKey = QStringLiteral("saved");
+const QString kFieldsKey = QStringLiteral("fields");
+const QString kCheckKey = QStringLiteral("Check1");
+
+QString fieldKey(int number)
+{
+    return QStringLiteral("Text%1").arg(number);
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+void sortByName(QList<Effect> &effects)
+{
+    std::stable_sort(effects.begin(), effects.end(),
+                     [](const Effect &a, const Effect &b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
+}
+
+// One effect of the file, or why it cannot be read; `place` says which one it is.
+std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype index)
+{
+    const QString place = QStringLiteral("effect %1").arg(index + 1);
+    if (!value.isObject())
+        return QStringLiteral("%1 is not an object").arg(place);
+    const QJsonObject object = value.toObject();
+    const QJsonValue name = object.value(kNameKey);
+    if (!name.isString())
+        return QStringLiteral("%1 has no name").arg(place);
+    if (name.toString().trimmed().isEmpty())
+        return QStringLiteral("%1 has an empty name").arg(place);
+    Effect effect;
+    effect.name = name.toString();
+    const QString named = QStringLiteral("%1 (\"%2\")").arg(place, effect.name);
+    const QJsonValue saved = object.value(kSavedKey);
+    if (!saved.isString())
+        return QStringLiteral("%1 has no time of saving").arg(named);
+    effect.saved = QDateTime::fromString(saved.toString(), Qt::ISODate);
+    if (!effect.saved.isValid())
+        return QStringLiteral("%1 has a time of saving that is not a date (\"%2\")").arg(named, saved.toString());
+    const QJsonValue fields = object.value(kFieldsKey);
+    if (!fields.isObject())
+        return QStringLiteral("%1 has no fields").arg(named);
+    const QJsonObject texts = fields.toObject();
+    for (int n = 1; n <= drop::kFieldCount; ++n) {
+        const QJsonValue text = texts.value(fieldKey(n));
+        if (text.isUndefined())
+            return QStringLiteral("%1 has no %2").arg(named, fieldKey(n));
+        if (!text.isString())
+            return QStringLiteral("%1 has a %2 that is not a text").arg(named, fieldKey(n));
+        effect.fields.texts << text.toString();
+    }
+    const QJsonValue check = object.value(kCheckKey);
+    if (!check.isBool())
+        return QStringLiteral("%1 has no %2 of true or false").arg(named, kCheckKey);
+    effect.fields.separateColours = check.toBool();
+    return effect;
+}
+
+QString unreadable(const QString &path, const QString &what)
+{
+    return QStringLiteral("The effects file %1 cannot be read: %2.\n\nIt is left as it is: the built-in effects "
+                          "can be loaded, but no effect can be saved or deleted until the file is mended or "
+                          "removed.")
+        .arg(QDir::toNativeSeparators(path), what);
+}
+
+} // namespace
+
+EffectFields startFields()
+{
+    return {drop::startTexts(), false};
+}
+
+const Effect *findBuiltIn(const QString &name)
+{
+    const QList<Effect> &effects = builtInEffects();
+    const auto found = std::find_if(effects.cbegin(), effects.cend(),
+                                    [&name](const Effect &effect) { return sameName(effect.name, name); });
+    return found == effects.cend() ? nullptr : &*found;
+}
+
+FileReading readEffectFile(const QByteArray &bytes)
+{
+    FileReading reading;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        reading.problem =
+            QStringLiteral("it is not JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset + 1);
+        return reading;
+    }
+    if (!document.isObject()) {
+        reading.problem = QStringLiteral("it holds no object with a format version");
+        return reading;
+    }
+    const QJsonObject root = document.object();
+    const QJsonValue version = root.value(kVersionKey);
+    if (!version.isDouble()) {
+        reading.problem = QStringLiteral("it names no format version");
+        return reading;
+    }
+    if (version.toDouble() != kEffectFileVersion) {
+        reading.problem = QStringLiteral("it has the format version %1; this program reads version %2")
+                              .arg(version.toDouble())
+                              .arg(kEffectFileVersion);
+        return reading;
+    }
+    const QJsonValue effects = root.value(kEffectsKey);
+    if (!effects.isArray()) {
+        reading.problem = QStringLiteral("it has no list of effects");
+        return reading;
+    }
+    const QJsonArray list = effects.toArray();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        auto effect = readEffect(list.at(i), i);
+        if (const auto *problem = std::get_if<QString>(&effect)) {
+            reading.effects.clear();
+            reading.problem = *problem;
+            return reading;
+        }
+        reading.effects << std::get<Effect>(std::move(effect));
+    }
+    sortByName(reading.effects);
+    return reading;
+}
+
+QByteArray writeEffectFile(const QList<Effect> &effects)
+{
+    QJsonArray list;
+    for (const Effect &effect : effects) {
+        QJsonObject texts;
+        for (int n = 1; n <= drop::kFieldCount; ++n)
+            texts.insert(fieldKey(n), effect.fields.texts.value(n - 1));
+        QJsonObject object;
+        object.insert(kNameKey, effect.name);
+        object.insert(kSavedKey, effect.saved.toUTC().toString(Qt::ISODate));
+        object.insert(kFieldsKey, texts);
+        object.insert(kCheckKey, effect.fields.separateColours);
+        list.append(object);
+    }
+    QJsonObject root;
+    root.insert(kFormatKey, kFormatName);
+    root.insert(kVersionKey, kEffectFileVersion);
+    root.insert(kEffectsKey, list);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QString EffectLibrary::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/effects.json");
+}
+
+EffectLibrary::EffectLibrary(QString path)
+    : m_path(std::move(path))
+{
+    reload();
+}
+
+void EffectLibrary::reload()
+{
+    m_effects.clear();
+    m_problem.clear();
+    QFile file(m_path);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_problem = unreadable(m_path, QStringLiteral("it cannot be opened (%1)").arg(file.errorString()));
+        return;
+    }
+    FileReading reading = readEffectFile(file.readAll());
+    if (!reading.problem.isEmpty()) {
+        m_problem = unreadable(m_path, reading.problem);
+        return;
+    }
+    m_effects = std::move(reading.effects);
+}
+
+const Effect *EffectLibrary::find(const QString &name) const
+{
+    const auto found = std::find_if(m_effects.cbegin(), m_effects.cend(),
+                                    [&name](const Effect &effect) { return sameName(effect.name, name); });
+    return found == m_effects.cend() ? nullptr : &*found;
+}
+
+std::optional<QString> EffectLibrary::nameRefusal(const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("An effect needs a name.");
+    if (const Effect *builtIn = findBuiltIn(name.trimmed()))
+        return QStringLiteral("%1 is a built-in effect; choose another name.").arg(builtIn->name);
+    return std::nullopt;
+}
+
+std::optional<QString> EffectLibrary::save(const QString &name, const EffectFields &fields, const QDateTime &when)
+{
+    if (auto refusal = nameRefusal(name))
+        return refusal;
+    // Another window or program may have changed the file since it was read.
+    reload();
+    if (!m_problem.isEmpty())
+        return m_problem;
+    Effect effect;
+    effect.name = name.trimmed();
+    effect.fields = fields;
+    effect.saved = when.toUTC();
+    QList<Effect> effects = m_effects;
+    const auto same = std::find_if(effects.begin(), effects.end(),
+                                   [&effect](const Effect &other) { return sameName(other.name, effect.name); });
+    if (same != effects.end())
+        *same = effect;
+    else
+        effects << effect;
+    sortByName(effects);
+    return write(effects);
+}
+
+std::optional<QString> EffectLibrary::remove(const QString &name)
+{
+    reload();
+    if (!m_problem.isEmpty())
+        return m_problem;
+    QList<Effect> effects = m_effects;
+    const auto removed = effects.removeIf([&name](const Effect &effect) { return sameName(effect.name, name); });
+    if (removed == 0)
+        return QStringLiteral("There is no effect named %1 in the effects file.").arg(name);
+    return write(effects);
+}
+
+std::optional<QString> EffectLibrary::write(const QList<Effect> &effects)
+{
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("The folder %1 for the effects file cannot be made.")
+            .arg(QDir::toNativeSeparators(folder));
+    QSaveFile file(m_path);
+    const QByteArray bytes = writeEffectFile(effects);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return QStringLiteral("The effects file %1 cannot be written (%2); it is as it was.")
+            .arg(QDir::toNativeSeparators(m_path), file.errorString());
+    m_effects = effects;
+    return std::nullopt;
+}
+
+} // namespace preview

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace preview {
+
+// What an effect sets: the texts of Text1 .. Text27 and the separate colour mode of Check1.
+struct EffectFields {
+    QStringList texts; // 27 texts, Text1 at index 0
+    bool separateColours = false;
+    bool operator==(const EffectFields &) const = default;
+};
+
+// The program's start values: the fields' start texts, Check1 clear.
+EffectFields startFields();
+
+struct Effect {
+    QString name;
+    EffectFields fields;
+    QString description; // built-ins only
+    QDateTime saved;     // own effects only, in UTC
+    bool builtIn = false;
+};
+
+// The effects that come with the program, in the order they are listed.
+const QList<Effect> &builtInEffects();
+
+// The built-in of that name (letter case aside), or nullptr.
+const Effect *findBuiltIn(const QString &name);
+
+// The author's own effects, kept by name in one JSON file. The file is read as a whole; while it
+// cannot be read, it is never written, so that nothing in it is lost.
+class EffectLibrary {
+public:
+    // The file in the user's data folder.
+    static QString defaultPath();
+
+    explicit EffectLibrary(QString path);
+
+    const QString &path() const { return m_path; }
+
+    // Reads the file again. A missing file is an empty library.
+    void reload();
+    // Why the file cannot be read, naming it; empty while it can.
+    const QString &problem() const { return m_problem; }
+    // The own effects, sorted by name without regard to letter case.
+    const QList<Effect> &effects() const { return m_effects; }
+    // The own effect of that name (letter case aside), or nullptr.
+    const Effect *find(const QString &name) const;
+
+    // Why an effect cannot be saved under that name (empty, a built-in's), or nothing.
+    static std::optional<QString> nameRefusal(const QString &name);
+
+    // Keeps the fields under the name, replacing an own effect of the same name (letter case
+    // aside), and writes the file; the file is read again first. Refused with the reason for a
+    // built-in's name, an empty name, a file that cannot be read or cannot be written.
+    std::optional<QString> save(const QString &name, const EffectFields &fields,
+                                const QDateTime &when = QDateTime::currentDateTimeUtc());
+    // Removes the own effect of that name and writes the file; the refusals as for save.
+    std::optional<QString> remove(const QString &name);
+
+private:
+    std::optional<QString> write(const QList<Effect> &effects);
+
+    QString m_path;
+    QString m_problem;
+    QList<Effect> m_effects;
+};
+
+// The rules of the file, apart from its place: the effects a text holds, or why it cannot be read.
+struct FileReading {
+    QList<Effect> effects;
+    QString problem; // empty when the text was read
+};
+FileReading readEffectFile(const QByteArray &bytes);
+QByteArray writeEffectFile(const QList<Effect> &effects);
+
+inline constexpr int kEffectFileVersion = 1;
+
+} // namespace preview

@@ -1,0 +1,330 @@
+#include "drop/dropstring.h"
+#include "import/importparser.h"
+#include "preview/effectlibrary.h"
+#include "preview/recipe.h"
+#include "preview/simulation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include <cmath>
+
+using namespace preview;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+EffectFields fieldsWith(std::initializer_list<std::pair<int, QString>> changed, bool separate = false)
+{
+    EffectFields fields = startFields();
+    for (const auto &[number, text] : changed)
+        fields.texts[number - 1] = text;
+    fields.separateColours = separate;
+    return fields;
+}
+
+// A saved file of one effect, with its JSON changed by `damage`.
+QByteArray damagedFile(const std::function<void(QJsonObject &root, QJsonObject &effect)> &damage)
+{
+    Effect mine;
+    mine.name = QStringLiteral("Mine");
+    mine.fields = startFields();
+    mine.saved = QDateTime(QDate(2026, 12, 1), QTime(10, 0), QTimeZone::utc());
+    QJsonObject root = QJsonDocument::fromJson(writeEffectFile({mine})).object();
+    QJsonArray effects = root.value("effects").toArray();
+    QJsonObject effect = effects.at(0).toObject();
+    damage(root, effect);
+    effects[0] = effect;
+    root.insert("effects", effects);
+    return QJsonDocument(root).toJson();
+}
+
+} // namespace
+
+class TestEffects : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+
+    void builtInsImportBackAndMove_data();
+    void builtInsImportBackAndMove();
+    void builtInNamesAreDistinct();
+
+    void saveRestartLoadKeepsTextsExactly();
+    void fileIsReadableJsonWithAVersion();
+    void sameNameIsReplacedWithoutRegardToCase();
+    void ownEffectsSortedWithoutRegardToCase();
+    void builtInNameRefused_data();
+    void builtInNameRefused();
+    void removeDeletesOnlyThatEffect();
+    void unwritableFolderRefusedAndNothingLost();
+
+    void damagedFileReportedAndKept_data();
+    void damagedFileReportedAndKept();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestEffects::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QStringLiteral("data/effects.json"));
+}
+
+void TestEffects::builtInsImportBackAndMove_data()
+{
+    QTest::addColumn<int>("index");
+    QVERIFY(builtInEffects().size() >= 8);
+    for (int i = 0; i < builtInEffects().size(); ++i)
+        QTest::newRow(qPrintable(builtInEffects().at(i).name)) << i;
+}
+
+void TestEffects::builtInsImportBackAndMove()
+{
+    QFETCH(int, index);
+    const Effect &effect = builtInEffects().at(index);
+    QCOMPARE(effect.fields.texts.size(), 27);
+    QVERIFY(!effect.fields.separateColours);
+    QVERIFY(!effect.description.isEmpty());
+    // Size and AnimationPhase are three plain numbers each.
+    for (const int number : {16, 17, 18, 20, 21, 22}) {
+        bool number_ok = false;
+        effect.fields.texts.at(number - 1).toDouble(&number_ok);
+        QVERIFY2(number_ok, qPrintable(effect.fields.texts.at(number - 1)));
+    }
+
+    const QString dropString = drop::formatDropString(effect.fields.texts, drop::ColourMode::Inline, "_color");
+    const import::ParseOutcome outcome = import::parseDropArray(dropString, false, {});
+    QVERIFY2(outcome.array, qPrintable(dropString));
+    QCOMPARE(outcome.array->fields, effect.fields.texts);
+
+    const Recipe recipe = readRecipe(effect.fields.texts);
+    QCOMPARE(recipe.problems, QStringList());
+    QCOMPARE(valueProblems(recipe, {}), QStringList());
+    QVERIFY(recipe.variables.isEmpty());
+    // Only what every effect is told: no texture, no timer script, the object stands at 0.
+    for (const QString &note : recipe.notes)
+        QVERIFY2(note.startsWith("ShapeName, Type:") || note.startsWith("Object ") || note.startsWith("TimePeriod"),
+                 qPrintable(note));
+
+    Simulation simulation(3);
+    simulation.setRecipe(recipe);
+    QVERIFY(simulation.emitting());
+    simulation.advance(1.0);
+    QVERIFY(!simulation.particles().empty());
+    const bool moving =
+        std::any_of(simulation.particles().cbegin(), simulation.particles().cend(), [](const Particle &p) {
+            const Vec3 from = p.values.position;
+            return std::hypot(p.position.x - from.x, p.position.y - from.y, p.position.z - from.z) > 0.05;
+        });
+    QVERIFY(moving);
+}
+
+void TestEffects::builtInNamesAreDistinct()
+{
+    const QList<Effect> &effects = builtInEffects();
+    for (int i = 0; i < effects.size(); ++i) {
+        QCOMPARE(findBuiltIn(effects.at(i).name.toUpper()), &effects.at(i));
+        QVERIFY(effects.at(i).builtIn);
+    }
+    QCOMPARE(findBuiltIn("no such effect"), nullptr);
+}
+
+void TestEffects::saveRestartLoadKeepsTextsExactly()
+{
+    const EffectFields fields = fieldsWith({{1, " cl_basic "},
+                                            {2, "\tanim\t"},
+                                            {3, "Bill\"board\""},
+                                            {6, "1,5"},
+                                            {19, "[1, 1, 1, 1],[0.5,0.5,0.5,0]"},
+                                            {25, "hint \"Grüße, 煙 😀\""},
+                                            {26, ""},
+                                            {27, "  "}},
+                                           true);
+    const QDateTime when(QDate(2026, 12, 9), QTime(4, 30, 15), QTimeZone::utc());
+    {
+        EffectLibrary library(m_path);
+        QCOMPARE(library.problem(), QString());
+        QVERIFY(!QFile::exists(m_path));
+        QCOMPARE(library.save(" Rauch 煙 ", fields, when), std::nullopt);
+        QVERIFY(QFile::exists(m_path));
+    }
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.problem(), QString());
+    QCOMPARE(restarted.effects().size(), 1);
+    const Effect *effect = restarted.find("RAUCH 煙");
+    QVERIFY(effect);
+    QCOMPARE(effect->name, QString("Rauch 煙"));
+    QCOMPARE(effect->fields.texts, fields.texts);
+    QCOMPARE(effect->fields.separateColours, true);
+    QCOMPARE(effect->saved, when);
+    QVERIFY(!effect->builtIn);
+}
+
+void TestEffects::fileIsReadableJsonWithAVersion()
+{
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Mine", fieldsWith({{1, "cl_basic"}})), std::nullopt);
+    const QByteArray bytes = readAll(m_path);
+    QVERIFY(bytes.contains("\n    \"version\": 1"));
+    QVERIFY(bytes.contains("\"Text1\": \"cl_basic\""));
+    QVERIFY(bytes.contains("\"Check1\": false"));
+    QVERIFY(!bytes.contains("Drop ["));
+}
+
+void TestEffects::sameNameIsReplacedWithoutRegardToCase()
+{
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Smoke A", fieldsWith({{5, "1"}})), std::nullopt);
+    QCOMPARE(library.save("Other", fieldsWith({{5, "3"}})), std::nullopt);
+    QCOMPARE(library.save("smoke a", fieldsWith({{5, "2"}})), std::nullopt);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.effects().size(), 2);
+    QCOMPARE(restarted.find("SMOKE A")->name, QString("smoke a"));
+    QCOMPARE(restarted.find("Smoke A")->fields.texts.at(4), QString("2"));
+    QCOMPARE(restarted.find("other")->fields.texts.at(4), QString("3"));
+}
+
+void TestEffects::ownEffectsSortedWithoutRegardToCase()
+{
+    EffectLibrary library(m_path);
+    for (const char *name : {"beta", "Alpha", "gamma", "Beta 2"})
+        QCOMPARE(library.save(name, startFields()), std::nullopt);
+    QStringList names;
+    const EffectLibrary restarted(m_path);
+    for (const Effect &effect : restarted.effects())
+        names << effect.name;
+    QCOMPARE(names, QStringList({"Alpha", "beta", "Beta 2", "gamma"}));
+}
+
+void TestEffects::builtInNameRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");
+    const QString builtIn = builtInEffects().at(0).name;
+    QTest::newRow("as written") << builtIn << builtIn + " is a built-in effect; choose another name.";
+    QTest::newRow("other case, blanks") << " " + builtIn.toUpper() + " "
+                                        << builtIn + " is a built-in effect; choose another name.";
+    QTest::newRow("empty") << ""
+                           << "An effect needs a name.";
+    QTest::newRow("blanks") << "   "
+                            << "An effect needs a name.";
+}
+
+void TestEffects::builtInNameRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    EffectLibrary library(m_path);
+    QCOMPARE(EffectLibrary::nameRefusal(name), std::optional<QString>(refusal));
+    QCOMPARE(library.save(name, startFields()), std::optional<QString>(refusal));
+    QVERIFY(!QFile::exists(m_path));
+}
+
+void TestEffects::removeDeletesOnlyThatEffect()
+{
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("One", fieldsWith({{5, "1"}})), std::nullopt);
+    QCOMPARE(library.save("Two", fieldsWith({{5, "2"}})), std::nullopt);
+    QCOMPARE(library.remove("ONE"), std::nullopt);
+    QVERIFY(library.remove("One").has_value());
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.effects().size(), 1);
+    QCOMPARE(restarted.effects().at(0).name, QString("Two"));
+    QCOMPARE(restarted.effects().at(0).fields.texts.at(4), QString("2"));
+}
+
+void TestEffects::unwritableFolderRefusedAndNothingLost()
+{
+    // The folder's place is taken by a file.
+    writeAll(m_dir->filePath("data"), "not a folder");
+    EffectLibrary library(m_path);
+    const auto refusal = library.save("Mine", startFields());
+    QVERIFY(refusal.has_value());
+    QVERIFY(refusal->contains("cannot"));
+    QVERIFY(library.effects().isEmpty());
+    QCOMPARE(readAll(m_dir->filePath("data")), QByteArray("not a folder"));
+}
+
+void TestEffects::damagedFileReportedAndKept_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("not JSON") << QByteArray("{\n  \"version\": 1,\n  \"effects\": [\n") << "it is not JSON (";
+    QTest::newRow("a list of names") << QByteArray("[\"Mine\"]") << "it holds no object with a format version";
+    QTest::newRow("empty file") << QByteArray() << "it is not JSON (";
+    QTest::newRow("no version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.remove("version"); })
+                                << "it names no format version";
+    QTest::newRow("wrong version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 2); })
+                                   << "it has the format version 2; this program reads version 1";
+    QTest::newRow("missing field") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        QJsonObject fields = effect.value("fields").toObject();
+        fields.remove("Text5");
+        effect.insert("fields", fields);
+    }) << "effect 1 (\"Mine\") has no Text5";
+    QTest::newRow("number for a text") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        QJsonObject fields = effect.value("fields").toObject();
+        fields.insert("Text13", 1.25);
+        effect.insert("fields", fields);
+    }) << "effect 1 (\"Mine\") has a Text13 that is not a text";
+    QTest::newRow("empty name") << damagedFile([](QJsonObject &, QJsonObject &effect) { effect.insert("name", " "); })
+                                << "effect 1 has an empty name";
+    QTest::newRow("no name") << damagedFile([](QJsonObject &, QJsonObject &effect) { effect.remove("name"); })
+                             << "effect 1 has no name";
+    QTest::newRow("Check1 a text") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.insert("Check1", "0");
+    }) << "effect 1 (\"Mine\") has no Check1 of true or false";
+    QTest::newRow("saved not a date") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.insert("saved", "today");
+    }) << "effect 1 (\"Mine\") has a time of saving that is not a date";
+}
+
+void TestEffects::damagedFileReportedAndKept()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, what);
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+    writeAll(m_path, bytes);
+
+    EffectLibrary library(m_path);
+    const QString problem = library.problem();
+    QVERIFY2(problem.contains(QDir::toNativeSeparators(m_path)), qPrintable(problem));
+    QVERIFY2(problem.contains(what), qPrintable(problem));
+    if (what.startsWith("it is not JSON"))
+        QVERIFY2(problem.contains(" at byte "), qPrintable(problem));
+    QVERIFY(library.effects().isEmpty());
+
+    QCOMPARE(library.save("New", startFields()), std::optional<QString>(problem));
+    QCOMPARE(library.remove("Mine"), std::optional<QString>(problem));
+    QCOMPARE(readAll(m_path), bytes);
+    QVERIFY(QFileInfo(m_path).isFile());
+
+    // Mended, the file takes effects again.
+    QVERIFY(QFile::remove(m_path));
+    QCOMPARE(library.save("New", startFields()), std::nullopt);
+    QCOMPARE(EffectLibrary(m_path).effects().size(), 1);
+}
+
+QTEST_APPLESS_MAIN(TestEffects)
+#include "tst_effects.moc"
