@@ -22,8 +22,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
