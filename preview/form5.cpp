@@ -63,6 +63,8 @@ void ParticleView::paintAlongside(ParticleView &other, int threads)
     other.m_pool = m_pool;
     m_partner = &other;
     other.m_partner = this;
+    m_painted.reset();
+    other.m_painted.reset();
 }
 
 ParticleView::Painted ParticleView::wanted() const
@@ -74,8 +76,8 @@ bool ParticleView::pictureIsCurrent() const
 {
     const Painted now = wanted();
     return m_painted && m_painted->revision == now.revision && m_painted->frame.centre.x() == now.frame.centre.x()
-        && m_painted->frame.centre.y() == now.frame.centre.y() && m_painted->frame.scale == now.frame.scale
-        && m_painted->size == now.size && m_painted->ratio == now.ratio && m_painted->font == now.font;
+           && m_painted->frame.centre.y() == now.frame.centre.y() && m_painted->frame.scale == now.frame.scale
+           && m_painted->size == now.size && m_painted->ratio == now.ratio && m_painted->font == now.font;
 }
 
 void ParticleView::paintEvent(QPaintEvent *)
