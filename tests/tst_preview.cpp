@@ -622,6 +622,7 @@ void TestPreview::poolRunsEveryJobOnce()
     for (int batch = 0; batch < 50; ++batch) {
         std::vector<std::atomic<int>> runs(std::size_t(jobs) + 1);
         std::vector<std::function<void()>> work;
+        work.reserve(std::size_t(jobs));
         for (int i = 0; i < jobs; ++i)
             work.emplace_back([&runs, i] { ++runs[std::size_t(i)]; });
         pool.run(work);
@@ -637,6 +638,7 @@ void TestPreview::poolOfOneThreadRunsOnTheCaller()
     const std::thread::id caller = std::this_thread::get_id();
     std::vector<std::thread::id> ran;
     std::vector<std::function<void()>> work;
+    work.reserve(3);
     for (int i = 0; i < 3; ++i)
         work.emplace_back([&ran] { ran.push_back(std::this_thread::get_id()); });
     pool.run(work);
