@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 
 namespace preview {
 namespace {
@@ -87,21 +86,6 @@ inline quint32 over(quint32 source, quint32 target)
     return source + byteMul(target, 255 - (source >> 24));
 }
 
-// The disc's pixels of a run over the image's, one channel at a time: each byte of the image
-// times the disc's 255 - alpha (spread over the four channels of its pixel) / 255, rounded as
-// byteMul rounds, plus the disc's byte. Plain 16-bit arithmetic without calls or branches, which
-// the compiler turns into vector code; no channel can overflow, as the disc's pixels are
-// premultiplied.
-inline void blendRun(quint32 *target, const quint32 *source, const quint16 *inverse, int count)
-{
-    auto *to = reinterpret_cast<quint8 *>(target);
-    const auto *from = reinterpret_cast<const quint8 *>(source);
-    for (int i = 0; i < 4 * count; ++i) {
-        const auto product = quint16(to[i] * inverse[i]);
-        to[i] = quint8(from[i] + quint16((product + (product >> 8) + 0x80) >> 8));
-    }
-}
-
 // A pixel position from 0 to count - 1, for coordinates of any size.
 int pixelWithin(double at, int count)
 {
@@ -131,49 +115,6 @@ quint32 premultiplied(const Rgba &colour, double weight)
     return channel(1) << 24 | channel(colour.r) << 16 | channel(colour.g) << 8 | channel(colour.b);
 }
 
-#if defined(__GNUC__)
-// Four pixels at a time in the vector registers, as GCC and Clang write them portably: the
-// squared distance of each (in its own lane, carried on by four pixels at a time, exact as long
-// as it fits 32 bits, which it does within a disc), its step of the profile, the disc's pixel
-// for the step, and source over with byteMul's rounding on two channels per 16-bit lane. Leaves
-// the pixels that do not fill four, and the target, q and dq for them.
-using Lanes32 = quint32 __attribute__((vector_size(16)));
-using SignedLanes32 = qint32 __attribute__((vector_size(16)));
-using Lanes16 = quint16 __attribute__((vector_size(16)));
-
-void blendFours(quint32 *&target, int &remaining, qint64 &q, qint64 &dq, qint64 ddq,
-                const std::array<quint32, kProfileSteps + 1> &source)
-{
-    if (remaining < 4)
-        return;
-    const auto step = quint32(ddq);
-    Lanes32 lanesQ = {quint32(q), quint32(q + dq), quint32(q + 2 * dq + ddq), quint32(q + 3 * dq + 3 * ddq)};
-    Lanes32 lanesDq = {quint32(dq), quint32(dq + ddq), quint32(dq + 2 * ddq), quint32(dq + 3 * ddq)};
-    const Lanes32 halves = {0x00ff00ff, 0x00ff00ff, 0x00ff00ff, 0x00ff00ff};
-    for (; remaining >= 4; remaining -= 4, target += 4) {
-        SignedLanes32 index = SignedLanes32(lanesQ) >> 16;
-        index = index < 0 ? 0 : index;
-        index = index > kProfileSteps ? kProfileSteps : index;
-        const Lanes32 disc = {source[std::size_t(index[0])], source[std::size_t(index[1])],
-                              source[std::size_t(index[2])], source[std::size_t(index[3])]};
-        const Lanes32 inverse32 = 255 - (disc >> 24);
-        const auto inverse = Lanes16(inverse32 | (inverse32 << 16));
-        Lanes32 pixels;
-        std::memcpy(&pixels, target, sizeof(pixels));
-        Lanes16 rb = Lanes16(pixels & halves) * inverse;
-        rb = (rb + (rb >> 8) + 0x80) >> 8;
-        Lanes16 ag = (Lanes16(pixels) >> 8) * inverse;
-        ag = (ag + (ag >> 8) + 0x80) & 0xff00;
-        pixels = disc + (Lanes32(rb) | Lanes32(ag));
-        std::memcpy(target, &pixels, sizeof(pixels));
-        lanesQ += 4 * lanesDq + 6 * step;
-        lanesDq += 4 * step;
-    }
-    q = qint32(lanesQ[0]);
-    dq = qint32(lanesDq[0]);
-}
-#endif
-
 void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &colour)
 {
     if (!(radius > 0) || !(colour.a > 0))
@@ -197,22 +138,16 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &
     const quint32 full = premultiplied(colour, 1);
     if (full == 0)
         return;
-    // The disc's pixel for each step of the profile, and its 255 - alpha in each channel.
+    // The disc's pixel for each step of the profile.
     std::array<quint32, kProfileSteps + 1> source{};
-    std::array<std::array<quint16, 4>, kProfileSteps + 1> inverse{};
     const auto &profile = discProfile();
-    for (std::size_t i = 0; i < source.size(); ++i) {
+    for (std::size_t i = 0; i < source.size(); ++i)
         source[i] = byteMul(full, profile[i]);
-        inverse[i].fill(quint16(255 - (source[i] >> 24)));
-    }
     const double scale = kProfileSteps / (radius * radius);
     constexpr double kOne = 65536;
     const qint64 ddq = rounded(2 * scale * kOne);
     const int top = floorWithin(cy - radius, height);
     const int bottom = ceilWithin(cy + radius, height);
-    constexpr int kRun = 64;
-    std::array<quint32, kRun> run{};
-    std::array<quint16, 4 * kRun> runInverse{};
     for (int y = top; y <= bottom; ++y) {
         const double dy = y + 0.5 - cy;
         const double reach = radius * radius - dy * dy;
@@ -229,28 +164,10 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &
         qint64 q = rounded((dx * dx + dy * dy) * scale * kOne);
         qint64 dq = rounded((2 * dx + 1) * scale * kOne);
         quint32 *target = pixels.row(y) + left;
-        int remaining = right - left + 1;
-#if defined(__GNUC__)
-        blendFours(target, remaining, q, dq, ddq, source);
-#endif
-        // A few pixels are blended directly; longer runs are looked up first and blended in one go.
-        for (; remaining > 0 && remaining < 4; --remaining, ++target) {
+        for (const quint32 *end = target + (right - left + 1); target != end; ++target) {
             *target = over(source[std::size_t(std::clamp<qint64>(q >> 16, 0, kProfileSteps))], *target);
             q += dq;
             dq += ddq;
-        }
-        while (remaining > 0) {
-            const int count = std::min(remaining, kRun);
-            for (int i = 0; i < count; ++i) {
-                const auto step = std::size_t(std::clamp<qint64>(q >> 16, 0, kProfileSteps));
-                run[std::size_t(i)] = source[step];
-                std::memcpy(&runInverse[4 * std::size_t(i)], inverse[step].data(), sizeof(inverse[step]));
-                q += dq;
-                dq += ddq;
-            }
-            blendRun(target, run.data(), runInverse.data(), count);
-            target += count;
-            remaining -= count;
         }
     }
 }
