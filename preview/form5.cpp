@@ -74,10 +74,56 @@ ParticleView::ParticleView(const Simulation &simulation, Plane plane, QWidget *p
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+ParticleView::~ParticleView() = default;
+
+void ParticleView::paintAlongside(ParticleView &other, int threads)
+{
+    m_pool = std::make_shared<PaintPool>(threads);
+    other.m_pool = m_pool;
+    m_partner = &other;
+    other.m_partner = this;
+    m_painted.reset();
+    other.m_painted.reset();
+}
+
+ParticleView::Painted ParticleView::wanted() const
+{
+    return {m_simulation.revision(), frame, size(), devicePixelRatioF(), font()};
+}
+
+bool ParticleView::pictureIsCurrent() const
+{
+    const Painted now = wanted();
+    return m_painted && m_painted->revision == now.revision && m_painted->frame.centre.x() == now.frame.centre.x()
+           && m_painted->frame.centre.y() == now.frame.centre.y() && m_painted->frame.scale == now.frame.scale
+           && m_painted->size == now.size && m_painted->ratio == now.ratio && m_painted->font == now.font;
+}
+
 void ParticleView::paintEvent(QPaintEvent *)
 {
+    // The first of the two views to be painted paints the pictures of both, at the same time; the
+    // other then finds its picture current.
+    std::vector<std::function<void()>> jobs;
+    for (ParticleView *view : {this, m_partner.data()}) {
+        if (!view || (view != this && !view->isVisible()) || view->pictureIsCurrent())
+            continue;
+        view->m_painted = view->wanted();
+        // A font of its own for each view: copies of one font share what Qt caches for it, which
+        // the threads would take from each other on every label.
+        QFont font;
+        font.fromString(view->m_painted->font.toString());
+        jobs.emplace_back([view, font, painted = *view->m_painted] {
+            paintViewImage(view->m_picture, painted.size, painted.ratio, font, painted.frame, view->m_plane,
+                           view->m_simulation.particles());
+        });
+    }
+    if (m_pool)
+        m_pool->run(jobs);
+    else
+        for (const auto &job : jobs)
+            job();
     QPainter painter(this);
-    paintView(painter, rect(), frame, m_plane, m_simulation.particles(), m_layer);
+    painter.drawImage(QPointF(0, 0), m_picture.image);
 }
 
 void ParticleView::wheelEvent(QWheelEvent *event)
@@ -269,6 +315,7 @@ void Form5::createControls()
 
     SideView->zoomed = [this](double factor) { zoom(factor); };
     TopView->zoomed = [this](double factor) { zoom(factor); };
+    SideView->paintAlongside(*TopView);
     resize(920, 680);
 }
 

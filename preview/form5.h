@@ -2,6 +2,7 @@
 
 #include "effectlibrary.h"
 #include "painting.h"
+#include "paintpool.h"
 #include "simulation.h"
 
 #include <QComboBox>
@@ -30,10 +31,16 @@ struct MainFields;
 
 namespace preview {
 
-// One of the two views: paints the simulation in its plane at the window's scale.
+// One of the two views: paints the simulation in its plane at the window's scale, into an image of
+// its own that is painted anew only when the particles, the frame or the size changed.
 class ParticleView : public QWidget {
 public:
     ParticleView(const Simulation &simulation, Plane plane, QWidget *parent);
+    ~ParticleView() override;
+
+    // From now on, whenever either view is painted, both get their new pictures at the same time,
+    // each on a thread of its own where the machine has two cores.
+    void paintAlongside(ParticleView &other, int threads = PaintPool::defaultThreadCount());
 
     Frame frame;
     // Called with the factor of a wheel turn, so that both views zoom together.
@@ -47,9 +54,23 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
+    // What the picture was painted from.
+    struct Painted {
+        std::uint64_t revision = 0;
+        Frame frame;
+        QSize size;
+        qreal ratio = 0;
+        QFont font;
+    };
+    Painted wanted() const;
+    bool pictureIsCurrent() const;
+
     const Simulation &m_simulation;
     Plane m_plane;
-    QImage m_layer;
+    ViewImage m_picture;
+    std::optional<Painted> m_painted;
+    QPointer<ParticleView> m_partner;
+    std::shared_ptr<PaintPool> m_pool;
 };
 
 // The list of effects: shows the effect's name with a mark of its own (" *" once the fields

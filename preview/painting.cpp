@@ -50,20 +50,49 @@ const std::array<quint8, kProfileSteps + 1> &discProfile()
     return profile;
 }
 
-// The four channels of a premultiplied pixel times a / 255, each rounded: the channels spread
-// into the four 16-bit lanes of one 64-bit number, so that one multiplication serves them all.
-quint32 byteMul(quint32 x, quint32 a)
+// A premultiplied ARGB32 image as plain memory, so that its rows are reached without a call.
+struct Pixels {
+    quint32 *bits = nullptr;
+    qsizetype stride = 0; // pixels from one row to the next
+    int width = 0;
+    int height = 0;
+
+    quint32 *row(int y) const { return bits + y * stride; }
+};
+
+Pixels pixelsOf(QImage &image)
 {
-    constexpr quint64 kLanes = 0x00ff00ff00ff00ffull;
-    quint64 t = ((quint64(x) | quint64(x) << 24) & kLanes) * a;
-    t = ((t + ((t >> 8) & kLanes) + 0x0080008000800080ull) >> 8) & kLanes;
-    return quint32(t | t >> 24);
+    return {reinterpret_cast<quint32 *>(image.bits()), image.bytesPerLine() / 4, image.width(), image.height()};
+}
+
+// std::lround without the call: halves away from zero, exact for every double within ±2^52,
+// where the part after the point is exact too; beyond that (and NaN) it gives the limit.
+qint64 rounded(double value)
+{
+    constexpr double kLimit = 4503599627370496.0; // 2^52
+    const double v = value >= -kLimit ? std::min(value, kLimit) : -kLimit;
+    const auto whole = qint64(v);
+    const double rest = v - double(whole);
+    return whole + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0);
+}
+
+// The four channels of a premultiplied pixel times a / 255, each rounded: two channels at a time
+// in the 16-bit halves of a 32-bit number, where one multiplication serves both.
+inline quint32 byteMul(quint32 x, quint32 a)
+{
+    constexpr quint32 kHalves = 0x00ff00ff;
+    constexpr quint32 kRounding = 0x00800080;
+    quint32 rb = (x & kHalves) * a;
+    rb = ((rb + ((rb >> 8) & kHalves) + kRounding) >> 8) & kHalves;
+    quint32 ag = ((x >> 8) & kHalves) * a;
+    ag = (ag + ((ag >> 8) & kHalves) + kRounding) & ~kHalves;
+    return rb | ag;
 }
 
 // Source over: the pixel of the disc (premultiplied) over what is there.
-void blendPixel(quint32 &target, quint32 source)
+inline quint32 over(quint32 source, quint32 target)
 {
-    target = source + byteMul(target, 255 - (source >> 24));
+    return source + byteMul(target, 255 - (source >> 24));
 }
 
 // A pixel position from 0 to count - 1, for coordinates of any size.
@@ -72,21 +101,35 @@ int pixelWithin(double at, int count)
     return at > 0 ? int(std::min(at, double(std::max(0, count - 1)))) : 0;
 }
 
+// pixelWithin(std::ceil(at), count) and pixelWithin(std::floor(at), count) without the calls: the
+// coordinate is first brought within -1 to count, where the conversion to int is exact.
+int ceilWithin(double at, int count)
+{
+    const double v = at > -1 ? std::min(at, double(count)) : -1;
+    const int whole = int(v);
+    return std::clamp(whole + (double(whole) < v ? 1 : 0), 0, std::max(0, count - 1));
+}
+
+int floorWithin(double at, int count)
+{
+    const double v = at > -1 ? std::min(at, double(count)) : -1;
+    const int whole = int(v);
+    return std::clamp(whole - (double(whole) > v ? 1 : 0), 0, std::max(0, count - 1));
+}
+
 quint32 premultiplied(const Rgba &colour, double weight)
 {
     const double a = std::clamp(colour.a * weight, 0.0, 1.0);
-    const auto channel = [a](double c) { return quint32(std::lround(std::clamp(c, 0.0, 1.0) * a * 255)); };
+    const auto channel = [a](double c) { return quint32(rounded(std::clamp(c, 0.0, 1.0) * a * 255)); };
     return channel(1) << 24 | channel(colour.r) << 16 | channel(colour.g) << 8 | channel(colour.b);
 }
 
-} // namespace
-
-void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &colour)
+void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &colour)
 {
-    if (image.format() != QImage::Format_ARGB32_Premultiplied || !(radius > 0) || !(colour.a > 0))
+    if (!(radius > 0) || !(colour.a > 0))
         return;
-    const int width = image.width();
-    const int height = image.height();
+    const int width = pixels.width;
+    const int height = pixels.height;
     const double cx = centre.x();
     const double cy = centre.y();
     if (!(cx + radius > 0 && cx - radius < width && cy + radius > 0 && cy - radius < height))
@@ -95,9 +138,10 @@ void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &col
         // Too small for its profile: its colour goes to the one pixel, weighted by the disc's area.
         const int x = int(std::floor(cx));
         const int y = int(std::floor(cy));
-        if (x >= 0 && x < width && y >= 0 && y < height)
-            blendPixel(reinterpret_cast<quint32 *>(image.scanLine(y))[x],
-                       premultiplied(colour, std::min(1.0, 3.14159 * radius * radius)));
+        if (x >= 0 && x < width && y >= 0 && y < height) {
+            quint32 &target = pixels.row(y)[x];
+            target = over(premultiplied(colour, std::min(1.0, 3.14159 * radius * radius)), target);
+        }
         return;
     }
     const quint32 full = premultiplied(colour, 1);
@@ -107,35 +151,43 @@ void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &col
     std::array<quint32, kProfileSteps + 1> source{};
     const auto &profile = discProfile();
     for (std::size_t i = 0; i < source.size(); ++i)
-        source[i] = profile[i] == 255 ? full : byteMul(full, profile[i]);
+        source[i] = byteMul(full, profile[i]);
     const double scale = kProfileSteps / (radius * radius);
-    const int top = pixelWithin(std::floor(cy - radius), height);
-    const int bottom = pixelWithin(std::ceil(cy + radius), height);
+    constexpr double kOne = 65536;
+    const qint64 ddq = rounded(2 * scale * kOne);
+    const int top = floorWithin(cy - radius, height);
+    const int bottom = ceilWithin(cy + radius, height);
     for (int y = top; y <= bottom; ++y) {
         const double dy = y + 0.5 - cy;
         const double reach = radius * radius - dy * dy;
         if (!(reach > 0 && std::isfinite(reach)))
             continue;
         const double half = std::sqrt(reach);
-        const int left = pixelWithin(std::ceil(cx - half - 0.5), width);
-        const int right = pixelWithin(std::floor(cx + half - 0.5), width);
+        const int left = ceilWithin(cx - half - 0.5, width);
+        const int right = floorWithin(cx + half - 0.5, width);
         if (left > right)
             continue;
-        auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
         // The squared distance in profile steps as a 16.16 fixed-point number, carried from pixel
         // to pixel by its differences; within the row's span it stays below kProfileSteps + 1.
         const double dx = left + 0.5 - cx;
-        constexpr double kOne = 65536;
-        auto q = qint64(std::lround((dx * dx + dy * dy) * scale * kOne));
-        auto dq = qint64(std::lround((2 * dx + 1) * scale * kOne));
-        const auto ddq = qint64(std::lround(2 * scale * kOne));
-        for (int x = left; x <= right; ++x) {
-            const auto step = std::size_t(std::clamp<qint64>(q >> 16, 0, kProfileSteps));
+        qint64 q = rounded((dx * dx + dy * dy) * scale * kOne);
+        qint64 dq = rounded((2 * dx + 1) * scale * kOne);
+        quint32 *target = pixels.row(y) + left;
+        for (const quint32 *end = target + (right - left + 1); target != end; ++target) {
+            *target = over(source[std::size_t(std::clamp<qint64>(q >> 16, 0, kProfileSteps))], *target);
             q += dq;
             dq += ddq;
-            blendPixel(line[x], source[step]);
         }
     }
+}
+
+} // namespace
+
+void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &colour)
+{
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        return;
+    blendDisc(pixelsOf(image), centre, radius, colour);
 }
 
 int layerFactor(double meanRadius)
@@ -266,27 +318,48 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
         layer = QImage(size.expandedTo(layer.size()), QImage::Format_ARGB32_Premultiplied);
     // Only the part the discs cover is cleared and drawn: a column of smoke fills little of the
     // top view. A pixel of margin keeps the smooth scaling from reading beyond the cleared part.
-    QRect covered;
+    int coveredLeft = size.width();
+    int coveredTop = size.height();
+    int coveredRight = -1;
+    int coveredBottom = -1;
     for (const Disc &disc : discs) {
         const double r = disc.radius / factor + 1;
         const QPointF at = disc.at / factor;
-        covered |= QRect(QPoint(pixelWithin(std::floor(at.x() - r), size.width()),
-                                pixelWithin(std::floor(at.y() - r), size.height())),
-                         QPoint(pixelWithin(std::ceil(at.x() + r), size.width()),
-                                pixelWithin(std::ceil(at.y() + r), size.height())));
+        coveredLeft = std::min(coveredLeft, pixelWithin(std::floor(at.x() - r), size.width()));
+        coveredTop = std::min(coveredTop, pixelWithin(std::floor(at.y() - r), size.height()));
+        coveredRight = std::max(coveredRight, pixelWithin(std::ceil(at.x() + r), size.width()));
+        coveredBottom = std::max(coveredBottom, pixelWithin(std::ceil(at.y() + r), size.height()));
     }
+    const QRect covered(QPoint(coveredLeft, coveredTop), QPoint(coveredRight, coveredBottom));
     if (covered.isEmpty()) {
         painter.restore();
         return;
     }
+    const Pixels pixels = pixelsOf(layer);
     for (int y = covered.top(); y <= covered.bottom(); ++y)
-        std::fill_n(reinterpret_cast<quint32 *>(layer.scanLine(y)) + covered.left(), covered.width(), 0u);
+        std::fill_n(pixels.row(y) + covered.left(), covered.width(), 0u);
     for (const Disc &disc : discs)
-        blendSoftDisc(layer, disc.at / factor, disc.radius / factor, disc.colour);
+        blendDisc(pixels, disc.at / factor, disc.radius / factor, disc.colour);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, factor > 1);
     painter.drawImage(QRectF(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor),
                       layer, covered);
     painter.restore();
+}
+
+void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
+                    const std::vector<Particle> &particles)
+{
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    if (pixels.isEmpty()) {
+        view.image = QImage();
+        return;
+    }
+    if (view.image.size() != pixels)
+        view.image = QImage(pixels, QImage::Format_RGB32);
+    view.image.setDevicePixelRatio(ratio);
+    QPainter painter(&view.image);
+    painter.setFont(font);
+    paintView(painter, QRectF(QPointF(0, 0), QSizeF(size)), frame, plane, particles, view.layer);
 }
 
 } // namespace preview

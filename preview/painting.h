@@ -3,6 +3,8 @@
 #include "particles.h"
 #include "simulation.h"
 
+#include <QFont>
+#include <QImage>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -10,7 +12,6 @@
 
 #include <vector>
 
-class QImage;
 class QPainter;
 
 namespace preview {
@@ -52,5 +53,17 @@ int layerFactor(double meanRadius);
 // drawn over the grid, smoothly scaled.
 void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
                const std::vector<Particle> &particles, QImage &layer);
+
+// A view painted into an image of its own, so that the two views can be painted on separate
+// threads at the same time.
+struct ViewImage {
+    QImage image; // opaque, in device pixels, with their ratio set
+    QImage layer; // the discs' layer, kept from frame to frame
+};
+
+// Paints the view of `size` logical pixels at the device pixel ratio into view.image as paintView
+// paints it, with the font for the labels; the image is allocated anew only when its size changes.
+void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
+                    const std::vector<Particle> &particles);
 
 } // namespace preview

@@ -57,6 +57,7 @@ bool Simulation::emitting() const
 void Simulation::restart()
 {
     m_particles.clear();
+    ++m_revision;
     m_random.seed(m_seed);
     m_steps = 0;
     m_pending = 0;
@@ -99,6 +100,7 @@ void Simulation::emitParticle(double ahead)
 
 void Simulation::step()
 {
+    ++m_revision;
     for (Particle &particle : m_particles)
         preview::advance(particle, kStep, m_wind, m_random);
     std::erase_if(m_particles, [](const Particle &p) { return p.age >= p.values.lifeTime; });

@@ -39,6 +39,8 @@ public:
 
     // Oldest first.
     const std::vector<Particle> &particles() const { return m_particles; }
+    // Changes whenever the particles do, so that a picture of them can tell whether it is current.
+    std::uint64_t revision() const { return m_revision; }
     double time() const { return double(m_steps) * kStep; }
     // True when the last emission was refused because the limit of live particles was reached.
     bool atLimit() const { return m_atLimit; }
@@ -52,7 +54,11 @@ public:
     bool emissionOver() const { return m_emissionOver; }
 
     // Puts particles in directly, for measurements of the step and the painting.
-    void addParticle(Particle particle) { m_particles.push_back(std::move(particle)); }
+    void addParticle(Particle particle)
+    {
+        m_particles.push_back(std::move(particle));
+        ++m_revision;
+    }
     void step();
 
 private:
@@ -78,6 +84,7 @@ private:
     double m_lastEmission = 0;
     bool m_emissionOver = false;
     bool m_atLimit = false;
+    std::uint64_t m_revision = 0;
 };
 
 // Where the path of the particles reaches over a whole life: one particle with the current

@@ -110,6 +110,7 @@ private slots:
     void restartAndSpeed();
     void wheelZoomsBothViews();
     void viewsDrawTheParticlesWhereTheyAre();
+    void viewsPaintTheSameOnOneThreadAndOnTwo();
     void mainWindowClosedFirstLeavesThePreviewUsable();
     void emitForStopsTheEmissionAndRestartBeginsAgain();
     void ctrlSAndTheButtonSaveTheScript();
@@ -436,6 +437,32 @@ void TestForm5::viewsDrawTheParticlesWhereTheyAre()
     // Two metres away there is only the background.
     QCOMPARE_NE(pixelAt(preview.SideView, {0, 5}), qRgb(255, 0, 0));
     QCOMPARE_NE(pixelAt(preview.TopView, {0, -1}), qRgb(255, 0, 0));
+}
+
+void TestForm5::viewsPaintTheSameOnOneThreadAndOnTwo()
+{
+    // Grey smoke drifting to the side, growing and fading.
+    typeFloatingParticle();
+    retype(form->Text(kVelocityX), "0.4");
+    for (int n = 16; n <= 18; ++n)
+        retype(form->Text(n), QString::number(n - 15));
+    retype(form->Text(kColour), "[0.5,0.5,0.5,0.8],[0.7,0.7,0.7,0]");
+    Form5 &preview = openPreview();
+    QTest::mouseClick(preview.PlayButton, Qt::LeftButton);
+    preview.runFor(2);
+    QVERIFY(preview.simulation().particles().size() > 20);
+    std::vector<QImage> pictures;
+    for (const int threads : {2, 1, 2}) {
+        preview.SideView->paintAlongside(*preview.TopView, threads);
+        pictures.push_back(preview.SideView->grab().toImage());
+        pictures.push_back(preview.TopView->grab().toImage());
+    }
+    for (std::size_t i = 2; i < pictures.size(); ++i)
+        QCOMPARE(pictures[i], pictures[i % 2]);
+    QVERIFY(pictures[0] != pictures[1]);
+    // A picture stands until something it shows changes.
+    preview.runFor(0.5);
+    QVERIFY(preview.SideView->grab().toImage() != pictures[0]);
 }
 
 void TestForm5::mainWindowClosedFirstLeavesThePreviewUsable()

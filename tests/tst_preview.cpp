@@ -1,12 +1,18 @@
 #include "preview/painting.h"
+#include "preview/paintpool.h"
 #include "preview/particles.h"
 #include "preview/recipe.h"
 #include "preview/simulation.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 
+#include <atomic>
 #include <cmath>
+#include <random>
+#include <stdexcept>
+#include <thread>
 
 using namespace preview;
 
@@ -93,6 +99,12 @@ private slots:
     void laterDiscCoversEarlierOne();
     void layerIsCoarserForLargeDiscs_data();
     void layerIsCoarserForLargeDiscs();
+    void discOverAnyBackgroundIsSourceOver_data();
+    void discOverAnyBackgroundIsSourceOver();
+    void poolRunsEveryJobOnce_data();
+    void poolRunsEveryJobOnce();
+    void poolOfOneThreadRunsOnTheCaller();
+    void poolPassesOnAFailureAfterTheOtherJobs();
 };
 
 void TestPreview::freeFall_data()
@@ -669,6 +681,104 @@ void TestPreview::layerIsCoarserForLargeDiscs()
     QFETCH(double, meanRadius);
     QFETCH(int, factor);
     QCOMPARE(layerFactor(meanRadius), factor);
+}
+
+void TestPreview::discOverAnyBackgroundIsSourceOver_data()
+{
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<QPointF>("centre");
+    QTest::newRow("a few pixels") << 1.3 << QPointF(20.2, 17.9);
+    QTest::newRow("rows shorter and longer than a vector") << 6.7 << QPointF(31.5, 30.25);
+    QTest::newRow("rows longer than a run") << 47.0 << QPointF(40.0, 33.0);
+    QTest::newRow("cut by the left and top edges") << 25.0 << QPointF(3.0, -4.0);
+    QTest::newRow("cut by the right and bottom edges") << 30.0 << QPointF(77.0, 63.0);
+}
+
+void TestPreview::discOverAnyBackgroundIsSourceOver()
+{
+    QFETCH(double, radius);
+    QFETCH(QPointF, centre);
+    // The disc alone, on clear, is the disc's own pixels; over a background of every colour and
+    // opacity it must give what Qt's source over gives for those pixels, to the last bit.
+    const Rgba colour{0.9, 0.35, 0.6, 0.7};
+    QImage disc(80, 64, QImage::Format_ARGB32_Premultiplied);
+    disc.fill(Qt::transparent);
+    blendSoftDisc(disc, centre, radius, colour);
+    QImage background(disc.size(), QImage::Format_ARGB32_Premultiplied);
+    std::mt19937 random(7);
+    for (int y = 0; y < background.height(); ++y)
+        for (int x = 0; x < background.width(); ++x) {
+            const int alpha = int(random() % 256);
+            const auto channel = [&] { return int(random() % std::uint32_t(alpha + 1)); };
+            background.setPixel(x, y, qRgba(channel(), channel(), channel(), alpha));
+        }
+    QImage expected = background;
+    QPainter(&expected).drawImage(0, 0, disc);
+    QImage blended = background;
+    blendSoftDisc(blended, centre, radius, colour);
+    QCOMPARE(blended, expected);
+    QVERIFY(blended != background);
+}
+
+void TestPreview::poolRunsEveryJobOnce_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("one thread") << 1 << 5;
+    QTest::newRow("two threads, two views") << 2 << 2;
+    QTest::newRow("two threads, more jobs") << 2 << 7;
+    QTest::newRow("three threads, one job") << 3 << 1;
+    QTest::newRow("no jobs") << 2 << 0;
+}
+
+void TestPreview::poolRunsEveryJobOnce()
+{
+    QFETCH(int, threads);
+    QFETCH(int, jobs);
+    PaintPool pool(threads);
+    QCOMPARE(pool.threadCount(), threads);
+    // Batch after batch on the same threads: every job once, and all done when run() returns.
+    for (int batch = 0; batch < 50; ++batch) {
+        std::vector<std::atomic<int>> runs(std::size_t(jobs) + 1);
+        std::vector<std::function<void()>> work;
+        work.reserve(std::size_t(jobs));
+        for (int i = 0; i < jobs; ++i)
+            work.emplace_back([&runs, i] { ++runs[std::size_t(i)]; });
+        pool.run(work);
+        for (int i = 0; i < jobs; ++i)
+            QCOMPARE(runs[std::size_t(i)].load(), 1);
+    }
+}
+
+void TestPreview::poolOfOneThreadRunsOnTheCaller()
+{
+    QCOMPARE(PaintPool(0).threadCount(), 1);
+    PaintPool pool(1);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::vector<std::thread::id> ran;
+    std::vector<std::function<void()>> work;
+    work.reserve(3);
+    for (int i = 0; i < 3; ++i)
+        work.emplace_back([&ran] { ran.push_back(std::this_thread::get_id()); });
+    pool.run(work);
+    QCOMPARE(ran, std::vector<std::thread::id>(3, caller));
+    QVERIFY(PaintPool::defaultThreadCount() == 1 || PaintPool::defaultThreadCount() == 2);
+}
+
+void TestPreview::poolPassesOnAFailureAfterTheOtherJobs()
+{
+    PaintPool pool(2);
+    std::atomic<int> done = 0;
+    const std::vector<std::function<void()>> work{[] { throw std::runtime_error("no memory for the image"); },
+                                                  [&done] {
+                                                      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                                      ++done;
+                                                  }};
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, pool.run(work));
+    QCOMPARE(done.load(), 1);
+    // The pool goes on working after a failure.
+    pool.run({work.begin() + 1, work.end()});
+    QCOMPARE(done.load(), 2);
 }
 
 QTEST_APPLESS_MAIN(TestPreview)

@@ -1,0 +1,75 @@
+#include "paintpool.h"
+
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+namespace preview {
+
+PaintPool::PaintPool(int threads)
+    : m_threads(std::max(1, threads))
+{}
+
+PaintPool::~PaintPool() = default;
+
+int PaintPool::defaultThreadCount()
+{
+    // 0 means the number is not known.
+    return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
+void PaintPool::run(std::span<const std::function<void()>> jobs)
+{
+    if (m_threads == 1 || jobs.size() <= 1) {
+        for (const auto &job : jobs)
+            job();
+        return;
+    }
+    std::unique_lock lock(m_mutex);
+    if (m_helpers.empty()) {
+        try {
+            for (int i = 1; i < m_threads; ++i)
+                m_helpers.emplace_back([this](const std::stop_token &stop) { work(stop); });
+        } catch (const std::system_error &) {
+            // No more threads to be had: the ones there are (at least the caller) do the work.
+        }
+    }
+    m_jobs = jobs;
+    m_next = 0;
+    m_unfinished = jobs.size();
+    m_failure = nullptr;
+    m_wake.notify_all();
+    takeJobs(lock);
+    m_done.wait(lock, [this] { return m_unfinished == 0; });
+    m_jobs = {};
+    if (m_failure)
+        std::rethrow_exception(std::exchange(m_failure, nullptr));
+}
+
+void PaintPool::takeJobs(std::unique_lock<std::mutex> &lock)
+{
+    while (m_next < m_jobs.size()) {
+        const std::function<void()> &job = m_jobs[m_next++];
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            job();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        if (failure && !m_failure)
+            m_failure = failure;
+        if (--m_unfinished == 0)
+            m_done.notify_all();
+    }
+}
+
+void PaintPool::work(const std::stop_token &stop)
+{
+    std::unique_lock lock(m_mutex);
+    while (m_wake.wait(lock, stop, [this] { return m_next < m_jobs.size(); }))
+        takeJobs(lock);
+}
+
+} // namespace preview
