@@ -84,6 +84,17 @@ Walk walk(QStringView text, qsizetype from, bool stopWhenClosed, std::vector<qsi
     return result;
 }
 
+// Appends the string literal that opens at text[at] as written, an unclosed one to the end of the
+// text; gives the position after it.
+qsizetype copyString(QString &result, QStringView text, qsizetype at)
+{
+    qsizetype end = stringEnd(text, at);
+    if (end < 0)
+        end = text.size();
+    result.append(text.sliced(at, end - at));
+    return end;
+}
+
 } // namespace
 
 bool isBlank(QChar c)
@@ -100,11 +111,7 @@ QString removeBlanks(QStringView text)
     while (i < n) {
         const QChar c = text[i];
         if (isQuote(c)) {
-            qsizetype end = stringEnd(text, i);
-            if (end < 0)
-                end = n;
-            result.append(text.sliced(i, end - i));
-            i = end;
+            i = copyString(result, text, i);
         } else if (isBlank(c)) {
             qsizetype j = i;
             while (j < n && isBlank(text[j]))
@@ -172,11 +179,7 @@ QString removeComments(QStringView text)
     while (i < n) {
         const QChar c = text[i];
         if (isQuote(c)) {
-            qsizetype end = stringEnd(text, i);
-            if (end < 0)
-                end = n;
-            result.append(text.sliced(i, end - i));
-            i = end;
+            i = copyString(result, text, i);
         } else if (c == QLatin1Char('/') && i + 1 < n && text[i + 1] == QLatin1Char('/')) {
             while (i < n && text[i] != QLatin1Char('\n') && text[i] != QLatin1Char('\r'))
                 ++i;

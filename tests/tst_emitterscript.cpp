@@ -1,4 +1,5 @@
 #include "drop/dropstring.h"
+#include "filesizelimit.h"
 #include "import/importparser.h"
 #include "platform/scriptfile.h"
 #include "preview/emitterscript.h"
@@ -13,11 +14,6 @@
 
 #include <cmath>
 #include <optional>
-
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 using namespace preview;
 
@@ -563,16 +559,13 @@ void TestEmitterScript::writeFailingHalfwayKeepsTheOldFile()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("old line\r\n");
     old.close();
-    rlimit previous{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 64;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString reason;
-    const bool written = platform::writeFileWhole(path, QByteArray(500, 'x'), &reason);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    bool written = true;
+    {
+        const FileSizeLimit limit(64);
+        QVERIFY(limit.isSet());
+        written = platform::writeFileWhole(path, QByteArray(500, 'x'), &reason);
+    }
     QVERIFY(!written);
     QVERIFY(!reason.isEmpty());
     QVERIFY(old.open(QIODevice::ReadOnly));

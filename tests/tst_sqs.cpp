@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "filesizelimit.h"
 #include "platform/messages.h"
 
 #include <QCheckBox>
@@ -10,11 +11,6 @@
 #include <QTest>
 
 #include <memory>
-
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -195,15 +191,11 @@ void TestSqs::failedWriteKeepsOldFile()
     // A file size limit makes the write fail halfway, also for root.
     QVERIFY(writeFile(path, "old line\r\n"));
     QTest::keyClicks(form->Text(1), QString(200, 's'));
-    rlimit previous{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 64;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QTest::mouseClick(form->Command4, Qt::LeftButton);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    {
+        const FileSizeLimit limit(64);
+        QVERIFY(limit.isSet());
+        QTest::mouseClick(form->Command4, Qt::LeftButton);
+    }
 
     QCOMPARE(notices->shown, QStringList{"error|Error|Can't create file"});
     QCOMPARE(contentsOf(path), "old line\r\n");
