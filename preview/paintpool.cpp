@@ -10,7 +10,16 @@ PaintPool::PaintPool(int threads)
     : m_threads(std::max(1, threads))
 {}
 
-PaintPool::~PaintPool() = default;
+PaintPool::~PaintPool()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    for (std::thread &helper : m_helpers)
+        helper.join();
+}
 
 int PaintPool::defaultThreadCount()
 {
@@ -29,7 +38,7 @@ void PaintPool::run(std::span<const std::function<void()>> jobs)
     if (m_helpers.empty()) {
         try {
             for (int i = 1; i < m_threads; ++i)
-                m_helpers.emplace_back([this](const std::stop_token &stop) { work(stop); });
+                m_helpers.emplace_back([this] { work(); });
         } catch (const std::system_error &) {
             // No more threads to be had: the ones there are (at least the caller) do the work.
         }
@@ -65,11 +74,15 @@ void PaintPool::takeJobs(std::unique_lock<std::mutex> &lock)
     }
 }
 
-void PaintPool::work(const std::stop_token &stop)
+void PaintPool::work()
 {
     std::unique_lock lock(m_mutex);
-    while (m_wake.wait(lock, stop, [this] { return m_next < m_jobs.size(); }))
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || m_next < m_jobs.size(); });
+        if (m_stopping)
+            return;
         takeJobs(lock);
+    }
 }
 
 } // namespace preview

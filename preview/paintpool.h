@@ -33,18 +33,18 @@ public:
 
 private:
     void takeJobs(std::unique_lock<std::mutex> &lock);
-    void work(const std::stop_token &stop);
+    void work();
 
     const int m_threads;
     std::mutex m_mutex;
-    std::condition_variable_any m_wake; // a batch has come, or the pool stops
-    std::condition_variable m_done;     // the last job of the batch has ended
+    std::condition_variable m_wake; // a batch has come, or the pool stops
+    std::condition_variable m_done; // the last job of the batch has ended
     std::span<const std::function<void()>> m_jobs;
     std::size_t m_next = 0;
     std::size_t m_unfinished = 0;
     std::exception_ptr m_failure;
-    // Last, so that the helpers are stopped and joined before the rest goes.
-    std::vector<std::jthread> m_helpers;
+    bool m_stopping = false;
+    std::vector<std::thread> m_helpers;
 };
 
 } // namespace preview
