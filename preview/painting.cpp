@@ -117,11 +117,11 @@ inline __m128i overLanes(__m128i source, __m128i inverseLow, __m128i inverseHigh
 #endif
 
 // The pixels from `target` to `end` with one source pixel over each.
-void blendSpan(quint32 *target, const quint32 *end, quint32 source)
+void blendSpan(quint32 *target, quint32 *end, quint32 source)
 {
     const quint32 inverse = 255 - (source >> 24);
     if (inverse == 0) {
-        std::fill(target, const_cast<quint32 *>(end), source);
+        std::fill(target, end, source);
         return;
     }
 #if defined(__SSE2__)
@@ -237,15 +237,15 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &
         // span below innerLimit, the ring again.
         const auto ring = [&](bool toInner) {
 #if defined(__SSE2__)
-            while (end - target >= 4 && (!toInner
-                                           || (q + dq >= innerLimit && q + 2 * dq + ddq >= innerLimit
-                                               && q + 3 * dq + 3 * ddq >= innerLimit))) {
+            // Any pixel comes out the same through the ring's look-up: four at a time while the
+            // fourth is still outside the inner span.
+            while (end - target >= 4 && (!toInner || q + 3 * dq + 3 * ddq >= innerLimit)) {
                 const std::size_t i0 = step();
                 const std::size_t i1 = step();
                 const std::size_t i2 = step();
                 const std::size_t i3 = step();
-                const __m128i sources = _mm_set_epi32(qint32(source[i3]), qint32(source[i2]), qint32(source[i1]),
-                                                      qint32(source[i0]));
+                const __m128i sources =
+                    _mm_set_epi32(qint32(source[i3]), qint32(source[i2]), qint32(source[i1]), qint32(source[i0]));
                 auto *at = reinterpret_cast<__m128i *>(target);
                 _mm_storeu_si128(at, overLanes(sources, _mm_set_epi64x(inverse[i1], inverse[i0]),
                                                _mm_set_epi64x(inverse[i3], inverse[i2]), _mm_loadu_si128(at)));
