@@ -137,6 +137,8 @@ private:
 
 void TestForm5::initTestCase()
 {
+    // As the program names itself: without an organisation Windows keeps no settings at all.
+    QCoreApplication::setOrganizationName(QStringLiteral("Plumewright"));
     // Never the user's own effects.
     QStandardPaths::setTestModeEnabled(true);
     QFile::remove(preview::EffectLibrary::defaultPath());
