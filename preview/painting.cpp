@@ -116,24 +116,85 @@ inline __m128i overLanes(__m128i source, __m128i inverseLow, __m128i inverseHigh
 }
 #endif
 
-// The pixels from `target` to `end` with one source pixel over each.
-void blendSpan(quint32 *target, quint32 *end, quint32 source)
+// The squared distance from a disc's centre in profile steps, as a fixed-point number with
+// `fraction` bits after the point, carried along a row from pixel to pixel by its differences: q
+// grows by dq, dq by ddq. The disc chooses as many bits as leave q below 2^30 all over the block
+// of pixels it blends its rows in, so that it fits in 32-bit lanes with room to spare, and the
+// carried rounding stays a small part of a step even along the rows of a disc a thousand pixels
+// across.
+struct Carry {
+    qint64 q;
+    qint64 dq;
+    qint64 ddq;
+    int fraction;
+};
+
+// The disc's pixel for each step of the profile; from the last step on it is clear, which leaves
+// the pixel under it as it is (over() with 0 multiplies by 255 / 255).
+using DiscPixels = std::array<quint32, kProfileSteps + 1>;
+
+// `count` pixels of a row from `target` on, each with the disc's pixel for its step over it.
+void blendPixels(quint32 *target, int count, Carry carry, const DiscPixels &source)
 {
-    const quint32 inverse = 255 - (source >> 24);
-    if (inverse == 0) {
-        std::fill(target, end, source);
-        return;
+    for (int n = 0; n < count; ++n) {
+        const auto step = std::size_t(std::clamp<qint64>(carry.q >> carry.fraction, 0, kProfileSteps));
+        target[n] = over(source[step], target[n]);
+        carry.q += carry.dq;
+        carry.dq += carry.ddq;
     }
+}
+
 #if defined(__SSE2__)
-    const __m128i sources = _mm_set1_epi32(qint32(source));
-    const __m128i inverses = _mm_set1_epi16(qint16(inverse));
-    for (; end - target >= 4; target += 4) {
-        auto *at = reinterpret_cast<__m128i *>(target);
-        _mm_storeu_si128(at, overLanes(sources, inverses, inverses, _mm_loadu_si128(at)));
+// blendPixels() for `groups` times four pixels. The steps are carried in 32-bit lanes, which may
+// wrap on the way but come out exact wherever the true value fits, as it does within the block.
+void blendGroups(quint32 *target, int groups, const Carry &carry, const DiscPixels &source)
+{
+    const auto q = quint32(carry.q);
+    const auto dq = quint32(carry.dq);
+    const auto ddq = quint32(carry.ddq);
+    __m128i steps = _mm_setr_epi32(qint32(q), qint32(q + dq), qint32(q + 2 * dq + ddq), qint32(q + 3 * dq + 3 * ddq));
+    __m128i differences = _mm_setr_epi32(qint32(dq), qint32(dq + ddq), qint32(dq + 2 * ddq), qint32(dq + 3 * ddq));
+    // Four pixels on, each lane's q grows by four of its differences and 6 ddq, its dq by 4 ddq.
+    const __m128i stepsOn = _mm_set1_epi32(qint32(6 * ddq));
+    const __m128i differencesOn = _mm_set1_epi32(qint32(4 * ddq));
+    const __m128i fraction = _mm_cvtsi32_si128(carry.fraction);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lastStep = _mm_set1_epi16(kProfileSteps);
+    const __m128i opaque = _mm_set1_epi32(255);
+    for (int g = 0; g < groups; ++g, target += 4) {
+        // The lanes' steps from 0 to kProfileSteps as 16-bit numbers, all four in one 64-bit one.
+        __m128i step = _mm_sra_epi32(steps, fraction);
+        step = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(step, step), zero), lastStep);
+        const auto four = quint64(_mm_cvtsi128_si64(step));
+        const __m128i sources =
+            _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[four & 0xffff])),
+                                                  _mm_cvtsi32_si128(qint32(source[(four >> 16) & 0xffff]))),
+                               _mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[(four >> 32) & 0xffff])),
+                                                  _mm_cvtsi32_si128(qint32(source[four >> 48]))));
+        // 255 - alpha of each source in both 16-bit halves of its lane, then in all four channels'
+        // lanes of its pixel.
+        __m128i inverse = _mm_sub_epi32(opaque, _mm_srli_epi32(sources, 24));
+        inverse = _mm_or_si128(inverse, _mm_slli_epi32(inverse, 16));
+        auto *pixels = reinterpret_cast<__m128i *>(target);
+        _mm_storeu_si128(pixels, overLanes(sources, _mm_unpacklo_epi32(inverse, inverse),
+                                           _mm_unpackhi_epi32(inverse, inverse), _mm_loadu_si128(pixels)));
+        steps = _mm_add_epi32(_mm_add_epi32(steps, _mm_slli_epi32(differences, 2)), stepsOn);
+        differences = _mm_add_epi32(differences, differencesOn);
     }
+}
 #endif
-    for (; target != end; ++target)
-        *target = source + byteMul(*target, inverse);
+
+// Qt paints with AVX where the processor has it and may leave the upper halves of the vector
+// registers in use; the SSE code here would then run at half speed on some processors, until
+// they are cleared. Called before a run of discs.
+void clearUpperVectorHalves()
+{
+#if defined(__SSE2__) && !defined(__AVX__) && (defined(__x86_64__) || defined(__i386__))                               \
+    && (defined(__GNUC__) || defined(__clang__))
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx)
+        asm volatile("vzeroupper");
+#endif
 }
 
 // A pixel position from 0 to count - 1, for coordinates of any size.
@@ -167,7 +228,7 @@ quint32 premultiplied(const Rgba &colour, double weight)
 
 void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &colour)
 {
-    if (!(radius > 0) || !(colour.a > 0))
+    if (!(radius > 0) || !(colour.a > 0) || !std::isfinite(radius * radius))
         return;
     const int width = pixels.width;
     const int height = pixels.height;
@@ -188,81 +249,48 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &
     const quint32 full = premultiplied(colour, 1);
     if (full == 0)
         return;
-    // The disc's pixel for each step of the profile.
-    std::array<quint32, kProfileSteps + 1> source{};
+    DiscPixels source{};
     const auto &profile = discProfile();
     for (std::size_t i = 0; i < source.size(); ++i)
         source[i] = byteMul(full, profile[i]);
-    // The leading steps that all give the disc's full pixel make the inner part of every row,
-    // blended without a look-up.
-    std::size_t innerSteps = 1;
-    while (innerSteps < source.size() && source[innerSteps] == source[0])
-        ++innerSteps;
-    const qint64 innerLimit = innerSteps < source.size() ? qint64(innerSteps) << 16 : INT64_MAX;
-#if defined(__SSE2__)
-    // Each step's 255 - alpha in the four 16-bit lanes of one pixel.
-    std::array<qint64, kProfileSteps + 1> inverse{};
-    for (std::size_t i = 0; i < source.size(); ++i)
-        inverse[i] = qint64(255 - (source[i] >> 24)) * 0x0001000100010001;
-#endif
-    const double scale = kProfileSteps / (radius * radius);
-    constexpr double kOne = 65536;
-    const qint64 ddq = rounded(2 * scale * kOne);
+    // Every row of the disc's square is blended from the same column over the same number of
+    // pixels, so that the processor foresees where each row ends; the pixels outside the disc
+    // come out clear.
     const int top = floorWithin(cy - radius, height);
     const int bottom = ceilWithin(cy + radius, height);
+    int left = floorWithin(cx - radius, width);
+    const int right = ceilWithin(cx + radius, width);
+#if defined(__SSE2__)
+    // In groups of four, the last reaching up to three pixels further; where the image ends first,
+    // the groups begin as much earlier.
+    const int groups = (right - left + 4) / 4;
+    const bool grouped = 4 * groups <= width;
+    if (grouped)
+        left = std::min(left, width - 4 * groups);
+#endif
+    const int count = right - left + 1;
+    // A pixel of the square is at most 1.5 pixels beyond the disc's radius up or down, and 4.5
+    // across.
+    const double farthest =
+        ((radius + 4.5) * (radius + 4.5) + (radius + 1.5) * (radius + 1.5)) / (radius * radius) * kProfileSteps;
+    int fraction = 24;
+    while (fraction > 0 && farthest * double(1 << fraction) >= double(1 << 30))
+        --fraction;
+    const double scale = kProfileSteps / (radius * radius) * double(1 << fraction);
+    const double dx = left + 0.5 - cx;
+    const qint64 dq = rounded((2 * dx + 1) * scale);
+    const qint64 ddq = rounded(2 * scale);
     for (int y = top; y <= bottom; ++y) {
         const double dy = y + 0.5 - cy;
-        const double reach = radius * radius - dy * dy;
-        if (!(reach > 0 && std::isfinite(reach)))
-            continue;
-        const double half = std::sqrt(reach);
-        const int left = ceilWithin(cx - half - 0.5, width);
-        const int right = floorWithin(cx + half - 0.5, width);
-        if (left > right)
-            continue;
-        // The squared distance in profile steps as a 16.16 fixed-point number, carried from pixel
-        // to pixel by its differences; within the row's span it stays below kProfileSteps + 1.
-        const double dx = left + 0.5 - cx;
-        qint64 q = rounded((dx * dx + dy * dy) * scale * kOne);
-        qint64 dq = rounded((2 * dx + 1) * scale * kOne);
-        quint32 *target = pixels.row(y) + left;
-        const quint32 *const end = target + (right - left + 1);
-        const auto step = [&] {
-            const auto i = std::size_t(std::clamp<qint64>(q >> 16, 0, kProfileSteps));
-            q += dq;
-            dq += ddq;
-            return i;
-        };
-        // Its differences only grow, so q falls and then rises along the row: the ring, the inner
-        // span below innerLimit, the ring again.
-        const auto ring = [&](bool toInner) {
+        const Carry carry{rounded((dx * dx + dy * dy) * scale), dq, ddq, fraction};
+        quint32 *const target = pixels.row(y) + left;
 #if defined(__SSE2__)
-            // Any pixel comes out the same through the ring's look-up: four at a time while the
-            // fourth is still outside the inner span.
-            while (end - target >= 4 && (!toInner || q + 3 * dq + 3 * ddq >= innerLimit)) {
-                const std::size_t i0 = step();
-                const std::size_t i1 = step();
-                const std::size_t i2 = step();
-                const std::size_t i3 = step();
-                const __m128i sources =
-                    _mm_set_epi32(qint32(source[i3]), qint32(source[i2]), qint32(source[i1]), qint32(source[i0]));
-                auto *at = reinterpret_cast<__m128i *>(target);
-                _mm_storeu_si128(at, overLanes(sources, _mm_set_epi64x(inverse[i1], inverse[i0]),
-                                               _mm_set_epi64x(inverse[i3], inverse[i2]), _mm_loadu_si128(at)));
-                target += 4;
-            }
-#endif
-            for (; target != end && (!toInner || q >= innerLimit); ++target)
-                *target = over(source[step()], *target);
-        };
-        ring(true);
-        quint32 *const inner = target;
-        for (; target != end && q < innerLimit; ++target) {
-            q += dq;
-            dq += ddq;
+        if (grouped) {
+            blendGroups(target, groups, carry, source);
+            continue;
         }
-        blendSpan(inner, target, source[0]);
-        ring(false);
+#endif
+        blendPixels(target, count, carry, source);
     }
 }
 
@@ -272,6 +300,7 @@ void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &col
 {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         return;
+    clearUpperVectorHalves();
     blendDisc(pixelsOf(image), centre, radius, colour);
 }
 
@@ -423,6 +452,7 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
     const Pixels pixels = pixelsOf(layer);
     for (int y = covered.top(); y <= covered.bottom(); ++y)
         std::fill_n(pixels.row(y) + covered.left(), covered.width(), 0u);
+    clearUpperVectorHalves();
     for (const Disc &disc : discs)
         blendDisc(pixels, disc.at / factor, disc.radius / factor, disc.colour);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, factor > 1);

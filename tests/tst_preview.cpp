@@ -101,6 +101,8 @@ private slots:
     void layerIsCoarserForLargeDiscs();
     void discOverAnyBackgroundIsSourceOver_data();
     void discOverAnyBackgroundIsSourceOver();
+    void discFollowsItsProfileToEveryPixel_data();
+    void discFollowsItsProfileToEveryPixel();
     void poolRunsEveryJobOnce_data();
     void poolRunsEveryJobOnce();
     void poolOfOneThreadRunsOnTheCaller();
@@ -718,6 +720,56 @@ void TestPreview::discOverAnyBackgroundIsSourceOver()
     blendSoftDisc(blended, centre, radius, colour);
     QCOMPARE(blended, expected);
     QVERIFY(blended != background);
+}
+
+void TestPreview::discFollowsItsProfileToEveryPixel_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPointF>("centre");
+    QTest::addColumn<double>("radius");
+    QTest::newRow("smallest with a profile") << QSize(9, 7) << QPointF(3.3, 2.6) << 0.75;
+    QTest::newRow("a few pixels") << QSize(11, 10) << QPointF(5.1, 4.9) << 2.4;
+    QTest::newRow("image narrower than four pixels") << QSize(3, 12) << QPointF(1.7, 5.0) << 5.0;
+    QTest::newRow("image one pixel wide") << QSize(1, 9) << QPointF(0.2, 4.4) << 3.0;
+    QTest::newRow("at the right edge") << QSize(17, 16) << QPointF(14.2, 8.0) << 6.5;
+    QTest::newRow("cut on every side") << QSize(37, 29) << QPointF(20.0, 15.0) << 40.0;
+    QTest::newRow("wider than the image") << QSize(6, 40) << QPointF(3.1, 20.0) << 18.0;
+    QTest::newRow("a thousand pixels across") << QSize(1100, 1100) << QPointF(548.3, 551.7) << 540.0;
+}
+
+void TestPreview::discFollowsItsProfileToEveryPixel()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPointF, centre);
+    QFETCH(double, radius);
+    // Opaque white on clear: every channel is the coverage. A pixel takes the profile's value at
+    // the step of 1/32 of the squared radius its centre lies in; pixels within a hair of a step's
+    // edge may take either step.
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    blendSoftDisc(image, centre, radius, {1, 1, 1, 1});
+    const auto cover = [](double steps) {
+        const double d = std::sqrt(std::floor(steps) / 32);
+        return int(std::lround(255 * (d <= 0.45 ? 1.0 : std::max(0.0, 1 - (d - 0.45) / 0.55))));
+    };
+    int checked = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const double dx = x + 0.5 - centre.x();
+            const double dy = y + 0.5 - centre.y();
+            const double steps = (dx * dx + dy * dy) / (radius * radius) * 32;
+            if (std::abs(steps - std::round(steps)) < 0.01)
+                continue;
+            const int expected = steps >= 32 ? 0 : cover(steps);
+            if (image.pixel(x, y) != qRgba(expected, expected, expected, expected))
+                QFAIL(qPrintable(QStringLiteral("pixel %1, %2 is %3, not %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(qAlpha(image.pixel(x, y)))
+                                     .arg(expected)));
+            ++checked;
+        }
+    QVERIFY(checked * 5 >= size.width() * size.height() * 4);
 }
 
 void TestPreview::poolRunsEveryJobOnce_data()
