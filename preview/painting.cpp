@@ -456,8 +456,25 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
     for (const Disc &disc : discs)
         blendDisc(pixels, disc.at / factor, disc.radius / factor, disc.colour);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, factor > 1);
-    painter.drawImage(QRectF(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor),
-                      layer, covered);
+    const QRectF target(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor);
+    // Qt hands a scaled drawing of more than 95 rows to threads of its own, which here only wait
+    // for the cores that the views already paint on. In bands of at most 64 rows of the device it
+    // stays on this thread; each band draws the same pixels the whole drawing would. A ratio that
+    // is not whole has no bands that meet exactly, and draws whole.
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1;
+    const int band = ratio == std::floor(ratio) && ratio >= 1 && ratio <= 64 ? int(64 / ratio) : 0;
+    if (band > 0 && area.top() == std::floor(area.top())) {
+        for (qreal top = area.top(); top < target.bottom(); top += band) {
+            if (top + band <= target.top())
+                continue;
+            painter.save();
+            painter.setClipRect(QRectF(area.left(), top, area.width(), band), Qt::IntersectClip);
+            painter.drawImage(target, layer, covered);
+            painter.restore();
+        }
+    } else {
+        painter.drawImage(target, layer, covered);
+    }
     painter.restore();
 }
 

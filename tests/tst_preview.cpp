@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <map>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -103,6 +104,8 @@ private slots:
     void discOverAnyBackgroundIsSourceOver();
     void discFollowsItsProfileToEveryPixel_data();
     void discFollowsItsProfileToEveryPixel();
+    void largeDiscHasNoSeams_data();
+    void largeDiscHasNoSeams();
     void poolRunsEveryJobOnce_data();
     void poolRunsEveryJobOnce();
     void poolOfOneThreadRunsOnTheCaller();
@@ -772,6 +775,49 @@ void TestPreview::discFollowsItsProfileToEveryPixel()
     QVERIFY(checked * 5 >= size.width() * size.height() * 4);
 }
 
+void TestPreview::largeDiscHasNoSeams_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("one device pixel a pixel") << qreal(1);
+    QTest::newRow("two") << qreal(2);
+    QTest::newRow("three") << qreal(3);
+    QTest::newRow("one and a half") << qreal(1.5);
+}
+
+void TestPreview::largeDiscHasNoSeams()
+{
+    QFETCH(qreal, ratio);
+    // One disc 400 pixels across, drawn from a layer of a quarter of the view's resolution: down
+    // its flat middle, every pixel is the disc's colour over what the view shows without it, the
+    // same for the same background, with no row drawn twice or left out.
+    ParticleValues values = floating();
+    values.size = {8};
+    values.colours = {{0.9, 0.3, 0.2, 0.6}};
+    values.position = {0.13, 0, 0.21};
+    const std::vector<Particle> disc{newParticle(values)};
+    const Frame frame{{0, 0}, 50};
+    const QSize size(400, 600);
+    ViewImage empty;
+    ViewImage drawn;
+    paintViewImage(empty, size, ratio, QFont(), frame, Plane::Side, {});
+    paintViewImage(drawn, size, ratio, QFont(), frame, Plane::Side, disc);
+    const int x = int(std::lround((200 + 0.13 * 50 + 30) * ratio));
+    const int middle = int(std::lround((300 - 0.21 * 50) * ratio));
+    const int reach = int(0.4 * 200 * ratio);
+    std::map<QRgb, QRgb> over;
+    int rows = 0;
+    for (int y = middle - reach; y <= middle + reach; ++y) {
+        const QRgb background = empty.image.pixel(x, y);
+        const QRgb pixel = drawn.image.pixel(x, y);
+        QVERIFY(pixel != background);
+        const auto [known, added] = over.emplace(background, pixel);
+        if (!added)
+            QCOMPARE(pixel, known->second);
+        ++rows;
+    }
+    QVERIFY(rows > int(150 * ratio));
+}
+
 void TestPreview::poolRunsEveryJobOnce_data()
 {
     QTest::addColumn<int>("threads");
@@ -833,5 +879,5 @@ void TestPreview::poolPassesOnAFailureAfterTheOtherJobs()
     QCOMPARE(done.load(), 2);
 }
 
-QTEST_APPLESS_MAIN(TestPreview)
+QTEST_MAIN(TestPreview)
 #include "tst_preview.moc"
