@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -336,17 +337,21 @@ Frame fitFrame(const Bounds &bounds, Plane plane, double scale)
     return {(low + high) / 2, scale};
 }
 
-void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
-               const std::vector<Particle> &particles, QImage &layer)
+namespace {
+
+// The view's pixel of a point of its plane.
+QPointF viewPixel(const QRectF &area, const Frame &frame, QPointF at)
 {
-    painter.save();
-    painter.setClipRect(area);
-    painter.fillRect(area, kBackground);
     const QPointF middle = area.center();
-    const auto toPixels = [&](QPointF at) {
-        return QPointF(middle.x() + (at.x() - frame.centre.x()) * frame.scale,
-                       middle.y() - (at.y() - frame.centre.y()) * frame.scale);
-    };
+    return {middle.x() + (at.x() - frame.centre.x()) * frame.scale,
+            middle.y() - (at.y() - frame.centre.y()) * frame.scale};
+}
+
+// Background, metre grid with labels and the object's marker at the origin.
+void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane)
+{
+    painter.fillRect(area, kBackground);
+    const auto toPixels = [&](QPointF at) { return viewPixel(area, frame, at); };
     const double halfWidth = area.width() / 2 / frame.scale;
     const double halfHeight = area.height() / 2 / frame.scale;
     const double step = gridStep(std::max(halfWidth, halfHeight) * 2);
@@ -398,7 +403,14 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
         painter.drawLine(origin + arm * 4, origin + arm * 8);
     painter.setPen(QPen(kMarker, 1));
     painter.drawEllipse(origin, 4, 4);
+}
 
+// The particles as soft discs, the oldest first; returns the part of the view they were drawn
+// into, empty if none.
+QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
+                      const std::vector<Particle> &particles, QImage &layer)
+{
+    const auto toPixels = [&](QPointF at) { return viewPixel(area, frame, at); };
     // The particles go into a layer of their own, which is cleared and blended into directly: far
     // cheaper than a gradient per disc, and large soft discs lose nothing at a lower resolution.
     struct Disc {
@@ -421,10 +433,8 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
         discs.push_back({at, radius, colour});
         radii += radius;
     }
-    if (discs.empty()) {
-        painter.restore();
-        return;
-    }
+    if (discs.empty())
+        return {};
     const int factor = layerFactor(radii / double(discs.size()));
     const QSize size(int(std::ceil(area.width() / factor)), int(std::ceil(area.height() / factor)));
     if (layer.width() < size.width() || layer.height() < size.height()
@@ -445,10 +455,8 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
         coveredBottom = std::max(coveredBottom, pixelWithin(std::ceil(at.y() + r), size.height()));
     }
     const QRect covered(QPoint(coveredLeft, coveredTop), QPoint(coveredRight, coveredBottom));
-    if (covered.isEmpty()) {
-        painter.restore();
-        return;
-    }
+    if (covered.isEmpty())
+        return {};
     const Pixels pixels = pixelsOf(layer);
     for (int y = covered.top(); y <= covered.bottom(); ++y)
         std::fill_n(pixels.row(y) + covered.left(), covered.width(), 0u);
@@ -475,6 +483,18 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
     } else {
         painter.drawImage(target, layer, covered);
     }
+    return target;
+}
+
+} // namespace
+
+void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
+               const std::vector<Particle> &particles, QImage &layer)
+{
+    painter.save();
+    painter.setClipRect(area);
+    paintBackground(painter, area, frame, plane);
+    paintParticles(painter, area, frame, plane, particles, layer);
     painter.restore();
 }
 
@@ -483,15 +503,41 @@ void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font,
 {
     const QSize pixels = (QSizeF(size) * ratio).toSize();
     if (pixels.isEmpty()) {
-        view.image = QImage();
+        view = {};
         return;
     }
-    if (view.image.size() != pixels)
-        view.image = QImage(pixels, QImage::Format_RGB32);
-    view.image.setDevicePixelRatio(ratio);
+    const QRectF area(QPointF(0, 0), QSizeF(size));
+    const ViewImage::Background wanted{size, ratio, frame.centre, frame.scale, plane, font};
+    if (!view.kept || !(*view.kept == wanted)) {
+        // The view without particles is painted only when it changes, and kept to put back where
+        // the particles were.
+        view.background = QImage(pixels, QImage::Format_RGB32);
+        view.background.setDevicePixelRatio(ratio);
+        QPainter painter(&view.background);
+        painter.setFont(font);
+        painter.setClipRect(area);
+        paintBackground(painter, area, frame, plane);
+        painter.end();
+        view.image = view.background.copy();
+        view.kept = wanted;
+        view.drawn = {};
+    } else if (!view.drawn.isEmpty()) {
+        const QRect drawn = view.drawn;
+        for (int y = drawn.top(); y <= drawn.bottom(); ++y)
+            std::memcpy(view.image.scanLine(y) + std::size_t(drawn.left()) * 4,
+                        view.background.constScanLine(y) + std::size_t(drawn.left()) * 4,
+                        std::size_t(drawn.width()) * 4);
+        view.drawn = {};
+    }
     QPainter painter(&view.image);
-    painter.setFont(font);
-    paintView(painter, QRectF(QPointF(0, 0), QSizeF(size)), frame, plane, particles, view.layer);
+    painter.setClipRect(area);
+    const QRectF target = paintParticles(painter, area, frame, plane, particles, view.layer);
+    // The device pixels the smooth scaling may have touched, with one to spare.
+    if (!target.isEmpty())
+        view.drawn = QRectF(target.topLeft() * ratio, target.size() * ratio)
+                         .toAlignedRect()
+                         .adjusted(-1, -1, 1, 1)
+                         .intersected(view.image.rect());
 }
 
 } // namespace preview

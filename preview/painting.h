@@ -10,6 +10,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -59,10 +60,26 @@ void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane 
 struct ViewImage {
     QImage image; // opaque, in device pixels, with their ratio set
     QImage layer; // the discs' layer, kept from frame to frame
+
+    // What the view shows without particles, and what it was painted for.
+    struct Background {
+        QSize size;
+        qreal ratio;
+        QPointF centre;
+        double scale;
+        Plane plane;
+        QFont font;
+        bool operator==(const Background &) const = default;
+    };
+    QImage background;
+    std::optional<Background> kept;
+    QRect drawn; // the device pixels of image that the particles were drawn into
 };
 
 // Paints the view of `size` logical pixels at the device pixel ratio into view.image as paintView
-// paints it, with the font for the labels; the image is allocated anew only when its size changes.
+// paints it, with the font for the labels. The background, grid and labels are painted only when
+// the size, ratio, frame, plane or font change; otherwise the part the particles took is put back
+// from the kept background before they are drawn again.
 void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
                     const std::vector<Particle> &particles);
 

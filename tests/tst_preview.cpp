@@ -106,6 +106,8 @@ private slots:
     void discFollowsItsProfileToEveryPixel();
     void largeDiscHasNoSeams_data();
     void largeDiscHasNoSeams();
+    void repaintedViewIsTheFreshPicture_data();
+    void repaintedViewIsTheFreshPicture();
     void poolRunsEveryJobOnce_data();
     void poolRunsEveryJobOnce();
     void poolOfOneThreadRunsOnTheCaller();
@@ -816,6 +818,47 @@ void TestPreview::largeDiscHasNoSeams()
         ++rows;
     }
     QVERIFY(rows > int(150 * ratio));
+}
+
+void TestPreview::repaintedViewIsTheFreshPicture_data()
+{
+    // A view painted once and then again with the second particles, frame and ratio.
+    QTest::addColumn<Vec3>("first");
+    QTest::addColumn<Vec3>("second");
+    QTest::addColumn<double>("secondScale");
+    QTest::addColumn<qreal>("secondRatio");
+    QTest::newRow("particles moved") << Vec3{-2, 0, 1} << Vec3{2.5, 0, -1} << 40.0 << qreal(1);
+    QTest::newRow("particles in the same place") << Vec3{1, 0, 1} << Vec3{1, 0, 1} << 40.0 << qreal(1);
+    QTest::newRow("particles gone from the view") << Vec3{0, 0, 0} << Vec3{90, 0, 0} << 40.0 << qreal(1);
+    QTest::newRow("zoomed") << Vec3{0, 0, 0} << Vec3{0.5, 0, 0} << 55.0 << qreal(1);
+    QTest::newRow("on a screen of twice the pixels") << Vec3{0, 0, 0} << Vec3{0.5, 0, 0} << 40.0 << qreal(2);
+}
+
+void TestPreview::repaintedViewIsTheFreshPicture()
+{
+    QFETCH(Vec3, first);
+    QFETCH(Vec3, second);
+    QFETCH(double, secondScale);
+    QFETCH(qreal, secondRatio);
+    // A cloud of soft discs, large enough for a coarse layer.
+    const auto cloud = [](Vec3 at) {
+        std::vector<Particle> particles;
+        for (int i = 0; i < 40; ++i) {
+            ParticleValues values = floating();
+            values.size = {1.5 + 0.05 * i};
+            values.colours = {{0.2, 0.5 + 0.01 * i, 0.9, 0.5}};
+            values.position = {at.x + 0.07 * i, at.y, at.z + std::sin(i) * 0.6};
+            particles.push_back(newParticle(values));
+        }
+        return particles;
+    };
+    const QSize size(240, 180);
+    ViewImage view;
+    paintViewImage(view, size, 1, QFont(), {{0, 0}, 40}, Plane::Side, cloud(first));
+    paintViewImage(view, size, secondRatio, QFont(), {{0, 0}, secondScale}, Plane::Side, cloud(second));
+    ViewImage fresh;
+    paintViewImage(fresh, size, secondRatio, QFont(), {{0, 0}, secondScale}, Plane::Side, cloud(second));
+    QCOMPARE(view.image, fresh.image);
 }
 
 void TestPreview::poolRunsEveryJobOnce_data()
