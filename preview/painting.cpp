@@ -163,15 +163,15 @@ void blendGroups(quint32 *target, int groups, const Carry &carry, const DiscPixe
     const __m128i lastStep = _mm_set1_epi16(kProfileSteps);
     const __m128i opaque = _mm_set1_epi32(255);
     for (int g = 0; g < groups; ++g, target += 4) {
-        // The lanes' steps from 0 to kProfileSteps as 16-bit numbers, all four in one 64-bit one.
+        // The lanes' steps from 0 to kProfileSteps as 16-bit numbers, two in each 32-bit one.
         __m128i step = _mm_sra_epi32(steps, fraction);
         step = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(step, step), zero), lastStep);
-        const auto four = quint64(_mm_cvtsi128_si64(step));
-        const __m128i sources =
-            _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[four & 0xffff])),
-                                                  _mm_cvtsi32_si128(qint32(source[(four >> 16) & 0xffff]))),
-                               _mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[(four >> 32) & 0xffff])),
-                                                  _mm_cvtsi32_si128(qint32(source[four >> 48]))));
+        const auto low = quint32(_mm_cvtsi128_si32(step));
+        const auto high = quint32(_mm_cvtsi128_si32(_mm_srli_si128(step, 4)));
+        const __m128i sources = _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[low & 0xffff])),
+                                                                      _mm_cvtsi32_si128(qint32(source[low >> 16]))),
+                                                   _mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[high & 0xffff])),
+                                                                      _mm_cvtsi32_si128(qint32(source[high >> 16]))));
         // 255 - alpha of each source in both 16-bit halves of its lane, then in all four channels'
         // lanes of its pixel.
         __m128i inverse = _mm_sub_epi32(opaque, _mm_srli_epi32(sources, 24));
