@@ -472,11 +472,11 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1;
     const int band = ratio == std::floor(ratio) && ratio >= 1 && ratio <= 64 ? int(64 / ratio) : 0;
     if (band > 0 && area.top() == std::floor(area.top())) {
-        for (qreal top = area.top(); top < target.bottom(); top += band) {
-            if (top + band <= target.top())
-                continue;
+        const int first = int(area.top());
+        const int bands = int(std::ceil((target.bottom() - first) / band));
+        for (int b = int((target.top() - first) / band); b < bands; ++b) {
             painter.save();
-            painter.setClipRect(QRectF(area.left(), top, area.width(), band), Qt::IntersectClip);
+            painter.setClipRect(QRectF(area.left(), first + b * band, area.width(), band), Qt::IntersectClip);
             painter.drawImage(target, layer, covered);
             painter.restore();
         }
