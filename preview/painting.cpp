@@ -488,16 +488,6 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
 
 } // namespace
 
-void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
-               const std::vector<Particle> &particles, QImage &layer)
-{
-    painter.save();
-    painter.setClipRect(area);
-    paintBackground(painter, area, frame, plane);
-    paintParticles(painter, area, frame, plane, particles, layer);
-    painter.restore();
-}
-
 void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
                     const std::vector<Particle> &particles)
 {

@@ -6,14 +6,11 @@
 #include <QFont>
 #include <QImage>
 #include <QPointF>
-#include <QRectF>
 #include <QSizeF>
 #include <QString>
 
 #include <optional>
 #include <vector>
-
-class QPainter;
 
 namespace preview {
 
@@ -48,13 +45,6 @@ void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &col
 // the given mean radius in view pixels keep about six layer pixels of radius.
 int layerFactor(double meanRadius);
 
-// Background, metre grid with labels, the object's marker at the origin, then the particles as
-// soft discs, the oldest first. The discs are blended into `layer` (kept from frame to frame so
-// that it is not allocated anew), at a lower resolution when they are large, and the layer is
-// drawn over the grid, smoothly scaled.
-void paintView(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
-               const std::vector<Particle> &particles, QImage &layer);
-
 // A view painted into an image of its own, so that the two views can be painted on separate
 // threads at the same time.
 struct ViewImage {
@@ -76,10 +66,12 @@ struct ViewImage {
     QRect drawn; // the device pixels of image that the particles were drawn into
 };
 
-// Paints the view of `size` logical pixels at the device pixel ratio into view.image as paintView
-// paints it, with the font for the labels. The background, grid and labels are painted only when
-// the size, ratio, frame, plane or font change; otherwise the part the particles took is put back
-// from the kept background before they are drawn again.
+// Paints the view of `size` logical pixels at the device pixel ratio into view.image: background,
+// metre grid with labels in the font, the object's marker at the origin, then the particles as soft
+// discs, the oldest first. The discs are blended into view.layer, at a lower resolution when they
+// are large, and the layer is drawn over the grid, smoothly scaled. The background, grid and labels
+// are painted only when the size, ratio, frame, plane or font change; otherwise the part the
+// particles took is put back from the kept background before they are drawn again.
 void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
                     const std::vector<Particle> &particles);
 
