@@ -4,9 +4,9 @@
 // of 10 000 particles; and the step alone per particle. The frame stays as it is, as it does
 // while the preview plays, so the views keep their backgrounds; with keptBackground:0 they paint
 // them every frame too, as while the window is resized.
+#include "effect/simulation.h"
 #include "preview/painting.h"
 #include "preview/paintpool.h"
-#include "preview/simulation.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -28,13 +28,13 @@ constexpr double kHalfWidth = 400; // each view takes half of the image
 // from 0 to 20 seconds in a life of 40, risen up to 15 m, 1 to 3 m across, from grey toward
 // clear, slowing in the air and kicked now and then. Nothing dies or is emitted while it is
 // measured.
-preview::Simulation smokeColumn(int count)
+effect::Simulation smokeColumn(int count)
 {
-    preview::Simulation simulation(7);
+    effect::Simulation simulation(7);
     sqf::Random random(11);
     std::uniform_real_distribution<double> spread(-0.5, 0.5);
     for (int i = 0; i < count; ++i) {
-        preview::ParticleValues values;
+        effect::ParticleValues values;
         values.lifeTime = 40;
         values.weight = 1.2;
         values.volume = 1;
@@ -46,7 +46,7 @@ preview::Simulation smokeColumn(int count)
         const double fraction = double(i) / count;
         values.position = {spread(random), spread(random), 15 * fraction};
         values.velocity = {0.6 * spread(random), 0.6 * spread(random), 0.5};
-        preview::Particle particle = preview::newParticle(values);
+        effect::Particle particle = effect::newParticle(values);
         particle.age = 20 * (1 - fraction);
         particle.nextKick = particle.age + values.rndmDirPeriod * fraction;
         simulation.addParticle(particle);
@@ -57,7 +57,7 @@ preview::Simulation smokeColumn(int count)
 // The frame both views use, fitted to the column as the preview fits it at its start.
 preview::Frame frameFor(preview::Plane plane)
 {
-    const preview::Bounds bounds{{-3, -3, 0}, {3, 3, 17}};
+    const effect::Bounds bounds{{-3, -3, 0}, {3, 3, 17}};
     const QSizeF view(kHalfWidth, kImage.height());
     return preview::fitFrame(bounds, plane, preview::fitScale(bounds, view, view));
 }
@@ -71,7 +71,7 @@ double fastest(const std::vector<double> &times)
 
 void BM_Frame(benchmark::State &state)
 {
-    preview::Simulation simulation = smokeColumn(int(state.range(0)));
+    effect::Simulation simulation = smokeColumn(int(state.range(0)));
     preview::PaintPool pool(int(state.range(1)));
     const preview::Frame side = frameFor(preview::Plane::Side);
     const preview::Frame top = frameFor(preview::Plane::Top);
@@ -115,7 +115,7 @@ BENCHMARK(BM_Frame)
 
 void BM_StepPerParticle(benchmark::State &state)
 {
-    preview::Simulation simulation = smokeColumn(int(state.range(0)));
+    effect::Simulation simulation = smokeColumn(int(state.range(0)));
     int steps = 0;
     for (auto _ : state) {
         if (++steps % 1200 == 0) {

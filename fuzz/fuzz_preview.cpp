@@ -2,10 +2,10 @@
 // position inside its text; one that can be read evaluates the same twice from the same seed; a
 // recipe gives particles with finite values or none; the simulation keeps to its limit, and the
 // discs blend into an image wherever they land.
+#include "effect/recipe.h"
+#include "effect/simulation.h"
 #include "fuzzinput.h"
 #include "preview/painting.h"
-#include "preview/recipe.h"
-#include "preview/simulation.h"
 
 #include <QImage>
 
@@ -38,7 +38,7 @@ void readsExpression(const QString &text)
         violated("an expression without random differs between evaluations", text);
 }
 
-bool finite(const preview::Vec3 &v)
+bool finite(const effect::Vec3 &v)
 {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
@@ -57,33 +57,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
         readsExpression(texts[field - 1]);
     }
 
-    const preview::Recipe recipe = preview::readRecipe(texts);
+    const effect::Recipe recipe = effect::readRecipe(texts);
     if (recipe.usable() != recipe.problems.isEmpty())
         violated("a usable recipe with problems", texts.join(QLatin1Char('|')));
     sqf::VariableValues variables;
     for (const QString &name : recipe.variables)
         variables.insert(name.toLower(), 2);
     sqf::Random random(5);
-    if (const auto values = preview::drawParticle(recipe, variables, random)) {
+    if (const auto values = effect::drawParticle(recipe, variables, random)) {
         if (!(values->lifeTime > 0) || !(values->weight > 0) || !finite(values->position) || !finite(values->velocity))
             violated("a particle without life, weight or a finite start", texts.join(QLatin1Char('|')));
     }
 
-    preview::Simulation simulation(9);
+    effect::Simulation simulation(9);
     simulation.setRecipe(recipe);
     simulation.setVariables(variables);
     simulation.setInterval(0.01);
     simulation.restart();
     simulation.advance(0.5);
-    if (simulation.particles().size() > std::size_t(preview::kMaxParticles))
+    if (simulation.particles().size() > std::size_t(effect::kMaxParticles))
         violated("more particles than the limit", texts.join(QLatin1Char('|')));
-    (void)preview::pathBounds(recipe, variables, {1, -1, 0}, 9);
+    (void)effect::pathBounds(recipe, variables, {1, -1, 0}, 9);
 
     QImage image(32, 24, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    for (const preview::Particle &particle : simulation.particles())
+    for (const effect::Particle &particle : simulation.particles())
         preview::blendSoftDisc(image, {particle.position.x * 4 + 16, 12 - particle.position.z * 4},
-                               preview::sizeAt(particle.values, particle.age) * 2,
-                               preview::colourAt(particle.values, particle.age));
+                               effect::sizeAt(particle.values, particle.age) * 2,
+                               effect::colourAt(particle.values, particle.age));
     return 0;
 }

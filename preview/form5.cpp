@@ -2,7 +2,7 @@
 
 #include "drop/fieldtable.h"
 #include "drop/mainfields.h"
-#include "emitterscript.h"
+#include "effect/emitterscript.h"
 #include "platform/filedialogs.h"
 #include "platform/look.h"
 #include "platform/messages.h"
@@ -65,7 +65,7 @@ QDoubleSpinBox *newNumberBox(QWidget *parent, double low, double high, double st
 
 } // namespace
 
-ParticleView::ParticleView(const Simulation &simulation, Plane plane, QWidget *parent)
+ParticleView::ParticleView(const effect::Simulation &simulation, Plane plane, QWidget *parent)
     : QWidget(parent)
     , m_simulation(simulation)
     , m_plane(plane)
@@ -346,7 +346,7 @@ void Form5::Form_Load()
     m_simulation.setInterval(IntervalBox->value());
     m_simulation.setDuration(DurationBox->value());
     readFields();
-    m_library = std::make_unique<EffectLibrary>(EffectLibrary::defaultPath());
+    m_library = std::make_unique<effect::EffectLibrary>(effect::EffectLibrary::defaultPath());
     fillEffectList();
     updateEffectBox();
 }
@@ -402,7 +402,7 @@ void Form5::MainFields_Replaced()
 
 void Form5::EffectBox_Activated(int index)
 {
-    const Effect *chosen = effectAt(index);
+    const effect::Effect *chosen = effectAt(index);
     const auto keepPrevious = [this] {
         EffectBox->setCurrentIndex(m_current ? indexOfEffect(m_current->name, m_current->builtIn) : -1);
         updateEffectBox();
@@ -411,7 +411,7 @@ void Form5::EffectBox_Activated(int index)
         keepPrevious();
         return;
     }
-    const Effect effect = *chosen;
+    const effect::Effect effect = *chosen;
     if (fieldsUnsaved()
         && !platform::messages().askYesNo(
             this, QStringLiteral("Load Effect"),
@@ -442,11 +442,11 @@ void Form5::SaveAsButton_Click()
         if (!answer || answer->trimmed().isEmpty())
             return;
         name = answer->trimmed();
-        if (const auto refusal = EffectLibrary::nameRefusal(name)) {
+        if (const auto refusal = effect::EffectLibrary::nameRefusal(name)) {
             platform::messages().fail(this, title, *refusal);
             continue;
         }
-        const Effect *existing = m_library->find(name);
+        const effect::Effect *existing = m_library->find(name);
         if (existing
             && !platform::messages().askYesNo(
                 this, title,
@@ -454,13 +454,13 @@ void Form5::SaveAsButton_Click()
             continue;
         break;
     }
-    const EffectFields fields = currentFields();
+    const effect::EffectFields fields = currentFields();
     if (const auto failure = m_library->save(name, fields)) {
         platform::messages().fail(this, title, *failure);
         return;
     }
     fillEffectList();
-    if (const Effect *saved = m_library->find(name))
+    if (const effect::Effect *saved = m_library->find(name))
         m_current = *saved;
     EffectBox->setCurrentIndex(m_current ? indexOfEffect(m_current->name, false) : -1);
     updateEffectBox();
@@ -469,7 +469,7 @@ void Form5::SaveAsButton_Click()
 void Form5::DeleteButton_Click()
 {
     const QString title = QStringLiteral("Delete Effect");
-    const Effect *chosen = effectAt(EffectBox->currentIndex());
+    const effect::Effect *chosen = effectAt(EffectBox->currentIndex());
     if (!chosen || chosen->builtIn)
         return;
     const QString name = chosen->name;
@@ -578,7 +578,7 @@ void Form5::readFields()
     }
     const bool wasEmitting = m_simulation.emitting();
     const QStringList oldNames = m_simulation.recipe().variables;
-    m_simulation.setRecipe(readRecipe(texts));
+    m_simulation.setRecipe(effect::readRecipe(texts));
     if (m_simulation.recipe().variables != oldNames)
         rebuildVariableFields();
     m_simulation.setVariables(m_variableValues);
@@ -602,8 +602,8 @@ void Form5::readFields()
 void Form5::restartPreview()
 {
     m_simulation.restart();
-    const Recipe &recipe = m_simulation.recipe();
-    const Bounds bounds = pathBounds(recipe, m_simulation.variables(), m_simulation.wind(), kSeed);
+    const effect::Recipe &recipe = m_simulation.recipe();
+    const effect::Bounds bounds = effect::pathBounds(recipe, m_simulation.variables(), m_simulation.wind(), kSeed);
     const double scale = fitScale(bounds, SideView->size(), TopView->size());
     SideView->frame = fitFrame(bounds, Plane::Side, scale);
     TopView->frame = fitFrame(bounds, Plane::Top, scale);
@@ -625,12 +625,12 @@ void Form5::saveScript()
     const QString shape = m_simulation.recipe().shapeName;
     QString filter = kSqsFilter;
     const QString path = platform::fileDialogs().saveFileName(
-        this, QStringLiteral("Save Emitter Script"), QDir(folder).filePath(proposedScriptName(shape)),
+        this, QStringLiteral("Save Emitter Script"), QDir(folder).filePath(effect::proposedScriptName(shape)),
         kSqsFilter + QLatin1String(";;") + kSqfFilter, QStringLiteral("sqs"), &filter);
     if (path.isEmpty())
         return;
 
-    EmitterSettings emitter;
+    effect::EmitterSettings emitter;
     emitter.shapeName = shape;
     // The dialog ran an event loop: the main window may have gone meanwhile.
     if (!m_mainAlive)
@@ -647,7 +647,7 @@ void Form5::saveScript()
     const QString fileName = QFileInfo(path).fileName();
     const QString shownPath = QDir::toNativeSeparators(path);
     const platform::ScriptBytes script =
-        platform::encodeScriptLines(emitterScriptLines(emitter, scriptFormatFor(fileName), fileName));
+        platform::encodeScriptLines(effect::emitterScriptLines(emitter, effect::scriptFormatFor(fileName), fileName));
     if (script.unencodable) {
         SaveStatus->setText(QStringLiteral("The script was not saved."));
         SaveStatus->show();
@@ -711,7 +711,7 @@ void Form5::updateNotes()
     QStringList lines;
     for (const QString &problem : m_simulation.recipe().problems)
         lines << QStringLiteral("Nothing is shown: ") + problem;
-    for (const QString &problem : valueProblems(m_simulation.recipe(), m_simulation.variables()))
+    for (const QString &problem : effect::valueProblems(m_simulation.recipe(), m_simulation.variables()))
         lines << QStringLiteral("Nothing is shown: ") + problem;
     lines << m_simulation.recipe().notes;
     const QStringList shown = [this] {
@@ -733,22 +733,22 @@ void Form5::updateCount()
     if (m_simulation.emissionOver())
         text += QStringLiteral(" — emission over after %1 s (Restart shows it again)").arg(m_simulation.duration());
     if (m_simulation.atLimit())
-        text +=
-            QStringLiteral(" — at most %1 particles live at once: no new ones until some are gone.").arg(kMaxParticles);
+        text += QStringLiteral(" — at most %1 particles live at once: no new ones until some are gone.")
+                    .arg(effect::kMaxParticles);
     CountLabel->setText(text);
 }
 
 void Form5::fillEffectList()
 {
     EffectBox->clear();
-    for (const Effect &effect : builtInEffects()) {
+    for (const effect::Effect &effect : effect::builtInEffects()) {
         EffectBox->addItem(effect.name, 0);
         EffectBox->setItemData(EffectBox->count() - 1, effect.description, Qt::ToolTipRole);
     }
-    const QList<Effect> &own = m_library->effects();
+    const QList<effect::Effect> &own = m_library->effects();
     if (!own.isEmpty())
         EffectBox->insertSeparator(EffectBox->count());
-    for (const Effect &effect : own) {
+    for (const effect::Effect &effect : own) {
         EffectBox->addItem(effect.name, kOwnEffect);
         const QString when = QLocale().toString(effect.saved.toLocalTime(), QLocale::ShortFormat);
         EffectBox->setItemData(EffectBox->count() - 1, QStringLiteral("Saved %1").arg(when), Qt::ToolTipRole);
@@ -756,7 +756,7 @@ void Form5::fillEffectList()
     EffectBox->setCurrentIndex(m_current ? indexOfEffect(m_current->name, m_current->builtIn) : -1);
 }
 
-const Effect *Form5::effectAt(int index) const
+const effect::Effect *Form5::effectAt(int index) const
 {
     if (index < 0 || index >= EffectBox->count())
         return nullptr;
@@ -764,7 +764,7 @@ const Effect *Form5::effectAt(int index) const
     const QVariant kind = EffectBox->itemData(index);
     if (!kind.isValid())
         return nullptr; // the separator
-    return kind.toInt() == kOwnEffect ? m_library->find(name) : findBuiltIn(name);
+    return kind.toInt() == kOwnEffect ? m_library->find(name) : effect::findBuiltIn(name);
 }
 
 int Form5::indexOfEffect(const QString &name, bool builtIn) const
@@ -776,22 +776,22 @@ int Form5::indexOfEffect(const QString &name, bool builtIn) const
     return -1;
 }
 
-EffectFields Form5::currentFields() const
+effect::EffectFields Form5::currentFields() const
 {
     return {m_main.texts(), m_main.Check1 && m_main.Check1->isChecked()};
 }
 
 bool Form5::fieldsUnsaved() const
 {
-    const EffectFields fields = currentFields();
-    return fields != startFields() && !(m_current && fields == m_current->fields);
+    const effect::EffectFields fields = currentFields();
+    return fields != effect::startFields() && !(m_current && fields == m_current->fields);
 }
 
 void Form5::updateEffectBox()
 {
     const bool changed = m_current && currentFields() != m_current->fields;
     EffectBox->setDisplayText(m_current ? m_current->name + (changed ? kModified : QString()) : QString());
-    const Effect *chosen = effectAt(EffectBox->currentIndex());
+    const effect::Effect *chosen = effectAt(EffectBox->currentIndex());
     DeleteButton->setEnabled(chosen && !chosen->builtIn);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "effectlibrary.h"
+#include "effect/effectlibrary.h"
+#include "effect/simulation.h"
 #include "painting.h"
 #include "paintpool.h"
-#include "simulation.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -35,7 +35,7 @@ namespace preview {
 // its own that is painted anew only when the particles, the frame or the size changed.
 class ParticleView : public QWidget {
 public:
-    ParticleView(const Simulation &simulation, Plane plane, QWidget *parent);
+    ParticleView(const effect::Simulation &simulation, Plane plane, QWidget *parent);
     ~ParticleView() override;
 
     // From now on, whenever either view is painted, both get their new pictures at the same time,
@@ -65,7 +65,7 @@ private:
     Painted wanted() const;
     bool pictureIsCurrent() const;
 
-    const Simulation &m_simulation;
+    const effect::Simulation &m_simulation;
     Plane m_plane;
     ViewImage m_picture;
     std::optional<Painted> m_painted;
@@ -125,7 +125,7 @@ public:
     QListWidget *NotesList = nullptr;
     QTimer *FrameTimer = nullptr;
 
-    const Simulation &simulation() const { return m_simulation; }
+    const effect::Simulation &simulation() const { return m_simulation; }
     bool playing() const { return m_playing; }
     // Moves the preview on by the given seconds of real time at the chosen speed, as the frame
     // timer does.
@@ -171,16 +171,16 @@ private:
     void zoom(double factor);
 
     void fillEffectList();
-    const Effect *effectAt(int index) const;
+    const effect::Effect *effectAt(int index) const;
     int indexOfEffect(const QString &name, bool builtIn) const;
-    EffectFields currentFields() const;
+    effect::EffectFields currentFields() const;
     bool fieldsUnsaved() const;
     void updateEffectBox();
     void reportLibraryProblem();
 
     drop::MainFields &m_main;
     QPointer<QWidget> m_mainAlive;
-    Simulation m_simulation;
+    effect::Simulation m_simulation;
     QFormLayout *m_variablesLayout = nullptr;
     QList<QDoubleSpinBox *> m_variableFields;
     sqf::VariableValues m_variableValues; // kept by lower-case name while names come and go
@@ -188,9 +188,9 @@ private:
     bool m_playing = true;
     bool m_started = false;
 
-    std::unique_ptr<EffectLibrary> m_library;
+    std::unique_ptr<effect::EffectLibrary> m_library;
     // The effect last loaded or saved, as it was then.
-    std::optional<Effect> m_current;
+    std::optional<effect::Effect> m_current;
 };
 
 } // namespace preview

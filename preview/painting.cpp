@@ -220,14 +220,14 @@ int floorWithin(double at, int count)
     return std::clamp(whole - (double(whole) > v ? 1 : 0), 0, std::max(0, count - 1));
 }
 
-quint32 premultiplied(const Rgba &colour, double weight)
+quint32 premultiplied(const effect::Rgba &colour, double weight)
 {
     const double a = std::clamp(colour.a * weight, 0.0, 1.0);
     const auto channel = [a](double c) { return quint32(rounded(std::clamp(c, 0.0, 1.0) * a * 255)); };
     return channel(1) << 24 | channel(colour.r) << 16 | channel(colour.g) << 8 | channel(colour.b);
 }
 
-void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &colour)
+void blendDisc(const Pixels &pixels, QPointF centre, double radius, const effect::Rgba &colour)
 {
     if (!(radius > 0) || !(colour.a > 0) || !std::isfinite(radius * radius))
         return;
@@ -297,7 +297,7 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const Rgba &
 
 } // namespace
 
-void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &colour)
+void blendSoftDisc(QImage &image, QPointF centre, double radius, const effect::Rgba &colour)
 {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         return;
@@ -314,12 +314,12 @@ int layerFactor(double meanRadius)
     return 1;
 }
 
-QPointF planeCoordinates(const Vec3 &at, Plane plane)
+QPointF planeCoordinates(const effect::Vec3 &at, Plane plane)
 {
     return plane == Plane::Side ? QPointF(at.x, at.z) : QPointF(at.x, at.y);
 }
 
-double fitScale(const Bounds &bounds, const QSizeF &side, const QSizeF &top)
+double fitScale(const effect::Bounds &bounds, const QSizeF &side, const QSizeF &top)
 {
     // At least a metre across, so that a particle standing still still gets a readable view.
     const double width = std::max(1.0, bounds.high.x - bounds.low.x) * 1.2;
@@ -330,7 +330,7 @@ double fitScale(const Bounds &bounds, const QSizeF &side, const QSizeF &top)
     return std::isfinite(scale) && scale > 0 ? scale : 1e-6;
 }
 
-Frame fitFrame(const Bounds &bounds, Plane plane, double scale)
+Frame fitFrame(const effect::Bounds &bounds, Plane plane, double scale)
 {
     const QPointF low = planeCoordinates(bounds.low, plane);
     const QPointF high = planeCoordinates(bounds.high, plane);
@@ -354,7 +354,7 @@ void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, 
     const auto toPixels = [&](QPointF at) { return viewPixel(area, frame, at); };
     const double halfWidth = area.width() / 2 / frame.scale;
     const double halfHeight = area.height() / 2 / frame.scale;
-    const double step = gridStep(std::max(halfWidth, halfHeight) * 2);
+    const double step = effect::gridStep(std::max(halfWidth, halfHeight) * 2);
 
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Counted in whole steps, so that the line at 0 is exactly 0; every `labelled`-th line is
@@ -408,7 +408,7 @@ void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, 
 // The particles as soft discs, the oldest first; returns the part of the view they were drawn
 // into, empty if none.
 QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
-                      const std::vector<Particle> &particles, QImage &layer)
+                      const std::vector<effect::Particle> &particles, QImage &layer)
 {
     const auto toPixels = [&](QPointF at) { return viewPixel(area, frame, at); };
     // The particles go into a layer of their own, which is cleared and blended into directly: far
@@ -416,14 +416,14 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
     struct Disc {
         QPointF at;
         double radius;
-        Rgba colour;
+        effect::Rgba colour;
     };
     std::vector<Disc> discs;
     discs.reserve(particles.size());
     double radii = 0;
-    for (const Particle &particle : particles) {
-        const Rgba colour = colourAt(particle.values, particle.age);
-        const double radius = std::abs(sizeAt(particle.values, particle.age)) * frame.scale / 2;
+    for (const effect::Particle &particle : particles) {
+        const effect::Rgba colour = effect::colourAt(particle.values, particle.age);
+        const double radius = std::abs(effect::sizeAt(particle.values, particle.age)) * frame.scale / 2;
         const QPointF at = toPixels(planeCoordinates(particle.position, plane)) - area.topLeft();
         if (colour.a <= 0 || !std::isfinite(at.x()) || !std::isfinite(at.y()) || !std::isfinite(radius))
             continue;
@@ -489,7 +489,7 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
 } // namespace
 
 void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
-                    const std::vector<Particle> &particles)
+                    const std::vector<effect::Particle> &particles)
 {
     const QSize pixels = (QSizeF(size) * ratio).toSize();
     if (pixels.isEmpty()) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "particles.h"
-#include "simulation.h"
+#include "effect/particles.h"
+#include "effect/simulation.h"
 
 #include <QFont>
 #include <QImage>
@@ -25,12 +25,12 @@ struct Frame {
 };
 
 // The view's two coordinates of a point.
-QPointF planeCoordinates(const Vec3 &at, Plane plane);
+QPointF planeCoordinates(const effect::Vec3 &at, Plane plane);
 
 // The pixels per metre at which the bounds fit into both views with a margin, and each view's
 // frame centred on them.
-double fitScale(const Bounds &bounds, const QSizeF &side, const QSizeF &top);
-Frame fitFrame(const Bounds &bounds, Plane plane, double scale);
+double fitScale(const effect::Bounds &bounds, const QSizeF &side, const QSizeF &top);
+Frame fitFrame(const effect::Bounds &bounds, Plane plane, double scale);
 
 // The label of the grid line at `value` for lines `step` apart: as many decimals as the step
 // needs, or compact (1e+308) where that would be long.
@@ -39,7 +39,7 @@ QString gridLabel(double value, double step);
 // Blends one soft disc into a premultiplied ARGB32 image: full colour out to 0.45 of the radius,
 // then fading linearly to clear at the radius. A disc smaller than a pixel adds its colour to the
 // pixel it stands on, weighted by its area.
-void blendSoftDisc(QImage &image, QPointF centre, double radius, const Rgba &colour);
+void blendSoftDisc(QImage &image, QPointF centre, double radius, const effect::Rgba &colour);
 
 // How many view pixels one pixel of the particles' layer stands for: 1, 2 or 4, so that discs of
 // the given mean radius in view pixels keep about six layer pixels of radius.
@@ -73,6 +73,6 @@ struct ViewImage {
 // are painted only when the size, ratio, frame, plane or font change; otherwise the part the
 // particles took is put back from the kept background before they are drawn again.
 void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
-                    const std::vector<Particle> &particles);
+                    const std::vector<effect::Particle> &particles);
 
 } // namespace preview

@@ -1,8 +1,8 @@
 #include "drop/dropstring.h"
+#include "effect/effectlibrary.h"
+#include "effect/recipe.h"
+#include "effect/simulation.h"
 #include "import/importparser.h"
-#include "preview/effectlibrary.h"
-#include "preview/recipe.h"
-#include "preview/simulation.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@
 
 #include <cmath>
 
-using namespace preview;
+using namespace effect;
 
 namespace {
 

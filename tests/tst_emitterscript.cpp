@@ -1,10 +1,10 @@
 #include "drop/dropstring.h"
+#include "effect/emitterscript.h"
+#include "effect/recipe.h"
+#include "effect/simulation.h"
 #include "filesizelimit.h"
 #include "import/importparser.h"
 #include "platform/scriptfile.h"
-#include "preview/emitterscript.h"
-#include "preview/recipe.h"
-#include "preview/simulation.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,9 +15,9 @@
 #include <cmath>
 #include <optional>
 
-using namespace preview;
+using namespace effect;
 
-Q_DECLARE_METATYPE(preview::EmitterSettings)
+Q_DECLARE_METATYPE(effect::EmitterSettings)
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "app/form1.h"
 #include "drop/dropstring.h"
+#include "effect/effectlibrary.h"
+#include "effect/emitterscript.h"
 #include "filedialogsfake.h"
 #include "import/form4.h"
 #include "messagesfake.h"
-#include "preview/effectlibrary.h"
-#include "preview/emitterscript.h"
 #include "preview/form5.h"
 #include "textinputfake.h"
 #include "userinput.h"
@@ -66,9 +66,9 @@ QStringList fieldTexts(const Form1 &form)
     return texts;
 }
 
-const preview::Effect &builtIn(const char *name)
+const effect::Effect &builtIn(const char *name)
 {
-    const preview::Effect *effect = preview::findBuiltIn(QString::fromUtf8(name));
+    const effect::Effect *effect = effect::findBuiltIn(QString::fromUtf8(name));
     if (!effect)
         qFatal("no built-in effect %s", name);
     return *effect;
@@ -141,7 +141,7 @@ void TestForm5::initTestCase()
     QCoreApplication::setOrganizationName(QStringLiteral("Plumewright"));
     // Never the user's own effects.
     QStandardPaths::setTestModeEnabled(true);
-    QFile::remove(preview::EffectLibrary::defaultPath());
+    QFile::remove(effect::EffectLibrary::defaultPath());
 }
 
 void TestForm5::init()
@@ -158,7 +158,7 @@ void TestForm5::cleanup()
     form.reset();
     processDeletes();
     QCOMPARE(previewWindows(), 0);
-    QFile::remove(preview::EffectLibrary::defaultPath());
+    QFile::remove(effect::EffectLibrary::defaultPath());
 }
 
 void TestForm5::typeFloatingParticle()
@@ -255,7 +255,7 @@ void TestForm5::fieldEditChangesOnlyTheNextParticles()
     preview.runFor(0.1);
     const auto &coloured = preview.simulation().particles().back().values.colours;
     QCOMPARE(coloured.size(), std::size_t(1));
-    QCOMPARE(coloured.front(), (preview::Rgba{1, 0, 0, 0.5}));
+    QCOMPARE(coloured.front(), (effect::Rgba{1, 0, 0, 0.5}));
 }
 
 void TestForm5::pauseHideAndMinimiseStopTheTimer()
@@ -365,7 +365,7 @@ void TestForm5::variableGetsAnAssumedValue()
     QTest::keyClick(value, Qt::Key_Enter);
     QCOMPARE(value->value(), 2.0);
     preview.runFor(0.1);
-    const preview::Particle &newest = preview.simulation().particles().back();
+    const effect::Particle &newest = preview.simulation().particles().back();
     QCOMPARE(newest.values.position.z, 3.0);
     QCOMPARE(newest.values.velocity.x, 4.0);
 
@@ -663,7 +663,7 @@ void TestForm5::effectRowLoadsBuiltInsByKeys()
 {
     MessagesFake messages;
     Form5 &preview = openPreview();
-    const QList<preview::Effect> &builtIns = preview::builtInEffects();
+    const QList<effect::Effect> &builtIns = effect::builtInEffects();
     QCOMPARE(preview.EffectLabel->text(), "Effec&t:");
     QCOMPARE(preview.EffectLabel->buddy(), preview.EffectBox);
     QCOMPARE(preview.SaveAsButton->text(), "Save &As…");
@@ -717,7 +717,7 @@ void TestForm5::loadOverUnsavedFieldsAsksFirst()
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
     QCOMPARE(messages.shown.size(), 1);
     QVERIFY(messages.shown.at(0).startsWith("question|Load Effect|"));
-    QVERIFY(messages.shown.at(0).contains(preview::builtInEffects().at(0).name));
+    QVERIFY(messages.shown.at(0).contains(effect::builtInEffects().at(0).name));
     QCOMPARE(form->Text(kLifeTime)->text(), "3");
     QCOMPARE(preview.EffectBox->currentIndex(), -1);
     QCOMPARE(preview.EffectBox->displayText(), "choose an effect");
@@ -725,7 +725,7 @@ void TestForm5::loadOverUnsavedFieldsAsksFirst()
     messages.answer = true;
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
     QCOMPARE(messages.shown.size(), 2);
-    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).fields.texts);
 
     // Changed since the load: asked again; No keeps the edit and the previous choice.
     retype(form->Text(kLifeTime), "4");
@@ -735,11 +735,11 @@ void TestForm5::loadOverUnsavedFieldsAsksFirst()
     QCOMPARE(messages.shown.size(), 3);
     QCOMPARE(form->Text(kLifeTime)->text(), "4");
     QCOMPARE(preview.EffectBox->currentIndex(), 0);
-    QCOMPARE(preview.EffectBox->displayText(), preview::builtInEffects().at(0).name + " *");
+    QCOMPARE(preview.EffectBox->displayText(), effect::builtInEffects().at(0).name + " *");
     messages.answer = true;
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
     QCOMPARE(messages.shown.size(), 4);
-    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(1).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(1).fields.texts);
     QCOMPARE(preview.EffectBox->currentIndex(), 1);
 }
 
@@ -749,7 +749,7 @@ void TestForm5::markerFollowsTheFields()
     Form5 &preview = openPreview();
     preview.EffectBox->setFocus();
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
-    const QString name = preview::builtInEffects().at(0).name;
+    const QString name = effect::builtInEffects().at(0).name;
     QCOMPARE(preview.EffectBox->displayText(), name);
 
     // An edit and its undoing, the mode switch and back.
@@ -770,7 +770,7 @@ void TestForm5::markerFollowsTheFields()
     preview.EffectBox->setFocus();
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
     QCOMPARE(messages.shown.size(), 1);
-    QCOMPARE(preview.EffectBox->displayText(), preview::builtInEffects().at(1).name);
+    QCOMPARE(preview.EffectBox->displayText(), effect::builtInEffects().at(1).name);
 }
 
 void TestForm5::importAndResetRefitThePreview()
@@ -791,7 +791,7 @@ void TestForm5::importAndResetRefitThePreview()
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
     QCOMPARE(form->Text(kPositionZ)->text(), "100");
     QVERIFY(qAbs(preview.SideView->frame.centre.y() - 50) < 5);
-    QCOMPARE(preview.EffectBox->displayText(), preview::builtInEffects().at(0).name + " *");
+    QCOMPARE(preview.EffectBox->displayText(), effect::builtInEffects().at(0).name + " *");
 
     // Reset back to nothing: the views go back to the origin.
     QTest::mouseClick(form->Command3, Qt::LeftButton);
@@ -804,9 +804,9 @@ void TestForm5::saveAsReplaceAndDeleteOwnEffects()
 {
     MessagesFake messages;
     TextInputFake input;
-    const QString path = preview::EffectLibrary::defaultPath();
-    const int builtIns = int(preview::builtInEffects().size());
-    const QString first = preview::builtInEffects().at(0).name;
+    const QString path = effect::EffectLibrary::defaultPath();
+    const int builtIns = int(effect::builtInEffects().size());
+    const QString first = effect::builtInEffects().at(0).name;
     Form5 *window = &openPreview();
     window->EffectBox->setFocus();
     QTest::keyClick(window->EffectBox, Qt::Key_Down);
@@ -839,11 +839,11 @@ void TestForm5::saveAsReplaceAndDeleteOwnEffects()
     QCOMPARE(messages.shown,
              QStringList({"question|Save Effect|An effect named \"My smoke\" is saved already. Replace it?"}));
     QCOMPARE(input.asked.size(), 2); // asked again, then cancelled
-    QCOMPARE(preview::EffectLibrary(path).find("my smoke")->fields.texts.at(kLifeTime - 1), "12");
+    QCOMPARE(effect::EffectLibrary(path).find("my smoke")->fields.texts.at(kLifeTime - 1), "12");
     messages.answer = true;
     input.answers = {QString("MY SMOKE")};
     QTest::mouseClick(window->SaveAsButton, Qt::LeftButton);
-    const preview::EffectLibrary saved(path);
+    const effect::EffectLibrary saved(path);
     QCOMPARE(saved.effects().size(), 1);
     QCOMPARE(saved.effects().at(0).name, "MY SMOKE");
     QCOMPARE(saved.effects().at(0).fields.texts, fieldTexts(*form));
@@ -857,7 +857,7 @@ void TestForm5::saveAsReplaceAndDeleteOwnEffects()
     QCOMPARE(window->EffectBox->itemText(builtIns + 1), "MY SMOKE");
     window->EffectBox->setFocus();
     QTest::keyClick(window->EffectBox, Qt::Key_Home);
-    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).fields.texts);
     QTest::keyClick(window->EffectBox, Qt::Key_End);
     QCOMPARE(fieldTexts(*form), saved.effects().at(0).fields.texts);
     QCOMPARE(form->Text(25)->text(), "hint \"a, b\"\t 煙");
@@ -869,10 +869,10 @@ void TestForm5::saveAsReplaceAndDeleteOwnEffects()
     QTest::mouseClick(window->DeleteButton, Qt::LeftButton);
     QCOMPARE(messages.shown,
              QStringList({"question|Delete Effect|Delete the effect \"MY SMOKE\" from the effects file?"}));
-    QCOMPARE(preview::EffectLibrary(path).effects().size(), 1);
+    QCOMPARE(effect::EffectLibrary(path).effects().size(), 1);
     messages.answer = true;
     QTest::mouseClick(window->DeleteButton, Qt::LeftButton);
-    QCOMPARE(preview::EffectLibrary(path).effects().size(), 0);
+    QCOMPARE(effect::EffectLibrary(path).effects().size(), 0);
     QCOMPARE(window->EffectBox->count(), builtIns);
     QCOMPARE(window->EffectBox->displayText(), "choose an effect");
     QVERIFY(!window->DeleteButton->isEnabled());
@@ -883,7 +883,7 @@ void TestForm5::damagedEffectsFileReportedOnceAndKept()
 {
     MessagesFake messages;
     TextInputFake input;
-    const QString path = preview::EffectLibrary::defaultPath();
+    const QString path = effect::EffectLibrary::defaultPath();
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
     const QByteArray damaged = "{\"version\": 1, \"effects\": [ {\"name\": \"Mine\"";
     {
@@ -898,12 +898,12 @@ void TestForm5::damagedEffectsFileReportedOnceAndKept()
                                + " cannot be read: it is not JSON ("),
              qPrintable(report));
     QVERIFY(report.contains(" at byte "));
-    QCOMPARE(preview.EffectBox->count(), preview::builtInEffects().size());
+    QCOMPARE(preview.EffectBox->count(), effect::builtInEffects().size());
 
     // The built-ins load; saving is refused with the same report, before any name is asked.
     preview.EffectBox->setFocus();
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
-    QCOMPARE(fieldTexts(*form), preview::builtInEffects().at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).fields.texts);
     input.answers = {QString("Mine")};
     QTest::mouseClick(preview.SaveAsButton, Qt::LeftButton);
     QCOMPARE(input.asked, QStringList());

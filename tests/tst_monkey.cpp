@@ -783,7 +783,7 @@ void TestMonkey::buildActions()
              note(QStringLiteral("let the preview run %1 s").arg(seconds));
              window.runFor(seconds);
              const auto &simulation = window.simulation();
-             expect(simulation.particles().size() <= std::size_t(preview::kMaxParticles),
+             expect(simulation.particles().size() <= std::size_t(effect::kMaxParticles),
                     QStringLiteral("the preview holds more particles than its limit"));
              expect(simulation.emitting() || simulation.particles().empty(),
                     QStringLiteral("the preview shows particles of fields it cannot preview"));

@@ -1,8 +1,8 @@
+#include "effect/particles.h"
+#include "effect/recipe.h"
+#include "effect/simulation.h"
 #include "preview/painting.h"
 #include "preview/paintpool.h"
-#include "preview/particles.h"
-#include "preview/recipe.h"
-#include "preview/simulation.h"
 
 #include <QImage>
 #include <QPainter>
@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <thread>
 
+using namespace effect;
 using namespace preview;
 
 namespace {

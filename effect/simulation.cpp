@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace preview {
+namespace effect {
 namespace {
 
 // Simulated times closer than this are the same time.
@@ -93,7 +93,7 @@ void Simulation::emitParticle(double ahead)
     Particle particle = newParticle(std::move(*values));
     // Born between two steps, the particle catches up to the end of the step.
     if (ahead > 0)
-        preview::advance(particle, ahead, m_wind, m_random);
+        effect::advance(particle, ahead, m_wind, m_random);
     if (particle.age < particle.values.lifeTime)
         m_particles.push_back(std::move(particle));
 }
@@ -102,7 +102,7 @@ void Simulation::step()
 {
     ++m_revision;
     for (Particle &particle : m_particles)
-        preview::advance(particle, kStep, m_wind, m_random);
+        effect::advance(particle, kStep, m_wind, m_random);
     std::erase_if(m_particles, [](const Particle &p) { return p.age >= p.values.lifeTime; });
     ++m_steps;
     const double now = time();
@@ -174,4 +174,4 @@ double gridStep(double metres)
     }
 }
 
-} // namespace preview
+} // namespace effect

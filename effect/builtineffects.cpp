@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace preview {
+namespace effect {
 namespace {
 
 struct BuiltInRow {
@@ -271,4 +271,4 @@ const QList<Effect> &builtInEffects()
     return effects;
 }
 
-} // namespace preview
+} // namespace effect

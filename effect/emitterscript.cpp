@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace preview {
+namespace effect {
 namespace {
 
 bool isLocalName(const QString &name)
@@ -158,4 +158,4 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
     return lines;
 }
 
-} // namespace preview
+} // namespace effect

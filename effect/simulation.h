@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace preview {
+namespace effect {
 
 // Particles emitted in a loop, one every interval of simulated time from time 0 on (for a
 // duration, or without end), each from the recipe as it stands when the particle is born, moved
@@ -98,4 +98,4 @@ Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, co
 // A grid step of 1, 2 or 5 times a power of ten that cuts the given length into 5 to 15 pieces.
 double gridStep(double metres);
 
-} // namespace preview
+} // namespace effect

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-namespace preview {
+namespace effect {
 
 // The field texts of the main window read for the preview: one expression per field the preview
 // simulates, the colour list, the variables they name, and what keeps them from being previewed.
@@ -41,4 +41,4 @@ QStringList valueProblems(const Recipe &recipe, const sqf::VariableValues &varia
 std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::VariableValues &variables,
                                            sqf::Random &random);
 
-} // namespace preview
+} // namespace effect

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace preview {
+namespace effect {
 namespace {
 
 constexpr int kLifeTime = 5;
@@ -313,4 +313,4 @@ std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::Vari
     return values;
 }
 
-} // namespace preview
+} // namespace effect

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace preview {
+namespace effect {
 namespace {
 
 double uniform(sqf::Random &random)
@@ -108,4 +108,4 @@ Vec3 randomDirection(double length, sqf::Random &random)
     return {length * ring * std::cos(angle), length * ring * std::sin(angle), length * z};
 }
 
-} // namespace preview
+} // namespace effect

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <variant>
 
-namespace preview {
+namespace effect {
 namespace {
 
 const QString kFormatKey = QStringLiteral("format");
@@ -268,4 +268,4 @@ std::optional<QString> EffectLibrary::write(const QList<Effect> &effects)
     return std::nullopt;
 }
 
-} // namespace preview
+} // namespace effect

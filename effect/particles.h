@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-namespace preview {
+namespace effect {
 
 // A point or velocity in metres relative to the object; z is the height, up is positive.
 struct Vec3 {
@@ -72,4 +72,4 @@ Rgba colourAt(const ParticleValues &values, double age);
 // A velocity of the given length in a direction uniformly distributed over the sphere.
 Vec3 randomDirection(double length, sqf::Random &random);
 
-} // namespace preview
+} // namespace effect

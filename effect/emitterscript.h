@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace preview {
+namespace effect {
 
 // The two script formats of the game: the loop of labels and jumps, and the later one of blocks
 // and statements ended by ';'.
@@ -48,4 +48,4 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
 // Seconds or a value as the script writes it: at most six decimals, no trailing zeros, '.'.
 QString scriptNumber(double value);
 
-} // namespace preview
+} // namespace effect

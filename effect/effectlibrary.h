@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace preview {
+namespace effect {
 
 // What an effect sets: the texts of Text1 .. Text27 and the separate colour mode of Check1.
 struct EffectFields {
@@ -82,4 +82,4 @@ QByteArray writeEffectFile(const QList<Effect> &effects);
 
 inline constexpr int kEffectFileVersion = 1;
 
-} // namespace preview
+} // namespace effect
