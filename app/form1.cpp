@@ -278,12 +278,12 @@ void Form1::Command1_Click()
 
 void Form1::Command6_Click()
 {
-    import::Form4::open(m_fields);
+    import::Form4::open(m_fields, m_source);
 }
 
 void Form1::Command7_Click()
 {
-    preview::Form5::open(m_fields);
+    preview::Form5::open(m_fields, m_source);
 }
 
 void Form1::Command3_Click()

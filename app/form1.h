@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drop/mainfields.h"
+#include "effect/source.h"
 
 #include <QWidget>
 
@@ -24,6 +25,8 @@ public:
     QLineEdit *Text(int number) const { return m_fields.text(number); }
     QLabel *Label(int number) const { return m_labels.at(number - 1); }
     drop::MainFields &fields() { return m_fields; }
+    // The particle source's settings beside the fields, part of the effect as they are.
+    effect::Source &source() { return m_source; }
 
     // Where "Create SQS" writes; the program's directory unless a test points it elsewhere.
     void setScriptDirectory(std::function<QString()> directory);
@@ -69,6 +72,7 @@ private:
     void closeSecondaryWindows();
 
     drop::MainFields m_fields;
+    effect::Source m_source;
     std::array<QLabel *, 19> m_labels{};
     std::function<QString()> m_scriptDirectory;
 };

@@ -93,7 +93,7 @@ void importThroughDialog(benchmark::State &state, bool megabyte)
     bool odd = false;
     for (auto _ : state) {
         state.PauseTiming();
-        import::Form4::open(form.fields());
+        import::Form4::open(form.fields(), form.source());
         import::Form4 *dialog = import::Form4::existing();
         state.ResumeTiming();
         dialog->Text1->setText(pastes[odd]);

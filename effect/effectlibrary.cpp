@@ -95,7 +95,7 @@ QString unreadable(const QString &path, const QString &what)
 
 EffectFields startFields()
 {
-    return {drop::startTexts(), false};
+    return {drop::startTexts(), false, {}};
 }
 
 const Effect *findBuiltIn(const QString &name)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "source.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -9,10 +11,12 @@
 
 namespace effect {
 
-// What an effect sets: the texts of Text1 .. Text27 and the separate colour mode of Check1.
+// What an effect sets: the texts of Text1 .. Text27, the separate colour mode of Check1 and the
+// particle source's settings.
 struct EffectFields {
     QStringList texts; // 27 texts, Text1 at index 0
     bool separateColours = false;
+    SourceSettings source;
     bool operator==(const EffectFields &) const = default;
 };
 

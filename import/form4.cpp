@@ -1,6 +1,7 @@
 #include "form4.h"
 
 #include "drop/mainfields.h"
+#include "effect/source.h"
 #include "importparser.h"
 #include "input/singleline.h"
 #include "platform/frmOnTop.h"
@@ -49,19 +50,20 @@ Form4 *Form4::existing()
     return instance;
 }
 
-void Form4::open(drop::MainFields &main)
+void Form4::open(drop::MainFields &main, effect::Source &source)
 {
     if (!instance)
-        instance = new Form4(main);
+        instance = new Form4(main, source);
     instance->show();
     instance->raise();
     instance->activateWindow();
 }
 
-Form4::Form4(drop::MainFields &main)
+Form4::Form4(drop::MainFields &main, effect::Source &source)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                            | Qt::MSWindowsFixedSizeDialogHint)
     , m_main(main)
+    , m_source(source)
     , m_mainAlive(main.Check1.data())
 {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -12,6 +12,9 @@ class QPushButton;
 namespace drop {
 struct MainFields;
 }
+namespace effect {
+class Source;
+}
 
 namespace import {
 
@@ -22,7 +25,7 @@ public:
     // The open dialog, or nullptr.
     static Form4 *existing();
     // Shows the single dialog, creating and loading it first when none is open.
-    static void open(drop::MainFields &main);
+    static void open(drop::MainFields &main, effect::Source &source);
 
     QLineEdit *Text1 = nullptr;      // the pasted drop text
     QLineEdit *Text2 = nullptr;      // the separate colour values
@@ -37,7 +40,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    explicit Form4(drop::MainFields &main);
+    Form4(drop::MainFields &main, effect::Source &source);
     void createControls();
     void connectHandlers();
     void Form_Load();
@@ -49,6 +52,7 @@ private:
     void Command2_Click();
 
     drop::MainFields &m_main;
+    effect::Source &m_source;
     // The main window's check box stands for the main window: once it is gone, nothing is written.
     QPointer<QWidget> m_mainAlive;
 };

@@ -3,6 +3,7 @@
 #include "drop/fieldtable.h"
 #include "drop/mainfields.h"
 #include "effect/emitterscript.h"
+#include "effect/source.h"
 #include "platform/filedialogs.h"
 #include "platform/look.h"
 #include "platform/messages.h"
@@ -168,10 +169,10 @@ Form5 *Form5::existing()
     return instance;
 }
 
-void Form5::open(drop::MainFields &main)
+void Form5::open(drop::MainFields &main, effect::Source &source)
 {
     if (!instance)
-        instance = new Form5(main);
+        instance = new Form5(main, source);
     if (instance->isMinimized())
         instance->showNormal();
     instance->show();
@@ -179,9 +180,10 @@ void Form5::open(drop::MainFields &main)
     instance->activateWindow();
 }
 
-Form5::Form5(drop::MainFields &main)
+Form5::Form5(drop::MainFields &main, effect::Source &source)
     : QWidget(nullptr, Qt::Window)
     , m_main(main)
+    , m_source(source)
     , m_mainAlive(main.Check1.data())
     , m_simulation(kSeed)
 {
@@ -778,7 +780,7 @@ int Form5::indexOfEffect(const QString &name, bool builtIn) const
 
 effect::EffectFields Form5::currentFields() const
 {
-    return {m_main.texts(), m_main.Check1 && m_main.Check1->isChecked()};
+    return {m_main.texts(), m_main.Check1 && m_main.Check1->isChecked(), m_source.settings()};
 }
 
 bool Form5::fieldsUnsaved() const

@@ -28,6 +28,9 @@ class QTimer;
 namespace drop {
 struct MainFields;
 }
+namespace effect {
+class Source;
+}
 
 namespace preview {
 
@@ -100,7 +103,7 @@ public:
     // The open preview, or nullptr; a closed preview is gone at once.
     static Form5 *existing();
     // Shows the single preview, creating it first when none is open.
-    static void open(drop::MainFields &main);
+    static void open(drop::MainFields &main, effect::Source &source);
 
     QLabel *EffectLabel = nullptr; // "Effect:"
     EffectComboBox *EffectBox = nullptr;
@@ -140,7 +143,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    explicit Form5(drop::MainFields &main);
+    Form5(drop::MainFields &main, effect::Source &source);
     void createControls();
     QLayout *createEffectRow();
     void connectHandlers();
@@ -179,6 +182,7 @@ private:
     void reportLibraryProblem();
 
     drop::MainFields &m_main;
+    effect::Source &m_source;
     QPointer<QWidget> m_mainAlive;
     effect::Simulation m_simulation;
     QFormLayout *m_variablesLayout = nullptr;

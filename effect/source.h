@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace effect {
+
+// setParticleRandom: how much each value of a particle varies, in the command's order. The game
+// takes 8, 9 or 10 elements; Angle and BounceOnSurface are the optional ninth and tenth.
+struct SourceRandom {
+    enum Value {
+        LifeTime,
+        PositionX,
+        PositionY,
+        PositionZ,
+        VelocityX,
+        VelocityY,
+        VelocityZ,
+        RotationVelocity,
+        Size,
+        ColorR,
+        ColorG,
+        ColorB,
+        ColorA,
+        DirPeriod,
+        DirIntensity,
+        Angle,
+        BounceOnSurface,
+        ValueCount
+    };
+    bool set = false;
+    int elements = 8; // 8, 9 or 10, as written
+    // Each value as written: a number, a variable or an expression. A vector written as one
+    // expression keeps it in its x with y and z empty, as the main window's vector fields do.
+    std::array<QString, ValueCount> texts;
+
+    SourceRandom();
+    bool operator==(const SourceRandom &) const = default;
+};
+
+// setParticleCircle [radius, [vx, vy, vz]].
+struct SourceCircle {
+    enum Value { Radius, VelocityX, VelocityY, VelocityZ, ValueCount };
+    bool set = false;
+    std::array<QString, ValueCount> texts;
+
+    SourceCircle();
+    bool operator==(const SourceCircle &) const = default;
+};
+
+// setDropInterval: seconds between two particles. The preview and the drop loop emit at this
+// interval whether or not the source sets it; set says whether the command is written.
+struct SourceInterval {
+    bool set = false;
+    QString text = QStringLiteral("0.05");
+    bool operator==(const SourceInterval &) const = default;
+};
+
+// What a particle source does beside its setParticleParams. Every value is kept as the text it was
+// written as; a command that is not set keeps its texts but is not written.
+struct SourceSettings {
+    QString name = QStringLiteral("_ps"); // the source's variable, as the block wrote it
+    SourceRandom random;
+    SourceCircle circle;
+    SourceInterval interval;
+    // The source's other commands, each "command argument" as written (setParticleClass "Name",
+    // setParticleFire [...]), in their order.
+    QStringList otherCommands;
+    bool operator==(const SourceSettings &) const = default;
+};
+
+// The source settings beside the main window's fields: the preview edits them and shows them, the
+// import writes them, the library keeps them with the fields. Outlives the preview window.
+class Source : public QObject {
+    Q_OBJECT
+public:
+    const SourceSettings &settings() const { return m_settings; }
+    // Tells the listeners when anything differs.
+    void setSettings(const SourceSettings &settings);
+
+    // What the last import left out of the block, one line each; kept until the next import.
+    const QStringList &importNotes() const { return m_importNotes; }
+    void setImportNotes(const QStringList &notes);
+
+signals:
+    void changed();
+    void importNotesChanged();
+
+private:
+    SourceSettings m_settings;
+    QStringList m_importNotes;
+};
+
+} // namespace effect
