@@ -132,8 +132,9 @@ QStringList fields(std::initializer_list<std::pair<int, QString>> changed)
 QList<double> previewEmissions(double interval, double duration, double until, bool *over)
 {
     Simulation simulation;
-    simulation.setRecipe(readRecipe(fields({{5, "0.2"}, {13, "1.275"}, {14, "1"}})));
-    simulation.setInterval(interval);
+    SourceSettings source;
+    source.interval.text = scriptNumber(interval);
+    simulation.setRecipe(readRecipe(fields({{5, "0.2"}, {13, "1.275"}, {14, "1"}}), source));
     simulation.setDuration(duration);
     simulation.restart();
     QList<double> times;
