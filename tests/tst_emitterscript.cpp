@@ -2,6 +2,7 @@
 #include "effect/emitterscript.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
+#include "effect/sourcescript.h"
 #include "filesizelimit.h"
 #include "import/importparser.h"
 #include "platform/scriptfile.h"
@@ -18,6 +19,7 @@
 using namespace effect;
 
 Q_DECLARE_METATYPE(effect::EmitterSettings)
+Q_DECLARE_METATYPE(effect::SourceSettings)
 
 namespace {
 
@@ -151,6 +153,25 @@ QList<double> previewEmissions(double interval, double duration, double until, b
     return times;
 }
 
+// Source settings with setParticleRandom of the given element count and texts (17 of them, in
+// its order), setParticleCircle and setDropInterval where given.
+SourceSettings sourceWith(int elements, const QStringList &random, const QStringList &circle = {},
+                          const QString &interval = {})
+{
+    SourceSettings source;
+    source.random.set = elements > 0;
+    source.random.elements = std::max(elements, 8);
+    for (qsizetype i = 0; i < random.size(); ++i)
+        source.random.texts[std::size_t(i)] = random.at(i);
+    source.circle.set = !circle.isEmpty();
+    for (qsizetype i = 0; i < circle.size(); ++i)
+        source.circle.texts[std::size_t(i)] = circle.at(i);
+    source.interval.set = !interval.isEmpty();
+    if (!interval.isEmpty())
+        source.interval.text = interval;
+    return source;
+}
+
 EmitterSettings settingsFor(const QStringList &texts, bool separate, double interval, double duration)
 {
     EmitterSettings settings;
@@ -180,6 +201,8 @@ private slots:
     void loopRunsAsThePreviewEmits();
     void dropLineReadsBackIntoTheFields_data();
     void dropLineReadsBackIntoTheFields();
+    void sourceCommands_data();
+    void sourceCommands();
     void linesEndInCrLf();
     void characterTheCodePageCannotHoldStopsTheWrite();
     void failedWriteKeepsTheOldFile();
@@ -496,6 +519,70 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields()
         QCOMPARE(outcome.array->fields, texts);
         if (separate)
             QCOMPARE(outcome.array->colorVarName, QString("_color"));
+    }
+}
+
+void TestEmitterScript::sourceCommands_data()
+{
+    QTest::addColumn<SourceSettings>("source");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList random{"2", "0.3", "0.3", "0.3", "1.5", "1.5", "1",   "20", "0.2",
+                             "0", "0",   "0",   "0.1", "0",   "0",   "360", "0.5"};
+    const QString params =
+        R"(_ps setParticleParams ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj];)";
+
+    QTest::newRow("nothing set: the array alone") << SourceSettings{} << false << QStringList{params};
+    QTest::newRow("everything, nine elements")
+        << sourceWith(9, random, {"3", "0", "0", "0.5"}, "0.1") << false
+        << QStringList{params,
+                       "_ps setParticleRandom [2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, 0.2, [0, 0, 0, 0.1], 0, 0, 360];",
+                       "_ps setParticleCircle [3, [0, 0, 0.5]];", "_ps setDropInterval 0.1;"};
+    QTest::newRow("eight elements, circle unset though written")
+        <<
+        [&] {
+            SourceSettings source = sourceWith(8, random, {"3", "0", "0", "0.5"});
+            source.circle.set = false;
+            return source;
+        }()
+        << false
+        << QStringList{params,
+                       "_ps setParticleRandom [2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, 0.2, [0, 0, 0, 0.1], 0, 0];"};
+    QTest::newRow("ten elements") << sourceWith(10, random) << false
+                                  << QStringList{params,
+                                                 "_ps setParticleRandom [2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, "
+                                                 "0.2, [0, 0, 0, 0.1], 0, 0, 360, 0.5];"};
+    QStringList whole = random;
+    whole[1] = "_posVar";
+    whole[2] = "";
+    whole[3] = "";
+    whole[9] = "_cv";
+    whole[10] = whole[11] = whole[12] = "";
+    QTest::newRow("vectors kept as one expression; interval a variable")
+        << sourceWith(8, whole, {"_r", "_cvel", "", ""}, "_int") << false
+        << QStringList{params, "_ps setParticleRandom [2, _posVar, [1.5, 1.5, 1], 20, 0.2, _cv, 0, 0];",
+                       "_ps setParticleCircle [_r, _cvel];", "_ps setDropInterval _int;"};
+    SourceSettings kept = sourceWith(0, {}, {}, "0");
+    kept.name = "_Smoke";
+    kept.otherCommands = {"setParticleFire [0.3, 1, 0.5]", "setParticleClass \"Base\""};
+    QTest::newRow("colour line, class first, other commands, own name, interval 0")
+        << kept << true
+        << QStringList{"_color = [1,1,1,0.5];", "_Smoke setParticleClass \"Base\";",
+                       QString(params).replace("_ps ", "_Smoke "), "_Smoke setParticleFire [0.3, 1, 0.5];",
+                       "_Smoke setDropInterval 0;"};
+}
+
+void TestEmitterScript::sourceCommands()
+{
+    QFETCH(SourceSettings, source);
+    QFETCH(bool, separate);
+    QFETCH(QStringList, expected);
+    const QString dropString =
+        R"(Drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj])";
+    const QStringList lines = sourceCommandLines(source, dropString, separate, "_color = [1,1,1,0.5]");
+    if (lines != expected) {
+        qDebug().noquote() << "written:\n" + lines.join('\n') + "\nexpected:\n" + expected.join('\n');
+        QFAIL("the commands differ");
     }
 }
 
