@@ -345,7 +345,6 @@ void Form5::connectHandlers()
 
 void Form5::Form_Load()
 {
-    m_simulation.setInterval(IntervalBox->value());
     m_simulation.setDuration(DurationBox->value());
     readFields();
     m_library = std::make_unique<effect::EffectLibrary>(effect::EffectLibrary::defaultPath());
@@ -505,7 +504,7 @@ void Form5::RestartButton_Click()
 
 void Form5::IntervalBox_Change()
 {
-    m_simulation.setInterval(IntervalBox->value());
+    readFields();
 }
 
 void Form5::DurationBox_Change()
@@ -580,7 +579,10 @@ void Form5::readFields()
     }
     const bool wasEmitting = m_simulation.emitting();
     const QStringList oldNames = m_simulation.recipe().variables;
-    m_simulation.setRecipe(effect::readRecipe(texts));
+    // The interval box stands for the source's interval until the source settings have fields here.
+    effect::SourceSettings source = m_source.settings();
+    source.interval.text = effect::scriptNumber(IntervalBox->value());
+    m_simulation.setRecipe(effect::readRecipe(texts, source));
     if (m_simulation.recipe().variables != oldNames)
         rebuildVariableFields();
     m_simulation.setVariables(m_variableValues);
