@@ -768,7 +768,7 @@ void TestMonkey::buildActions()
              case 3: {
                  const QString text = QString::number(0.01 * (1 + pick(100)));
                  note(QStringLiteral("emit every %1 s").arg(text));
-                 type(window.IntervalBox->findChild<QLineEdit *>(), text);
+                 type(window.SourceBox->IntervalText, text);
                  break;
              }
              default: {
