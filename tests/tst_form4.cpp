@@ -311,10 +311,10 @@ void TestForm4::failedImportChangesNothing_data()
         << QString(kExample).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "") << false
         << QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "")
         << "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"";
-    QTest::newRow("one-character colour token")
-        << QString(kExampleWithVariable).replace("[mycolors]", "m") << true
-        << QString(kExampleWithVariable).replace("[mycolors]", "m").mid(4).remove(' ')
-        << "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"";
+    QTest::newRow("colour token a string")
+        << QString(kExampleWithVariable).replace("[mycolors]", "'m'") << true
+        << QString(kExampleWithVariable).replace("[mycolors]", "'m'").mid(4).remove(' ')
+        << "Color is not a colour variable name; for a colour list clear \"Seperate color(s)\"";
     QTest::newRow("DROP and a leading comma")
         << "DROP ," + kExample.mid(5) << false << "," + kExampleCleaned << "The drop array does not begin with [";
 }

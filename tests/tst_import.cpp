@@ -295,10 +295,11 @@ void TestImport::failuresYieldNothing_data()
         "AnimationPhase has no values; its fields take 3");
     row("empty colour", changed("[[1,1,1,1],[0.5,0.5,0.5,0]]", ""), false,
         "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"");
-    const QString noColourName =
-        "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"";
+    const QString noColourName = "Color is not a colour variable name; for a colour list clear \"Seperate color(s)\"";
     row("box set, colour token empty", QString(variable).replace("[mycolors]", ""), true, noColourName);
-    row("box set, colour token one character", QString(variable).replace("[mycolors]", "m"), true, noColourName);
+    row("box set, colour token a string", QString(variable).replace("[mycolors]", "\"mycolors\""), true, noColourName);
+    row("box set, colour token an expression", QString(variable).replace("[mycolors]", "(mycolors)"), true,
+        noColourName);
     row("inline list pasted with the box set", ok, true, noColourName);
 }
 
@@ -661,6 +662,9 @@ void TestImport::forms_data()
     QTest::newRow("separate colours, whole-value Position")
         << QString(kExampleWithVariable).replace("[0, 0, 0.5]", "_pos") << true
         << exampleWith({{6, "_pos"}, {7, ""}, {8, ""}, {19, "[1,1,1,1]"}}) << "";
+    QTest::newRow("separate colours, bare colour variable")
+        << QString(kExampleWithVariable).replace("[mycolors]", "mycolors") << true << exampleWith({{19, "[1,1,1,1]"}})
+        << "";
 
     // What still fails, with its reason.
     fails("empty", "", false, "There is no drop array to import");
@@ -686,7 +690,7 @@ void TestImport::forms_data()
     fails("empty colour list element", changed(colours, ""), false,
           "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"");
     fails("box set, colour list in the array", kExample, true,
-          "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"");
+          "Color is not a colour variable name; for a colour list clear \"Seperate color(s)\"");
 }
 
 void TestImport::forms()
