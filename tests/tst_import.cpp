@@ -80,6 +80,8 @@ private slots:
     void colourList_data();
     void colourList();
     void separateWithoutColoursLeavesColourEmpty();
+    void separateColourVariableReadsBack_data();
+    void separateColourVariableReadsBack();
     void scriptArrays_data();
     void scriptArrays();
     void lineBreaksBecomeBlanks();
@@ -393,6 +395,67 @@ void TestImport::separateWithoutColoursLeavesColourEmpty()
     QVERIFY(outcome.array);
     QCOMPARE(outcome.array->fields.at(18), "");
     QCOMPARE(outcome.array->colorVarName, std::optional<QString>("mycolors"));
+}
+
+void TestImport::separateColourVariableReadsBack_data()
+{
+    QTest::addColumn<QString>("colours"); // Text19, and the dialog's Text2
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value13"); // as the drop string writes it
+    QTest::addColumn<QString>("otherForm");
+    QTest::newRow("no colours") << ""
+                                << "_color"
+                                << "_color"
+                                << "[_color]";
+    QTest::newRow("start text") << "[]"
+                                << "_color"
+                                << "[_color]"
+                                << "_color";
+    QTest::newRow("one colour") << "[1,1,1,1]"
+                                << "_color"
+                                << "[_color]"
+                                << "_color";
+    QTest::newRow("two colours") << "[1,0,0,1],[0,1,0,0.5]"
+                                 << "_color"
+                                 << "_color"
+                                 << "[_color]";
+    QTest::newRow("three colours") << "[1,0,0,1],[0,1,0,0.5],[0,0,1,0]"
+                                   << "_color"
+                                   << "_color"
+                                   << "[_color]";
+    QTest::newRow("no colours, renamed") << ""
+                                         << "mist"
+                                         << "mist"
+                                         << "[mist]";
+    QTest::newRow("one colour, renamed") << "[0.5,0.5,0.5,1]"
+                                         << "mist"
+                                         << "[mist]"
+                                         << "mist";
+    QTest::newRow("three colours with blanks, renamed") << "[1, 0, 0, 1], [0,1,0,0.5] ,[0,0,1,0]"
+                                                        << "smoke_2"
+                                                        << "smoke_2"
+                                                        << "[smoke_2]";
+}
+
+// The drop string of the separate mode, read back with its colour list typed into the dialog;
+// pasted in the other form of the colour variable it reads the same.
+void TestImport::separateColourVariableReadsBack()
+{
+    QFETCH(QString, colours);
+    QFETCH(QString, name);
+    QFETCH(QString, value13);
+    QFETCH(QString, otherForm);
+    const QStringList fields = exampleFields(colours);
+    const QString dropString = drop::formatDropString(fields, drop::ColourMode::Separate, name);
+    QCOMPARE(dropString, "Drop " + QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", value13));
+    for (const QString &pasted :
+         {dropString, QString(dropString).replace("," + value13 + ",", "," + otherForm + ",")}) {
+        const import::ParseOutcome outcome = import::parseDropArray(pasted, true, colours);
+        QVERIFY2(outcome.array, qPrintable(pasted));
+        QCOMPARE(outcome.array->fields, fields);
+        QCOMPARE(outcome.array->colorVarName, std::optional<QString>(name));
+        QCOMPARE(outcome.array->tokens.at(18), name);
+    }
 }
 
 void TestImport::scriptArrays_data()
