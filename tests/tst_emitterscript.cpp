@@ -5,6 +5,7 @@
 #include "preview/emitterscript.h"
 #include "preview/recipe.h"
 #include "preview/simulation.h"
+#include "sqf/values.h"
 
 #include <QDir>
 #include <QFile>
@@ -477,6 +478,9 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields_data()
                                                                 {27, "_obj"}})
                                                      << false;
     QTest::newRow("colour variable") << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1]"}, {25, "on.sqs"}}) << true;
+    QTest::newRow("colour variable of three colours")
+        << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1],[1,0,0,0.5],[0,0,0,0]"}}) << true;
+    QTest::newRow("colour variable of no colours") << fields({{1, "cl_fire"}, {19, ""}}) << true;
 }
 
 void TestEmitterScript::dropLineReadsBackIntoTheFields()
@@ -493,8 +497,15 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields()
         const import::ParseOutcome outcome = import::parseDropArray(*drop, separate, texts.at(18));
         QVERIFY2(outcome.array, qPrintable(*drop));
         QCOMPARE(outcome.array->fields, texts);
-        if (separate)
+        if (separate) {
             QCOMPARE(outcome.array->colorVarName, QString("_color"));
+            // The colour variable gets one array, ahead of the drop.
+            const QString assignment = format == ScriptFormat::Sqf ? "private _color = " : "_color = ";
+            const auto line = std::find_if(lines.cbegin(), drop,
+                                           [&assignment](const QString &line) { return line.startsWith(assignment); });
+            QVERIFY(line != drop);
+            QVERIFY2(sqf::isBracketed(line->mid(assignment.size()).remove(QLatin1Char(';'))), qPrintable(*line));
+        }
     }
 }
 
