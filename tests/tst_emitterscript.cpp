@@ -354,8 +354,8 @@ void TestEmitterScript::scriptText_data()
         << unplayed << "u.sqs"
         << QStringList{"; Particles of cl_basic: one drop every 0.05 s, without end.",
                        "; Start it with: [] exec \"u.sqs\"",
-                       "; A drop loop does not play setParticleRandom or setParticleCircle: every drop is alike. A "
-                       "source script does.",
+                       QString("; A drop loop does not play setParticleRandom or setParticleCircle: every drop is "
+                               "alike. A source script does."),
                        "#loop",
                        plain,
                        "~0.05",
