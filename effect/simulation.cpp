@@ -115,6 +115,11 @@ bool Simulation::emitting() const
     return m_recipe.usable() && m_valueProblems.isEmpty();
 }
 
+bool settled(const Simulation &simulation)
+{
+    return simulation.particles().empty() && (simulation.emissionOver() || simulation.interval() == 0.0);
+}
+
 void Simulation::restart()
 {
     m_particles.clear();

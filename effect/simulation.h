@@ -91,6 +91,11 @@ private:
     std::uint64_t m_revision = 0;
 };
 
+// True while nothing moves and nothing is to be born: no particles live, and the emission is over
+// or its interval is 0. Until the recipe, the variables or the duration change, stepping on
+// changes nothing.
+bool settled(const Simulation &simulation);
+
 // Where the path of the particles reaches over a whole life: one particle with the current
 // values, followed ahead in time (a few when values are drawn at random, so that a spread fits),
 // with the extremes of setParticleRandom's spread and points on all sides of setParticleCircle.

@@ -616,7 +616,7 @@ void Form5::runFor(double seconds)
 {
     const int speed = SpeedBox->currentIndex();
     m_simulation.advance(seconds * kSpeeds[speed >= 0 ? speed : kNormalSpeed]);
-    if (m_simulation.emissionOver() && m_simulation.particles().empty())
+    if (effect::settled(m_simulation))
         updateTimer();
     updateCount();
     SideView->update();
@@ -810,8 +810,8 @@ void Form5::rebuildVariableFields()
 
 void Form5::updateTimer()
 {
-    const bool over = m_simulation.emissionOver() && m_simulation.particles().empty();
-    const bool run = isVisible() && !isMinimized() && m_playing && m_simulation.emitting() && !over;
+    const bool run =
+        isVisible() && !isMinimized() && m_playing && m_simulation.emitting() && !effect::settled(m_simulation);
     if (run && !FrameTimer->isActive()) {
         m_clock.restart();
         FrameTimer->start();

@@ -762,6 +762,8 @@ void TestForm5::emitEveryTakesTextsAndZero()
     QTest::mouseClick(preview.RestartButton, Qt::LeftButton);
     preview.runFor(1);
     QCOMPARE(int(preview.simulation().particles().size()), particles);
+    // With nothing to move and nothing to be born, the preview sleeps.
+    QCOMPARE(preview.FrameTimer->isActive(), particles > 0);
     // An interval that emits nothing or that the preview refuses is named among the notes.
     QCOMPARE(anyContains(notesOf(preview), "setDropInterval"), noted);
 }
