@@ -291,6 +291,8 @@ void Form1::Command3_Click()
     if (!platform::messages().askYesNo(this, QStringLiteral("PLW"),
                                        QStringLiteral("Do you really want to reset all fields ?")))
         return;
+    // The source's settings are part of the effect the fields make: they start anew with them.
+    m_source.setSettings({});
     for (int n = 1; n <= drop::kFieldCount; ++n)
         Text(n)->setText(QString::fromLatin1(drop::kFields[n - 1].startText));
     emit m_fields.Notifier.replaced();

@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <array>
 #include <variant>
 
 namespace effect {
@@ -26,6 +27,16 @@ const QString kNameKey = QStringLiteral("name");
 const QString kSavedKey = QStringLiteral("saved");
 const QString kFieldsKey = QStringLiteral("fields");
 const QString kCheckKey = QStringLiteral("Check1");
+const QString kSourceKey = QStringLiteral("source");
+const QString kSourceNameKey = QStringLiteral("name");
+const QString kRandomKey = QStringLiteral("setParticleRandom");
+const QString kCircleKey = QStringLiteral("setParticleCircle");
+const QString kIntervalKey = QStringLiteral("setDropInterval");
+const QString kOtherKey = QStringLiteral("otherCommands");
+const QString kSetKey = QStringLiteral("set");
+const QString kElementsKey = QStringLiteral("elements");
+const QString kValuesKey = QStringLiteral("values");
+const QString kValueKey = QStringLiteral("value");
 
 QString fieldKey(int number)
 {
@@ -43,8 +54,94 @@ void sortByName(QList<Effect> &effects)
                      [](const Effect &a, const Effect &b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
 }
 
-// One effect of the file, or why it cannot be read; `place` says which one it is.
-std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype index)
+// The texts of a JSON array of exactly as many texts as `into` holds.
+template <std::size_t N> bool readTexts(const QJsonValue &value, std::array<QString, N> &into)
+{
+    const QJsonArray list = value.toArray();
+    if (!value.isArray() || list.size() != qsizetype(N))
+        return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (!list.at(qsizetype(i)).isString())
+            return false;
+        into[i] = list.at(qsizetype(i)).toString();
+    }
+    return true;
+}
+
+// An effect's source settings, or the part of them that cannot be read.
+std::variant<SourceSettings, QString> readSource(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return QStringLiteral("no source settings");
+    const QJsonObject object = value.toObject();
+    SourceSettings source;
+    const QJsonValue name = object.value(kSourceNameKey);
+    if (!name.isString())
+        return QStringLiteral("no source name");
+    source.name = name.toString();
+
+    const QJsonObject random = object.value(kRandomKey).toObject();
+    const QJsonValue elements = random.value(kElementsKey);
+    if (!random.value(kSetKey).isBool() || !readTexts(random.value(kValuesKey), source.random.texts)
+        || !elements.isDouble() || (elements.toDouble() != 8 && elements.toDouble() != 9 && elements.toDouble() != 10))
+        return QStringLiteral("a %1 that cannot be read").arg(kRandomKey);
+    source.random.set = random.value(kSetKey).toBool();
+    source.random.elements = elements.toInt();
+
+    const QJsonObject circle = object.value(kCircleKey).toObject();
+    if (!circle.value(kSetKey).isBool() || !readTexts(circle.value(kValuesKey), source.circle.texts))
+        return QStringLiteral("a %1 that cannot be read").arg(kCircleKey);
+    source.circle.set = circle.value(kSetKey).toBool();
+
+    const QJsonObject interval = object.value(kIntervalKey).toObject();
+    if (!interval.value(kSetKey).isBool() || !interval.value(kValueKey).isString())
+        return QStringLiteral("a %1 that cannot be read").arg(kIntervalKey);
+    source.interval.set = interval.value(kSetKey).toBool();
+    source.interval.text = interval.value(kValueKey).toString();
+
+    const QJsonValue others = object.value(kOtherKey);
+    if (!others.isArray())
+        return QStringLiteral("no list of other source commands");
+    for (const QJsonValue &command : others.toArray()) {
+        if (!command.isString())
+            return QStringLiteral("another source command that is not a text");
+        source.otherCommands << command.toString();
+    }
+    return source;
+}
+
+template <std::size_t N> QJsonArray textArray(const std::array<QString, N> &texts)
+{
+    QJsonArray list;
+    for (const QString &text : texts)
+        list.append(text);
+    return list;
+}
+
+QJsonObject sourceObject(const SourceSettings &source)
+{
+    QJsonObject random;
+    random.insert(kSetKey, source.random.set);
+    random.insert(kElementsKey, source.random.elements);
+    random.insert(kValuesKey, textArray(source.random.texts));
+    QJsonObject circle;
+    circle.insert(kSetKey, source.circle.set);
+    circle.insert(kValuesKey, textArray(source.circle.texts));
+    QJsonObject interval;
+    interval.insert(kSetKey, source.interval.set);
+    interval.insert(kValueKey, source.interval.text);
+    QJsonObject object;
+    object.insert(kSourceNameKey, source.name);
+    object.insert(kRandomKey, random);
+    object.insert(kCircleKey, circle);
+    object.insert(kIntervalKey, interval);
+    object.insert(kOtherKey, QJsonArray::fromStringList(source.otherCommands));
+    return object;
+}
+
+// One effect of the file, or why it cannot be read; `place` says which one it is. The first
+// version has no source settings.
+std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype index, int version)
 {
     const QString place = QStringLiteral("effect %1").arg(index + 1);
     if (!value.isObject())
@@ -80,6 +177,12 @@ std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype inde
     if (!check.isBool())
         return QStringLiteral("%1 has no %2 of true or false").arg(named, kCheckKey);
     effect.fields.separateColours = check.toBool();
+    if (version == 1)
+        return effect;
+    auto source = readSource(object.value(kSourceKey));
+    if (const auto *problem = std::get_if<QString>(&source))
+        return QStringLiteral("%1 has %2").arg(named, *problem);
+    effect.fields.source = std::get<SourceSettings>(std::move(source));
     return effect;
 }
 
@@ -126,12 +229,13 @@ FileReading readEffectFile(const QByteArray &bytes)
         reading.problem = QStringLiteral("it names no format version");
         return reading;
     }
-    if (version.toDouble() != kEffectFileVersion) {
-        reading.problem = QStringLiteral("it has the format version %1; this program reads version %2")
+    if (version.toDouble() != 1 && version.toDouble() != kEffectFileVersion) {
+        reading.problem = QStringLiteral("it has the format version %1; this program reads versions 1 and %2")
                               .arg(version.toDouble())
                               .arg(kEffectFileVersion);
         return reading;
     }
+    reading.version = version.toInt();
     const QJsonValue effects = root.value(kEffectsKey);
     if (!effects.isArray()) {
         reading.problem = QStringLiteral("it has no list of effects");
@@ -139,9 +243,10 @@ FileReading readEffectFile(const QByteArray &bytes)
     }
     const QJsonArray list = effects.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
-        auto effect = readEffect(list.at(i), i);
+        auto effect = readEffect(list.at(i), i, reading.version);
         if (const auto *problem = std::get_if<QString>(&effect)) {
             reading.effects.clear();
+            reading.version = 0;
             reading.problem = *problem;
             return reading;
         }
@@ -163,6 +268,7 @@ QByteArray writeEffectFile(const QList<Effect> &effects)
         object.insert(kSavedKey, effect.saved.toUTC().toString(Qt::ISODate));
         object.insert(kFieldsKey, texts);
         object.insert(kCheckKey, effect.fields.separateColours);
+        object.insert(kSourceKey, sourceObject(effect.fields.source));
         list.append(object);
     }
     QJsonObject root;
@@ -183,10 +289,16 @@ EffectLibrary::EffectLibrary(QString path)
     reload();
 }
 
+QString EffectLibrary::firstVersionPath() const
+{
+    return QFileInfo(m_path).dir().filePath(QStringLiteral("effects.v1.json"));
+}
+
 void EffectLibrary::reload()
 {
     m_effects.clear();
     m_problem.clear();
+    m_fileVersion = 0;
     QFile file(m_path);
     if (!file.exists())
         return;
@@ -200,6 +312,7 @@ void EffectLibrary::reload()
         return;
     }
     m_effects = std::move(reading.effects);
+    m_fileVersion = reading.version;
 }
 
 const Effect *EffectLibrary::find(const QString &name) const
@@ -259,12 +372,22 @@ std::optional<QString> EffectLibrary::write(const QList<Effect> &effects)
     if (!QDir().mkpath(folder))
         return QStringLiteral("The folder %1 for the effects file cannot be made.")
             .arg(QDir::toNativeSeparators(folder));
+    // The first version's file stays readable to a program that knows only that one.
+    if (m_fileVersion == 1 && !QFileInfo::exists(firstVersionPath())) {
+        QFile original(m_path);
+        if (!original.copy(firstVersionPath()))
+            return QStringLiteral("The effects file %1 of the earlier format cannot be kept as %2 (%3); it is as it "
+                                  "was.")
+                .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(firstVersionPath()),
+                     original.errorString());
+    }
     QSaveFile file(m_path);
     const QByteArray bytes = writeEffectFile(effects);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return QStringLiteral("The effects file %1 cannot be written (%2); it is as it was.")
             .arg(QDir::toNativeSeparators(m_path), file.errorString());
     m_effects = effects;
+    m_fileVersion = kEffectFileVersion;
     return std::nullopt;
 }
 

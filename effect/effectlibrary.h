@@ -38,7 +38,9 @@ const QList<Effect> &builtInEffects();
 const Effect *findBuiltIn(const QString &name);
 
 // The author's own effects, kept by name in one JSON file. The file is read as a whole; while it
-// cannot be read, it is never written, so that nothing in it is lost.
+// cannot be read, it is never written, so that nothing in it is lost. A file of the first format
+// version, without source settings, is copied once to effects.v1.json beside it before it is first
+// written in the current version; an earlier copy there is kept.
 class EffectLibrary {
 public:
     // The file in the user's data folder.
@@ -54,6 +56,8 @@ public:
     const QString &problem() const { return m_problem; }
     // The own effects, sorted by name without regard to letter case.
     const QList<Effect> &effects() const { return m_effects; }
+    // Where a file of the first format version is kept before it is written anew.
+    QString firstVersionPath() const;
     // The own effect of that name (letter case aside), or nullptr.
     const Effect *find(const QString &name) const;
 
@@ -74,16 +78,20 @@ private:
     QString m_path;
     QString m_problem;
     QList<Effect> m_effects;
+    int m_fileVersion = 0; // of the file as last read; 0 when there was none
 };
 
 // The rules of the file, apart from its place: the effects a text holds, or why it cannot be read.
+// Version 1 holds the fields only: its effects are read with the start source settings. Version 2
+// adds each effect's source settings, set flags and texts. Other versions are refused.
 struct FileReading {
     QList<Effect> effects;
     QString problem; // empty when the text was read
+    int version = 0; // the format version read
 };
 FileReading readEffectFile(const QByteArray &bytes);
 QByteArray writeEffectFile(const QList<Effect> &effects);
 
-inline constexpr int kEffectFileVersion = 1;
+inline constexpr int kEffectFileVersion = 2;
 
 } // namespace effect

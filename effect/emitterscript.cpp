@@ -4,10 +4,23 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace effect {
 namespace {
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString commentStart(ScriptFormat format)
+{
+    return format == ScriptFormat::Sqf ? QStringLiteral("// ") : QStringLiteral("; ");
+}
+
+} // namespace
 
 bool isLocalName(const QString &name)
 {
@@ -15,19 +28,12 @@ bool isLocalName(const QString &name)
     return pattern.match(name).hasMatch();
 }
 
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-// The first element of the Object field, blanks around it removed.
-QString firstObjectElement(const QString &objectText)
+QString objectElement(const QString &objectText)
 {
     const std::optional<QStringList> elements = sqf::splitElements(objectText);
     return elements && !elements->isEmpty() ? elements->constFirst() : QString();
 }
 
-// The drop array of the drop string: the text after a leading "drop" keyword.
 QString dropArray(const QString &dropString)
 {
     QString text = dropString.trimmed();
@@ -38,8 +44,6 @@ QString dropArray(const QString &dropString)
     }
     return text;
 }
-
-} // namespace
 
 ScriptFormat scriptFormatFor(const QString &fileName)
 {
@@ -61,7 +65,7 @@ QString proposedScriptName(const QString &shapeName, ScriptFormat format)
 
 QString objectVariable(const QString &objectText)
 {
-    const QString first = firstObjectElement(objectText);
+    const QString first = objectElement(objectText);
     return isLocalName(first) && !sameName(first, QStringLiteral("_this")) ? first : QString();
 }
 
@@ -77,33 +81,75 @@ QString scriptNumber(double value)
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
-QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat format, const QString &fileName)
+std::optional<QString> emitterScriptRefusal(const EmitterSettings &settings)
+{
+    if (settings.interval == 0)
+        return QStringLiteral("The interval is 0, which switches a particle source off: a drop loop would drop "
+                              "without waiting. Give an interval above 0, or save a source script.");
+    if (!(settings.interval > 0) || !std::isfinite(settings.interval))
+        return QStringLiteral("The interval is not a time a drop loop can wait: give an interval above 0.");
+    return std::nullopt;
+}
+
+ScriptVariables scriptVariables(const QList<AssumedValue> &variables, const QStringList &setElsewhere,
+                                ScriptFormat format)
+{
+    ScriptVariables sorted;
+    for (const AssumedValue &variable : variables) {
+        if (!variable.name.startsWith(QLatin1Char('_'))) {
+            sorted.expected << variable.name;
+            continue;
+        }
+        // The argument has its value; in the loop format _time is the script's clock, which an
+        // assignment would stop.
+        const bool elsewhere = std::any_of(setElsewhere.cbegin(), setElsewhere.cend(),
+                                           [&variable](const QString &name) { return sameName(variable.name, name); });
+        if (elsewhere || sameName(variable.name, QStringLiteral("_this"))
+            || (format == ScriptFormat::Sqs && sameName(variable.name, QStringLiteral("_time"))))
+            continue;
+        sorted.assumed << variable;
+    }
+    return sorted;
+}
+
+QStringList variableComments(const ScriptVariables &variables, ScriptFormat format)
+{
+    QStringList lines;
+    if (!variables.expected.isEmpty())
+        lines << commentStart(format)
+                     + QStringLiteral("Expected from the mission: %1.")
+                           .arg(variables.expected.join(QStringLiteral(", ")));
+    if (!variables.assumed.isEmpty())
+        lines << commentStart(format) + QStringLiteral("The values the preview assumed; change them here.");
+    return lines;
+}
+
+QStringList variableAssignments(const ScriptVariables &variables, ScriptFormat format)
 {
     const bool sqf = format == ScriptFormat::Sqf;
-    const QString comment = sqf ? QStringLiteral("// ") : QStringLiteral("; ");
+    QStringList lines;
+    for (const AssumedValue &variable : variables.assumed)
+        lines << (sqf ? QStringLiteral("private ") : QString()) + variable.name + QStringLiteral(" = ")
+                     + scriptNumber(variable.value) + (sqf ? QStringLiteral(";") : QString());
+    return lines;
+}
+
+QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat format, const QString &fileName)
+{
+    if (emitterScriptRefusal(settings))
+        return {};
+    const bool sqf = format == ScriptFormat::Sqf;
+    const QString comment = commentStart(format);
     const QString end = sqf ? QStringLiteral(";") : QString();
     const QString local = sqf ? QStringLiteral("private ") : QString();
     const QString object = objectVariable(settings.objectText);
-    const bool objectIsArgument = sameName(firstObjectElement(settings.objectText), QStringLiteral("_this"));
+    const bool objectIsArgument = sameName(objectElement(settings.objectText), QStringLiteral("_this"));
     const bool endless = !(settings.duration > 0);
     const QString interval = scriptNumber(settings.interval);
     const QString colourName =
         settings.separateColours ? settings.colourLine.section(QLatin1Char(' '), 0, 0) : QString();
-
-    QStringList globals;
-    QList<AssumedValue> locals;
-    for (const AssumedValue &variable : settings.variables) {
-        if (!variable.name.startsWith(QLatin1Char('_'))) {
-            globals << variable.name;
-            continue;
-        }
-        // The argument, the object and the colour variable get their values below; in the loop
-        // format _time is the script's clock, which an assignment would stop.
-        if (sameName(variable.name, QStringLiteral("_this")) || sameName(variable.name, object)
-            || sameName(variable.name, colourName) || (!sqf && sameName(variable.name, QStringLiteral("_time"))))
-            continue;
-        locals << variable;
-    }
+    // The object and the colour variable get their values below.
+    const ScriptVariables variables = scriptVariables(settings.variables, {object, colourName}, format);
 
     QStringList lines;
     const QString shape =
@@ -120,15 +166,21 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
                        .arg(argument, sqf ? QStringLiteral("execVM") : QStringLiteral("exec"), fileName, end);
     if (!object.isEmpty() || objectIsArgument)
         lines << comment + QStringLiteral("unit: the object the particles come from (this in the object's init line).");
-    if (!globals.isEmpty())
-        lines << comment + QStringLiteral("Expected from the mission: %1.").arg(globals.join(QStringLiteral(", ")));
-    if (!locals.isEmpty())
-        lines << comment + QStringLiteral("The values the preview assumed; change them here.");
+    if (settings.sourceRandom || settings.sourceCircle) {
+        QStringList unplayed;
+        if (settings.sourceRandom)
+            unplayed << QStringLiteral("setParticleRandom");
+        if (settings.sourceCircle)
+            unplayed << QStringLiteral("setParticleCircle");
+        lines << comment
+                     + QStringLiteral("A drop loop does not play %1: every drop is alike. A source script does.")
+                           .arg(unplayed.join(QStringLiteral(" or ")));
+    }
+    lines << variableComments(variables, format);
 
     if (!object.isEmpty())
         lines << local + object + QStringLiteral(" = _this select 0") + end;
-    for (const AssumedValue &variable : locals)
-        lines << local + variable.name + QStringLiteral(" = ") + scriptNumber(variable.value) + end;
+    lines << variableAssignments(variables, format);
     if (settings.separateColours && !settings.colourLine.isEmpty())
         lines << (isLocalName(colourName) ? local : QString()) + settings.colourLine + end;
 

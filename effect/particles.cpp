@@ -52,9 +52,14 @@ void advance(Particle &particle, double dt, const Vec3 &wind, sqf::Random &rando
 {
     const ParticleValues &values = particle.values;
     const double r = values.rubbing;
+    const double fromHeight = particle.position.z;
     moveAxis(particle.position.x, particle.velocity.x, 0, r, wind.x, dt);
     moveAxis(particle.position.y, particle.velocity.y, 0, r, wind.y, dt);
     moveAxis(particle.position.z, particle.velocity.z, rise(values.weight, values.volume), r, 0, dt);
+    if (values.bounce >= 0 && fromHeight >= 0 && particle.position.z < 0) {
+        particle.position.z *= -values.bounce;
+        particle.velocity.z = std::abs(particle.velocity.z) * values.bounce;
+    }
     particle.age += dt;
     if (values.rndmDirPeriod > 0 && values.rndmDirIntensity != 0 && particle.age + 1e-9 >= particle.nextKick
         && particle.age < values.lifeTime) {

@@ -27,11 +27,14 @@ struct Rgba {
 // gravity less the buoyancy of the air the particle's Volume displaces, air resistance that pulls
 // the velocity toward the wind at the rate Rubbing per second, a push of RndmDirIntensity in a
 // random direction every RndmDirPeriod seconds, and size and colour linear between their points
-// over the life. No rotation, no animation, no texture, no collisions with the ground.
+// over the life. With a BounceOnSurface of 0 or more, a particle that falls through height 0 in a
+// step is put back above it as far as it went below, times the coefficient, and its fall turns
+// into a rise of that part of its speed; the horizontal motion goes on unchanged. No rotation, no
+// animation, no texture, no other collisions.
 inline constexpr double kGravity = 9.81;     // m/s²
 inline constexpr double kAirDensity = 1.275; // kg/m³
 inline constexpr double kStep = 1.0 / 120;   // the integration step of the preview, in seconds
-inline constexpr int kMaxParticles = 10000;
+inline constexpr int kMaxParticles = 18000;  // the later games' limit of live particles
 
 // What one particle was given when it was emitted.
 struct ParticleValues {
@@ -45,6 +48,7 @@ struct ParticleValues {
     std::vector<Rgba> colours;   // at evenly spaced times over the life; none means white
     double rndmDirPeriod = 0;
     double rndmDirIntensity = 0;
+    double bounce = -1; // BounceOnSurface, 0..1; below 0 the particle passes through the ground
 };
 
 struct Particle {

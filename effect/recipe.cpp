@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace effect {
 namespace {
@@ -21,10 +22,18 @@ constexpr int kPeriod = 23;
 constexpr int kIntensity = 24;
 
 constexpr int kObject = 27;
+// BounceOnSurface's place among the Object field's elements: after the object, angle and onSurface.
+constexpr int kBounceElement = 3;
 
 // The numeric fields whose values move a particle; Size is read on its own.
 constexpr int kSimulated[] = {kLifeTime,     kPosition, kPosition + 1, kPosition + 2, kVelocity, kVelocity + 1,
                               kVelocity + 2, kWeight,   kVolume,       kRubbing,      kPeriod,   kIntensity};
+
+// The Object field's elements: the object, then the later games' parameters.
+QStringList objectElements(const QString &objectText)
+{
+    return sqf::splitElements(objectText).value_or(QStringList{objectText.trimmed()});
+}
 
 void addVariables(QStringList &into, const sqf::Expression &expression)
 {
@@ -201,13 +210,159 @@ void addNotes(Recipe &recipe, const QStringList &texts)
     if (!text(26).trimmed().isEmpty())
         recipe.notes << QStringLiteral("BeforeDestroy: the script is not run.");
     // The object is the first element of the Object field; the later games' parameters follow it.
-    const QStringList object = sqf::splitElements(text(kObject)).value_or(QStringList{text(kObject).trimmed()});
+    const QStringList object = objectElements(text(kObject));
     if (!object.isEmpty() && !object.front().isEmpty())
         recipe.notes << QStringLiteral("Object %1: the views are relative to it; the cross at 0 stands for it.")
                             .arg(quoted(object.front()));
-    if (object.size() > 1)
-        recipe.notes << QStringLiteral("Object: the later games' parameters after the object (%1) are not previewed.")
-                            .arg(quoted(object.mid(1).join(QLatin1Char(','))));
+    if (object.size() > 1) {
+        const QString later = quoted(object.mid(1).join(QLatin1Char(',')));
+        recipe.notes << (recipe.bounce ? QStringLiteral("Object: of the later games' parameters after the object "
+                                                        "(%1), only BounceOnSurface is previewed.")
+                                       : QStringLiteral("Object: the later games' parameters after the object (%1) "
+                                                        "are not previewed."))
+                            .arg(later);
+    }
+}
+
+// BounceOnSurface, the third of the later parameters after the object; one that cannot be read
+// leaves the particles without a bounce, as the rest of the later parameters are left out.
+void readBounce(Recipe &recipe, const QString &objectText)
+{
+    const QString text = objectElements(objectText).value(kBounceElement);
+    if (text.isEmpty())
+        return;
+    const auto read = sqf::readExpression(text);
+    if (std::holds_alternative<sqf::ExpressionError>(read)) {
+        recipe.notes << QStringLiteral("Object: BounceOnSurface (%1) cannot be worked out: the particles do not "
+                                       "bounce.")
+                            .arg(quoted(text));
+        return;
+    }
+    recipe.bounce = std::get<sqf::Expression>(read);
+    addVariables(recipe.variables, *recipe.bounce);
+}
+
+// A vector of a source command: its first value, how many it has, its name and what it is.
+struct SourceVector {
+    int first;
+    int count;
+    const char *name;
+    const char *shape;
+};
+
+// Reads the values of one source command below `count`, a vector written as one expression (its
+// first text set, the others empty) refused as the fields' vectors are.
+template <std::size_t N>
+void readSourceValues(Recipe &recipe, const QString &command, const std::array<QString, N> &texts, int count,
+                      std::initializer_list<SourceVector> vectors, QString (*name)(int),
+                      std::array<std::optional<sqf::Expression>, N> &into)
+{
+    for (int value = 0; value < count; ++value) {
+        const auto vector = std::find_if(vectors.begin(), vectors.end(), [value](const SourceVector &v) {
+            return value >= v.first && value < v.first + v.count;
+        });
+        if (vector != vectors.end()) {
+            const QString &first = texts[std::size_t(vector->first)];
+            const bool whole =
+                !first.isEmpty() && !sqf::isBracketed(first)
+                && std::all_of(texts.begin() + vector->first + 1, texts.begin() + vector->first + vector->count,
+                               [](const QString &text) { return text.isEmpty(); });
+            if (whole) {
+                if (value == vector->first)
+                    recipe.problems << wholeValueProblem(command + QLatin1Char(' ') + QLatin1String(vector->name),
+                                                         first, QLatin1String(vector->shape));
+                continue;
+            }
+        }
+        sqf::Expression expression;
+        if (readNumber(recipe, command + QLatin1Char(' ') + name(value), texts[std::size_t(value)], expression))
+            into[std::size_t(value)] = std::move(expression);
+    }
+}
+
+void readSource(Recipe &recipe, const SourceSettings &source)
+{
+    if (source.random.set) {
+        // Angle and BounceOnSurface are the optional ninth and tenth elements.
+        const int elements = std::clamp(source.random.elements, 8, 10);
+        const int count = elements == 8   ? SourceRandom::Angle
+                          : elements == 9 ? SourceRandom::BounceOnSurface
+                                          : SourceRandom::ValueCount;
+        readSourceValues(recipe, QStringLiteral("setParticleRandom"), source.random.texts, count,
+                         {{SourceRandom::PositionX, 3, "Position", "[x, y, z]"},
+                          {SourceRandom::VelocityX, 3, "MoveVelocity", "[x, y, z]"},
+                          {SourceRandom::ColorR, 4, "Color", "[r, g, b, a]"}},
+                         randomValueName, recipe.randomness);
+        const auto turns = [&source](int value) { return isSet(source.random.texts[std::size_t(value)], "0"); };
+        if (turns(SourceRandom::RotationVelocity) || (count > SourceRandom::Angle && turns(SourceRandom::Angle)))
+            recipe.notes << QStringLiteral("setParticleRandom RotationVelocity, Angle: the particles do not turn.");
+    }
+    if (source.circle.set)
+        readSourceValues(recipe, QStringLiteral("setParticleCircle"), source.circle.texts, SourceCircle::ValueCount,
+                         {{SourceCircle::VelocityX, 3, "velocity", "[x, y, z]"}}, circleValueName, recipe.circle);
+    sqf::Expression interval;
+    if (readNumber(recipe, QStringLiteral("setDropInterval"), source.interval.text, interval))
+        recipe.interval = std::move(interval);
+    if (sqf::constantValue(source.interval.text) == 0.0)
+        recipe.notes << QStringLiteral("setDropInterval is 0: no particle is emitted.");
+}
+
+double uniform(sqf::Random &random)
+{
+    return double(random()) / 4294967296.0;
+}
+
+// The preview's model of a particle source, an approximation of the game's, which does not
+// publish how it draws:
+// - each value of setParticleRandom is drawn once per particle at its birth, uniform within ± the
+//   value (a negative value spreads as far as its positive), one draw per component;
+// - LifeTime, Position, MoveVelocity, RndmDirPeriod and RndmDirIntensity get their draw added once;
+//   Size is added to every Size key and Color to every colour key, each component kept within
+//   0..1; BounceOnSurface's is added to the array's coefficient where that makes particles bounce,
+//   kept within 0..1; RotationVelocity and Angle change nothing, as the particles do not turn;
+// - with setParticleCircle, the particle is born at a point drawn uniformly on a horizontal circle
+//   of the radius around its Position, and the circle's velocity is added to its own as written,
+//   not turned with the point.
+void applySource(ParticleValues &values, const Recipe &recipe, const sqf::VariableValues &variables,
+                 sqf::Random &random, const SourceDraw &draw)
+{
+    const auto offset = [&](int value) {
+        const auto &spread = recipe.randomness[std::size_t(value)];
+        return spread ? std::abs(spread->evaluate(random, variables)) * draw.parts[std::size_t(value)] : 0.0;
+    };
+    values.lifeTime += offset(SourceRandom::LifeTime);
+    values.position.x += offset(SourceRandom::PositionX);
+    values.position.y += offset(SourceRandom::PositionY);
+    values.position.z += offset(SourceRandom::PositionZ);
+    values.velocity.x += offset(SourceRandom::VelocityX);
+    values.velocity.y += offset(SourceRandom::VelocityY);
+    values.velocity.z += offset(SourceRandom::VelocityZ);
+    const double size = offset(SourceRandom::Size);
+    for (double &key : values.size)
+        key += size;
+    const Rgba colour{offset(SourceRandom::ColorR), offset(SourceRandom::ColorG), offset(SourceRandom::ColorB),
+                      offset(SourceRandom::ColorA)};
+    if (colour != Rgba{0, 0, 0, 0})
+        for (Rgba &key : values.colours)
+            key = {std::clamp(key.r + colour.r, 0.0, 1.0), std::clamp(key.g + colour.g, 0.0, 1.0),
+                   std::clamp(key.b + colour.b, 0.0, 1.0), std::clamp(key.a + colour.a, 0.0, 1.0)};
+    values.rndmDirPeriod += offset(SourceRandom::DirPeriod);
+    values.rndmDirIntensity += offset(SourceRandom::DirIntensity);
+    if (values.bounce >= 0)
+        values.bounce = std::clamp(values.bounce + offset(SourceRandom::BounceOnSurface), 0.0, 1.0);
+
+    const auto circle = [&](int value) {
+        const auto &expression = recipe.circle[std::size_t(value)];
+        return expression ? expression->evaluate(random, variables) : 0.0;
+    };
+    if (recipe.circle[SourceCircle::Radius]) {
+        const double radius = circle(SourceCircle::Radius);
+        values.position.x += radius * std::cos(draw.circleAngle);
+        values.position.y += radius * std::sin(draw.circleAngle);
+        values.velocity.x += circle(SourceCircle::VelocityX);
+        values.velocity.y += circle(SourceCircle::VelocityY);
+        values.velocity.z += circle(SourceCircle::VelocityZ);
+    }
 }
 
 bool finite(const Vec3 &v)
@@ -232,7 +387,25 @@ QString fieldName(int number)
     return QStringLiteral("%1 %2").arg(parameter).arg(entry.component);
 }
 
-Recipe readRecipe(const QStringList &texts)
+QString randomValueName(int value)
+{
+    static const char *const names[] = {"LifeTime",       "Position x",     "Position y",       "Position z",
+                                        "MoveVelocity x", "MoveVelocity y", "MoveVelocity z",   "RotationVelocity",
+                                        "Size",           "Color r",        "Color g",          "Color b",
+                                        "Color a",        "RndmDirPeriod",  "RndmDirIntensity", "Angle",
+                                        "BounceOnSurface"};
+    static_assert(std::size(names) == SourceRandom::ValueCount);
+    return value >= 0 && value < SourceRandom::ValueCount ? QLatin1String(names[value]) : QString();
+}
+
+QString circleValueName(int value)
+{
+    static const char *const names[] = {"radius", "velocity x", "velocity y", "velocity z"};
+    static_assert(std::size(names) == SourceCircle::ValueCount);
+    return value >= 0 && value < SourceCircle::ValueCount ? QLatin1String(names[value]) : QString();
+}
+
+Recipe readRecipe(const QStringList &texts, const SourceSettings &source)
 {
     Recipe recipe;
     const QString shape = texts.value(0);
@@ -253,6 +426,8 @@ Recipe readRecipe(const QStringList &texts)
     }
     readSizes(recipe, texts);
     readColours(recipe, texts.value(kColour - 1));
+    readSource(recipe, source);
+    readBounce(recipe, texts.value(kObject - 1));
     addNotes(recipe, texts);
     return recipe;
 }
@@ -271,15 +446,54 @@ QStringList valueProblems(const Recipe &recipe, const sqf::VariableValues &varia
         problems << QStringLiteral("LifeTime is 0 or below: the particles would vanish at once.");
     if (const auto weight = settled(kWeight); weight && !(*weight > 0))
         problems << QStringLiteral("Weight is 0 or below: a particle needs a weight above 0.");
+    if (recipe.interval) {
+        sqf::Random draw(1);
+        const double interval = recipe.interval->evaluate(draw, variables);
+        if (!std::isfinite(interval))
+            problems << QStringLiteral("setDropInterval is not a number.");
+        else if (interval < 0)
+            problems << QStringLiteral("setDropInterval is below 0 (%1).").arg(interval);
+        else if (interval > 0 && interval < kShortestInterval)
+            problems << QStringLiteral("setDropInterval (%1) is shorter than 0.0001 s: the preview takes 0, which "
+                                       "emits nothing, or 0.0001 s and longer.")
+                            .arg(interval);
+    }
     return problems;
+}
+
+std::optional<double> intervalValue(const Recipe &recipe, const sqf::VariableValues &variables)
+{
+    if (!recipe.interval)
+        return std::nullopt;
+    sqf::Random draw(1);
+    const double interval = recipe.interval->evaluate(draw, variables);
+    if (!std::isfinite(interval) || interval < 0 || (interval > 0 && interval < kShortestInterval))
+        return std::nullopt;
+    return interval;
 }
 
 std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::VariableValues &variables,
                                            sqf::Random &random)
 {
+    // Only what is set is drawn, so that a recipe without a source draws as it always did.
+    SourceDraw draw;
+    for (std::size_t value = 0; value < draw.parts.size(); ++value)
+        if (recipe.randomness[value])
+            draw.parts[value] = 2 * uniform(random) - 1;
+    if (recipe.circle[SourceCircle::Radius])
+        draw.circleAngle = 2 * std::numbers::pi * uniform(random);
+    return drawParticle(recipe, variables, random, draw);
+}
+
+std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::VariableValues &variables,
+                                           sqf::Random &random, const SourceDraw &draw)
+{
     if (!recipe.usable())
         return std::nullopt;
-    const auto value = [&](int number) { return recipe.numbers[number - 1]->evaluate(random, variables); };
+    const auto value = [&](int number) {
+        const auto &expression = recipe.numbers[number - 1];
+        return expression ? expression->evaluate(random, variables) : 0.0;
+    };
     ParticleValues values;
     values.lifeTime = value(kLifeTime);
     values.position = {value(kPosition), value(kPosition + 1), value(kPosition + 2)};
@@ -296,6 +510,12 @@ std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::Vari
     for (const auto &colour : recipe.colours)
         values.colours.push_back({colour[0].evaluate(random, variables), colour[1].evaluate(random, variables),
                                   colour[2].evaluate(random, variables), colour[3].evaluate(random, variables)});
+    if (recipe.bounce) {
+        // A coefficient above 1 would gain speed at every bounce; below 0 there is no collision.
+        const double bounce = recipe.bounce->evaluate(random, variables);
+        values.bounce = bounce >= 0 ? std::min(bounce, 1.0) : -1;
+    }
+    applySource(values, recipe, variables, random, draw);
 
     const double scalars[] = {values.lifeTime, values.weight,        values.volume,
                               values.rubbing,  values.rndmDirPeriod, values.rndmDirIntensity};

@@ -2,12 +2,68 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace effect {
 namespace {
 
 // Simulated times closer than this are the same time.
 constexpr double kTimeTolerance = 1e-9;
+
+// The source draws whose particles reach farthest: every component of the spread at its low end,
+// then at its high end, each with the longest life, the largest size and the strongest random
+// push; with a circle, each on the two sides of the circle toward that end.
+std::vector<SourceDraw> extremeDraws(const Recipe &recipe)
+{
+    const bool spread = std::any_of(recipe.randomness.cbegin(), recipe.randomness.cend(),
+                                    [](const auto &expression) { return expression.has_value(); });
+    const bool circle = recipe.circle[SourceCircle::Radius].has_value();
+    if (!spread && !circle)
+        return {SourceDraw{}};
+    std::vector<SourceDraw> draws;
+    for (const double end : {-1.0, 1.0}) {
+        SourceDraw draw;
+        for (const int value : {SourceRandom::PositionX, SourceRandom::PositionY, SourceRandom::PositionZ,
+                                SourceRandom::VelocityX, SourceRandom::VelocityY, SourceRandom::VelocityZ})
+            draw.parts[std::size_t(value)] = end;
+        for (const int value : {SourceRandom::LifeTime, SourceRandom::Size, SourceRandom::DirIntensity})
+            draw.parts[std::size_t(value)] = 1;
+        if (!circle) {
+            draws.push_back(draw);
+            continue;
+        }
+        // Toward +x and +y at the high end, toward -x and -y at the low end.
+        const double quarter = std::numbers::pi / 2;
+        draw.circleAngle = end > 0 ? 0 : 2 * quarter;
+        draws.push_back(draw);
+        draw.circleAngle = end > 0 ? quarter : 3 * quarter;
+        draws.push_back(draw);
+    }
+    return draws;
+}
+
+// Follows one particle of the given draws over its life, handing every place it reaches and its
+// size there to `include`.
+template <typename Include>
+void followPath(const Recipe &recipe, const sqf::VariableValues &variables, const Vec3 &wind, sqf::Random &random,
+                const SourceDraw &draw, const Include &include)
+{
+    auto values = drawParticle(recipe, variables, random, draw);
+    if (!values)
+        return;
+    Particle particle = newParticle(std::move(*values));
+    const double life = particle.values.lifeTime;
+    // A long life is followed in at most a thousand steps.
+    const double dt = std::max(kStep, life / 1000);
+    include(particle.position, sizeAt(particle.values, 0));
+    while (particle.age < life) {
+        advance(particle, std::min(dt, life - particle.age), wind, random);
+        if (!std::isfinite(particle.position.x) || !std::isfinite(particle.position.y)
+            || !std::isfinite(particle.position.z))
+            break;
+        include(particle.position, sizeAt(particle.values, particle.age));
+    }
+}
 
 } // namespace
 
@@ -20,22 +76,27 @@ void Simulation::setRecipe(Recipe recipe)
 {
     m_recipe = std::move(recipe);
     m_valueProblems = valueProblems(m_recipe, m_variables);
+    updateInterval();
 }
 
 void Simulation::setVariables(sqf::VariableValues variables)
 {
     m_variables = std::move(variables);
     m_valueProblems = valueProblems(m_recipe, m_variables);
+    updateInterval();
 }
 
-void Simulation::setInterval(double seconds)
+void Simulation::updateInterval()
 {
-    const double interval = std::isfinite(seconds) ? std::max(seconds, kStep) : 0.05;
+    const std::optional<double> interval = intervalValue(m_recipe, m_variables);
     if (interval == m_interval)
         return;
-    // The particle already due keeps its time; the new spacing starts from it.
-    m_emissionBase = nextEmission();
-    m_sinceBase = 0;
+    // The particle already due keeps its time; the new spacing starts from it. Without an interval
+    // the steps keep the next birth at their own time.
+    if (m_interval > 0.0) {
+        m_emissionBase = nextEmission();
+        m_sinceBase = 0;
+    }
     m_interval = interval;
 }
 
@@ -46,7 +107,7 @@ void Simulation::setDuration(double seconds)
 
 double Simulation::nextEmission() const
 {
-    return m_emissionBase + double(m_sinceBase) * m_interval;
+    return m_emissionBase + double(m_sinceBase) * m_interval.value_or(0);
 }
 
 bool Simulation::emitting() const
@@ -106,7 +167,7 @@ void Simulation::step()
     std::erase_if(m_particles, [](const Particle &p) { return p.age >= p.values.lifeTime; });
     ++m_steps;
     const double now = time();
-    if (!emitting()) {
+    if (!emitting() || !(m_interval > 0.0)) {
         m_emissionBase = now;
         m_sinceBase = 0;
         return;
@@ -132,8 +193,10 @@ Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, co
 {
     Bounds bounds; // the origin, where the object stands, is always in view
     sqf::Random random(seed);
-    const bool drawn = std::any_of(recipe.numbers.cbegin(), recipe.numbers.cend(),
-                                   [](const auto &expression) { return expression && expression->isRandom(); });
+    const auto isRandom = [](const auto &expression) { return expression && expression->isRandom(); };
+    const bool drawn = std::any_of(recipe.numbers.cbegin(), recipe.numbers.cend(), isRandom)
+                       || std::any_of(recipe.randomness.cbegin(), recipe.randomness.cend(), isRandom)
+                       || std::any_of(recipe.circle.cbegin(), recipe.circle.cend(), isRandom);
     const auto include = [&bounds](const Vec3 &at, double size) {
         const double r = std::abs(size) / 2;
         bounds.low = {std::min(bounds.low.x, at.x - r), std::min(bounds.low.y, at.y - r),
@@ -141,23 +204,10 @@ Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, co
         bounds.high = {std::max(bounds.high.x, at.x + r), std::max(bounds.high.y, at.y + r),
                        std::max(bounds.high.z, at.z + r)};
     };
-    for (int sample = 0; sample < (drawn ? 8 : 1); ++sample) {
-        auto values = drawParticle(recipe, variables, random);
-        if (!values)
-            continue;
-        Particle particle = newParticle(std::move(*values));
-        const double life = particle.values.lifeTime;
-        // A long life is followed in at most a thousand steps.
-        const double dt = std::max(kStep, life / 1000);
-        include(particle.position, sizeAt(particle.values, 0));
-        while (particle.age < life) {
-            advance(particle, std::min(dt, life - particle.age), wind, random);
-            if (!std::isfinite(particle.position.x) || !std::isfinite(particle.position.y)
-                || !std::isfinite(particle.position.z))
-                break;
-            include(particle.position, sizeAt(particle.values, particle.age));
-        }
-    }
+    const std::vector<SourceDraw> draws = extremeDraws(recipe);
+    for (int sample = 0; sample < (drawn ? 8 : 1); ++sample)
+        for (const SourceDraw &draw : draws)
+            followPath(recipe, variables, wind, random, draw, include);
     return bounds;
 }
 

@@ -4,16 +4,19 @@
 #include "recipe.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace effect {
 
-// Particles emitted in a loop, one every interval of simulated time from time 0 on (for a
-// duration, or without end), each from the recipe as it stands when the particle is born, moved
-// on in fixed steps so that the result depends only on the simulated time and the seed, never on
-// the frame rate. With a duration D the particles are born at 0, I, 2I, ... while that time is
-// less than D: the count and times of a script that drops, waits I and loops while its clock
-// reads less than D.
+// Particles emitted one every interval of simulated time from time 0 on (for a duration, or
+// without end), each from the recipe as it stands when the particle is born, moved on in fixed
+// steps so that the result depends only on the simulated time and the seed, never on the frame
+// rate. The interval is the recipe's setDropInterval with the current variables; at 0 nothing is
+// born. With a duration D the particles are born at 0, I, 2I, ... while that time is less than D:
+// the count and times of a script that drops, waits I and loops while its clock reads less than D.
+// Every particle due within a step is born in it, each at its own time, and catches up to the
+// step's end: an interval shorter than the step gives several particles a step.
 class Simulation {
 public:
     explicit Simulation(std::uint32_t seed = 1);
@@ -24,9 +27,9 @@ public:
     const sqf::VariableValues &variables() const { return m_variables; }
     void setWind(Vec3 wind) { m_wind = wind; }
     const Vec3 &wind() const { return m_wind; }
-    // Seconds between two particles; at least one step.
-    void setInterval(double seconds);
-    double interval() const { return m_interval; }
+    // Seconds between two particles: the recipe's interval with the current variables, 0 when the
+    // emission is off. Nothing while the interval cannot be read or is refused (see valueProblems).
+    std::optional<double> interval() const { return m_interval; }
     // Seconds of simulated time from the start during which particles are born; 0 (or less)
     // without end. Takes effect for the emissions still to come.
     void setDuration(double seconds);
@@ -64,12 +67,13 @@ public:
 private:
     void emitParticle(double ahead);
     double nextEmission() const;
+    void updateInterval();
 
     Recipe m_recipe;
     sqf::VariableValues m_variables;
     QStringList m_valueProblems;
     Vec3 m_wind;
-    double m_interval = 0.05;
+    std::optional<double> m_interval;
     std::uint32_t m_seed;
     sqf::Random m_random;
     std::vector<Particle> m_particles;
@@ -88,7 +92,8 @@ private:
 };
 
 // Where the path of the particles reaches over a whole life: one particle with the current
-// values, followed ahead in time (a few when values are drawn at random, so that a spread fits).
+// values, followed ahead in time (a few when values are drawn at random, so that a spread fits),
+// with the extremes of setParticleRandom's spread and points on all sides of setParticleCircle.
 struct Bounds {
     Vec3 low;
     Vec3 high;

@@ -72,7 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     effect::Simulation simulation(9);
     simulation.setRecipe(recipe);
     simulation.setVariables(variables);
-    simulation.setInterval(0.01);
     simulation.restart();
     simulation.advance(0.5);
     if (simulation.particles().size() > std::size_t(effect::kMaxParticles))

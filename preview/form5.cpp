@@ -4,6 +4,7 @@
 #include "drop/mainfields.h"
 #include "effect/emitterscript.h"
 #include "effect/source.h"
+#include "effect/sourcescript.h"
 #include "platform/filedialogs.h"
 #include "platform/look.h"
 #include "platform/messages.h"
@@ -11,6 +12,7 @@
 #include "platform/textinput.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -18,6 +20,7 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +38,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <limits>
 
 namespace preview {
 namespace {
@@ -234,14 +238,33 @@ void Form5::createControls()
     views->addWidget(TopView, 1, 1);
     views->setRowStretch(1, 1);
 
+    // Beside the views and before the controls below them in the tab order.
+    SourceBox = new SourceGroup(m_source, this);
+    SourceBox->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    CopySourceButton = new QPushButton(QStringLiteral("C&opy Source"), this);
+    CopySourceButton->setToolTip(
+        QStringLiteral("Copies the source's commands, to paste after a createVehicleLocal (Ctrl+Shift+C)"));
+    CopySourceShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
+    CopySourceShortcut->setContext(Qt::WindowShortcut);
+    SaveSourceButton = new QPushButton(QStringLiteral("Sa&ve Source Script…"), this);
+    SaveSourceButton->setToolTip(
+        QStringLiteral("Saves a script that creates this particle source in the game (Ctrl+Shift+S)"));
+    SaveSourceShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
+    SaveSourceShortcut->setContext(Qt::WindowShortcut);
+    auto *sourceColumn = new QVBoxLayout;
+    sourceColumn->addWidget(SourceBox, 1);
+    sourceColumn->addWidget(CopySourceButton);
+    sourceColumn->addWidget(SaveSourceButton);
+    auto *viewsAndSource = new QHBoxLayout;
+    viewsAndSource->addLayout(views, 1);
+    viewsAndSource->addLayout(sourceColumn);
+
     PlayButton = new QPushButton(QStringLiteral("&Pause"), this);
     RestartButton = new QPushButton(QStringLiteral("&Restart"), this);
     SpeedBox = new QComboBox(this);
     for (const double speed : kSpeeds)
         SpeedBox->addItem(QStringLiteral("%1×").arg(speed));
     SpeedBox->setCurrentIndex(kNormalSpeed);
-    IntervalBox = newNumberBox(this, 0.01, 10, 0.01, 0.05, 2);
-    IntervalBox->setSuffix(QStringLiteral(" s"));
     DurationBox = newNumberBox(this, 0, 3600, 0.5, 0, 1);
     DurationBox->setSuffix(QStringLiteral(" s"));
     DurationBox->setSpecialValueText(QStringLiteral("without end"));
@@ -266,8 +289,6 @@ void Form5::createControls()
     controls->addSpacing(12);
     controls->addWidget(labelFor(QStringLiteral("&Speed:"), SpeedBox));
     controls->addWidget(SpeedBox);
-    controls->addWidget(labelFor(QStringLiteral("Emit &every:"), IntervalBox));
-    controls->addWidget(IntervalBox);
     controls->addWidget(labelFor(QStringLiteral("Emit &for:"), DurationBox));
     controls->addWidget(DurationBox);
     controls->addWidget(labelFor(QStringLiteral("Wind &x:"), WindXBox));
@@ -299,9 +320,14 @@ void Form5::createControls()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(effectRow);
     layout->addWidget(ShapeCaption);
-    layout->addLayout(views, 1);
+    layout->addLayout(viewsAndSource, 1);
     layout->addLayout(controls);
     layout->addWidget(CountLabel);
+    ImportStatus = new QLabel(this);
+    ImportStatus->setTextFormat(Qt::PlainText);
+    ImportStatus->setWordWrap(true);
+    ImportStatus->hide();
+    layout->addWidget(ImportStatus);
     SaveStatus = new QLabel(this);
     SaveStatus->setTextFormat(Qt::PlainText);
     SaveStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -318,7 +344,7 @@ void Form5::createControls()
     SideView->zoomed = [this](double factor) { zoom(factor); };
     TopView->zoomed = [this](double factor) { zoom(factor); };
     SideView->paintAlongside(*TopView);
-    resize(920, 680);
+    resize(1180, 720);
 }
 
 void Form5::connectHandlers()
@@ -334,10 +360,15 @@ void Form5::connectHandlers()
     connect(DeleteButton, &QPushButton::clicked, this, &Form5::DeleteButton_Click);
     connect(PlayButton, &QPushButton::clicked, this, &Form5::PlayButton_Click);
     connect(RestartButton, &QPushButton::clicked, this, &Form5::RestartButton_Click);
-    connect(IntervalBox, &QDoubleSpinBox::valueChanged, this, &Form5::IntervalBox_Change);
     connect(DurationBox, &QDoubleSpinBox::valueChanged, this, &Form5::DurationBox_Change);
     connect(SaveButton, &QPushButton::clicked, this, &Form5::SaveButton_Click);
     connect(SaveShortcut, &QShortcut::activated, this, &Form5::SaveShortcut_Activated);
+    connect(CopySourceButton, &QPushButton::clicked, this, &Form5::CopySourceButton_Click);
+    connect(CopySourceShortcut, &QShortcut::activated, this, &Form5::CopySourceShortcut_Activated);
+    connect(SaveSourceButton, &QPushButton::clicked, this, &Form5::SaveSourceButton_Click);
+    connect(SaveSourceShortcut, &QShortcut::activated, this, &Form5::SaveSourceShortcut_Activated);
+    connect(&m_source, &effect::Source::changed, this, &Form5::Source_Change);
+    connect(&m_source, &effect::Source::importNotesChanged, this, &Form5::Source_ImportNotesChange);
     connect(WindXBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(WindYBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(FrameTimer, &QTimer::timeout, this, &Form5::FrameTimer_Timer);
@@ -345,9 +376,9 @@ void Form5::connectHandlers()
 
 void Form5::Form_Load()
 {
-    m_simulation.setInterval(IntervalBox->value());
     m_simulation.setDuration(DurationBox->value());
     readFields();
+    Source_ImportNotesChange();
     m_library = std::make_unique<effect::EffectLibrary>(effect::EffectLibrary::defaultPath());
     fillEffectList();
     updateEffectBox();
@@ -424,6 +455,7 @@ void Form5::EffectBox_Activated(int index)
         return;
     }
     m_current = effect;
+    m_source.setSettings(effect.fields.source);
     drop::writeFields(m_main, effect.fields.texts, effect.fields.separateColours);
     EffectBox->setCurrentIndex(indexOfEffect(effect.name, effect.builtIn));
     updateEffectBox();
@@ -503,11 +535,6 @@ void Form5::RestartButton_Click()
     updateTimer();
 }
 
-void Form5::IntervalBox_Change()
-{
-    m_simulation.setInterval(IntervalBox->value());
-}
-
 void Form5::DurationBox_Change()
 {
     m_simulation.setDuration(DurationBox->value());
@@ -525,6 +552,39 @@ void Form5::SaveButton_Click()
 void Form5::SaveShortcut_Activated()
 {
     saveScript();
+}
+
+void Form5::CopySourceButton_Click()
+{
+    copySource();
+}
+
+void Form5::CopySourceShortcut_Activated()
+{
+    copySource();
+}
+
+void Form5::SaveSourceButton_Click()
+{
+    saveSourceScript();
+}
+
+void Form5::SaveSourceShortcut_Activated()
+{
+    saveSourceScript();
+}
+
+void Form5::Source_Change()
+{
+    readFields();
+    updateEffectBox();
+}
+
+void Form5::Source_ImportNotesChange()
+{
+    const QStringList &notes = m_source.importNotes();
+    ImportStatus->setText(notes.isEmpty() ? QString() : QStringLiteral("Import: ") + notes.join(QStringLiteral("; ")));
+    ImportStatus->setVisible(!notes.isEmpty());
 }
 
 void Form5::Wind_Change()
@@ -580,7 +640,7 @@ void Form5::readFields()
     }
     const bool wasEmitting = m_simulation.emitting();
     const QStringList oldNames = m_simulation.recipe().variables;
-    m_simulation.setRecipe(effect::readRecipe(texts));
+    m_simulation.setRecipe(effect::readRecipe(texts, m_source.settings()));
     if (m_simulation.recipe().variables != oldNames)
         rebuildVariableFields();
     m_simulation.setVariables(m_variableValues);
@@ -620,36 +680,87 @@ void Form5::saveScript()
         SaveStatus->show();
         return;
     }
-    QSettings settings;
-    QString folder = settings.value(kScriptFolderKey).toString();
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QCoreApplication::applicationDirPath();
+    if (const std::optional<QString> refusal = effect::emitterScriptRefusal(emitterSettings())) {
+        platform::messages().fail(this, QStringLiteral("Save Emitter Script"), *refusal);
+        return;
+    }
     const QString shape = m_simulation.recipe().shapeName;
     QString filter = kSqsFilter;
-    const QString path = platform::fileDialogs().saveFileName(
-        this, QStringLiteral("Save Emitter Script"), QDir(folder).filePath(effect::proposedScriptName(shape)),
-        kSqsFilter + QLatin1String(";;") + kSqfFilter, QStringLiteral("sqs"), &filter);
-    if (path.isEmpty())
-        return;
-
-    effect::EmitterSettings emitter;
-    emitter.shapeName = shape;
+    const QString path = askScriptPath(QStringLiteral("Save Emitter Script"), effect::proposedScriptName(shape),
+                                       kSqsFilter + QLatin1String(";;") + kSqfFilter, QStringLiteral("sqs"), &filter);
     // The dialog ran an event loop: the main window may have gone meanwhile.
-    if (!m_mainAlive)
+    if (path.isEmpty() || !m_mainAlive)
         return;
+    effect::EmitterSettings emitter = emitterSettings();
+    emitter.shapeName = shape;
+    const QString fileName = QFileInfo(path).fileName();
+    writeScript(path, effect::emitterScriptLines(emitter, effect::scriptFormatFor(fileName), fileName),
+                m_simulation.emitting());
+}
+
+void Form5::saveSourceScript()
+{
+    if (!m_mainAlive) {
+        SaveStatus->setText(QStringLiteral("Nothing to save: the main window with the fields is closed."));
+        SaveStatus->show();
+        return;
+    }
+    const QString path = askScriptPath(QStringLiteral("Save Particle Source Script"),
+                                       effect::proposedScriptName(m_simulation.recipe().shapeName,
+                                                                  effect::ScriptFormat::Sqf),
+                                       kSqfFilter, QStringLiteral("sqf"), nullptr);
+    if (path.isEmpty() || !m_mainAlive)
+        return;
+    writeScript(path, effect::sourceScriptLines(emitterSettings(), m_source.settings(), QFileInfo(path).fileName()),
+                m_simulation.emitting());
+}
+
+void Form5::copySource()
+{
+    if (!m_mainAlive) {
+        SaveStatus->setText(QStringLiteral("Nothing to copy: the main window with the fields is closed."));
+        SaveStatus->show();
+        return;
+    }
+    const QStringList lines = effect::sourceCommandLines(m_source.settings(), m_main.Text28->text(),
+                                                         m_main.Check1->isChecked(), m_main.Text29->text());
+    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+    SaveStatus->setText(QStringLiteral("The source's %1 commands are on the clipboard.").arg(lines.size()));
+    SaveStatus->show();
+}
+
+effect::EmitterSettings Form5::emitterSettings() const
+{
+    effect::EmitterSettings emitter;
+    emitter.shapeName = m_simulation.recipe().shapeName;
     emitter.objectText = m_main.text(drop::kFieldCount)->text();
     emitter.dropString = m_main.Text28->text();
     emitter.separateColours = m_main.Check1->isChecked();
     emitter.colourLine = m_main.Text29->text();
     for (const QString &name : m_simulation.recipe().variables)
         emitter.variables.append({name, m_variableValues.value(name.toLower(), 0.0)});
-    emitter.interval = IntervalBox->value();
+    // An interval that cannot be read is no time to wait: the drop loop refuses it.
+    emitter.interval = m_simulation.interval().value_or(std::numeric_limits<double>::quiet_NaN());
     emitter.duration = DurationBox->value();
+    emitter.sourceRandom = m_source.settings().random.set;
+    emitter.sourceCircle = m_source.settings().circle.set;
+    return emitter;
+}
 
-    const QString fileName = QFileInfo(path).fileName();
+QString Form5::askScriptPath(const QString &caption, const QString &proposed, const QString &filters,
+                             const QString &suffix, QString *filter)
+{
+    QString folder = QSettings().value(kScriptFolderKey).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QCoreApplication::applicationDirPath();
+    return platform::fileDialogs().saveFileName(this, caption, QDir(folder).filePath(proposed), filters, suffix,
+                                                filter);
+}
+
+void Form5::writeScript(const QString &path, const QStringList &lines, bool previewed)
+{
     const QString shownPath = QDir::toNativeSeparators(path);
-    const platform::ScriptBytes script =
-        platform::encodeScriptLines(effect::emitterScriptLines(emitter, effect::scriptFormatFor(fileName), fileName));
+    const platform::ScriptBytes script = platform::encodeScriptLines(lines);
     if (script.unencodable) {
         SaveStatus->setText(QStringLiteral("The script was not saved."));
         SaveStatus->show();
@@ -667,10 +778,10 @@ void Form5::saveScript()
                                   QStringLiteral("Can't save the script to %1:\r\n%2").arg(shownPath, reason));
         return;
     }
-    settings.setValue(kScriptFolderKey, QFileInfo(path).absolutePath());
+    QSettings().setValue(kScriptFolderKey, QFileInfo(path).absolutePath());
     SaveStatus->setText(QStringLiteral("Script saved to %1").arg(shownPath));
     SaveStatus->show();
-    if (!m_simulation.emitting())
+    if (!previewed)
         platform::messages().inform(this, QStringLiteral("Info"),
                                     QStringLiteral("Script saved to %1\r\nThe preview could not show the fields "
                                                    "(see \"Not previewed\"): the script holds them as written.")

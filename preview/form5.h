@@ -1,9 +1,11 @@
 #pragma once
 
 #include "effect/effectlibrary.h"
+#include "effect/emitterscript.h"
 #include "effect/simulation.h"
 #include "painting.h"
 #include "paintpool.h"
+#include "sourcegroup.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -115,11 +117,16 @@ public:
     QPushButton *PlayButton = nullptr;
     QPushButton *RestartButton = nullptr;
     QComboBox *SpeedBox = nullptr;
-    QDoubleSpinBox *IntervalBox = nullptr;
     QDoubleSpinBox *DurationBox = nullptr;
     QPushButton *SaveButton = nullptr;
     QShortcut *SaveShortcut = nullptr;
     QLabel *SaveStatus = nullptr;
+    SourceGroup *SourceBox = nullptr;
+    QPushButton *CopySourceButton = nullptr;
+    QShortcut *CopySourceShortcut = nullptr;
+    QPushButton *SaveSourceButton = nullptr;
+    QShortcut *SaveSourceShortcut = nullptr;
+    QLabel *ImportStatus = nullptr; // what the last import left out of its block
     QDoubleSpinBox *WindXBox = nullptr;
     QDoubleSpinBox *WindYBox = nullptr;
     QLabel *CountLabel = nullptr;
@@ -156,16 +163,30 @@ private:
     void DeleteButton_Click();
     void PlayButton_Click();
     void RestartButton_Click();
-    void IntervalBox_Change();
     void DurationBox_Change();
     void SaveButton_Click();
     void SaveShortcut_Activated();
+    void CopySourceButton_Click();
+    void CopySourceShortcut_Activated();
+    void SaveSourceButton_Click();
+    void SaveSourceShortcut_Activated();
+    void Source_Change();
+    void Source_ImportNotesChange();
     void Wind_Change();
     void Variable_Change();
     void FrameTimer_Timer();
 
     void readFields();
     void saveScript();
+    void copySource();
+    // The main window's texts and the preview's settings, as the script writers take them.
+    effect::EmitterSettings emitterSettings() const;
+    void saveSourceScript();
+    // The file name the user chose in the save dialog, in the folder last used; empty when cancelled.
+    QString askScriptPath(const QString &caption, const QString &proposed, const QString &filters,
+                          const QString &suffix, QString *filter);
+    // Writes the script's lines and reports the outcome in SaveStatus and, on failure, a message.
+    void writeScript(const QString &path, const QStringList &lines, bool previewed);
     void restartPreview();
     void rebuildVariableFields();
     void updateTimer();

@@ -77,6 +77,10 @@ private slots:
     void removeDeletesOnlyThatEffect();
     void unwritableFolderRefusedAndNothingLost();
 
+    void sourceSettingsRoundTrip();
+    void firstVersionFileLoadsAndIsKept();
+    void firstVersionCopyIsNeverOverwritten();
+
     void damagedFileReportedAndKept_data();
     void damagedFileReportedAndKept();
 
@@ -187,7 +191,8 @@ void TestEffects::fileIsReadableJsonWithAVersion()
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Mine", fieldsWith({{1, "cl_basic"}})), std::nullopt);
     const QByteArray bytes = readAll(m_path);
-    QVERIFY(bytes.contains("\n    \"version\": 1"));
+    QVERIFY(bytes.contains("\n    \"version\": 2"));
+    QVERIFY(bytes.contains("\"setParticleRandom\": {"));
     QVERIFY(bytes.contains("\"Text1\": \"cl_basic\""));
     QVERIFY(bytes.contains("\"Check1\": false"));
     QVERIFY(!bytes.contains("Drop ["));
@@ -267,6 +272,73 @@ void TestEffects::unwritableFolderRefusedAndNothingLost()
     QCOMPARE(readAll(m_dir->filePath("data")), QByteArray("not a folder"));
 }
 
+void TestEffects::sourceSettingsRoundTrip()
+{
+    EffectFields fields = fieldsWith({{5, "2"}});
+    SourceSettings &source = fields.source;
+    source.name = "_Fire";
+    source.random.set = true;
+    source.random.elements = 9;
+    source.random.texts[SourceRandom::PositionX] = "_pv";
+    source.random.texts[SourceRandom::PositionY] = "";
+    source.random.texts[SourceRandom::Angle] = "360";
+    source.random.texts[SourceRandom::BounceOnSurface] = "0.2"; // kept beyond the count, as written
+    source.circle.texts = {"3", "0", " 0 ", "0.5"};             // unset, texts kept
+    source.interval = {true, "(0.1)"};
+    source.otherCommands = {"setParticleClass \"X\"", "setParticleFire [0.3,1,0.5]"};
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Fire", fields), std::nullopt);
+    QCOMPARE(library.save("Plain", startFields()), std::nullopt);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.problem(), QString());
+    QVERIFY(restarted.find("Fire")->fields == fields);
+    QVERIFY(restarted.find("Plain")->fields == startFields());
+    QVERIFY(!QFile::exists(restarted.firstVersionPath()));
+}
+
+void TestEffects::firstVersionFileLoadsAndIsKept()
+{
+    // A file as the first version wrote it: no source settings.
+    QJsonObject root = QJsonDocument::fromJson(damagedFile([](QJsonObject &root, QJsonObject &effect) {
+                           root.insert("version", 1);
+                           effect.remove("source");
+                       })).object();
+    const QByteArray first = QJsonDocument(root).toJson();
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+    writeAll(m_path, first);
+
+    EffectLibrary library(m_path);
+    QCOMPARE(library.problem(), QString());
+    QCOMPARE(library.effects().size(), 1);
+    QVERIFY(library.find("Mine")->fields.source == SourceSettings{});
+    QVERIFY(!QFile::exists(library.firstVersionPath()));
+    QCOMPARE(library.firstVersionPath(), m_dir->filePath("data/effects.v1.json"));
+
+    EffectFields fields = startFields();
+    fields.source.interval = {true, "0.2"};
+    QCOMPARE(library.save("Other", fields), std::nullopt);
+    QCOMPARE(readAll(library.firstVersionPath()), first);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.effects().size(), 2);
+    QVERIFY(restarted.find("Other")->fields == fields);
+    QVERIFY(readAll(m_path).contains("\"version\": 2"));
+}
+
+void TestEffects::firstVersionCopyIsNeverOverwritten()
+{
+    QJsonObject root = QJsonDocument::fromJson(damagedFile([](QJsonObject &root, QJsonObject &effect) {
+                           root.insert("version", 1);
+                           effect.remove("source");
+                       })).object();
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+    writeAll(m_path, QJsonDocument(root).toJson());
+    EffectLibrary library(m_path);
+    writeAll(library.firstVersionPath(), "an earlier copy");
+    QCOMPARE(library.remove("Mine"), std::nullopt);
+    QCOMPARE(readAll(library.firstVersionPath()), QByteArray("an earlier copy"));
+    QVERIFY(library.effects().isEmpty());
+}
+
 void TestEffects::damagedFileReportedAndKept_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -276,8 +348,32 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("empty file") << QByteArray() << "it is not JSON (";
     QTest::newRow("no version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.remove("version"); })
                                 << "it names no format version";
-    QTest::newRow("wrong version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 2); })
-                                   << "it has the format version 2; this program reads version 1";
+    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 3); })
+                                   << "it has the format version 3; this program reads versions 1 and 2";
+    QTest::newRow("no version 0") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 0); })
+                                  << "it has the format version 0;";
+    QTest::newRow("no source settings") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.remove("source");
+    }) << "effect 1 (\"Mine\") has no source settings";
+    QTest::newRow("seven random elements") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        QJsonObject source = effect.value("source").toObject();
+        QJsonObject random = source.value("setParticleRandom").toObject();
+        random.insert("elements", 7);
+        source.insert("setParticleRandom", random);
+        effect.insert("source", source);
+    }) << "effect 1 (\"Mine\") has a setParticleRandom that cannot be read";
+    QTest::newRow("circle of three values") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        QJsonObject source = effect.value("source").toObject();
+        QJsonObject circle = source.value("setParticleCircle").toObject();
+        circle.insert("values", QJsonArray{"1", "0", "0"});
+        source.insert("setParticleCircle", circle);
+        effect.insert("source", source);
+    }) << "effect 1 (\"Mine\") has a setParticleCircle that cannot be read";
+    QTest::newRow("interval a number") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        QJsonObject source = effect.value("source").toObject();
+        source.insert("setDropInterval", QJsonObject{{"set", true}, {"value", 0.1}});
+        effect.insert("source", source);
+    }) << "effect 1 (\"Mine\") has a setDropInterval that cannot be read";
     QTest::newRow("missing field") << damagedFile([](QJsonObject &, QJsonObject &effect) {
         QJsonObject fields = effect.value("fields").toObject();
         fields.remove("Text5");

@@ -2,6 +2,7 @@
 #include "effect/emitterscript.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
+#include "effect/sourcescript.h"
 #include "filesizelimit.h"
 #include "import/importparser.h"
 #include "platform/scriptfile.h"
@@ -18,6 +19,7 @@
 using namespace effect;
 
 Q_DECLARE_METATYPE(effect::EmitterSettings)
+Q_DECLARE_METATYPE(effect::SourceSettings)
 
 namespace {
 
@@ -132,8 +134,9 @@ QStringList fields(std::initializer_list<std::pair<int, QString>> changed)
 QList<double> previewEmissions(double interval, double duration, double until, bool *over)
 {
     Simulation simulation;
-    simulation.setRecipe(readRecipe(fields({{5, "0.2"}, {13, "1.275"}, {14, "1"}})));
-    simulation.setInterval(interval);
+    SourceSettings source;
+    source.interval.text = scriptNumber(interval);
+    simulation.setRecipe(readRecipe(fields({{5, "0.2"}, {13, "1.275"}, {14, "1"}}), source));
     simulation.setDuration(duration);
     simulation.restart();
     QList<double> times;
@@ -148,6 +151,25 @@ QList<double> previewEmissions(double interval, double duration, double until, b
     }
     *over = simulation.emissionOver();
     return times;
+}
+
+// Source settings with setParticleRandom of the given element count and texts (17 of them, in
+// its order), setParticleCircle and setDropInterval where given.
+SourceSettings sourceWith(int elements, const QStringList &random, const QStringList &circle = {},
+                          const QString &interval = {})
+{
+    SourceSettings source;
+    source.random.set = elements > 0;
+    source.random.elements = std::max(elements, 8);
+    for (qsizetype i = 0; i < random.size(); ++i)
+        source.random.texts[std::size_t(i)] = random.at(i);
+    source.circle.set = !circle.isEmpty();
+    for (qsizetype i = 0; i < circle.size(); ++i)
+        source.circle.texts[std::size_t(i)] = circle.at(i);
+    source.interval.set = !interval.isEmpty();
+    if (!interval.isEmpty())
+        source.interval.text = interval;
+    return source;
 }
 
 EmitterSettings settingsFor(const QStringList &texts, bool separate, double interval, double duration)
@@ -179,6 +201,11 @@ private slots:
     void loopRunsAsThePreviewEmits();
     void dropLineReadsBackIntoTheFields_data();
     void dropLineReadsBackIntoTheFields();
+    void sourceCommands_data();
+    void sourceCommands();
+    void sourceScript_data();
+    void sourceScript();
+    void intervalZeroRefused();
     void linesEndInCrLf();
     void characterTheCodePageCannotHoldStopsTheWrite();
     void failedWriteKeepsTheOldFile();
@@ -317,6 +344,31 @@ void TestEmitterScript::scriptText_data()
                "while {time < _plwEnd} do {",
                R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
                "    sleep 0.25;",
+               "};"};
+
+    EmitterSettings unplayed = endless;
+    unplayed.sourceRandom = true;
+    unplayed.sourceCircle = true;
+    QTest::newRow("sqs with randomness and a circle set")
+        << unplayed << "u.sqs"
+        << QStringList{"; Particles of cl_basic: one drop every 0.05 s, without end.",
+                       "; Start it with: [] exec \"u.sqs\"",
+                       "; A drop loop does not play setParticleRandom or setParticleCircle: every drop is alike. A "
+                       "source script does.",
+                       "#loop",
+                       plain,
+                       "~0.05",
+                       "goto \"loop\""};
+    unplayed.sourceRandom = false;
+    QTest::newRow("sqf with a circle set")
+        << unplayed << "u.sqf"
+        << QStringList{
+               "// Particles of cl_basic: one drop every 0.05 s, without end.",
+               "// Start it with: [] execVM \"u.sqf\";",
+               "// A drop loop does not play setParticleCircle: every drop is alike. A source script does.",
+               "while {true} do {",
+               R"(    drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[[1,1,1,1]],[0],0,0,"","",];)",
+               "    sleep 0.05;",
                "};"};
 }
 
@@ -496,6 +548,209 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields()
         if (separate)
             QCOMPARE(outcome.array->colorVarName, QString("_color"));
     }
+}
+
+void TestEmitterScript::sourceCommands_data()
+{
+    QTest::addColumn<SourceSettings>("source");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList random{"2", "0.3", "0.3", "0.3", "1.5", "1.5", "1",   "20", "0.2",
+                             "0", "0",   "0",   "0.1", "0",   "0",   "360", "0.5"};
+    const QString params =
+        R"(_ps setParticleParams ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj];)";
+
+    QTest::newRow("nothing set: the array alone") << SourceSettings{} << false << QStringList{params};
+    QTest::newRow("everything, nine elements")
+        << sourceWith(9, random, {"3", "0", "0", "0.5"}, "0.1") << false
+        << QStringList{params,
+                       "_ps setParticleRandom [2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, 0.2, [0, 0, 0, 0.1], 0, 0, 360];",
+                       "_ps setParticleCircle [3, [0, 0, 0.5]];", "_ps setDropInterval 0.1;"};
+    QTest::newRow("eight elements, circle unset though written")
+        <<
+        [&] {
+            SourceSettings source = sourceWith(8, random, {"3", "0", "0", "0.5"});
+            source.circle.set = false;
+            return source;
+        }()
+        << false
+        << QStringList{params,
+                       "_ps setParticleRandom [2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, 0.2, [0, 0, 0, 0.1], 0, 0];"};
+    QTest::newRow("ten elements") << sourceWith(10, random) << false
+                                  << QStringList{params,
+                                                 "_ps setParticleRandom [2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, "
+                                                 "0.2, [0, 0, 0, 0.1], 0, 0, 360, 0.5];"};
+    QStringList whole = random;
+    whole[1] = "_posVar";
+    whole[2] = "";
+    whole[3] = "";
+    whole[9] = "_cv";
+    whole[10] = whole[11] = whole[12] = "";
+    QTest::newRow("vectors kept as one expression; interval a variable")
+        << sourceWith(8, whole, {"_r", "_cvel", "", ""}, "_int") << false
+        << QStringList{params, "_ps setParticleRandom [2, _posVar, [1.5, 1.5, 1], 20, 0.2, _cv, 0, 0];",
+                       "_ps setParticleCircle [_r, _cvel];", "_ps setDropInterval _int;"};
+    SourceSettings kept = sourceWith(0, {}, {}, "0");
+    kept.name = "_Smoke";
+    kept.otherCommands = {"setParticleFire [0.3, 1, 0.5]", "setParticleClass \"Base\""};
+    QTest::newRow("colour line, class first, other commands, own name, interval 0")
+        << kept << true
+        << QStringList{"_color = [1,1,1,0.5];", "_Smoke setParticleClass \"Base\";",
+                       QString(params).replace("_ps ", "_Smoke "), "_Smoke setParticleFire [0.3, 1, 0.5];",
+                       "_Smoke setDropInterval 0;"};
+}
+
+void TestEmitterScript::sourceCommands()
+{
+    QFETCH(SourceSettings, source);
+    QFETCH(bool, separate);
+    QFETCH(QStringList, expected);
+    const QString dropString =
+        R"(Drop ["cl_basic","","Billboard",1,5,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",_obj])";
+    const QStringList lines = sourceCommandLines(source, dropString, separate, "_color = [1,1,1,0.5]");
+    if (lines != expected) {
+        qDebug().noquote() << "written:\n" + lines.join('\n') + "\nexpected:\n" + expected.join('\n');
+        QFAIL("the commands differ");
+    }
+}
+
+void TestEmitterScript::sourceScript_data()
+{
+    QTest::addColumn<EmitterSettings>("settings");
+    QTest::addColumn<SourceSettings>("source");
+    QTest::addColumn<QStringList>("expected");
+    const QString array =
+        R"(["cl_basic","","Billboard",1,_life,[0,0,1],[0,0,0.5],0,1.275,1,0,[1,2,3],[_color],[0],0,0,"","",%1])";
+    const QString comment = "// Source commands act only on the machine that runs them: run this script on every "
+                            "machine (from init.sqf, for example) for every player to see the effect.";
+    const SourceSettings source = sourceWith(8, {"1", "0.5", "0.5", "0"}, {}, "_int");
+
+    EmitterSettings local;
+    local.shapeName = "cl_basic";
+    local.objectText = "_obj, 0, false, 0.5";
+    local.dropString = "Drop " + array.arg(local.objectText);
+    local.separateColours = true;
+    local.colourLine = "_color = [1,1,1,0.5]";
+    local.variables = {{"_life", 4.5}, {"_int", 0.1}, {"_obj", 2}, {"_color", 1}, {"windSpeed", 3}};
+    local.duration = 12.5;
+    QTest::newRow("object variable, for a duration")
+        << local << source
+        << QStringList{"// Particle source of cl_basic: setDropInterval _int, for 12.5 s.",
+                       "// Start it with: [unit] execVM \"smoke.sqf\";",
+                       "// unit: the object the source is made at (this in the object's init line).",
+                       comment,
+                       "// Expected from the mission: windSpeed.",
+                       "// The values the preview assumed; change them here.",
+                       "private _obj = _this select 0;",
+                       "private _life = 4.5;",
+                       "private _int = 0.1;",
+                       "private _ps = \"#particlesource\" createVehicleLocal getPos _obj;",
+                       "_color = [1,1,1,0.5];",
+                       "_ps setParticleParams " + array.arg(local.objectText) + ";",
+                       "_ps setParticleRandom [1, [0.5, 0.5, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0, 0];",
+                       "_ps setDropInterval _int;",
+                       "sleep 12.5;",
+                       "deleteVehicle _ps;"};
+
+    EmitterSettings argument = local;
+    argument.objectText = "_this";
+    argument.dropString = "Drop " + array.arg("_this");
+    argument.separateColours = false;
+    argument.variables = {{"_life", 2}};
+    argument.duration = 0;
+    SourceSettings named = source;
+    named.name = "_Smoke";
+    QTest::newRow("the argument is the object, without end: deleted once it is gone")
+        << argument << named
+        << QStringList{"// Particle source of cl_basic: setDropInterval _int, while _this exists.",
+                       "// Start it with: unit execVM \"smoke.sqf\";",
+                       "// unit: the object the source is made at (this in the object's init line).",
+                       comment,
+                       "// The values the preview assumed; change them here.",
+                       "private _life = 2;",
+                       "private _Smoke = \"#particlesource\" createVehicleLocal getPos _this;",
+                       "_Smoke setParticleParams " + array.arg("_this") + ";",
+                       "_Smoke setParticleRandom [1, [0.5, 0.5, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0, 0];",
+                       "_Smoke setDropInterval _int;",
+                       "waitUntil {sleep 1; isNull _this};",
+                       "deleteVehicle _Smoke;"};
+
+    EmitterSettings global = argument;
+    global.objectText = "tank1";
+    global.dropString = "Drop " + array.arg("tank1");
+    global.variables = {};
+    QTest::newRow("a global object: a place as the argument, deleted once the object is gone")
+        << global << SourceSettings{}
+        << QStringList{"// Particle source of cl_basic: setDropInterval 0.05, while tank1 exists.",
+                       "// Start it with: [place] execVM \"smoke.sqf\";",
+                       "// place: a position [x, y, z] or an object, where the source is made.",
+                       comment,
+                       "private _plwPlace = _this select 0;",
+                       "if (_plwPlace isEqualType objNull) then {_plwPlace = getPos _plwPlace};",
+                       "private _ps = \"#particlesource\" createVehicleLocal _plwPlace;",
+                       "_ps setParticleParams " + array.arg("tank1") + ";",
+                       "waitUntil {sleep 1; isNull tank1};",
+                       "deleteVehicle _ps;"};
+
+    EmitterSettings none = global;
+    none.objectText = "\"\"";
+    none.dropString = "Drop " + array.arg("\"\"");
+    none.duration = 30;
+    QTest::newRow("no object, for a duration")
+        << none << sourceWith(0, {}, {"5", "0", "0", "0"}, "0.01")
+        << QStringList{"// Particle source of cl_basic: setDropInterval 0.01, for 30 s.",
+                       "// Start it with: [place] execVM \"smoke.sqf\";",
+                       "// place: a position [x, y, z] or an object, where the source is made.",
+                       comment,
+                       "private _plwPlace = _this select 0;",
+                       "if (_plwPlace isEqualType objNull) then {_plwPlace = getPos _plwPlace};",
+                       "private _ps = \"#particlesource\" createVehicleLocal _plwPlace;",
+                       "_ps setParticleParams " + array.arg("\"\"") + ";",
+                       "_ps setParticleCircle [5, [0, 0, 0]];",
+                       "_ps setDropInterval 0.01;",
+                       "sleep 30;",
+                       "deleteVehicle _ps;"};
+    none.duration = 0;
+    QTest::newRow("no object, without end: the source stays")
+        << none << SourceSettings{}
+        << QStringList{"// Particle source of cl_basic: setDropInterval 0.05, without end.",
+                       "// Start it with: [place] execVM \"smoke.sqf\";",
+                       "// place: a position [x, y, z] or an object, where the source is made.",
+                       comment,
+                       "private _plwPlace = _this select 0;",
+                       "if (_plwPlace isEqualType objNull) then {_plwPlace = getPos _plwPlace};",
+                       "private _ps = \"#particlesource\" createVehicleLocal _plwPlace;",
+                       "_ps setParticleParams " + array.arg("\"\"") + ";"};
+}
+
+void TestEmitterScript::sourceScript()
+{
+    QFETCH(EmitterSettings, settings);
+    QFETCH(SourceSettings, source);
+    QFETCH(QStringList, expected);
+    const QStringList lines = sourceScriptLines(settings, source, "smoke.sqf");
+    if (lines != expected) {
+        qDebug().noquote() << "written:\n" + lines.join('\n') + "\nexpected:\n" + expected.join('\n');
+        QFAIL("the script differs");
+    }
+    // After its lines of setting up, the script runs exactly the copied commands.
+    const QStringList commands =
+        sourceCommandLines(source, settings.dropString, settings.separateColours, settings.colourLine);
+    QVERIFY(lines.join('\n').contains(commands.join('\n')));
+}
+
+void TestEmitterScript::intervalZeroRefused()
+{
+    EmitterSettings settings = settingsFor(fields({{1, "cl_basic"}, {5, "1"}}), false, 0, 0);
+    const std::optional<QString> refusal = emitterScriptRefusal(settings);
+    QVERIFY(refusal);
+    QVERIFY2(refusal->startsWith("The interval is 0"), qPrintable(*refusal));
+    QCOMPARE(emitterScriptLines(settings, ScriptFormat::Sqf, "x.sqf"), QStringList());
+    settings.interval = -1;
+    QVERIFY(emitterScriptRefusal(settings));
+    settings.interval = 0.0001;
+    QCOMPARE(emitterScriptRefusal(settings), std::nullopt);
+    QVERIFY(!emitterScriptLines(settings, ScriptFormat::Sqs, "x.sqs").isEmpty());
 }
 
 void TestEmitterScript::linesEndInCrLf()

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -17,6 +18,8 @@
 
 using namespace effect;
 using namespace preview;
+
+Q_DECLARE_METATYPE(effect::SourceSettings)
 
 namespace {
 
@@ -28,6 +31,16 @@ QStringList fields(std::initializer_list<std::pair<int, QString>> changed)
     for (const auto &[number, text] : changed)
         texts[number - 1] = text;
     return texts;
+}
+
+// Source settings that emit at the given interval, with the given changes.
+SourceSettings emitting(const QString &interval, const std::function<void(SourceSettings &)> &change = {})
+{
+    SourceSettings source;
+    source.interval.text = interval;
+    if (change)
+        change(source);
+    return source;
 }
 
 // A particle that floats (buoyancy equals weight) unless the test says otherwise.
@@ -54,6 +67,40 @@ Particle follow(ParticleValues values, double seconds, Vec3 wind = {}, std::uint
 double length(const Vec3 &v)
 {
     return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
+
+// setParticleRandom of the given element count with the given values; the others 0.
+SourceSettings randomness(int elements, std::initializer_list<std::pair<int, QString>> values)
+{
+    return emitting("0.05", [&](SourceSettings &source) {
+        source.random.set = true;
+        source.random.elements = elements;
+        for (const auto &[value, text] : values)
+            source.random.texts[std::size_t(value)] = text;
+    });
+}
+
+// The value of a particle that a setParticleRandom value moves; Size and Color by their first key.
+double drawnValue(const ParticleValues &values, int value)
+{
+    switch (value) {
+    case SourceRandom::LifeTime:
+        return values.lifeTime;
+    case SourceRandom::PositionX:
+        return values.position.x;
+    case SourceRandom::PositionZ:
+        return values.position.z;
+    case SourceRandom::VelocityY:
+        return values.velocity.y;
+    case SourceRandom::Size:
+        return values.size.front();
+    case SourceRandom::ColorR:
+        return values.colours.front().r;
+    case SourceRandom::DirIntensity:
+        return values.rndmDirIntensity;
+    default:
+        qFatal("not a value this test draws");
+    }
 }
 
 } // namespace
@@ -85,6 +132,18 @@ private slots:
     void colourListReadsWithOrWithoutOuterBrackets_data();
     void colourListReadsWithOrWithoutOuterBrackets();
     void randomSpreadsTheParticles();
+    void sourceSpreadStaysWithinTheValue_data();
+    void sourceSpreadStaysWithinTheValue();
+    void circleBirthsLieOnTheRing();
+    void intervalGivesTheBirths_data();
+    void intervalGivesTheBirths();
+    void intervalSetAfterZeroStartsWithoutABurst();
+    void sourceValuesThatCannotBePreviewed_data();
+    void sourceValuesThatCannotBePreviewed();
+    void bounceFromTheObjectField_data();
+    void bounceFromTheObjectField();
+    void bounceKeepsParticlesAboveTheGround();
+    void pathBoundsHoldTheSpreadAndTheRing();
     void notesListWhatIsLeftOut();
     void sizesAreEvenlySpacedPoints_data();
     void sizesAreEvenlySpacedPoints();
@@ -288,8 +347,7 @@ void TestPreview::oneParticlePerInterval()
     QCOMPARE(simulation.particles().size(), std::size_t(21));
     // A particle lives its life and is gone.
     Simulation shortLived;
-    shortLived.setRecipe(readRecipe(fields({{5, "0.5"}, {13, "1.275"}, {14, "1"}})));
-    shortLived.setInterval(1);
+    shortLived.setRecipe(readRecipe(fields({{5, "0.5"}, {13, "1.275"}, {14, "1"}}), emitting("1")));
     shortLived.advance(0.6);
     QCOMPARE(shortLived.particles().size(), std::size_t(0));
     shortLived.advance(0.45);
@@ -335,9 +393,8 @@ void TestPreview::sameSeedSameParticles()
 void TestPreview::limitStopsTheEmission()
 {
     Simulation simulation;
-    simulation.setRecipe(readRecipe(fields({{5, "1000"}, {13, "1.275"}, {14, "1"}})));
-    simulation.setInterval(0.001); // one per step at the least
-    simulation.advance(double(kMaxParticles + 10) * kStep);
+    simulation.setRecipe(readRecipe(fields({{5, "1000"}, {13, "1.275"}, {14, "1"}}), emitting("0.0001")));
+    simulation.advance(double(kMaxParticles + 10) * 0.0001);
     QCOMPARE(simulation.particles().size(), std::size_t(kMaxParticles));
     QVERIFY(simulation.atLimit());
 }
@@ -459,6 +516,252 @@ void TestPreview::randomSpreadsTheParticles()
     QVERIFY(high - low > 1.5);
 }
 
+void TestPreview::sourceSpreadStaysWithinTheValue_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("spread");
+    QTest::addColumn<double>("base");
+    QTest::newRow("Position x") << int(SourceRandom::PositionX) << "0.5" << 5.0;
+    QTest::newRow("Position z, a negative value spreads as far") << int(SourceRandom::PositionZ) << "-2" << 1.0;
+    QTest::newRow("MoveVelocity y, an expression") << int(SourceRandom::VelocityY) << "_v * 2" << 0.0;
+    QTest::newRow("Size, every key") << int(SourceRandom::Size) << "0.75" << 2.0;
+    QTest::newRow("LifeTime") << int(SourceRandom::LifeTime) << "4" << 10.0;
+    QTest::newRow("Color r, kept within 0..1") << int(SourceRandom::ColorR) << "0.8" << 0.5;
+    QTest::newRow("RndmDirIntensity") << int(SourceRandom::DirIntensity) << "0.3" << 0.0;
+}
+
+void TestPreview::sourceSpreadStaysWithinTheValue()
+{
+    QFETCH(int, value);
+    QFETCH(QString, spread);
+    QFETCH(double, base);
+    const Recipe recipe = readRecipe(
+        fields({{5, "10"}, {6, "5"}, {8, "1"}, {13, "1"}, {16, "2"}, {17, "3"}, {18, "4"}, {19, "[0.5,0.5,0.5,1]"}}),
+        randomness(8, {{value, spread}}));
+    QVERIFY2(recipe.usable(), qPrintable(recipe.problems.join('\n')));
+    const double range = value == SourceRandom::VelocityY ? 1.0 : std::abs(spread.toDouble());
+    const sqf::VariableValues variables{{"_v", 0.5}};
+    sqf::Random random(7);
+    double low = base;
+    double high = base;
+    for (int i = 0; i < 2000; ++i) {
+        const auto values = drawParticle(recipe, variables, random);
+        QVERIFY(values);
+        const double drawn = drawnValue(*values, value);
+        QVERIFY2(std::abs(drawn - base) <= range + 1e-12, qPrintable(QString::number(drawn)));
+        low = std::min(low, drawn);
+        high = std::max(high, drawn);
+        // The Size draw moves every key alike; the colour keeps within 0..1.
+        QCOMPARE_LE(std::abs(values->size[2] - values->size[0] - 2), 1e-9);
+        QVERIFY(values->colours.front().r >= 0 && values->colours.front().r <= 1);
+    }
+    const double reach = value == SourceRandom::ColorR ? 0.5 : range * 0.95;
+    QVERIFY2(low <= base - reach && high >= base + reach, qPrintable(QStringLiteral("%1 .. %2").arg(low).arg(high)));
+}
+
+void TestPreview::circleBirthsLieOnTheRing()
+{
+    const SourceSettings source = emitting("0.05", [](SourceSettings &s) {
+        s.circle.set = true;
+        s.circle.texts = {"3", "0", "0.25", "0.5"};
+    });
+    const Recipe recipe = readRecipe(fields({{5, "10"}, {6, "1"}, {8, "2"}, {11, "1"}, {13, "1"}}), source);
+    QVERIFY2(recipe.usable(), qPrintable(recipe.problems.join('\n')));
+    sqf::Random random(3);
+    int quadrants[4] = {};
+    for (int i = 0; i < 400; ++i) {
+        const auto values = drawParticle(recipe, {}, random);
+        QVERIFY(values);
+        const double dx = values->position.x - 1;
+        const double dy = values->position.y;
+        QCOMPARE_LE(std::abs(std::hypot(dx, dy) - 3), 1e-9);
+        QCOMPARE(values->position.z, 2.0);
+        QCOMPARE(values->velocity.y, 0.25);
+        QCOMPARE(values->velocity.z, 1.5);
+        ++quadrants[(dx >= 0 ? 0 : 1) + (dy >= 0 ? 0 : 2)];
+    }
+    for (const int count : quadrants)
+        QVERIFY(count > 50);
+}
+
+void TestPreview::intervalGivesTheBirths_data()
+{
+    QTest::addColumn<QString>("interval");
+    QTest::addColumn<int>("births"); // over the first second, its ends included
+    QTest::newRow("0 emits nothing") << "0" << 0;
+    QTest::newRow("0.05") << "0.05" << 21;
+    QTest::newRow("2000 a second") << "0.0005" << 2001;
+    QTest::newRow("the shortest") << "0.0001" << 10001;
+    QTest::newRow("a variable") << "_int" << 11;
+    QTest::newRow("in parentheses") << "(0.1)" << 11;
+    QTest::newRow("a whole second") << "1" << 2;
+}
+
+void TestPreview::intervalGivesTheBirths()
+{
+    QFETCH(QString, interval);
+    QFETCH(int, births);
+    Simulation simulation;
+    simulation.setVariables({{"_int", 0.1}});
+    simulation.setRecipe(readRecipe(fields({{5, "10"}, {13, "1.275"}, {14, "1"}}), emitting(interval)));
+    QVERIFY(simulation.emitting());
+    QCOMPARE_LE(std::abs(*simulation.interval() - sqf::constantValue(interval).value_or(0.1)), 1e-12);
+    simulation.advance(1.0 + kStep / 2);
+    QCOMPARE(simulation.emissions(), std::int64_t(births));
+    QCOMPARE(simulation.particles().size(), std::size_t(births));
+    // Each particle has its own birth time, also those born within one step.
+    const std::vector<Particle> &particles = simulation.particles();
+    for (std::size_t i = 1; i < particles.size(); ++i)
+        QVERIFY(particles[i].age < particles[i - 1].age);
+}
+
+void TestPreview::intervalSetAfterZeroStartsWithoutABurst()
+{
+    const QStringList texts = fields({{5, "10"}, {13, "1.275"}, {14, "1"}});
+    Simulation simulation;
+    simulation.setRecipe(readRecipe(texts, emitting("0")));
+    simulation.advance(2);
+    QCOMPARE(simulation.emissions(), std::int64_t(0));
+    simulation.setRecipe(readRecipe(texts, emitting("0.1")));
+    simulation.advance(0.5 + kStep / 2);
+    QCOMPARE_LE(simulation.emissions(), std::int64_t(6));
+    QCOMPARE_GE(simulation.emissions(), std::int64_t(5));
+}
+
+void TestPreview::sourceValuesThatCannotBePreviewed_data()
+{
+    QTest::addColumn<SourceSettings>("source");
+    QTest::addColumn<QString>("problem"); // empty: none
+    QTest::newRow("a game command") << randomness(8, {{SourceRandom::Size, "getPos _x"}})
+                                    << "setParticleRandom Size cannot be worked out at \"getPos\"";
+    QTest::newRow("empty") << randomness(8, {{SourceRandom::ColorA, ""}}) << "setParticleRandom Color a is empty.";
+    QTest::newRow("whole Position from a variable")
+        << randomness(8,
+                      {{SourceRandom::PositionX, "_pv"}, {SourceRandom::PositionY, ""}, {SourceRandom::PositionZ, ""}})
+        << "setParticleRandom Position (\"_pv\") is a variable for the whole [x, y, z]";
+    QTest::newRow("Angle beyond eight elements is not read")
+        << randomness(8, {{SourceRandom::Angle, "bad +"}, {SourceRandom::BounceOnSurface, "bad +"}}) << "";
+    QTest::newRow("Angle of nine") << randomness(9, {{SourceRandom::Angle, "bad +"}})
+                                   << "setParticleRandom Angle ends too early";
+    QTest::newRow("BounceOnSurface of ten") << randomness(10, {{SourceRandom::BounceOnSurface, "x select 1"}})
+                                            << "setParticleRandom BounceOnSurface cannot be worked out";
+    QTest::newRow("unset randomness is not read")
+        << emitting("0.05", [](SourceSettings &s) { s.random.texts[SourceRandom::Size] = "bad +"; }) << "";
+    QTest::newRow("circle radius") << emitting("0.05", [](SourceSettings &s) {
+        s.circle.set = true;
+        s.circle.texts[SourceCircle::Radius] = "getPos _x";
+    }) << "setParticleCircle radius cannot be worked out";
+    QTest::newRow("circle velocity whole") << emitting("0.05", [](SourceSettings &s) {
+        s.circle.set = true;
+        s.circle.texts = {"1", "_vel", "", ""};
+    }) << "setParticleCircle velocity (\"_vel\") is a variable for the whole [x, y, z]";
+    QTest::newRow("interval empty") << emitting("") << "setDropInterval is empty.";
+    QTest::newRow("interval negative") << emitting("-0.1") << "setDropInterval is below 0 (-0.1).";
+    QTest::newRow("interval too short") << emitting("0.00005") << "setDropInterval (5e-05) is shorter than 0.0001 s";
+    QTest::newRow("interval unreadable though unset")
+        << emitting("0.1 +", [](SourceSettings &s) { s.interval.set = false; }) << "setDropInterval ends too early";
+}
+
+void TestPreview::sourceValuesThatCannotBePreviewed()
+{
+    QFETCH(SourceSettings, source);
+    QFETCH(QString, problem);
+    const Recipe recipe = readRecipe(fields({{5, "5"}, {13, "1"}}), source);
+    const QStringList problems = recipe.problems + valueProblems(recipe, {});
+    Simulation simulation;
+    simulation.setRecipe(recipe);
+    if (problem.isEmpty()) {
+        QCOMPARE(problems, QStringList());
+        QVERIFY(simulation.emitting());
+        return;
+    }
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.front().startsWith(problem), qPrintable(problems.front()));
+    QVERIFY(!simulation.emitting());
+    QCOMPARE(simulation.interval().has_value(), !problem.startsWith("setDropInterval"));
+    simulation.advance(1);
+    QCOMPARE(simulation.particles().size(), std::size_t(0));
+}
+
+void TestPreview::bounceFromTheObjectField_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<SourceSettings>("source");
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::newRow("none") << "player" << emitting("0.05") << -1.0 << -1.0;
+    QTest::newRow("-1: no collision") << "player,0,false,-1" << emitting("0.05") << -1.0 << -1.0;
+    QTest::newRow("half") << "_obj, 0, false, 0.5, [[0,0,0,0]]" << emitting("0.05") << 0.5 << 0.5;
+    QTest::newRow("above 1 is 1") << "player,0,false,3" << emitting("0.05") << 1.0 << 1.0;
+    QTest::newRow("a variable") << "player,0,false,_b" << emitting("0.05") << 0.25 << 0.25;
+    QTest::newRow("with its randomness, within 0..1")
+        << "player,0,false,0.5" << randomness(10, {{SourceRandom::BounceOnSurface, "0.8"}}) << 0.0 << 1.0;
+    QTest::newRow("randomness without a bounce")
+        << "player" << randomness(10, {{SourceRandom::BounceOnSurface, "1"}}) << -1.0 << -1.0;
+}
+
+void TestPreview::bounceFromTheObjectField()
+{
+    QFETCH(QString, object);
+    QFETCH(SourceSettings, source);
+    QFETCH(double, low);
+    QFETCH(double, high);
+    const Recipe recipe = readRecipe(fields({{5, "5"}, {13, "1"}, {27, object}}), source);
+    QVERIFY2(recipe.usable(), qPrintable(recipe.problems.join('\n')));
+    sqf::Random random(2);
+    double least = 2;
+    double most = -2;
+    for (int i = 0; i < 500; ++i) {
+        const auto values = drawParticle(recipe, {{"_b", 0.25}}, random);
+        QVERIFY(values);
+        least = std::min(least, values->bounce);
+        most = std::max(most, values->bounce);
+    }
+    QCOMPARE(least, low);
+    QCOMPARE(most, high);
+}
+
+void TestPreview::bounceKeepsParticlesAboveTheGround()
+{
+    ParticleValues values = floating();
+    values.weight = 100; // falls as a stone
+    values.position.z = 2;
+    values.bounce = 0.5;
+    sqf::Random random(1);
+    Particle particle = newParticle(values);
+    double lowest = 2;
+    double fastestRise = 0;
+    for (int i = 0; i < 240; ++i) {
+        advance(particle, kStep, {}, random);
+        lowest = std::min(lowest, particle.position.z);
+        fastestRise = std::max(fastestRise, particle.velocity.z);
+    }
+    QCOMPARE_GE(lowest, 0.0);
+    // Landing at about 6.3 m/s, it rises again at half of that.
+    QCOMPARE_LE(std::abs(fastestRise - 0.5 * std::sqrt(2 * kGravity * 2)), 0.1);
+    values.bounce = -1;
+    QCOMPARE_LT(follow(values, 2).position.z, -10.0);
+}
+
+void TestPreview::pathBoundsHoldTheSpreadAndTheRing()
+{
+    // A particle that stays where it is born, 1 m across.
+    const QStringList texts = fields({{5, "2"}, {13, "1.275"}, {14, "1"}, {16, "1"}, {17, "1"}, {18, "1"}});
+    const SourceSettings source = randomness(8, {{SourceRandom::PositionX, "2"}, {SourceRandom::Size, "1"}});
+    SourceSettings ring = source;
+    ring.circle.set = true;
+    ring.circle.texts = {"3", "0", "0", "0"};
+    const Bounds spread = pathBounds(readRecipe(texts, source), {}, {}, 1);
+    QCOMPARE_LE(std::abs(spread.high.x - 3), 1e-9); // 2 m out, 2 m across at the most
+    QCOMPARE_LE(std::abs(spread.low.x + 3), 1e-9);
+    QCOMPARE_LE(std::abs(spread.high.y - 1), 1e-9);
+    const Bounds both = pathBounds(readRecipe(texts, ring), {}, {}, 1);
+    QCOMPARE_LE(std::abs(both.high.x - 6), 1e-9);
+    QCOMPARE_LE(std::abs(both.low.x + 6), 1e-9);
+    QCOMPARE_LE(std::abs(both.high.y - 4), 1e-9);
+    QCOMPARE_LE(std::abs(both.low.y + 4), 1e-9);
+}
+
 void TestPreview::notesListWhatIsLeftOut()
 {
     QCOMPARE(readRecipe(fields({{5, "5"}, {13, "1"}, {19, "[1,1,1,1]"}})).notes, QStringList());
@@ -516,8 +819,13 @@ void TestPreview::shapeArrayAndLaterParametersAreNamed()
     QVERIFY(recipe.usable());
     QCOMPARE(recipe.shapeName, R"(\A3\data_f\ParticleEffects\Universal\Universal)");
     QVERIFY(recipe.notes.contains("Object \"_this\": the views are relative to it; the cross at 0 stands for it."));
-    QVERIFY(recipe.notes.contains(
-        "Object: the later games' parameters after the object (\"0,true,0,[[0,0,0,0]]\") are not previewed."));
+    QVERIFY(recipe.notes.contains("Object: of the later games' parameters after the object "
+                                  "(\"0,true,0,[[0,0,0,0]]\"), only BounceOnSurface is previewed."));
+    QVERIFY(recipe.bounce);
+    // Without a BounceOnSurface, none of them is.
+    QVERIFY(readRecipe(fields({{5, "5"}, {13, "1"}, {27, "_this,0,true"}}))
+                .notes.contains("Object: the later games' parameters after the object (\"0,true\") are not "
+                                "previewed."));
 }
 
 void TestPreview::fieldTextsAreQuotedOnce_data()
