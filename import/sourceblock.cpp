@@ -248,13 +248,11 @@ std::optional<BlockFailure> readCircle(const Statement &statement, effect::Sourc
 }
 
 // The colour list of the separate colour mode that a colour variable line holds, for value 13
-// written as [name] (the line holds one colour, or any text, as the colour field's text) or bare
-// (the line holds the list in one pair of brackets).
+// written as [name] (the line holds one colour, or any text, as the colour field's text, even none)
+// or bare (the line holds the list in one pair of brackets).
 std::optional<QString> colourListOf(const QString &expression, bool bare)
 {
     const QString value = sqf::removeBlanks(expression);
-    if (value.isEmpty())
-        return std::nullopt;
     return bare ? sqf::bracketContent(value) : std::optional<QString>(value);
 }
 

@@ -1105,6 +1105,9 @@ void TestImport::sourceBlocks_data()
     QTest::newRow("colour variable, as the main window starts, [_color]")
         << "_color = [];\n_ps setParticleParams " + withColourName << false << "" << exampleFields("[]") << true
         << "_color" << onlyName("_ps") << none << "_color = [];\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("colour variable with nothing assigned, [_color], as an emptied colour field gave it")
+        << "_color = ;\n_ps setParticleParams " + withColourName << false << "" << exampleFields("") << true << "_color"
+        << onlyName("_ps") << none << "_color = ;\n_ps setParticleParams " + copiedName + ";";
     QTest::newRow("colour variable with private, another name and letter case")
         << "private _Cols = [[1, 0, 0, 1], [0, 1, 0, 0.5]];\n_ps setParticleParams "
                + QString(withBareColour).replace("_color", "_cols")
