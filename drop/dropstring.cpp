@@ -67,7 +67,7 @@ QString formatDropString(const QStringList &fields, ColourMode mode, const QStri
             break;
         case Emit::List:
             if (mode == ColourMode::Separate)
-                out += QLatin1Char('[') + colorVarName + QLatin1Char(']');
+                out += colourVariableValue(colorVarName, field(i));
             else if (sqf::isParenthesised(field(i)))
                 out += field(i); // a colour list given as one expression
             else
@@ -81,8 +81,32 @@ QString formatDropString(const QStringList &fields, ColourMode mode, const QStri
     return out;
 }
 
+bool colourVariableHoldsTheList(const QString &colourList)
+{
+    // Elements as the game cuts a list: at the commas outside strings, brackets and parentheses.
+    // Only none or two and more real elements change the form: neither "_color = " nor
+    // "_color = a,b" runs.
+    // A text that does not read (an open bracket or string) or has an empty element (a trailing
+    // comma) runs in neither form and stays as typed; a parenthesised expression or a variable
+    // name is one element, which may stand for a colour, and stays as typed too.
+    const std::optional<QStringList> elements = sqf::splitElements(colourList);
+    if (!elements)
+        return false;
+    return elements->isEmpty() || (elements->size() >= 2 && !elements->contains(QString()));
+}
+
+QString colourVariableValue(const QString &colorVarName, const QString &colourList)
+{
+    // Bare, an empty name would leave no value at all between the commas.
+    if (!colorVarName.isEmpty() && colourVariableHoldsTheList(colourList))
+        return colorVarName;
+    return QLatin1Char('[') + colorVarName + QLatin1Char(']');
+}
+
 QString formatColourLine(const QString &colorVarName, const QString &colourList)
 {
+    if (colourVariableHoldsTheList(colourList))
+        return colorVarName + QLatin1String(" = [") + colourList + QLatin1Char(']');
     return colorVarName + QLatin1String(" = ") + colourList;
 }
 

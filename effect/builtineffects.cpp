@@ -5,17 +5,30 @@
 namespace effect {
 namespace {
 
+// A built-in's particle source: what is not given is not set.
+struct BuiltInSource {
+    int randomElements = 0; // setParticleRandom's 8, 9 or 10 elements; 0 without it
+    // In setParticleRandom's order: LifeTime, Position x y z, MoveVelocity x y z, RotationVelocity,
+    // Size, Color r g b a, RndmDirPeriod, RndmDirIntensity, Angle, BounceOnSurface.
+    std::array<const char *, SourceRandom::ValueCount> random{};
+    std::array<const char *, SourceCircle::ValueCount> circle{}; // radius, velocity x y z; unset without
+    const char *interval = nullptr;                              // setDropInterval; unset without
+};
+
 struct BuiltInRow {
     const char *name;
     const char *description;
     // Text1 .. Text27: shape, animation, type, timer, life, position, velocity, rotation, weight,
     // volume, rubbing, size, colours, animation phase, random direction, scripts, object.
     std::array<const char *, 27> texts;
+    BuiltInSource source{};
 };
 
 // The effects that come with the program, made and tuned in the preview. Shapes are the game's
 // own standard particle textures; every value is a plain number or a random draw the preview
-// reads, and the colours are written inline.
+// reads, and the colours are written inline. The sources for the later games name a texture sheet
+// by the later games' shape array (file, rows and columns of the sheet, row, frames, loop), written
+// as they write it; the rows and frames are examples, since the preview draws discs.
 constexpr BuiltInRow kBuiltIns[] = {
     {"Smoke column",
      "A thin column of grey smoke rising slowly, as from a chimney or a smouldering fire",
@@ -249,7 +262,160 @@ constexpr BuiltInRow kBuiltIns[] = {
       "",
       "",
       "player"}},
+    {"Spreading smoke plume",
+     "Later games, particle source: grey smoke rising from a point and spreading as it climbs",
+     {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,7,48,1])",
+      "",
+      "Billboard",
+      "0",
+      "12",
+      "0",
+      "0",
+      "0.5",
+      "0",
+      "0",
+      "1",
+      "0",
+      "1.2",
+      "1",
+      "0.2",
+      "1",
+      "4",
+      "8",
+      "[0.4,0.4,0.4,0.6],[0.5,0.5,0.5,0.3],[0.6,0.6,0.6,0]",
+      "0",
+      "0",
+      "0",
+      "0.5",
+      "0.2",
+      "",
+      "",
+      "player"},
+     {8,
+      {"3", "0.5", "0.5", "0.2", "0.3", "0.3", "0.2", "0", "0.5", "0.05", "0.05", "0.05", "0.1", "0.2", "0.1", "0",
+       "0"},
+      {"0.5", "0", "0", "0.2"},
+      "0.08"}},
+    {"Rain over an area",
+     "Later games, particle source: rain falling from twelve metres around the object, spread over a circle",
+     {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,12,8,1])",
+      "",
+      "Billboard",
+      "0",
+      "1.2",
+      "0",
+      "0",
+      "12",
+      "0",
+      "0",
+      "-9",
+      "0",
+      "10",
+      "0.001",
+      "0.8",
+      "0.05",
+      "0.05",
+      "0.05",
+      "[0.8,0.85,0.95,0.6],[0.8,0.85,0.95,0.6]",
+      "0",
+      "0",
+      "0",
+      "0",
+      "0",
+      "",
+      "",
+      "player"},
+     {8,
+      {"0.2", "5", "5", "1", "0", "0", "1", "0", "0.02", "0", "0", "0", "0.2", "0", "0", "0", "0"},
+      {"5", "0", "0", "0"},
+      "0.002"}},
+    {"Flickering fire",
+     "Later games, particle source: flames that flicker in size, colour and speed",
+     {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,10,32,1])",
+      "",
+      "Billboard",
+      "0",
+      "0.6",
+      "0",
+      "0",
+      "0.2",
+      "0",
+      "0",
+      "0.8",
+      "0",
+      "1",
+      "1",
+      "1",
+      "0.8",
+      "0.5",
+      "0.1",
+      "[1,0.7,0.3,0.9],[1,0.4,0.1,0.6],[0.8,0.2,0,0]",
+      "0",
+      "0",
+      "0",
+      "0.1",
+      "0.3",
+      "",
+      "",
+      "player"},
+     {9,
+      {"0.3", "0.3", "0.3", "0.1", "0.2", "0.2", "0.4", "0", "0.3", "0", "0.2", "0.1", "0.2", "0", "0.2", "360", "0"},
+      {"0.2", "0", "0", "0.2"},
+      "0.03"}},
+    {"Dust cloud",
+     "Later games, particle source: brown dust thrown up in a ring around the object and drifting off",
+     {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,12,13,0])",
+      "",
+      "Billboard",
+      "0",
+      "6",
+      "0",
+      "0",
+      "0",
+      "0",
+      "0",
+      "0.3",
+      "0",
+      "1.25",
+      "1",
+      "0.5",
+      "1.5",
+      "4",
+      "6",
+      "[0.6,0.5,0.4,0.5],[0.65,0.55,0.45,0.3],[0.7,0.6,0.5,0]",
+      "0",
+      "0",
+      "0",
+      "1",
+      "0.3",
+      "",
+      "",
+      "player"},
+     {10,
+      {"2", "1", "1", "0", "1", "1", "0.3", "0", "1", "0.05", "0.05", "0.05", "0.1", "0.5", "0.1", "0", "0"},
+      {"2", "0", "0", "0.5"},
+      "0.05"}},
 };
+
+// A built-in's source settings: the texts of what is given, set.
+SourceSettings sourceOf(const BuiltInSource &row)
+{
+    SourceSettings source;
+    if (row.randomElements > 0) {
+        source.random.set = true;
+        source.random.elements = row.randomElements;
+        for (std::size_t i = 0; i < row.random.size(); ++i)
+            source.random.texts[i] = QString::fromUtf8(row.random[i]);
+    }
+    if (row.circle[SourceCircle::Radius]) {
+        source.circle.set = true;
+        for (std::size_t i = 0; i < row.circle.size(); ++i)
+            source.circle.texts[i] = QString::fromUtf8(row.circle[i]);
+    }
+    if (row.interval)
+        source.interval = {true, QString::fromUtf8(row.interval)};
+    return source;
+}
 
 } // namespace
 
@@ -263,6 +429,7 @@ const QList<Effect> &builtInEffects()
             effect.description = QString::fromUtf8(row.description);
             for (const char *text : row.texts)
                 effect.fields.texts << QString::fromUtf8(text);
+            effect.fields.source = sourceOf(row.source);
             effect.builtIn = true;
             list << effect;
         }

@@ -102,7 +102,7 @@ std::variant<SourceSettings, QString> readSource(const QJsonValue &value)
     const QJsonValue others = object.value(kOtherKey);
     if (!others.isArray())
         return QStringLiteral("no list of other source commands");
-    for (const QJsonValue &command : others.toArray()) {
+    for (const QJsonValue command : others.toArray()) {
         if (!command.isString())
             return QStringLiteral("another source command that is not a text");
         source.otherCommands << command.toString();

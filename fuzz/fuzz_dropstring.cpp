@@ -1,10 +1,12 @@
 // The drop string formatter: any field texts give "Drop [" ... "]" holding every field text in
 // order, with no more than the fixed frame of brackets, quotes and commas around them and no less
 // than the commas between the nineteen values (the frame the whole-value and two-value vectors,
-// shape arrays and parenthesised expressions leave out).
+// shape arrays, parenthesised expressions and a bare colour variable leave out). In the separate
+// colour mode the colour variable stands bare only where its line gives it one whole array.
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
 #include "fuzzinput.h"
+#include "sqf/values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
@@ -40,5 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         texts += name.size();
     if (result.size() > frame + texts || result.size() < leastFrame + texts)
         violated("length is not the field lengths plus at most the frame", result);
+
+    if (mode == drop::ColourMode::Separate) {
+        const QString colours = fields.value(drop::kColourField - 1);
+        const QString line = drop::formatColourLine(name, colours);
+        const QString value13 = drop::colourVariableValue(name, colours);
+        if (!result.contains(QLatin1Char(',') + value13 + QLatin1Char(',')))
+            violated("value 13 is not the colour variable", result);
+        if (value13 == name && !sqf::isBracketed(QStringView(line).sliced(name.size() + 3)))
+            violated("a bare colour variable is not given one array", line);
+    }
     return 0;
 }

@@ -1,9 +1,12 @@
 // The particle preview's model on any field texts: an expression that cannot be read names a
 // position inside its text; one that can be read evaluates the same twice from the same seed; a
-// recipe gives particles with finite values or none; the simulation keeps to its limit, and the
-// discs blend into an image wherever they land.
+// recipe gives particles with finite values or none; the simulation keeps to its limit and to the
+// intervals it takes, the source's commands are written whatever they hold, and the discs blend
+// into an image wherever they land.
+#include "drop/dropstring.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
+#include "effect/sourcescript.h"
 #include "fuzzinput.h"
 #include "preview/painting.h"
 
@@ -51,13 +54,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     // The main window's start texts, some of them replaced by the fuzzer's.
     QStringList texts{"",  "",  "",  "0", "1",  "0", "0", "0", "0", "0", "0", "0", "1", "1",
                       "0", "1", "1", "1", "[]", "0", "0", "0", "0", "0", "",  "",  ""};
+    // The source settings, set or not, their texts replaced as the fields' are.
+    effect::SourceSettings source;
+    source.random.set = data.ConsumeBool();
+    source.random.elements = data.ConsumeIntegralInRange(7, 11);
+    source.circle.set = data.ConsumeBool();
+    source.interval.set = data.ConsumeBool();
+    constexpr int kRandomValues = effect::SourceRandom::ValueCount;
+    constexpr int kCircleValues = effect::SourceCircle::ValueCount;
     while (data.remaining_bytes() > 0) {
-        const int field = data.ConsumeIntegralInRange(1, 27);
-        texts[field - 1] = consumeText(data, 64);
-        readsExpression(texts[field - 1]);
+        const int slot = data.ConsumeIntegralInRange(1, 27 + kRandomValues + kCircleValues + 2);
+        QString text = consumeText(data, 64);
+        readsExpression(text);
+        if (slot <= 27)
+            texts[slot - 1] = std::move(text);
+        else if (slot <= 27 + kRandomValues)
+            source.random.texts[std::size_t(slot - 28)] = std::move(text);
+        else if (slot <= 27 + kRandomValues + kCircleValues)
+            source.circle.texts[std::size_t(slot - 28 - kRandomValues)] = std::move(text);
+        else if (slot == 28 + kRandomValues + kCircleValues)
+            source.interval.text = std::move(text);
+        else
+            source.otherCommands << text;
     }
 
-    const effect::Recipe recipe = effect::readRecipe(texts);
+    const effect::Recipe recipe = effect::readRecipe(texts, source);
+    const QString input = texts.join(QLatin1Char('|')) + QLatin1Char('|') + source.random.texts.front()
+                          + QLatin1Char('|') + source.interval.text;
     if (recipe.usable() != recipe.problems.isEmpty())
         violated("a usable recipe with problems", texts.join(QLatin1Char('|')));
     sqf::VariableValues variables;
@@ -73,10 +96,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     simulation.setRecipe(recipe);
     simulation.setVariables(variables);
     simulation.restart();
-    simulation.advance(0.5);
+    simulation.advance(0.25);
     if (simulation.particles().size() > std::size_t(effect::kMaxParticles))
-        violated("more particles than the limit", texts.join(QLatin1Char('|')));
+        violated("more particles than the limit", input);
+    if (const auto interval = simulation.interval()) {
+        if (*interval != 0 && !(*interval >= effect::kShortestInterval))
+            violated("an interval the preview refuses was taken", input);
+        if (*interval == 0 && simulation.emissions() != 0)
+            violated("particles born at an interval of 0", input);
+    }
     (void)effect::pathBounds(recipe, variables, {1, -1, 0}, 9);
+
+    const QString dropString = drop::formatDropString(texts, drop::ColourMode::Inline, QStringLiteral("_color"));
+    const QStringList commands = effect::sourceCommandLines(source, dropString, false, {});
+    for (const QString &command : commands)
+        if (!command.endsWith(QLatin1Char(';')))
+            violated("a source command not ended by ';'", command);
+    effect::EmitterSettings settings;
+    settings.objectText = texts[26];
+    settings.dropString = dropString;
+    (void)effect::sourceScriptLines(settings, source, QStringLiteral("x.sqf"));
 
     QImage image(32, 24, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -158,16 +158,18 @@ std::optional<QString> colourList(const QString &element)
     return content;
 }
 
-// Box set: the name between the brackets; no separator, bracket, quote or blank belongs to it.
+// Box set: the colour variable's name, between brackets or bare, as the drop string writes it for
+// one colour or for none or several; no separator, bracket, quote or blank belongs to it.
 std::optional<QString> colourName(const QString &element)
 {
-    std::optional<QString> content = sqf::bracketContent(element);
-    if (!content)
+    const std::optional<QString> content = sqf::bracketContent(element);
+    if (!content && element.isEmpty())
         return std::nullopt;
-    for (const QChar c : *content)
+    const QString name = content.value_or(element);
+    for (const QChar c : name)
         if (sqf::isBlank(c) || QStringView(u",[]()\"'").contains(c))
             return std::nullopt;
-    return content;
+    return name;
 }
 
 struct Reading {
@@ -311,8 +313,7 @@ QString failureReason(const ImportFailure &failure)
         return QStringLiteral("%1 is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"")
             .arg(parameter);
     case Kind::NoColourName:
-        return QStringLiteral("%1 is not a colour variable name in brackets; for a colour list clear "
-                              "\"Seperate color(s)\"")
+        return QStringLiteral("%1 is not a colour variable name; for a colour list clear \"Seperate color(s)\"")
             .arg(parameter);
     }
     return {};

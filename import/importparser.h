@@ -31,7 +31,7 @@ struct ImportFailure {
         NotAString,      // parameter: empty
         WrongValueCount, // parameter, count: a bracketed Position or MoveVelocity of other than 3, [] elsewhere
         NoColourList,    // box clear, the colour is empty
-        NoColourName,    // box set, the colour is not a bracketed variable name
+        NoColourName,    // box set, the colour is not a variable name, bare or in brackets
     };
     Kind kind;
     int parameter = -1;    // 0 .. 18, in drop order
@@ -56,9 +56,9 @@ struct ParseOutcome {
 // between the quotes taken as written; an expression in parentheses, a shape array as written),
 // vectors in brackets or as one expression in the first field, Size and AnimationPhase with any
 // number of values, the elements after the object kept with it in Text27, blanks inside values
-// kept. With
-// separateColours the array carries a bracketed colour variable name and the colour list is
-// separateColourText, taken as it is; without, the array carries the colour list itself.
+// kept. With separateColours the array carries the colour variable's name, in brackets or bare,
+// and the colour list is separateColourText, taken as it is; without, the array carries the
+// colour list itself.
 ParseOutcome parseDropArray(const QString &pasted, bool separateColours, const QString &separateColourText);
 
 // The sentence that tells the user why the import failed.

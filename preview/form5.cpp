@@ -20,8 +20,8 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -300,7 +300,8 @@ void Form5::createControls()
 
     CountLabel = new QLabel(this);
     ApproximationLabel = new QLabel(
-        QStringLiteral("An approximation: the game's own physics and textures make the particles look different."),
+        QStringLiteral("An approximation: the game's own physics and textures make the particles look different, "
+                       "and the source's randomness, circle and bounce are played by a model of the preview's own."),
         this);
     ApproximationLabel->setWordWrap(true);
     QFont italic = ApproximationLabel->font();
@@ -705,10 +706,10 @@ void Form5::saveSourceScript()
         SaveStatus->show();
         return;
     }
-    const QString path = askScriptPath(QStringLiteral("Save Particle Source Script"),
-                                       effect::proposedScriptName(m_simulation.recipe().shapeName,
-                                                                  effect::ScriptFormat::Sqf),
-                                       kSqfFilter, QStringLiteral("sqf"), nullptr);
+    const QString path =
+        askScriptPath(QStringLiteral("Save Particle Source Script"),
+                      effect::proposedScriptName(m_simulation.recipe().shapeName, effect::ScriptFormat::Sqf),
+                      kSqfFilter, QStringLiteral("sqf"), nullptr);
     if (path.isEmpty() || !m_mainAlive)
         return;
     writeScript(path, effect::sourceScriptLines(emitterSettings(), m_source.settings(), QFileInfo(path).fileName()),

@@ -1,5 +1,6 @@
 #include "sourcegroup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,7 +40,7 @@ QLineEdit *newValueField(QWidget *parent, const QString &name)
     auto *field = new QLineEdit(parent);
     field->setAccessibleName(name);
     field->setToolTip(name);
-    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0.000")) + 12);
+    field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0.0000+random")) + 12);
     return field;
 }
 
@@ -61,7 +62,8 @@ void SourceGroup::createControls()
     nameLabel->setBuddy(NameText);
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(nameLabel);
-    nameRow->addWidget(NameText, 1);
+    nameRow->addWidget(NameText);
+    nameRow->addStretch(1);
 
     RandomBox = new QGroupBox(QStringLiteral("setParticleRando&m"), this);
     RandomBox->setCheckable(true);
@@ -82,17 +84,18 @@ void SourceGroup::createControls()
         }
     }
     ElementsBox = new QComboBox(RandomBox);
-    ElementsBox->addItems({QStringLiteral("8 elements"), QStringLiteral("9, with Angle"),
-                           QStringLiteral("10, with BounceOnSurface")});
+    ElementsBox->addItems(
+        {QStringLiteral("8 elements"), QStringLiteral("9, with Angle"), QStringLiteral("10, with BounceOnSurface")});
     ElementsBox->setAccessibleName(QStringLiteral("Elements written"));
     random->addWidget(new QLabel(QStringLiteral("Written:"), RandomBox), kElementsRow, 0);
-    random->addWidget(ElementsBox, kElementsRow, 1, 1, 4);
+    random->addWidget(ElementsBox, kElementsRow, 1, 1, 3);
     RandomText.at(Random::Angle) = newValueField(RandomBox, QStringLiteral("Angle"));
     RandomText.at(Random::BounceOnSurface) = newValueField(RandomBox, QStringLiteral("BounceOnSurface"));
     random->addWidget(new QLabel(QStringLiteral("Angle"), RandomBox), kElementsRow + 1, 0);
     random->addWidget(RandomText.at(Random::Angle), kElementsRow + 1, 1);
     random->addWidget(new QLabel(QStringLiteral("BounceOnSurface"), RandomBox), kElementsRow + 2, 0);
     random->addWidget(RandomText.at(Random::BounceOnSurface), kElementsRow + 2, 1);
+    random->setColumnStretch(5, 1);
 
     CircleBox = new QGroupBox(QStringLiteral("setParticleCirc&le"), this);
     CircleBox->setCheckable(true);
@@ -109,20 +112,24 @@ void SourceGroup::createControls()
         CircleText.at(Circle::VelocityX + c) = field;
         circle->addWidget(field, 1, 1 + c);
     }
+    circle->setColumnStretch(4, 1);
 
-    IntervalGroup = new QGroupBox(QStringLiteral("setDrop&Interval"), this);
-    IntervalGroup->setCheckable(true);
-    IntervalGroup->setToolTip(QStringLiteral("Checked, the source's commands set this interval; the preview and the "
-                                             "drop loop emit at it either way"));
+    // The preview and the drop loop emit at the interval whether or not the source sets it, so its
+    // field stays open and the command has a check box of its own.
+    IntervalGroup = new QGroupBox(QStringLiteral("Emission"), this);
     IntervalText = newValueField(IntervalGroup, QStringLiteral("Emit every"));
     IntervalText->setToolTip(
         QStringLiteral("Seconds between two particles: a number (0 emits nothing), a variable or an expression"));
     auto *intervalLabel = new QLabel(QStringLiteral("Emit &every:"), IntervalGroup);
     intervalLabel->setBuddy(IntervalText);
-    auto *interval = new QHBoxLayout(IntervalGroup);
-    interval->addWidget(intervalLabel);
-    interval->addWidget(IntervalText, 1);
-    interval->addWidget(new QLabel(QStringLiteral("s"), IntervalGroup));
+    IntervalCheck = new QCheckBox(QStringLiteral("Set by setDrop&Interval"), IntervalGroup);
+    IntervalCheck->setToolTip(QStringLiteral("Checked, the source's commands set this interval"));
+    auto *interval = new QGridLayout(IntervalGroup);
+    interval->addWidget(intervalLabel, 0, 0);
+    interval->addWidget(IntervalText, 0, 1);
+    interval->addWidget(new QLabel(QStringLiteral("s"), IntervalGroup), 0, 2);
+    interval->addWidget(IntervalCheck, 1, 0, 1, 3);
+    interval->setColumnStretch(3, 1);
 
     OtherCommandsLabel = new QLabel(this);
     OtherCommandsLabel->setTextFormat(Qt::PlainText);
@@ -149,8 +156,9 @@ void SourceGroup::connectHandlers()
     for (QLineEdit *field : CircleText)
         edits(field);
     edits(IntervalText);
-    for (QGroupBox *box : {RandomBox, CircleBox, IntervalGroup})
+    for (QGroupBox *box : {RandomBox, CircleBox})
         connect(box, &QGroupBox::toggled, this, &SourceGroup::Control_Change);
+    connect(IntervalCheck, &QCheckBox::toggled, this, &SourceGroup::Control_Change);
     connect(ElementsBox, &QComboBox::currentIndexChanged, this, &SourceGroup::Control_Change);
 }
 
@@ -179,11 +187,12 @@ void SourceGroup::showSettings()
     CircleBox->setChecked(settings.circle.set);
     for (int i = 0; i < Circle::ValueCount; ++i)
         CircleText.at(i)->setText(settings.circle.texts.at(i));
-    IntervalGroup->setChecked(settings.interval.set);
+    IntervalCheck->setChecked(settings.interval.set);
     IntervalText->setText(settings.interval.text);
     OtherCommandsLabel->setText(settings.otherCommands.isEmpty()
                                     ? QString()
-                                    : QStringLiteral("Also kept: ") + settings.otherCommands.join(QStringLiteral("; ")));
+                                    : QStringLiteral("Also kept: ")
+                                          + settings.otherCommands.join(QStringLiteral("; ")));
     OtherCommandsLabel->setVisible(!settings.otherCommands.isEmpty());
     m_showing = false;
     enableOptionalElements();
@@ -200,17 +209,13 @@ effect::SourceSettings SourceGroup::shownSettings() const
     settings.circle.set = CircleBox->isChecked();
     for (int i = 0; i < Circle::ValueCount; ++i)
         settings.circle.texts.at(i) = CircleText.at(i)->text();
-    settings.interval.set = IntervalGroup->isChecked();
+    settings.interval.set = IntervalCheck->isChecked();
     settings.interval.text = IntervalText->text();
     return settings;
 }
 
 void SourceGroup::enableOptionalElements()
 {
-    // A cleared group disables what it holds; the interval is emitted at whether or not the command
-    // is written, so its field stays open.
-    for (QWidget *child : IntervalGroup->findChildren<QWidget *>())
-        child->setEnabled(true);
     if (!RandomBox->isChecked())
         return;
     const int elements = kFirstElements + std::max(0, ElementsBox->currentIndex());

@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -21,14 +22,15 @@ class SourceGroup : public QGroupBox {
 public:
     SourceGroup(effect::Source &source, QWidget *parent);
 
-    QLineEdit *NameText = nullptr; // the source's variable
+    QLineEdit *NameText = nullptr;  // the source's variable
     QGroupBox *RandomBox = nullptr; // setParticleRandom
     std::array<QLineEdit *, effect::SourceRandom::ValueCount> RandomText{};
     QComboBox *ElementsBox = nullptr; // 8, 9 or 10 elements
     QGroupBox *CircleBox = nullptr;   // setParticleCircle
     std::array<QLineEdit *, effect::SourceCircle::ValueCount> CircleText{};
-    QGroupBox *IntervalGroup = nullptr; // setDropInterval
+    QGroupBox *IntervalGroup = nullptr;
     QLineEdit *IntervalText = nullptr;  // "Emit every"
+    QCheckBox *IntervalCheck = nullptr; // setDropInterval
     QLabel *OtherCommandsLabel = nullptr;
 
 private:

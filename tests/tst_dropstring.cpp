@@ -16,6 +16,8 @@ private slots:
     void colourVarNameIsTheFirstWord();
     void shapeTypeCorrection_data();
     void shapeTypeCorrection();
+    void separateColourForms_data();
+    void separateColourForms();
     void emptyNameGivesEmptyBrackets();
 };
 
@@ -52,6 +54,17 @@ void TestDropString::formatsFields_data()
     QTest::newRow("one colour separate")
         << withField(19, "[1,1,1,1]") << true
         << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_color],[0,0,0],0,0,"","",])";
+    // A list of none or of several colours goes into the variable in one pair of brackets, so the
+    // drop string names the variable bare.
+    QTest::newRow("no colours separate")
+        << withField(19, "") << true
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],_color,[0,0,0],0,0,"","",])";
+    QTest::newRow("two colours separate")
+        << withField(19, "[1,0,0,1],[0,1,0,0.5]") << true
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],_color,[0,0,0],0,0,"","",])";
+    QTest::newRow("three colours separate")
+        << withField(19, "[1,0,0,1],[0,1,0,0.5],[0,0,1,0]") << true
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],_color,[0,0,0],0,0,"","",])";
     QStringList position = drop::startTexts();
     position[5] = "1";
     position[6] = "";
@@ -195,11 +208,58 @@ void TestDropString::shapeTypeCorrection()
     QCOMPARE(result.value_or(QString()), corrected);
 }
 
+// clang-format off
+void TestDropString::separateColourForms_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("colours");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("value13");
+    QTest::newRow("start text") << "_color" << "[]" << "_color = []" << "[_color]";
+    QTest::newRow("no colours") << "_color" << "" << "_color = []" << "_color";
+    QTest::newRow("only blanks") << "_color" << "  " << "_color = [  ]" << "_color";
+    QTest::newRow("one colour") << "_color" << "[1,1,1,1]" << "_color = [1,1,1,1]" << "[_color]";
+    QTest::newRow("two colours") << "_color" << "[1,0,0,1],[0,1,0,0.5]" << "_color = [[1,0,0,1],[0,1,0,0.5]]" << "_color";
+    QTest::newRow("three colours, renamed") << "smoke" << "[1,0,0,1], [0,1,0,0.5], [0,0,1,0]"
+                                            << "smoke = [[1,0,0,1], [0,1,0,0.5], [0,0,1,0]]" << "smoke";
+    QTest::newRow("one colour, renamed") << "smoke" << "[0.5,0.5,0.5,1]" << "smoke = [0.5,0.5,0.5,1]" << "[smoke]";
+    QTest::newRow("colour and variable") << "_color" << "_c1,[1,1,1,0]" << "_color = [_c1,[1,1,1,0]]" << "_color";
+    QTest::newRow("commas inside a colour expression") << "_color" << "[_r, 0, 0, 1],(_e select 4)"
+                                                       << "_color = [[_r, 0, 0, 1],(_e select 4)]" << "_color";
+    // Read conservatively: one element, or a text that runs in neither form, stays as typed.
+    QTest::newRow("variable") << "_color" << "_c" << "_color = _c" << "[_color]";
+    QTest::newRow("parenthesised list") << "_color" << "([1,1,1,1],[0,0,0,0])" << "_color = ([1,1,1,1],[0,0,0,0])"
+                                        << "[_color]";
+    QTest::newRow("trailing comma") << "_color" << "[1,1,1,1]," << "_color = [1,1,1,1]," << "[_color]";
+    QTest::newRow("empty element") << "_color" << "[1,1,1,1],,[0,0,0,0]" << "_color = [1,1,1,1],,[0,0,0,0]"
+                                   << "[_color]";
+    QTest::newRow("open bracket") << "_color" << "[1,1,1,1],[0,0" << "_color = [1,1,1,1],[0,0" << "[_color]";
+    QTest::newRow("comma in a string") << "_color" << "\"a,b\"" << "_color = \"a,b\"" << "[_color]";
+}
+// clang-format on
+
+void TestDropString::separateColourForms()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, colours);
+    QFETCH(QString, line);
+    QFETCH(QString, value13);
+    QCOMPARE(drop::formatColourLine(name, colours), line);
+    QCOMPARE(drop::colourVariableValue(name, colours), value13);
+    QCOMPARE(drop::formatDropString(withField(19, colours), ColourMode::Separate, name),
+             R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],)" + value13 + R"(,[0,0,0],0,0,"","",])");
+}
+
 void TestDropString::emptyNameGivesEmptyBrackets()
 {
     const QString text = drop::formatDropString(drop::startTexts(), ColourMode::Separate, QString());
     QVERIFY(text.contains(",[0,0,0],[],[0,0,0],"));
     QCOMPARE(drop::formatColourLine(QString(), "[]"), " = []");
+    // A bare empty name would leave value 13 out; the list still goes into brackets.
+    const QString twoColours = "[1,1,1,1],[0,0,0,0]";
+    QVERIFY(drop::formatDropString(withField(19, twoColours), ColourMode::Separate, QString())
+                .contains(",[0,0,0],[],[0,0,0],"));
+    QCOMPARE(drop::formatColourLine(QString(), twoColours), " = [[1,1,1,1],[0,0,0,0]]");
 }
 
 QTEST_APPLESS_MAIN(TestDropString)

@@ -2,6 +2,7 @@
 #include "effect/effectlibrary.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
+#include "effect/sourcescript.h"
 #include "import/importparser.h"
 
 #include <QDir>
@@ -66,6 +67,7 @@ private slots:
 
     void builtInsImportBackAndMove_data();
     void builtInsImportBackAndMove();
+    void builtInSourcesForTheLaterGames();
     void builtInNamesAreDistinct();
 
     void saveRestartLoadKeepsTextsExactly();
@@ -123,14 +125,24 @@ void TestEffects::builtInsImportBackAndMove()
     QVERIFY2(outcome.array, qPrintable(dropString));
     QCOMPARE(outcome.array->fields, effect.fields.texts);
 
-    const Recipe recipe = readRecipe(effect.fields.texts);
+    const Recipe recipe = readRecipe(effect.fields.texts, effect.fields.source);
     QCOMPARE(recipe.problems, QStringList());
     QCOMPARE(valueProblems(recipe, {}), QStringList());
     QVERIFY(recipe.variables.isEmpty());
-    // Only what every effect is told: no texture, no timer script, the object stands at 0.
+    // Only what every effect is told: no texture, no timer script, the object stands at 0, no turning.
     for (const QString &note : recipe.notes)
-        QVERIFY2(note.startsWith("ShapeName, Type:") || note.startsWith("Object ") || note.startsWith("TimePeriod"),
+        QVERIFY2(note.startsWith("ShapeName, Type:") || note.startsWith("Object ") || note.startsWith("TimePeriod")
+                     || note.startsWith("setParticleRandom RotationVelocity, Angle:"),
                  qPrintable(note));
+
+    // Copy Source gives plain commands: one each, the array as the drop string has it.
+    const QStringList commands = sourceCommandLines(effect.fields.source, dropString, false, {});
+    QCOMPARE(commands.size(), 1 + int(effect.fields.source.random.set) + int(effect.fields.source.circle.set)
+                                  + int(effect.fields.source.interval.set));
+    QCOMPARE(commands.front(), "_ps setParticleParams " + dropString.mid(5) + ";");
+    for (const QString &command : commands)
+        QVERIFY2(command.startsWith("_ps set") && command.endsWith(';') && command.count(';') == 1,
+                 qPrintable(command));
 
     Simulation simulation(3);
     simulation.setRecipe(recipe);
@@ -143,6 +155,29 @@ void TestEffects::builtInsImportBackAndMove()
             return std::hypot(p.position.x - from.x, p.position.y - from.y, p.position.z - from.z) > 0.05;
         });
     QVERIFY(moving);
+}
+
+void TestEffects::builtInSourcesForTheLaterGames()
+{
+    int sources = 0;
+    for (const Effect &effect : builtInEffects()) {
+        const SourceSettings &source = effect.fields.source;
+        if (!source.random.set)
+            continue;
+        ++sources;
+        QVERIFY(source.circle.set && source.interval.set);
+        QVERIFY(effect.fields.texts.at(0).startsWith("[\"\\A3\\"));
+        QCOMPARE(source.name, QString("_ps"));
+        Simulation simulation(5);
+        simulation.setRecipe(readRecipe(effect.fields.texts, source));
+        QVERIFY(simulation.interval() > 0.0);
+        simulation.advance(2);
+        // The randomness spreads the particles: no two start at one place.
+        const auto &particles = simulation.particles();
+        QVERIFY(particles.size() > 10);
+        QVERIFY(particles[0].values.position.x != particles[1].values.position.x);
+    }
+    QCOMPARE_GE(sources, 4);
 }
 
 void TestEffects::builtInNamesAreDistinct()

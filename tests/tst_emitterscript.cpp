@@ -6,6 +6,7 @@
 #include "filesizelimit.h"
 #include "import/importparser.h"
 #include "platform/scriptfile.h"
+#include "sqf/values.h"
 
 #include <QDir>
 #include <QFile>
@@ -353,8 +354,8 @@ void TestEmitterScript::scriptText_data()
         << unplayed << "u.sqs"
         << QStringList{"; Particles of cl_basic: one drop every 0.05 s, without end.",
                        "; Start it with: [] exec \"u.sqs\"",
-                       "; A drop loop does not play setParticleRandom or setParticleCircle: every drop is alike. A "
-                       "source script does.",
+                       QString("; A drop loop does not play setParticleRandom or setParticleCircle: every drop is "
+                               "alike. A source script does."),
                        "#loop",
                        plain,
                        "~0.05",
@@ -529,6 +530,9 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields_data()
                                                                 {27, "_obj"}})
                                                      << false;
     QTest::newRow("colour variable") << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1]"}, {25, "on.sqs"}}) << true;
+    QTest::newRow("colour variable of three colours")
+        << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1],[1,0,0,0.5],[0,0,0,0]"}}) << true;
+    QTest::newRow("colour variable of no colours") << fields({{1, "cl_fire"}, {19, ""}}) << true;
 }
 
 void TestEmitterScript::dropLineReadsBackIntoTheFields()
@@ -545,8 +549,15 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields()
         const import::ParseOutcome outcome = import::parseDropArray(*drop, separate, texts.at(18));
         QVERIFY2(outcome.array, qPrintable(*drop));
         QCOMPARE(outcome.array->fields, texts);
-        if (separate)
+        if (separate) {
             QCOMPARE(outcome.array->colorVarName, QString("_color"));
+            // The colour variable gets one array, ahead of the drop.
+            const QString assignment = format == ScriptFormat::Sqf ? "private _color = " : "_color = ";
+            const auto line = std::find_if(lines.cbegin(), drop,
+                                           [&assignment](const QString &line) { return line.startsWith(assignment); });
+            QVERIFY(line != drop);
+            QVERIFY2(sqf::isBracketed(line->mid(assignment.size()).remove(QLatin1Char(';'))), qPrintable(*line));
+        }
     }
 }
 

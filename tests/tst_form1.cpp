@@ -72,6 +72,7 @@ private slots:
     void clearingColourLineKeepsName();
     void typingIntoResultChangesOnlySize();
     void colourFieldInSeparateMode();
+    void secondColourNamesTheVariableBare();
     void shapeTypeIsCorrected_data();
     void shapeTypeIsCorrected();
     void shapeTypeCorrectionRebuildsNested();
@@ -188,6 +189,17 @@ void TestForm1::typingRebuilds_data()
                                          << "79 Byte + 18 Byte";
     QTest::newRow("start texts separate") << 4 << "0" << true << kStartDropSeparate << "_color = []"
                                           << "79 Byte + 11 Byte";
+    QTest::newRow("two colours separate")
+        << 19 << "[1,0,0,1],[0,1,0,0.5]" << true
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],_color,[0,0,0],0,0,"","",])"
+        << "_color = [[1,0,0,1],[0,1,0,0.5]]" << "77 Byte + 32 Byte";
+    QTest::newRow("three colours separate")
+        << 19 << "[1,0,0,1],[0,1,0,0.5],[0,0,1,0]" << true
+        << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],_color,[0,0,0],0,0,"","",])"
+        << "_color = [[1,0,0,1],[0,1,0,0.5],[0,0,1,0]]" << "77 Byte + 42 Byte";
+    QTest::newRow("emptied colours separate")
+        << 19 << "" << true << R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],_color,[0,0,0],0,0,"","",])"
+        << "_color = []" << "77 Byte + 11 Byte";
     QTest::newRow("emptied component")
         << 7 << "" << false << R"(Drop ["","","",0,0,[0,,0],[0,0,0],0,0,0,0,[0,0,0],[[]],[0,0,0],0,0,"","",])" << ""
         << "74 Byte";
@@ -301,6 +313,41 @@ void TestForm1::colourFieldInSeparateMode()
     QCOMPARE(dropChanges.count(), 0); // rewritten with the same text
     QCOMPARE(form->Text28->text(), kStartDropSeparate);
     QCOMPARE(form->Text29->text(), "_color = [0.5,0.5,0.5,1]");
+}
+
+void TestForm1::secondColourNamesTheVariableBare()
+{
+    QTest::mouseClick(form->Check1, Qt::LeftButton);
+    retype(form->Text(19), "[1,0,0,1]");
+    QVERIFY(form->Text28->text().contains(",[_color],"));
+    QCOMPARE(form->Text29->text(), "_color = [1,0,0,1]");
+    QTest::keyClicks(form->Text(19), ",[0,1,0,0.5]");
+    QVERIFY(form->Text28->text().contains(",[0,0,0],_color,[0,0,0],"));
+    QCOMPARE(form->Text29->text(), "_color = [[1,0,0,1],[0,1,0,0.5]]");
+
+    // Renamed through the first word of the line, taken at the next rebuild.
+    retype(form->Text29, "fade and the rest");
+    retype(form->Text(5), "3");
+    QVERIFY(form->Text28->text().contains(",[0,0,0],fade,[0,0,0],"));
+    QCOMPARE(form->Text29->text(), "fade = [[1,0,0,1],[0,1,0,0.5]]");
+    QCOMPARE(form->StatusBar1->panelText(2), "75 Byte + 30 Byte");
+
+    // The mode switch writes the same forms.
+    QTest::mouseClick(form->Check1, Qt::LeftButton);
+    QVERIFY(form->Text28->text().contains(",[0,0,0],[[1,0,0,1],[0,1,0,0.5]],[0,0,0],"));
+    QCOMPARE(form->Text29->text(), "");
+    QTest::mouseClick(form->Check1, Qt::LeftButton);
+    QVERIFY(form->Text28->text().contains(",[0,0,0],fade,[0,0,0],"));
+    QCOMPARE(form->Text29->text(), "fade = [[1,0,0,1],[0,1,0,0.5]]");
+
+    // Back to one colour, back to the brackets around the variable.
+    QTest::keyClick(form->Text(19), Qt::Key_End);
+    for (int i = 0; i < 12; ++i)
+        QTest::keyClick(form->Text(19), Qt::Key_Backspace);
+    QCOMPARE(form->Text(19)->text(), "[1,0,0,1]");
+    QVERIFY(form->Text28->text().contains(",[0,0,0],[fade],[0,0,0],"));
+    QCOMPARE(form->Text29->text(), "fade = [1,0,0,1]");
+    QCOMPARE(form->StatusBar1->panelText(2), "77 Byte + 16 Byte");
 }
 
 // clang-format off

@@ -210,8 +210,8 @@ void TestForm4::reimportWithOnlyANewNameRenamesTheVariable()
     const MainState after = mainState();
     QCOMPARE(after.fields, kExampleFields);
     QCOMPARE(after.colorVarName, "other");
-    QCOMPARE(after.colourLine, "other = " + kColours);
-    QCOMPARE(after.dropString, QString(kExampleDrop).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "[other]"));
+    QCOMPARE(after.colourLine, "other = [" + kColours + "]");
+    QCOMPARE(after.dropString, QString(kExampleDrop).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "other"));
     QCOMPARE(form->StatusBar1->panelText(2),
              QStringLiteral("%1 Byte + %2 Byte").arg(after.dropString.size()).arg(after.colourLine.size()));
 }
@@ -228,8 +228,8 @@ void TestForm4::separateImportSetsNameAndMode()
     QCOMPARE(after.fields, kExampleFields);
     QVERIFY(after.separate);
     QCOMPARE(after.colorVarName, "mycolors");
-    QCOMPARE(after.colourLine, "mycolors = " + kColours);
-    QCOMPARE(after.dropString, QString(kExampleDrop).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "[mycolors]"));
+    QCOMPARE(after.colourLine, "mycolors = [" + kColours + "]");
+    QCOMPARE(after.dropString, QString(kExampleDrop).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "mycolors"));
 
     // Importing an inline array afterwards returns the main window to the inline mode.
     dialog = openDialog();
@@ -279,7 +279,9 @@ void TestForm4::importWritesInOrderOneRebuildEach()
         QVERIFY(write.separate);
         // The name arrives after the colour list and before AnimationPhase.
         QCOMPARE(write.name, write.field <= 19 ? "_color" : "mycolors");
-        QCOMPARE(write.dropString.contains("[mycolors]"), write.field > 19);
+        // Two colours from Text19 on: the variable stands bare.
+        QCOMPARE(write.dropString.contains(",[_color],"), write.field < 19);
+        QCOMPARE(write.dropString.contains(",mycolors,"), write.field > 19);
     }
     QCOMPARE(modeSwitches.count(), 0); // the box was already set
 }
@@ -313,10 +315,10 @@ void TestForm4::failedImportChangesNothing_data()
         << QString(kExample).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "") << false
         << QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "")
         << "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"";
-    QTest::newRow("one-character colour token")
-        << QString(kExampleWithVariable).replace("[mycolors]", "m") << true
-        << QString(kExampleWithVariable).replace("[mycolors]", "m").mid(4).remove(' ')
-        << "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"";
+    QTest::newRow("colour token a string")
+        << QString(kExampleWithVariable).replace("[mycolors]", "'m'") << true
+        << QString(kExampleWithVariable).replace("[mycolors]", "'m'").mid(4).remove(' ')
+        << "Color is not a colour variable name; for a colour list clear \"Seperate color(s)\"";
     QTest::newRow("DROP and a leading comma")
         << "DROP ," + kExample.mid(5) << false << "," + kExampleCleaned << "The drop array does not begin with [";
 }
@@ -412,21 +414,46 @@ void TestForm4::copyBackAndImport(bool separate, const QString &colours)
 void TestForm4::ownOutputSurvivesItsImport_data()
 {
     QTest::addColumn<bool>("separate");
-    QTest::newRow("inline") << false;
-    QTest::newRow("separate") << true;
+    QTest::addColumn<QString>("name"); // typed as the first word of Text29
+    QTest::addColumn<QString>("colours");
+    QTest::addColumn<QString>("value13");
+    QTest::newRow("inline") << false << ""
+                            << "[1,0.5,0,1],[random 1,0,0,0]"
+                            << "[[1,0.5,0,1],[random 1,0,0,0]]";
+    QTest::newRow("separate, two colours") << true << ""
+                                           << "[1,0.5,0,1],[random 1,0,0,0]"
+                                           << "_color";
+    QTest::newRow("separate, no colours") << true << ""
+                                          << ""
+                                          << "_color";
+    QTest::newRow("separate, one colour, renamed") << true << "smoke"
+                                                   << "[1,0.5,0,1]"
+                                                   << "[smoke]";
+    QTest::newRow("separate, two colours, renamed") << true << "smoke"
+                                                    << "[1,0.5,0,1], [1,1,1,0]"
+                                                    << "smoke";
+    QTest::newRow("separate, three colours, renamed") << true << "fade"
+                                                      << "[1,0,0,1],[0,1,0,0.5],[0,0,1,0]"
+                                                      << "fade";
 }
 
 void TestForm4::ownOutputSurvivesItsImport()
 {
     QFETCH(bool, separate);
+    QFETCH(QString, name);
+    QFETCH(QString, colours);
+    QFETCH(QString, value13);
     if (separate)
         QTest::mouseClick(form->Check1, Qt::LeftButton);
+    if (!name.isEmpty())
+        retype(form->Text29, name + " = x");
     retype(form->Text(25), R"(hint "x y"; _this setDamage 1)");
     retype(form->Text(1), "my shape");
     retype(form->Text(9), "random 1");
-    retype(form->Text(19), "[1,0.5,0,1],[random 1,0,0,0]");
+    retype(form->Text(19), colours);
     retype(form->Text(26), "[_this, 2] exec \"\"fx.sqs\"\"");
     const MainState before = mainState();
+    QVERIFY(before.dropString.contains(",[0,0,0]," + value13 + ",[0,0,0],"));
 
     // Cleared first, so that the import has everything to write.
     for (int n = 1; n <= 27; ++n)

@@ -12,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -119,6 +120,10 @@ private slots:
     void characterTheCodePageCannotHoldKeepsTheOldFile();
     void unreadableFieldsSaveAndSaySo();
     void particleAtTheOriginShowsOverTheMark();
+    void sourceGroupSetsAndClearsTheCommands();
+    void emitEveryTakesTextsAndZero_data();
+    void emitEveryTakesTextsAndZero();
+    void copySourceAndSaveSourceScriptByKeys();
 
     void effectRowLoadsBuiltInsByKeys();
     void loadOverUnsavedFieldsAsksFirst();
@@ -225,7 +230,7 @@ void TestForm5::windowIsPlainAndSaysItIsAnApproximation()
     // The speeds and the defaults the window starts with.
     QCOMPARE(preview.SpeedBox->count(), 5);
     QCOMPARE(preview.SpeedBox->currentText(), "1×");
-    QCOMPARE(preview.IntervalBox->value(), 0.05);
+    QCOMPARE(preview.SourceBox->IntervalText->text(), "0.05");
     QCOMPARE(preview.WindXBox->value(), 0.0);
     QCOMPARE(preview.WindYBox->value(), 0.0);
     // The shape is named, since it is not drawn.
@@ -398,7 +403,7 @@ void TestForm5::restartAndSpeed()
     // A longer interval emits fewer particles from then on.
     QTest::mouseClick(preview.RestartButton, Qt::LeftButton);
     preview.SpeedBox->setCurrentIndex(2);
-    preview.IntervalBox->setValue(0.5);
+    retype(preview.SourceBox->IntervalText, "0.5");
     preview.runFor(1);
     QCOMPARE(preview.simulation().particles().size(), std::size_t(3));
 }
@@ -487,8 +492,9 @@ void TestForm5::emitForStopsTheEmissionAndRestartBeginsAgain()
     Form5 &preview = openPreview();
     QCOMPARE(preview.DurationBox->value(), 0.0);
     QCOMPARE(preview.DurationBox->text(), "without end");
-    QCOMPARE(preview.IntervalBox->minimum(), 0.01);
     QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(&preview, Qt::Key_E, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), preview.SourceBox->IntervalText);
     QTest::keyClick(&preview, Qt::Key_F, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), preview.DurationBox);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
@@ -528,8 +534,8 @@ void TestForm5::ctrlSAndTheButtonSaveTheScript()
 
     // Ctrl+S wherever the focus is in the window.
     QVERIFY(QTest::qWaitForWindowActive(&preview));
-    preview.IntervalBox->setFocus();
-    QTest::keyClick(preview.IntervalBox, Qt::Key_S, Qt::ControlModifier);
+    preview.SourceBox->IntervalText->setFocus();
+    QTest::keyClick(preview.SourceBox->IntervalText, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(dialogs.openings.size(), 1);
     const FileDialogsFake::Opening &first = dialogs.openings.constFirst();
     QCOMPARE(first.caption, "Save Emitter Script");
@@ -657,6 +663,150 @@ void TestForm5::particleAtTheOriginShowsOverTheMark()
     const QImage image = preview.TopView->grab().toImage();
     QCOMPARE(image.pixel(origin), qRgb(255, 0, 0));
     QCOMPARE(image.pixel(origin + QPoint(4, 0)), qRgb(255, 0, 0));
+}
+
+void TestForm5::sourceGroupSetsAndClearsTheCommands()
+{
+    using Random = effect::SourceRandom;
+    MessagesFake messages;
+    Form5 &preview = openPreview();
+    preview::SourceGroup &group = *preview.SourceBox;
+    const effect::SourceSettings &settings = form->source().settings();
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    const QString name = effect::builtInEffects().at(0).name;
+    QCOMPARE(preview.EffectBox->displayText(), name);
+
+    // The group is reached by its mnemonic, each command by its own, which checks it.
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(&preview, Qt::Key_U, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), group.NameText);
+    QTest::keyClick(&preview, Qt::Key_M, Qt::AltModifier);
+    QTRY_VERIFY(settings.random.set);
+    QCOMPARE(preview.EffectBox->displayText(), name + " *");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), group.RandomText[Random::LifeTime]);
+    retype(group.RandomText[Random::Size], "0.5");
+    QCOMPARE(settings.random.texts[Random::Size], "0.5");
+    QVERIFY(!group.RandomText[Random::Angle]->isEnabled());
+    group.ElementsBox->setCurrentIndex(1);
+    QCOMPARE(settings.random.elements, 9);
+    QVERIFY(group.RandomText[Random::Angle]->isEnabled());
+    QVERIFY(!group.RandomText[Random::BounceOnSurface]->isEnabled());
+
+    // Cleared, the command is unset and keeps its texts.
+    QTest::keyClick(&preview, Qt::Key_M, Qt::AltModifier);
+    QTRY_VERIFY(!settings.random.set);
+    QCOMPARE(settings.random.texts[Random::Size], "0.5");
+    QCOMPARE(group.RandomText[Random::Size]->text(), "0.5");
+
+    // The interval's field is open whether or not the command is set.
+    QVERIFY(group.IntervalText->isEnabled());
+    QTest::keyClick(&preview, Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(settings.interval.set);
+    QTest::keyClick(&preview, Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(!settings.interval.set);
+
+    // Settings written from elsewhere (an import, a loaded effect) show in the group.
+    effect::SourceSettings imported;
+    imported.name = "_smoke";
+    imported.circle.set = true;
+    imported.circle.texts[effect::SourceCircle::Radius] = "3";
+    imported.otherCommands << "setParticleClass \"Fog\"";
+    form->source().setSettings(imported);
+    QCOMPARE(group.NameText->text(), "_smoke");
+    QVERIFY(group.CircleBox->isChecked());
+    QVERIFY(!group.RandomBox->isChecked());
+    QCOMPARE(group.CircleText[effect::SourceCircle::Radius]->text(), "3");
+    QVERIFY(group.OtherCommandsLabel->text().contains("setParticleClass \"Fog\""));
+
+    // Reloading the effect brings its own settings back, and the marker goes.
+    messages.answer = true;
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QTest::keyClick(preview.EffectBox, Qt::Key_Up);
+    QCOMPARE(preview.EffectBox->displayText(), name);
+    QCOMPARE(settings, effect::builtInEffects().at(0).fields.source);
+}
+
+void TestForm5::emitEveryTakesTextsAndZero_data()
+{
+    QTest::addColumn<QString>("interval");
+    QTest::addColumn<double>("assumed"); // the value given to the variable _int
+    QTest::addColumn<int>("particles");  // after one second
+    QTest::addColumn<bool>("noted");     // the notes name the interval
+
+    QTest::newRow("zero emits nothing") << "0" << 0.0 << 0 << true;
+    QTest::newRow("a number") << "0.25" << 0.0 << 5 << false;
+    QTest::newRow("in parentheses") << "(0.1)" << 0.0 << 11 << false;
+    QTest::newRow("faster than the step") << "0.0005" << 0.0 << 2001 << false;
+    QTest::newRow("a variable") << "_int" << 0.5 << 3 << false;
+    QTest::newRow("a variable at 0") << "_int" << 0.0 << 0 << false;
+    QTest::newRow("below the shortest") << "0.00001" << 0.0 << 0 << true;
+}
+
+void TestForm5::emitEveryTakesTextsAndZero()
+{
+    QFETCH(QString, interval);
+    QFETCH(double, assumed);
+    QFETCH(int, particles);
+    QFETCH(bool, noted);
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    retype(preview.SourceBox->IntervalText, interval);
+    QCOMPARE(form->source().settings().interval.text, interval);
+    if (QDoubleSpinBox *variable = preview.variableField("_int"))
+        variable->setValue(assumed);
+    else
+        QVERIFY(!interval.contains("_int"));
+    QTest::mouseClick(preview.RestartButton, Qt::LeftButton);
+    preview.runFor(1);
+    QCOMPARE(int(preview.simulation().particles().size()), particles);
+    // An interval that emits nothing or that the preview refuses is named among the notes.
+    QCOMPARE(anyContains(notesOf(preview), "setDropInterval"), noted);
+}
+
+void TestForm5::copySourceAndSaveSourceScriptByKeys()
+{
+    typeFloatingParticle();
+    retype(form->Text(1), "cl_basic");
+    retype(form->Text(27), "_obj");
+    Form5 &preview = openPreview();
+    QTest::mouseClick(preview.SourceBox->IntervalCheck, Qt::LeftButton);
+    QTemporaryDir folder;
+    FileDialogsFake dialogs;
+    MessagesFake notices;
+    dialogs.answer = folder.filePath("smoke.sqf");
+
+    // Ctrl+Shift+C wherever the focus is: the commands, one a line, on the clipboard.
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    preview.SourceBox->NameText->setFocus();
+    QTest::keyClick(preview.SourceBox->NameText, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QString array = form->Text28->text().mid(QString("Drop ").size());
+    QCOMPARE(QGuiApplication::clipboard()->text(), "_ps setParticleParams " + array + ";\n_ps setDropInterval 0.05;");
+
+    // Ctrl+Shift+S: the source script, in the folder of the last script.
+    QTest::keyClick(preview.SourceBox->NameText, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(dialogs.openings.size(), 1);
+    QCOMPARE(dialogs.openings.at(0).caption, "Save Particle Source Script");
+    QCOMPARE(dialogs.openings.at(0).filters, "Script function file (*.sqf)");
+    QCOMPARE(dialogs.openings.at(0).path, QDir(QCoreApplication::applicationDirPath()).filePath("cl_basic.sqf"));
+    const QByteArray script = fileBytes(dialogs.answer);
+    QVERIFY(script.contains("createVehicleLocal"));
+    QVERIFY(script.contains("\r\n_ps setParticleParams " + array.toUtf8() + ";\r\n"));
+    QVERIFY(!script.contains("\n\n") && !script.contains(QByteArray("\n").replace("\n", "\r\r")));
+    QCOMPARE(script.count("\n"), script.count("\r\n"));
+    QCOMPARE(preview.SaveStatus->text(), "Script saved to " + QDir::toNativeSeparators(dialogs.answer));
+    QCOMPARE(notices.shown, QStringList{});
+
+    // The drop loop refuses an interval of 0, with a message, and writes nothing.
+    retype(preview.SourceBox->IntervalText, "0");
+    dialogs.answer = folder.filePath("loop.sqs");
+    QTest::keyClick(preview.SourceBox->NameText, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(dialogs.openings.size(), 1);
+    QCOMPARE(notices.shown.size(), 1);
+    QVERIFY(notices.shown.at(0).startsWith("error|Save Emitter Script|The interval is 0"));
+    QVERIFY(!QFile::exists(dialogs.answer));
 }
 
 void TestForm5::effectRowLoadsBuiltInsByKeys()

@@ -81,6 +81,8 @@ private slots:
     void colourList_data();
     void colourList();
     void separateWithoutColoursLeavesColourEmpty();
+    void separateColourVariableReadsBack_data();
+    void separateColourVariableReadsBack();
     void scriptArrays_data();
     void scriptArrays();
     void lineBreaksBecomeBlanks();
@@ -300,10 +302,11 @@ void TestImport::failuresYieldNothing_data()
         "AnimationPhase has no values; its fields take 3");
     row("empty colour", changed("[[1,1,1,1],[0.5,0.5,0.5,0]]", ""), false,
         "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"");
-    const QString noColourName =
-        "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"";
+    const QString noColourName = "Color is not a colour variable name; for a colour list clear \"Seperate color(s)\"";
     row("box set, colour token empty", QString(variable).replace("[mycolors]", ""), true, noColourName);
-    row("box set, colour token one character", QString(variable).replace("[mycolors]", "m"), true, noColourName);
+    row("box set, colour token a string", QString(variable).replace("[mycolors]", "\"mycolors\""), true, noColourName);
+    row("box set, colour token an expression", QString(variable).replace("[mycolors]", "(mycolors)"), true,
+        noColourName);
     row("inline list pasted with the box set", ok, true, noColourName);
 }
 
@@ -397,6 +400,67 @@ void TestImport::separateWithoutColoursLeavesColourEmpty()
     QVERIFY(outcome.array);
     QCOMPARE(outcome.array->fields.at(18), "");
     QCOMPARE(outcome.array->colorVarName, std::optional<QString>("mycolors"));
+}
+
+void TestImport::separateColourVariableReadsBack_data()
+{
+    QTest::addColumn<QString>("colours"); // Text19, and the dialog's Text2
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value13"); // as the drop string writes it
+    QTest::addColumn<QString>("otherForm");
+    QTest::newRow("no colours") << ""
+                                << "_color"
+                                << "_color"
+                                << "[_color]";
+    QTest::newRow("start text") << "[]"
+                                << "_color"
+                                << "[_color]"
+                                << "_color";
+    QTest::newRow("one colour") << "[1,1,1,1]"
+                                << "_color"
+                                << "[_color]"
+                                << "_color";
+    QTest::newRow("two colours") << "[1,0,0,1],[0,1,0,0.5]"
+                                 << "_color"
+                                 << "_color"
+                                 << "[_color]";
+    QTest::newRow("three colours") << "[1,0,0,1],[0,1,0,0.5],[0,0,1,0]"
+                                   << "_color"
+                                   << "_color"
+                                   << "[_color]";
+    QTest::newRow("no colours, renamed") << ""
+                                         << "mist"
+                                         << "mist"
+                                         << "[mist]";
+    QTest::newRow("one colour, renamed") << "[0.5,0.5,0.5,1]"
+                                         << "mist"
+                                         << "[mist]"
+                                         << "mist";
+    QTest::newRow("three colours with blanks, renamed") << "[1, 0, 0, 1], [0,1,0,0.5] ,[0,0,1,0]"
+                                                        << "smoke_2"
+                                                        << "smoke_2"
+                                                        << "[smoke_2]";
+}
+
+// The drop string of the separate mode, read back with its colour list typed into the dialog;
+// pasted in the other form of the colour variable it reads the same.
+void TestImport::separateColourVariableReadsBack()
+{
+    QFETCH(QString, colours);
+    QFETCH(QString, name);
+    QFETCH(QString, value13);
+    QFETCH(QString, otherForm);
+    const QStringList fields = exampleFields(colours);
+    const QString dropString = drop::formatDropString(fields, drop::ColourMode::Separate, name);
+    QCOMPARE(dropString, "Drop " + QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", value13));
+    for (const QString &pasted :
+         {dropString, QString(dropString).replace("," + value13 + ",", "," + otherForm + ",")}) {
+        const import::ParseOutcome outcome = import::parseDropArray(pasted, true, colours);
+        QVERIFY2(outcome.array, qPrintable(pasted));
+        QCOMPARE(outcome.array->fields, fields);
+        QCOMPARE(outcome.array->colorVarName, std::optional<QString>(name));
+        QCOMPARE(outcome.array->tokens.at(18), name);
+    }
 }
 
 void TestImport::scriptArrays_data()
@@ -666,6 +730,9 @@ void TestImport::forms_data()
     QTest::newRow("separate colours, whole-value Position")
         << QString(kExampleWithVariable).replace("[0, 0, 0.5]", "_pos") << true
         << exampleWith({{6, "_pos"}, {7, ""}, {8, ""}, {19, "[1,1,1,1]"}}) << "";
+    QTest::newRow("separate colours, bare colour variable")
+        << QString(kExampleWithVariable).replace("[mycolors]", "mycolors") << true << exampleWith({{19, "[1,1,1,1]"}})
+        << "";
 
     // What still fails, with its reason.
     fails("empty", "", false, "There is no drop array to import");
@@ -691,7 +758,7 @@ void TestImport::forms_data()
     fails("empty colour list element", changed(colours, ""), false,
           "Color is not a list of colour arrays; for a colour variable check \"Seperate color(s)\"");
     fails("box set, colour list in the array", kExample, true,
-          "Color is not a colour variable name in brackets; for a colour list clear \"Seperate color(s)\"");
+          "Color is not a colour variable name; for a colour list clear \"Seperate color(s)\"");
 }
 
 void TestImport::forms()

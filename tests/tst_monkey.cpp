@@ -683,9 +683,13 @@ void TestMonkey::buildActions()
                  // The main window's own drop string copied back, perhaps under another colour name.
                  text = m_form1->Text28->text();
                  colourList = m_form1->Text(19)->text();
-                 if (separate && chance(70))
-                     text.replace(QLatin1Char('[') + m_form1->fields().ColorVarName + QLatin1Char(']'),
-                                  QStringLiteral("[c%1]").arg(pick(3)));
+                 if (separate && chance(70)) {
+                     // The colour variable as value 13 writes it: bare for none or several colours.
+                     const auto value13 = [&colourList](const QString &name) {
+                         return QLatin1Char(',') + drop::colourVariableValue(name, colourList) + QLatin1Char(',');
+                     };
+                     text.replace(value13(m_form1->fields().ColorVarName), value13(QStringLiteral("c%1").arg(pick(3))));
+                 }
              } else {
                  text = randomDropArray(separate, &colourList);
              }
@@ -768,7 +772,7 @@ void TestMonkey::buildActions()
              case 3: {
                  const QString text = QString::number(0.01 * (1 + pick(100)));
                  note(QStringLiteral("emit every %1 s").arg(text));
-                 type(window.IntervalBox->findChild<QLineEdit *>(), text);
+                 type(window.SourceBox->IntervalText, text);
                  break;
              }
              default: {

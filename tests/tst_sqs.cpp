@@ -1,6 +1,9 @@
 #include "app/form1.h"
 #include "filesizelimit.h"
 #include "platform/messages.h"
+#include "sqf/expression.h"
+#include "sqf/values.h"
+#include "userinput.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -11,6 +14,9 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
+
+using Colours = QList<QList<double>>;
 
 namespace {
 
@@ -58,6 +64,62 @@ private:
     QString m_path;
 };
 
+// The colours a script run from the two lines of init.sqs hands to drop: the first line must give
+// its variable one array, value 13 of the drop command names the variable bare (the array is the
+// list) or in brackets (a list of that one value); each colour's components are numeric
+// expressions. Nothing, with the reason in `why`, where the script would not run.
+std::optional<Colours> coloursTheScriptDrops(const QByteArray &script, QString *why)
+{
+    const QStringList lines = QString::fromUtf8(script).split(QStringLiteral("\r\n"));
+    if (lines.size() != 3 || !lines.at(2).isEmpty()) {
+        *why = "not two lines";
+        return std::nullopt;
+    }
+    const QString &assignment = lines.at(0);
+    const qsizetype equals = assignment.indexOf(QStringLiteral(" = "));
+    const QString variable = assignment.left(equals);
+    const QString value = assignment.mid(equals + 3);
+    const std::optional<QStringList> held = sqf::arrayElements(value);
+    if (equals <= 0 || !held) {
+        *why = "the first line gives no array: " + assignment;
+        return std::nullopt;
+    }
+    const std::optional<QStringList> parameters =
+        lines.at(1).startsWith(QStringLiteral("Drop ")) ? sqf::arrayElements(lines.at(1).mid(5)) : std::nullopt;
+    if (!parameters || parameters->size() != 19) {
+        *why = "no drop command of 19 values: " + lines.at(1);
+        return std::nullopt;
+    }
+    QStringList colours;
+    if (parameters->at(12) == variable) {
+        colours = *held;
+    } else if (parameters->at(12) == "[" + variable + "]") {
+        colours = {value};
+    } else {
+        *why = "value 13 does not name the variable: " + parameters->at(12);
+        return std::nullopt;
+    }
+    Colours read;
+    for (const QString &colour : colours) {
+        const std::optional<QStringList> components = sqf::arrayElements(colour);
+        if (!components) {
+            *why = "not a colour array: " + colour;
+            return std::nullopt;
+        }
+        QList<double> numbers;
+        for (const QString &component : *components) {
+            const std::optional<double> number = sqf::constantValue(component);
+            if (!number) {
+                *why = "not a number: " + component;
+                return std::nullopt;
+            }
+            numbers << *number;
+        }
+        read << numbers;
+    }
+    return read;
+}
+
 } // namespace
 
 class TestSqs : public QObject {
@@ -68,6 +130,8 @@ private slots:
 
     void inlineModeWritesEmptyFirstLine();
     void separateModeWritesColourLine();
+    void separateModeScriptDropsTheColours_data();
+    void separateModeScriptDropsTheColours();
     void emptiedDropStringGivesTwoEmptyLines();
     void secondPressReplacesFile();
     void textIsWrittenInUtf8WithoutMark();
@@ -130,6 +194,46 @@ void TestSqs::separateModeWritesColourLine()
                                R"(Drop ["","","",0,0,[0,0,0],[0,0,0],0,0,0,0,[0,0,0],[_color],[0,0,0],0,0,"","",])"
                                "\r\n");
     QCOMPARE(notices->shown.size(), 1);
+}
+
+void TestSqs::separateModeScriptDropsTheColours_data()
+{
+    QTest::addColumn<QString>("name"); // typed as the first word of Text29; empty keeps _color
+    QTest::addColumn<QString>("colours");
+    QTest::addColumn<Colours>("dropped");
+    QTest::newRow("start text") << ""
+                                << "[]" << Colours{{}};
+    QTest::newRow("no colours") << ""
+                                << "" << Colours{};
+    QTest::newRow("one colour") << ""
+                                << "[1,1,1,1]" << Colours{{1, 1, 1, 1}};
+    QTest::newRow("two colours") << ""
+                                 << "[1,0,0,1],[0,1,0,0.5]" << Colours{{1, 0, 0, 1}, {0, 1, 0, 0.5}};
+    QTest::newRow("three colours, renamed")
+        << "smoke"
+        << "[1,0,0,1],[0,1,0,0.5],[0,0,1,0]" << Colours{{1, 0, 0, 1}, {0, 1, 0, 0.5}, {0, 0, 1, 0}};
+    QTest::newRow("one colour, renamed") << "smoke"
+                                         << "[0.5,0.5,0.5,1]" << Colours{{0.5, 0.5, 0.5, 1}};
+    QTest::newRow("two colours of expressions, renamed")
+        << "fade"
+        << "[1, 0.25 * 2, 0, 1], [0, 1, 0, 1 - 0.75]" << Colours{{1, 0.5, 0, 1}, {0, 1, 0, 0.25}};
+}
+
+void TestSqs::separateModeScriptDropsTheColours()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, colours);
+    QFETCH(Colours, dropped);
+    QTest::mouseClick(form->Check1, Qt::LeftButton);
+    if (!name.isEmpty())
+        retype(form->Text29, name + " = the colours");
+    retype(form->Text(19), colours);
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    QString why;
+    const std::optional<Colours> read = coloursTheScriptDrops(contentsOf(path), &why);
+    QVERIFY2(read, qPrintable(why));
+    QCOMPARE(*read, dropped);
+    QVERIFY(contentsOf(path).startsWith((name.isEmpty() ? "_color" : name).toUtf8() + " = "));
 }
 
 void TestSqs::emptiedDropStringGivesTwoEmptyLines()
