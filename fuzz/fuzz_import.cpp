@@ -9,9 +9,10 @@
 // without a crash; a block written as a copy of a source (a colour variable line in either form, the source's
 // commands with their values as numbers, variables or expressions, vectors whole or as one expression), with
 // comments, blank lines, other statements and the commands in any order, reads into its fields and settings,
-// and the copy of what it read reads back into the same.
+// and Copy Source of what it read reads back into the same.
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
+#include "effect/sourcescript.h"
 #include "fuzzinput.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
@@ -154,24 +155,17 @@ QString vectorText(const QStringList &texts)
     return whole ? QLatin1Char('[') + texts.join(QLatin1Char(',')) + QLatin1Char(']') : texts.front();
 }
 
-// The lines of Copy Source for what was read, in its order, without their ';'.
+// The lines of a copy of the source, in Copy Source's order, without their ';', written here as
+// compactly as a script may hold them.
 QStringList copyLines(const SourceRead &read)
 {
     const effect::SourceSettings &settings = read.settings;
     const QString &name = settings.name;
     QStringList lines;
-    QString array = drop::formatDropString(read.fields, drop::ColourMode::Inline, {}).mid(5);
-    if (read.separate) {
-        // No colour or several: the list in brackets and the variable bare; one: as it stands.
-        const QString &list = read.fields.at(drop::kColourField - 1);
-        const bool holdsTheList = sqf::splitElements(list).value_or(QStringList()).size() != 1;
-        lines << read.colorVarName + QStringLiteral(" = ")
-                     + (holdsTheList ? QLatin1Char('[') + list + QLatin1Char(']') : list);
-        QStringList values = sqf::arrayElements(array).value_or(QStringList());
-        if (values.size() > 12)
-            values[12] = holdsTheList ? read.colorVarName : QLatin1Char('[') + read.colorVarName + QLatin1Char(']');
-        array = QLatin1Char('[') + values.join(QLatin1Char(',')) + QLatin1Char(']');
-    }
+    const auto mode = read.separate ? drop::ColourMode::Separate : drop::ColourMode::Inline;
+    const QString array = drop::formatDropString(read.fields, mode, read.colorVarName).mid(5);
+    if (read.separate)
+        lines << drop::formatColourLine(read.colorVarName, read.fields.at(drop::kColourField - 1));
     QStringList classes;
     QStringList others;
     for (const QString &command : settings.otherCommands)
@@ -321,7 +315,14 @@ void generatedBlock(FuzzedDataProvider &data)
     }
     compareRead(import::parseSourceBlock(block, expected.separate && data.ConsumeBool(), QStringLiteral("[9,9,9,9]")),
                 expected, block, !noisy);
-    const QString copy = copyLines(expected).join(QStringLiteral(";\n")) + QLatin1Char(';');
+    // Copy Source of what was read.
+    const auto mode = expected.separate ? drop::ColourMode::Separate : drop::ColourMode::Inline;
+    const QString &colours = expected.fields.at(drop::kColourField - 1);
+    const QString copy =
+        effect::sourceCommandLines(
+            settings, drop::formatDropString(expected.fields, mode, expected.colorVarName), expected.separate,
+            expected.separate ? drop::formatColourLine(expected.colorVarName, colours) : QString())
+            .join(QLatin1Char('\n'));
     compareRead(import::parseSourceBlock(copy, false, {}), expected, copy, true);
 }
 

@@ -347,13 +347,12 @@ std::optional<BlockFailure> BlockReader::readArray(ImportedBlock &block)
 {
     const Statement &params = m_statements.at(m_params);
     block.settings.name = params.name;
-    QString array = params.argument;
     bool separate = m_separateColours;
     QString colourList = m_separateColourText;
 
-    std::optional<QStringList> values = sqf::arrayElements(array);
+    const std::optional<QStringList> values = sqf::arrayElements(params.argument);
     if (values && values->size() > kColourValue) {
-        QString &colour = (*values)[kColourValue];
+        const QString &colour = values->at(kColourValue);
         const bool bare = sqf::isIdentifier(colour);
         const QString name = bare ? colour : sqf::bracketContent(colour).value_or(QString());
         // The value the variable holds where the array uses it: its last assignment before.
@@ -365,15 +364,12 @@ std::optional<BlockFailure> BlockReader::readArray(ImportedBlock &block)
                 separate = true;
                 colourList = *list;
                 m_colourLine = i;
-                // The array reader takes the colour variable in brackets.
-                colour = QLatin1Char('[') + name + QLatin1Char(']');
-                array = QLatin1Char('[') + values->join(QLatin1Char(',')) + QLatin1Char(']');
             }
             break;
         }
     }
 
-    ParseOutcome parsed = parseDropArray(array, separate, colourList);
+    ParseOutcome parsed = parseDropArray(params.argument, separate, colourList);
     if (!parsed.array) {
         BlockFailure wrong = failure(Kind::Array);
         if (parsed.failure)

@@ -1196,6 +1196,9 @@ void TestImport::sourceBlocks_data()
     QTest::newRow("colour variable not in the block, box set, as today")
         << "_ps setParticleParams " + withColourName << true << kExampleColours << fields << true << "_color"
         << onlyName("_ps") << none << "_color = " + kExampleColours + ";\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("bare colour variable not in the block, box set")
+        << "_ps setParticleParams " + withBareColour << true << kExampleColours << fields << true << "_color"
+        << onlyName("_ps") << none << "_color = [" + kExampleColours + "];\n_ps setParticleParams " + copiedBare + ";";
     QTest::newRow("colour variable holding an expression, bare: inline, the line left out")
         << "_color = _base; _ps setParticleParams " + withBareColour << false << "" << exampleFields("(_color)")
         << false << "" << onlyName("_ps") << QStringList{"left out: _color"}
@@ -1366,8 +1369,8 @@ void TestImport::blockRefusals_data()
         << QString(params).replace("[0, 0, 0.5]", "[0, 0.5]") + "_ps setDropInterval 0.1"
         << "Position has 2 values; its fields take 3";
     QTest::newRow("the array's own reason, box set") << params << true << params
-                                                     << "Color is not a colour variable name in brackets; for a "
-                                                        "colour list clear \"Seperate color(s)\"";
+                                                     << "Color is not a colour variable name; for a colour list "
+                                                        "clear \"Seperate color(s)\"";
     QTest::newRow("a bare array as today") << "[1, 2" << false << "[1,2"
                                            << "The bracket at character 1 is not closed";
     QTest::newRow("text without a source command as today") << "hint \"x\"; sleep 1" << false << "hint \"x\"; sleep 1"
