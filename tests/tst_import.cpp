@@ -1,4 +1,6 @@
 #include "drop/dropstring.h"
+#include "effect/effectlibrary.h"
+#include "effect/sourcescript.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
 #include "import/xstrings.h"
@@ -92,6 +94,8 @@ private slots:
     void blankFreeArraysReadAsBefore();
     void sourceBlocks_data();
     void sourceBlocks();
+    void builtInsSurviveCopySource_data();
+    void builtInsSurviveCopySource();
     void blockRefusals_data();
     void blockRefusals();
 };
@@ -1072,6 +1076,28 @@ void compareBlock(const import::BlockOutcome &outcome, const BlockRead &expected
     QCOMPARE(block.notes, expected.notes);
 }
 
+// What Copy Source puts on the clipboard for these fields and settings, with the drop string and
+// the colour line the main window builds in that mode.
+QString copiedSource(const QStringList &fields, bool separate, const QString &colorVarName,
+                     const effect::SourceSettings &settings)
+{
+    const QString name = colorVarName.isEmpty() ? QStringLiteral("_color") : colorVarName;
+    const QString dropString =
+        drop::formatDropString(fields, separate ? drop::ColourMode::Separate : drop::ColourMode::Inline, name);
+    const QString line = separate ? drop::formatColourLine(name, fields.at(drop::kColourField - 1)) : QString();
+    return effect::sourceCommandLines(settings, dropString, separate, line).join(QLatin1Char('\n'));
+}
+
+// Copied in the other colour mode (Check1 clicked before the copy), the source reads back in that
+// mode with the same fields and settings.
+void compareCopyInOtherMode(const QStringList &fields, bool separate, const QString &colorVarName,
+                            const effect::SourceSettings &settings)
+{
+    const QString name = colorVarName.isEmpty() ? QStringLiteral("_color") : colorVarName;
+    compareBlock(import::parseSourceBlock(copiedSource(fields, !separate, name, settings), false, {}),
+                 {fields, !separate, separate ? QString() : name, settings, {}});
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(effect::SourceSettings)
@@ -1275,8 +1301,32 @@ void TestImport::sourceBlocks()
     QFETCH(QStringList, notes);
     QFETCH(QString, copy);
     compareBlock(import::parseSourceBlock(pasted, box, colourText), {fields, separate, colorVarName, settings, notes});
-    // The copy reads back into the same, with the dialog as it opens.
+    // A copy in the compact form reads back into the same, with the dialog as it opens; so does
+    // what Copy Source writes, in this colour mode and in the other.
     compareBlock(import::parseSourceBlock(copy, false, {}), {fields, separate, colorVarName, settings, {}});
+    compareBlock(import::parseSourceBlock(copiedSource(fields, separate, colorVarName, settings), false, {}),
+                 {fields, separate, colorVarName, settings, {}});
+    compareCopyInOtherMode(fields, separate, colorVarName, settings);
+}
+
+void TestImport::builtInsSurviveCopySource_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("separate");
+    const QList<effect::Effect> &effects = effect::builtInEffects();
+    for (int i = 0; i < effects.size(); ++i)
+        for (const bool separate : {false, true})
+            QTest::addRow("%s, %s", qPrintable(effects.at(i).name), separate ? "separate" : "inline") << i << separate;
+}
+
+void TestImport::builtInsSurviveCopySource()
+{
+    QFETCH(int, index);
+    QFETCH(bool, separate);
+    const effect::EffectFields &effect = effect::builtInEffects().at(index).fields;
+    const QString name = separate ? QStringLiteral("_color") : QString();
+    compareBlock(import::parseSourceBlock(copiedSource(effect.texts, separate, name, effect.source), false, {}),
+                 {effect.texts, separate, name, effect.source, {}});
 }
 
 void TestImport::blockRefusals_data()
