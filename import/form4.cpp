@@ -195,9 +195,11 @@ void Form4::Command1_Click()
         return;
     const ImportedBlock &block = *outcome.block;
     List1->addItems(block.array.tokens);
-    drop::writeFields(m_main, block.array.fields, block.separateColours, block.array.colorVarName);
+    // The source's settings first: the fields' writing tells the preview that a new effect is
+    // there as a whole, and the preview fits its views to it, circle and spread included.
     m_source.setSettings(block.settings);
     m_source.setImportNotes(block.notes);
+    drop::writeFields(m_main, block.array.fields, block.separateColours, block.array.colorVarName);
     close();
 }
 

@@ -129,6 +129,7 @@ private slots:
     void loadOverUnsavedFieldsAsksFirst();
     void markerFollowsTheFields();
     void importAndResetRefitThePreview();
+    void importedBlockPlaysAndNamesWhatWasLeftOut();
     void saveAsReplaceAndDeleteOwnEffects();
     void damagedEffectsFileReportedOnceAndKept();
 
@@ -949,6 +950,45 @@ void TestForm5::importAndResetRefitThePreview()
     QTest::mouseClick(form->Command3, Qt::LeftButton);
     QCOMPARE(form->Text(kPositionZ)->text(), "0");
     QVERIFY(qAbs(preview.SideView->frame.centre.y()) < 1);
+    processDeletes();
+}
+
+void TestForm5::importedBlockPlaysAndNamesWhatWasLeftOut()
+{
+    MessagesFake messages;
+    Form5 &preview = openPreview();
+    const auto import = [this](const QString &text) {
+        QTest::mouseClick(form->Command6, Qt::LeftButton);
+        import::Form4 *dialog = import::Form4::existing();
+        QVERIFY(dialog);
+        paste(dialog->Text1, text);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+        QVERIFY(!import::Form4::existing() || !import::Form4::existing()->isVisible());
+    };
+    const QString array = "[\"cl_basic\",\"\",\"Billboard\",0,10,[0,0,0],[0,0,0],0,1.275,1,0,[1,1,1],"
+                          "[[1,1,1,1]],[0,0,0],0,0,\"\",\"\",player]";
+
+    // A ring of twenty metres: the views fit it whole, and the particles are born on it.
+    import("_ps = \"#particlesource\" createVehicleLocal getPos player;\n_ps attachTo [player];\n"
+           "_ps setParticleParams "
+           + array
+           + ";\n_ps setParticleCircle [20, [0, 0, 0]];\n"
+             "playSound \"fire\";\n_ps setDropInterval 0.1;");
+    QVERIFY(preview.SourceBox->CircleBox->isChecked());
+    QCOMPARE(preview.SourceBox->CircleText[effect::SourceCircle::Radius]->text(), "20");
+    QCOMPARE(preview.SourceBox->IntervalText->text(), "0.1");
+    QVERIFY(preview.ImportStatus->isVisible());
+    QVERIFY(preview.ImportStatus->text().contains("left out: attachTo, playSound"));
+    QVERIFY(preview.TopView->width() / preview.TopView->frame.scale >= 40);
+    preview.runFor(0.5);
+    QVERIFY(!preview.simulation().particles().empty());
+    for (const effect::Particle &particle : preview.simulation().particles())
+        QVERIFY(qAbs(std::hypot(particle.position.x, particle.position.y) - 20) < 1e-6);
+
+    // The next import of a plain array clears the commands and the note.
+    import("drop " + array);
+    QVERIFY(!preview.SourceBox->CircleBox->isChecked());
+    QVERIFY(preview.ImportStatus->isHidden());
     processDeletes();
 }
 
