@@ -460,9 +460,12 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const effect
     if (full == 0)
         return;
     const DiscPixels &source = discPixels(kept, full);
-    // The pixels of the disc's square outside the disc come out clear.
-    const int top = floorWithin(cy - radius, height);
-    const int bottom = ceilWithin(cy + radius, height);
+    // The pixels of the disc's square outside the disc come out clear. Rows whose pixels all lie
+    // more than a step of the profile beyond the radius are left out: the step's margin is far more
+    // than the carried rounding, so they would come out clear.
+    const double reach = radius * std::sqrt(double(kProfileSteps + 1) / kProfileSteps);
+    const int top = std::max(floorWithin(cy - radius, height), ceilWithin(cy - reach - 0.5, height));
+    const int bottom = std::min(ceilWithin(cy + radius, height), floorWithin(cy + reach - 0.5, height));
     int left = floorWithin(cx - radius, width);
     const int right = ceilWithin(cx + radius, width);
     // In groups of four, the last reaching up to three pixels further; where the image ends first,
