@@ -160,13 +160,14 @@ struct DiscBlock {
     int fraction;
 
     quint32 *row(int r) const { return topLeft + r * stride; }
-    // The squared distance at the row's left pixel, carried on from there. It lies from 0 to 2^30
-    // within the block, where adding a half and cutting off the fraction rounds exactly as
-    // rounded() does, in fewer steps.
+    // The squared distance at the row's left pixel, carried on from there: rounded() in fewer
+    // steps, since it lies from 0 to 2^30 within the block.
     Carry carry(int r) const
     {
         const double dy = top + r + 0.5 - cy;
-        return {qint64((dx * dx + dy * dy) * scale + 0.5), dq, ddq, fraction};
+        const double q = (dx * dx + dy * dy) * scale;
+        const auto whole = qint64(q);
+        return {whole + (q - double(whole) >= 0.5 ? 1 : 0), dq, ddq, fraction};
     }
 };
 
@@ -255,11 +256,11 @@ void blendBlockSse2(const DiscBlock &block, const DiscPixels &source)
 #endif
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-// The AVX2 path: eight pixels at a time, their disc pixels gathered from the table in one
-// instruction, and an odd last group of four in 128-bit lanes. These functions run only where the
-// processor has AVX2. On Windows the compiler may spill a 256-bit register to a stack slot it has
-// not aligned to 32 bytes (GCC bug 54412); the build there has the assembler write every aligned
-// vector move as an unaligned one, which cannot fault.
+// The AVX2 path: eight pixels at a time, their disc pixels picked from the table held in four
+// registers. These functions run only where the processor has AVX2. On Windows the compiler may
+// spill a 256-bit register to a stack slot it has not aligned to 32 bytes (GCC bug 54412); the
+// build there has the assembler write every aligned vector move of this file as an unaligned one,
+// which cannot fault.
 
 // over() for eight pixels: as overLanes(), with the inverse alphas spread to the 16-bit lanes of
 // their pixels by byte shuffles. `inverse` holds 255 - alpha in each pixel's top byte.
@@ -280,21 +281,6 @@ __attribute__((target("avx2"))) inline __m256i overEight(__m256i sources, __m256
     __m256i high = _mm256_mullo_epi16(_mm256_unpackhi_epi8(target, zero), _mm256_shuffle_epi8(inverse, lastTwo));
     high = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(high, _mm256_srli_epi16(high, 8)), rounding), 8);
     return _mm256_add_epi32(_mm256_packus_epi16(low, high), sources);
-}
-
-// overEight() for four pixels.
-__attribute__((target("avx2"))) inline __m128i overFour(__m128i sources, __m128i inverse, __m128i target)
-{
-    const __m128i firstTwo = _mm_setr_epi8(3, -128, 3, -128, 3, -128, 3, -128, 7, -128, 7, -128, 7, -128, 7, -128);
-    const __m128i lastTwo =
-        _mm_setr_epi8(11, -128, 11, -128, 11, -128, 11, -128, 15, -128, 15, -128, 15, -128, 15, -128);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i rounding = _mm_set1_epi16(0x80);
-    __m128i low = _mm_mullo_epi16(_mm_unpacklo_epi8(target, zero), _mm_shuffle_epi8(inverse, firstTwo));
-    low = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(low, _mm_srli_epi16(low, 8)), rounding), 8);
-    __m128i high = _mm_mullo_epi16(_mm_unpackhi_epi8(target, zero), _mm_shuffle_epi8(inverse, lastTwo));
-    high = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(high, _mm_srli_epi16(high, 8)), rounding), 8);
-    return _mm_add_epi32(_mm_packus_epi16(low, high), sources);
 }
 
 // The disc's pixels for steps 1 to 32, eight in each register: step 0 has the pixel of step 1
@@ -320,8 +306,7 @@ __attribute__((target("avx2"))) inline __m256i discPixelsAt(const DiscPixelLanes
     return _mm256_castps_si256(_mm256_blendv_ps(below16, from16, bit4));
 }
 
-// blendBlockSse2() with eight lanes: the pairs of groups eight pixels at a time, an odd last group
-// four at a time.
+// blendBlockSse2() with eight lanes: the pairs of groups eight pixels at a time.
 __attribute__((target("avx2"))) void blendBlockAvx2(const DiscBlock &block, const DiscPixels &source)
 {
     if (!block.grouped) {
@@ -351,6 +336,9 @@ __attribute__((target("avx2"))) void blendBlockAvx2(const DiscBlock &block, cons
     const DiscPixelLanes pixelLanes{_mm256_loadu_si256(table), _mm256_loadu_si256(table + 1),
                                     _mm256_loadu_si256(table + 2), _mm256_loadu_si256(table + 3)};
     const int groups = block.count / 4;
+    // An odd last group of a row waits for the next row's, and the two go as one eight.
+    quint32 *waiting = nullptr;
+    __m256i waitingSteps = zero;
     for (int r = 0; r < block.rows; ++r) {
         __m256i steps = _mm256_add_epi32(_mm256_set1_epi32(qint32(quint32(block.carry(r).q))), offsets);
         __m256i growth = firstGrowth;
@@ -364,13 +352,25 @@ __attribute__((target("avx2"))) void blendBlockAvx2(const DiscBlock &block, cons
             steps = _mm256_add_epi32(steps, growth);
             growth = _mm256_add_epi32(growth, growthOn);
         }
-        if (groups % 2 != 0) {
-            const __m256i index = _mm256_min_epi32(_mm256_max_epi32(_mm256_sra_epi32(steps, fraction), zero), last);
-            const __m128i sources = _mm256_castsi256_si128(discPixelsAt(pixelLanes, index));
-            auto *pixels = reinterpret_cast<__m128i *>(target);
-            _mm_storeu_si128(pixels, overFour(sources, _mm_xor_si128(sources, _mm256_castsi256_si128(ones)),
-                                              _mm_loadu_si128(pixels)));
+        if (groups % 2 == 0)
+            continue;
+        if (!waiting && r + 1 < block.rows) {
+            waiting = target;
+            waitingSteps = steps;
+            continue;
         }
+        // The waiting row's four pixels in the low half, this row's in the high half; a last row
+        // with none waiting has its own four in both.
+        quint32 *const low = waiting ? waiting : target;
+        const __m256i bothSteps = _mm256_permute2x128_si256(waiting ? waitingSteps : steps, steps, 0x20);
+        const __m256i index = _mm256_min_epi32(_mm256_max_epi32(_mm256_sra_epi32(bothSteps, fraction), zero), last);
+        const __m256i sources = discPixelsAt(pixelLanes, index);
+        auto *lowPixels = reinterpret_cast<__m128i *>(low);
+        auto *highPixels = reinterpret_cast<__m128i *>(target);
+        _mm256_storeu2_m128i(
+            highPixels, lowPixels,
+            overEight(sources, _mm256_xor_si256(sources, ones), _mm256_loadu2_m128i(highPixels, lowPixels)));
+        waiting = nullptr;
     }
 }
 #endif
