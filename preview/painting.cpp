@@ -336,11 +336,31 @@ __attribute__((target("avx2"))) void blendBlockAvx2(const DiscBlock &block, cons
     const DiscPixelLanes pixelLanes{_mm256_loadu_si256(table), _mm256_loadu_si256(table + 1),
                                     _mm256_loadu_si256(table + 2), _mm256_loadu_si256(table + 3)};
     const int groups = block.count / 4;
+    // The rows' first q as DiscBlock::carry() finds it, four rows at a time in double lanes: the
+    // same operations on the same numbers.
+    const __m256d dxSquared = _mm256_set1_pd(block.dx * block.dx);
+    const __m256d cy = _mm256_set1_pd(block.cy);
+    const __m256d scale = _mm256_set1_pd(block.scale);
+    const __m256d half = _mm256_set1_pd(0.5);
+    std::array<qint32, 4> rowStarts{};
     // An odd last group of a row waits for the next row's, and the two go as one eight.
     quint32 *waiting = nullptr;
     __m256i waitingSteps = zero;
     for (int r = 0; r < block.rows; ++r) {
-        __m256i steps = _mm256_add_epi32(_mm256_set1_epi32(qint32(quint32(block.carry(r).q))), offsets);
+        if (r % 4 == 0) {
+            const __m256d y =
+                _mm256_cvtepi32_pd(_mm_add_epi32(_mm_set1_epi32(block.top + r), _mm_setr_epi32(0, 1, 2, 3)));
+            const __m256d dy = _mm256_sub_pd(_mm256_add_pd(y, half), cy);
+            const __m256d q = _mm256_mul_pd(_mm256_add_pd(dxSquared, _mm256_mul_pd(dy, dy)), scale);
+            const __m128i whole = _mm256_cvttpd_epi32(q);
+            // All ones (-1) in the 64-bit lanes whose rest is a half or more, then in 32-bit ones.
+            const __m256i up =
+                _mm256_castpd_si256(_mm256_cmp_pd(_mm256_sub_pd(q, _mm256_cvtepi32_pd(whole)), half, _CMP_GE_OQ));
+            const __m128i ups =
+                _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(up, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(rowStarts.data()), _mm_sub_epi32(whole, ups));
+        }
+        __m256i steps = _mm256_add_epi32(_mm256_set1_epi32(rowStarts[std::size_t(r % 4)]), offsets);
         __m256i growth = firstGrowth;
         quint32 *target = block.row(r);
         for (int g = 1; g < groups; g += 2, target += 8) {
