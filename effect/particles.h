@@ -31,7 +31,7 @@ struct Rgba {
 inline constexpr double kGravity = 9.81;     // m/s²
 inline constexpr double kAirDensity = 1.275; // kg/m³
 inline constexpr double kStep = 1.0 / 120;   // the integration step of the preview, in seconds
-inline constexpr int kMaxParticles = 18000;
+inline constexpr int kMaxParticles = 18000;  // the later games' limit of live particles
 
 // What one particle was given when it was emitted.
 struct ParticleValues {
