@@ -12,8 +12,9 @@ double uniform(sqf::Random &random)
     return double(random()) / 4294967296.0;
 }
 
-// One axis of dv/dt = a − r·(v − w) over dt: the velocity tends to w + a/r at the rate r.
-void moveAxis(double &x, double &v, double a, double r, double w, double dt)
+// One axis of dv/dt = a − r·(v − w) over dt: the velocity tends to w + a/r at the rate r, by the
+// factor decay = exp(−r·dt), which the three axes share.
+void moveAxis(double &x, double &v, double a, double r, double w, double dt, double decay)
 {
     if (r <= 0) {
         x += v * dt + 0.5 * a * dt * dt;
@@ -21,7 +22,6 @@ void moveAxis(double &x, double &v, double a, double r, double w, double dt)
         return;
     }
     const double terminal = w + a / r;
-    const double decay = std::exp(-r * dt);
     x += terminal * dt + (v - terminal) * (1 - decay) / r;
     v = terminal + (v - terminal) * decay;
 }
@@ -53,9 +53,10 @@ void advance(Particle &particle, double dt, const Vec3 &wind, sqf::Random &rando
     const ParticleValues &values = particle.values;
     const double r = values.rubbing;
     const double fromHeight = particle.position.z;
-    moveAxis(particle.position.x, particle.velocity.x, 0, r, wind.x, dt);
-    moveAxis(particle.position.y, particle.velocity.y, 0, r, wind.y, dt);
-    moveAxis(particle.position.z, particle.velocity.z, rise(values.weight, values.volume), r, 0, dt);
+    const double decay = r <= 0 ? 1 : std::exp(-r * dt);
+    moveAxis(particle.position.x, particle.velocity.x, 0, r, wind.x, dt, decay);
+    moveAxis(particle.position.y, particle.velocity.y, 0, r, wind.y, dt, decay);
+    moveAxis(particle.position.z, particle.velocity.z, rise(values.weight, values.volume), r, 0, dt, decay);
     if (values.bounce >= 0 && fromHeight >= 0 && particle.position.z < 0) {
         particle.position.z *= -values.bounce;
         particle.velocity.z = std::abs(particle.velocity.z) * values.bounce;

@@ -6,12 +6,18 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+// The AVX2 path is built into any x86-64 program, in functions of their own that the processor
+// runs only when it has AVX2.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
 #endif
 
 namespace preview {
@@ -101,6 +107,87 @@ inline quint32 over(quint32 source, quint32 target)
     return source + byteMul(target, 255 - (source >> 24));
 }
 
+// The squared distance from a disc's centre in profile steps, as a fixed-point number with
+// `fraction` bits after the point, carried along a row from pixel to pixel by its differences: q
+// grows by dq, dq by ddq. The disc chooses as many bits as leave q below 2^30 all over the block
+// of pixels it blends its rows in, so that it fits in 32-bit lanes with room to spare, and the
+// carried rounding stays a small part of a step even along the rows of a disc a thousand pixels
+// across. Every path carries the same integers, so every path finds the same steps.
+struct Carry {
+    qint64 q;
+    qint64 dq;
+    qint64 ddq;
+    int fraction;
+};
+
+// The disc's pixel for each step of the profile; from the last step on it is clear, which leaves
+// the pixel under it as it is (over() with 0 multiplies by 255 / 255).
+using DiscPixels = std::array<quint32, kProfileSteps + 1>;
+
+// The disc's pixels for its premultiplied colour `full`, kept for the next disc of the same colour:
+// the discs come oldest first, and neighbours in age mostly share their colour.
+struct DiscSource {
+    quint32 full = 0; // 0: none yet, since a clear disc is never blended
+    DiscPixels pixels{};
+};
+
+const DiscPixels &discPixels(DiscSource &kept, quint32 full)
+{
+    if (kept.full != full) {
+        const auto &profile = discProfile();
+        for (std::size_t i = 0; i < kept.pixels.size(); ++i)
+            kept.pixels[i] = byteMul(full, profile[i]);
+        kept.full = full;
+    }
+    return kept.pixels;
+}
+
+// The rows of a disc's square that are blended: every row from the same column over the same
+// number of pixels, so that the processor foresees where each row ends, and in groups of four
+// where the image is wide enough, the same on every path.
+struct DiscBlock {
+    quint32 *topLeft;
+    qsizetype stride;
+    int top; // the first row's y in the image
+    int rows;
+    int count;    // pixels in each row
+    bool grouped; // count is a multiple of four
+    double cy;
+    double dx; // from the disc's centre to the middle of the left pixel
+    double scale;
+    qint64 dq;
+    qint64 ddq;
+    int fraction;
+
+    quint32 *row(int r) const { return topLeft + r * stride; }
+    // The squared distance at the row's left pixel, carried on from there: rounded() in fewer
+    // steps, since it lies from 0 to 2^30 within the block.
+    Carry carry(int r) const
+    {
+        const double dy = top + r + 0.5 - cy;
+        const double q = (dx * dx + dy * dy) * scale;
+        const auto whole = qint64(q);
+        return {whole + (q - double(whole) >= 0.5 ? 1 : 0), dq, ddq, fraction};
+    }
+};
+
+// `count` pixels of a row from `target` on, each with the disc's pixel for its step over it.
+void blendPixels(quint32 *target, int count, Carry carry, const DiscPixels &source)
+{
+    for (int n = 0; n < count; ++n) {
+        const auto step = std::size_t(std::clamp<qint64>(carry.q >> carry.fraction, 0, kProfileSteps));
+        target[n] = over(source[step], target[n]);
+        carry.q += carry.dq;
+        carry.dq += carry.ddq;
+    }
+}
+
+void blendBlockPlain(const DiscBlock &block, const DiscPixels &source)
+{
+    for (int r = 0; r < block.rows; ++r)
+        blendPixels(block.row(r), block.count, block.carry(r), source);
+}
+
 #if defined(__SSE2__)
 // over() for the pixels in the low and high halves of `target` (unpacked to 16-bit lanes, two
 // pixels each): every channel times its pixel's 255 - source alpha in `inverse`, rounded as
@@ -115,75 +202,216 @@ inline __m128i overLanes(__m128i source, __m128i inverseLow, __m128i inverseHigh
     high = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(high, _mm_srli_epi16(high, 8)), rounding), 8);
     return _mm_add_epi32(_mm_packus_epi16(low, high), source);
 }
-#endif
 
-// The squared distance from a disc's centre in profile steps, as a fixed-point number with
-// `fraction` bits after the point, carried along a row from pixel to pixel by its differences: q
-// grows by dq, dq by ddq. The disc chooses as many bits as leave q below 2^30 all over the block
-// of pixels it blends its rows in, so that it fits in 32-bit lanes with room to spare, and the
-// carried rounding stays a small part of a step even along the rows of a disc a thousand pixels
-// across.
-struct Carry {
-    qint64 q;
-    qint64 dq;
-    qint64 ddq;
-    int fraction;
-};
-
-// The disc's pixel for each step of the profile; from the last step on it is clear, which leaves
-// the pixel under it as it is (over() with 0 multiplies by 255 / 255).
-using DiscPixels = std::array<quint32, kProfileSteps + 1>;
-
-// `count` pixels of a row from `target` on, each with the disc's pixel for its step over it.
-void blendPixels(quint32 *target, int count, Carry carry, const DiscPixels &source)
+// blendBlockPlain() with the rows in groups of four pixels. The steps are carried in 32-bit lanes,
+// which may wrap on the way but come out exact wherever the true value fits, as it does within the
+// block. Lane n of a row starts at n dq + n (n - 1) / 2 ddq beyond the row's first q, and its
+// difference at dq + n ddq, the same in every row.
+void blendBlockSse2(const DiscBlock &block, const DiscPixels &source)
 {
-    for (int n = 0; n < count; ++n) {
-        const auto step = std::size_t(std::clamp<qint64>(carry.q >> carry.fraction, 0, kProfileSteps));
-        target[n] = over(source[step], target[n]);
-        carry.q += carry.dq;
-        carry.dq += carry.ddq;
+    if (!block.grouped) {
+        blendBlockPlain(block, source);
+        return;
     }
-}
-
-#if defined(__SSE2__)
-// blendPixels() for `groups` times four pixels. The steps are carried in 32-bit lanes, which may
-// wrap on the way but come out exact wherever the true value fits, as it does within the block.
-void blendGroups(quint32 *target, int groups, const Carry &carry, const DiscPixels &source)
-{
-    const auto q = quint32(carry.q);
-    const auto dq = quint32(carry.dq);
-    const auto ddq = quint32(carry.ddq);
-    __m128i steps = _mm_setr_epi32(qint32(q), qint32(q + dq), qint32(q + 2 * dq + ddq), qint32(q + 3 * dq + 3 * ddq));
-    __m128i differences = _mm_setr_epi32(qint32(dq), qint32(dq + ddq), qint32(dq + 2 * ddq), qint32(dq + 3 * ddq));
+    const auto dq = quint32(block.dq);
+    const auto ddq = quint32(block.ddq);
+    const __m128i offsets = _mm_setr_epi32(0, qint32(dq), qint32(2 * dq + ddq), qint32(3 * dq + 3 * ddq));
+    const __m128i firstDifferences =
+        _mm_setr_epi32(qint32(dq), qint32(dq + ddq), qint32(dq + 2 * ddq), qint32(dq + 3 * ddq));
     // Four pixels on, each lane's q grows by four of its differences and 6 ddq, its dq by 4 ddq.
     const __m128i stepsOn = _mm_set1_epi32(qint32(6 * ddq));
     const __m128i differencesOn = _mm_set1_epi32(qint32(4 * ddq));
-    const __m128i fraction = _mm_cvtsi32_si128(carry.fraction);
+    const __m128i fraction = _mm_cvtsi32_si128(block.fraction);
     const __m128i zero = _mm_setzero_si128();
     const __m128i lastStep = _mm_set1_epi16(kProfileSteps);
     const __m128i opaque = _mm_set1_epi32(255);
-    for (int g = 0; g < groups; ++g, target += 4) {
-        // The lanes' steps from 0 to kProfileSteps as 16-bit numbers, two in each 32-bit one.
-        __m128i step = _mm_sra_epi32(steps, fraction);
-        step = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(step, step), zero), lastStep);
-        const auto low = quint32(_mm_cvtsi128_si32(step));
-        const auto high = quint32(_mm_cvtsi128_si32(_mm_srli_si128(step, 4)));
-        const __m128i sources = _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[low & 0xffff])),
-                                                                      _mm_cvtsi32_si128(qint32(source[low >> 16]))),
-                                                   _mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[high & 0xffff])),
-                                                                      _mm_cvtsi32_si128(qint32(source[high >> 16]))));
-        // 255 - alpha of each source in both 16-bit halves of its lane, then in all four channels'
-        // lanes of its pixel.
-        __m128i inverse = _mm_sub_epi32(opaque, _mm_srli_epi32(sources, 24));
-        inverse = _mm_or_si128(inverse, _mm_slli_epi32(inverse, 16));
-        auto *pixels = reinterpret_cast<__m128i *>(target);
-        _mm_storeu_si128(pixels, overLanes(sources, _mm_unpacklo_epi32(inverse, inverse),
-                                           _mm_unpackhi_epi32(inverse, inverse), _mm_loadu_si128(pixels)));
-        steps = _mm_add_epi32(_mm_add_epi32(steps, _mm_slli_epi32(differences, 2)), stepsOn);
-        differences = _mm_add_epi32(differences, differencesOn);
+    const int groups = block.count / 4;
+    for (int r = 0; r < block.rows; ++r) {
+        __m128i steps = _mm_add_epi32(_mm_set1_epi32(qint32(quint32(block.carry(r).q))), offsets);
+        __m128i differences = firstDifferences;
+        quint32 *target = block.row(r);
+        for (int g = 0; g < groups; ++g, target += 4) {
+            // The lanes' steps from 0 to kProfileSteps as 16-bit numbers, two in each 32-bit one.
+            __m128i step = _mm_sra_epi32(steps, fraction);
+            step = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(step, step), zero), lastStep);
+            const auto low = quint32(_mm_cvtsi128_si32(step));
+            const auto high = quint32(_mm_cvtsi128_si32(_mm_srli_si128(step, 4)));
+            const __m128i sources =
+                _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[low & 0xffff])),
+                                                      _mm_cvtsi32_si128(qint32(source[low >> 16]))),
+                                   _mm_unpacklo_epi32(_mm_cvtsi32_si128(qint32(source[high & 0xffff])),
+                                                      _mm_cvtsi32_si128(qint32(source[high >> 16]))));
+            // 255 - alpha of each source in both 16-bit halves of its lane, then in all four
+            // channels' lanes of its pixel.
+            __m128i inverse = _mm_sub_epi32(opaque, _mm_srli_epi32(sources, 24));
+            inverse = _mm_or_si128(inverse, _mm_slli_epi32(inverse, 16));
+            auto *pixels = reinterpret_cast<__m128i *>(target);
+            _mm_storeu_si128(pixels, overLanes(sources, _mm_unpacklo_epi32(inverse, inverse),
+                                               _mm_unpackhi_epi32(inverse, inverse), _mm_loadu_si128(pixels)));
+            steps = _mm_add_epi32(_mm_add_epi32(steps, _mm_slli_epi32(differences, 2)), stepsOn);
+            differences = _mm_add_epi32(differences, differencesOn);
+        }
     }
 }
 #endif
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// The AVX2 path: eight pixels at a time, their disc pixels picked from the table held in four
+// registers. These functions run only where the processor has AVX2. On Windows the compiler may
+// spill a 256-bit register to a stack slot it has not aligned to 32 bytes (GCC bug 54412); the
+// build there has the assembler write every aligned vector move of this file as an unaligned one,
+// which cannot fault.
+
+// over() for eight pixels: as overLanes(), with the inverse alphas spread to the 16-bit lanes of
+// their pixels by byte shuffles. `inverse` holds 255 - alpha in each pixel's top byte.
+__attribute__((target("avx2"))) inline __m256i overEight(__m256i sources, __m256i inverse, __m256i target)
+{
+    // Per 128-bit lane: the top bytes of its first two pixels (3, 7), then of its last two (11,
+    // 15), each in the four 16-bit lanes of its pixel; -128 clears the upper byte.
+    const __m256i firstTwo = _mm256_setr_epi8(3, -128, 3, -128, 3, -128, 3, -128, 7, -128, 7, -128, 7, -128, 7, -128, //
+                                              3, -128, 3, -128, 3, -128, 3, -128, 7, -128, 7, -128, 7, -128, 7, -128);
+    const __m256i lastTwo =
+        _mm256_setr_epi8(11, -128, 11, -128, 11, -128, 11, -128, 15, -128, 15, -128, 15, -128, 15,
+                         -128, //
+                         11, -128, 11, -128, 11, -128, 11, -128, 15, -128, 15, -128, 15, -128, 15, -128);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i rounding = _mm256_set1_epi16(0x80);
+    __m256i low = _mm256_mullo_epi16(_mm256_unpacklo_epi8(target, zero), _mm256_shuffle_epi8(inverse, firstTwo));
+    low = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(low, _mm256_srli_epi16(low, 8)), rounding), 8);
+    __m256i high = _mm256_mullo_epi16(_mm256_unpackhi_epi8(target, zero), _mm256_shuffle_epi8(inverse, lastTwo));
+    high = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(high, _mm256_srli_epi16(high, 8)), rounding), 8);
+    return _mm256_add_epi32(_mm256_packus_epi16(low, high), sources);
+}
+
+// The disc's pixels for steps 1 to 32, eight in each register: step 0 has the pixel of step 1
+// (both lie within the full core), and step 32 and beyond the clear one.
+struct DiscPixelLanes {
+    __m256i from1;
+    __m256i from9;
+    __m256i from17;
+    __m256i from25;
+};
+
+// Each lane's disc pixel for its step less one, from 0 to 31: picked by its low three bits from
+// each register, then by its bits 3 and 4, moved up to the sign bit that the blends read. A gather
+// from the table in memory takes longer on some processors.
+__attribute__((target("avx2"))) inline __m256i discPixelsAt(const DiscPixelLanes &table, __m256i index)
+{
+    const __m256 bit3 = _mm256_castsi256_ps(_mm256_slli_epi32(index, 28));
+    const __m256 bit4 = _mm256_castsi256_ps(_mm256_slli_epi32(index, 27));
+    const __m256 below16 = _mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(table.from1, index)),
+                                            _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(table.from9, index)), bit3);
+    const __m256 from16 = _mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(table.from17, index)),
+                                           _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(table.from25, index)), bit3);
+    return _mm256_castps_si256(_mm256_blendv_ps(below16, from16, bit4));
+}
+
+// blendBlockSse2() with eight lanes: the pairs of groups eight pixels at a time.
+__attribute__((target("avx2"))) void blendBlockAvx2(const DiscBlock &block, const DiscPixels &source)
+{
+    if (!block.grouped) {
+        blendBlockPlain(block, source);
+        return;
+    }
+    const __m256i dq = _mm256_set1_epi32(qint32(quint32(block.dq)));
+    const __m256i ddq = _mm256_set1_epi32(qint32(quint32(block.ddq)));
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    // Lane n of a row starts at n dq + n (n - 1) / 2 ddq beyond the row's first q, less one step,
+    // so that the step less one comes out of the shift.
+    const __m256i offsets =
+        _mm256_sub_epi32(_mm256_add_epi32(_mm256_mullo_epi32(dq, lanes),
+                                          _mm256_mullo_epi32(ddq, _mm256_setr_epi32(0, 0, 1, 3, 6, 10, 15, 21))),
+                         _mm256_set1_epi32(1 << block.fraction));
+    // Eight pixels on, the q of the pixel p grows by 8 dq + (8 p + 28) ddq, and that growth by 64
+    // ddq.
+    const __m256i firstGrowth =
+        _mm256_add_epi32(_mm256_slli_epi32(dq, 3),
+                         _mm256_mullo_epi32(ddq, _mm256_add_epi32(_mm256_slli_epi32(lanes, 3), _mm256_set1_epi32(28))));
+    const __m256i growthOn = _mm256_slli_epi32(ddq, 6);
+    const __m128i fraction = _mm_cvtsi32_si128(block.fraction);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i last = _mm256_set1_epi32(kProfileSteps - 1);
+    const __m256i ones = _mm256_set1_epi32(-1);
+    const auto *table = reinterpret_cast<const __m256i *>(source.data() + 1);
+    const DiscPixelLanes pixelLanes{_mm256_loadu_si256(table), _mm256_loadu_si256(table + 1),
+                                    _mm256_loadu_si256(table + 2), _mm256_loadu_si256(table + 3)};
+    const int groups = block.count / 4;
+    // The rows' first q as DiscBlock::carry() finds it, four rows at a time in double lanes: the
+    // same operations on the same numbers.
+    const __m256d dxSquared = _mm256_set1_pd(block.dx * block.dx);
+    const __m256d cy = _mm256_set1_pd(block.cy);
+    const __m256d scale = _mm256_set1_pd(block.scale);
+    const __m256d half = _mm256_set1_pd(0.5);
+    std::array<qint32, 4> rowStarts{};
+    // An odd last group of a row waits for the next row's, and the two go as one eight.
+    quint32 *waiting = nullptr;
+    __m256i waitingSteps = zero;
+    for (int r = 0; r < block.rows; ++r) {
+        if (r % 4 == 0) {
+            const __m256d y =
+                _mm256_cvtepi32_pd(_mm_add_epi32(_mm_set1_epi32(block.top + r), _mm_setr_epi32(0, 1, 2, 3)));
+            const __m256d dy = _mm256_sub_pd(_mm256_add_pd(y, half), cy);
+            const __m256d q = _mm256_mul_pd(_mm256_add_pd(dxSquared, _mm256_mul_pd(dy, dy)), scale);
+            const __m128i whole = _mm256_cvttpd_epi32(q);
+            // All ones (-1) in the 64-bit lanes whose rest is a half or more, then in 32-bit ones.
+            const __m256i up =
+                _mm256_castpd_si256(_mm256_cmp_pd(_mm256_sub_pd(q, _mm256_cvtepi32_pd(whole)), half, _CMP_GE_OQ));
+            const __m128i ups =
+                _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(up, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(rowStarts.data()), _mm_sub_epi32(whole, ups));
+        }
+        __m256i steps = _mm256_add_epi32(_mm256_set1_epi32(rowStarts[std::size_t(r % 4)]), offsets);
+        __m256i growth = firstGrowth;
+        quint32 *target = block.row(r);
+        for (int g = 1; g < groups; g += 2, target += 8) {
+            const __m256i index = _mm256_min_epi32(_mm256_max_epi32(_mm256_sra_epi32(steps, fraction), zero), last);
+            const __m256i sources = discPixelsAt(pixelLanes, index);
+            auto *pixels = reinterpret_cast<__m256i *>(target);
+            _mm256_storeu_si256(pixels,
+                                overEight(sources, _mm256_xor_si256(sources, ones), _mm256_loadu_si256(pixels)));
+            steps = _mm256_add_epi32(steps, growth);
+            growth = _mm256_add_epi32(growth, growthOn);
+        }
+        if (groups % 2 == 0)
+            continue;
+        if (!waiting && r + 1 < block.rows) {
+            waiting = target;
+            waitingSteps = steps;
+            continue;
+        }
+        // The waiting row's four pixels in the low half, this row's in the high half; a last row
+        // with none waiting has its own four in both.
+        quint32 *const low = waiting ? waiting : target;
+        const __m256i bothSteps = _mm256_permute2x128_si256(waiting ? waitingSteps : steps, steps, 0x20);
+        const __m256i index = _mm256_min_epi32(_mm256_max_epi32(_mm256_sra_epi32(bothSteps, fraction), zero), last);
+        const __m256i sources = discPixelsAt(pixelLanes, index);
+        auto *lowPixels = reinterpret_cast<__m128i *>(low);
+        auto *highPixels = reinterpret_cast<__m128i *>(target);
+        _mm256_storeu2_m128i(
+            highPixels, lowPixels,
+            overEight(sources, _mm256_xor_si256(sources, ones), _mm256_loadu2_m128i(highPixels, lowPixels)));
+        waiting = nullptr;
+    }
+}
+#endif
+
+bool processorHasAvx2()
+{
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    // Where the features are read before the program's constructors have run (MinGW's runtime
+    // may not have run libgcc's), this reads them first.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+std::atomic<BlendPath> &takenPath()
+{
+    static std::atomic<BlendPath> path = blendPaths().back();
+    return path;
+}
 
 // Qt paints with AVX where the processor has it and may leave the upper halves of the vector
 // registers in use; the SSE code here would then run at half speed on some processors, until
@@ -227,7 +455,8 @@ quint32 premultiplied(const effect::Rgba &colour, double weight)
     return channel(1) << 24 | channel(colour.r) << 16 | channel(colour.g) << 8 | channel(colour.b);
 }
 
-void blendDisc(const Pixels &pixels, QPointF centre, double radius, const effect::Rgba &colour)
+void blendDisc(const Pixels &pixels, QPointF centre, double radius, const effect::Rgba &colour, BlendPath path,
+               DiscSource &kept)
 {
     if (!(radius > 0) || !(colour.a > 0) || !std::isfinite(radius * radius))
         return;
@@ -250,26 +479,21 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const effect
     const quint32 full = premultiplied(colour, 1);
     if (full == 0)
         return;
-    DiscPixels source{};
-    const auto &profile = discProfile();
-    for (std::size_t i = 0; i < source.size(); ++i)
-        source[i] = byteMul(full, profile[i]);
-    // Every row of the disc's square is blended from the same column over the same number of
-    // pixels, so that the processor foresees where each row ends; the pixels outside the disc
-    // come out clear.
-    const int top = floorWithin(cy - radius, height);
-    const int bottom = ceilWithin(cy + radius, height);
+    const DiscPixels &source = discPixels(kept, full);
+    // The pixels of the disc's square outside the disc come out clear. Rows whose pixels all lie
+    // more than a step of the profile beyond the radius are left out: the step's margin is far more
+    // than the carried rounding, so they would come out clear.
+    const double reach = radius * std::sqrt(double(kProfileSteps + 1) / kProfileSteps);
+    const int top = std::max(floorWithin(cy - radius, height), ceilWithin(cy - reach - 0.5, height));
+    const int bottom = std::min(ceilWithin(cy + radius, height), floorWithin(cy + reach - 0.5, height));
     int left = floorWithin(cx - radius, width);
     const int right = ceilWithin(cx + radius, width);
-#if defined(__SSE2__)
     // In groups of four, the last reaching up to three pixels further; where the image ends first,
     // the groups begin as much earlier.
     const int groups = (right - left + 4) / 4;
     const bool grouped = 4 * groups <= width;
     if (grouped)
         left = std::min(left, width - 4 * groups);
-#endif
-    const int count = right - left + 1;
     // A pixel of the square is at most 1.5 pixels beyond the disc's radius up or down, and 4.5
     // across.
     const double farthest =
@@ -279,30 +503,68 @@ void blendDisc(const Pixels &pixels, QPointF centre, double radius, const effect
         --fraction;
     const double scale = kProfileSteps / (radius * radius) * double(1 << fraction);
     const double dx = left + 0.5 - cx;
-    const qint64 dq = rounded((2 * dx + 1) * scale);
-    const qint64 ddq = rounded(2 * scale);
-    for (int y = top; y <= bottom; ++y) {
-        const double dy = y + 0.5 - cy;
-        const Carry carry{rounded((dx * dx + dy * dy) * scale), dq, ddq, fraction};
-        quint32 *const target = pixels.row(y) + left;
-#if defined(__SSE2__)
-        if (grouped) {
-            blendGroups(target, groups, carry, source);
-            continue;
-        }
+    const DiscBlock block{pixels.row(top) + left,
+                          pixels.stride,
+                          top,
+                          bottom - top + 1,
+                          grouped ? 4 * groups : right - left + 1,
+                          grouped,
+                          cy,
+                          dx,
+                          scale,
+                          rounded((2 * dx + 1) * scale),
+                          rounded(2 * scale),
+                          fraction};
+    switch (path) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    case BlendPath::Avx2:
+        blendBlockAvx2(block, source);
+        return;
 #endif
-        blendPixels(target, count, carry, source);
+#if defined(__SSE2__)
+    case BlendPath::Sse2:
+        blendBlockSse2(block, source);
+        return;
+#endif
+    default:
+        blendBlockPlain(block, source);
     }
 }
 
 } // namespace
+
+std::vector<BlendPath> blendPaths()
+{
+    std::vector<BlendPath> paths{BlendPath::Plain};
+#if defined(__SSE2__)
+    paths.push_back(BlendPath::Sse2);
+#endif
+    if (processorHasAvx2())
+        paths.push_back(BlendPath::Avx2);
+    return paths;
+}
+
+BlendPath blendPath()
+{
+    return takenPath().load(std::memory_order_relaxed);
+}
+
+bool setBlendPathForTests(BlendPath path)
+{
+    const std::vector<BlendPath> paths = blendPaths();
+    if (std::find(paths.cbegin(), paths.cend(), path) == paths.cend())
+        return false;
+    takenPath().store(path, std::memory_order_relaxed);
+    return true;
+}
 
 void blendSoftDisc(QImage &image, QPointF centre, double radius, const effect::Rgba &colour)
 {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         return;
     clearUpperVectorHalves();
-    blendDisc(pixelsOf(image), centre, radius, colour);
+    DiscSource source;
+    blendDisc(pixelsOf(image), centre, radius, colour, blendPath(), source);
 }
 
 int layerFactor(double meanRadius)
@@ -461,8 +723,10 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
     for (int y = covered.top(); y <= covered.bottom(); ++y)
         std::fill_n(pixels.row(y) + covered.left(), covered.width(), 0u);
     clearUpperVectorHalves();
+    const BlendPath path = blendPath();
+    DiscSource source;
     for (const Disc &disc : discs)
-        blendDisc(pixels, disc.at / factor, disc.radius / factor, disc.colour);
+        blendDisc(pixels, disc.at / factor, disc.radius / factor, disc.colour, path, source);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, factor > 1);
     const QRectF target(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor);
     // Qt hands a scaled drawing of more than 95 rows to threads of its own, which here only wait

@@ -36,6 +36,19 @@ Frame fitFrame(const effect::Bounds &bounds, Plane plane, double scale);
 // needs, or compact (1e+308) where that would be long.
 QString gridLabel(double value, double step);
 
+// The ways the discs are blended: plain C++ on any processor, SSE2 four pixels at a time on any
+// x86-64 processor, AVX2 eight at a time where the processor has it. Each gives the same pixels.
+// The fastest this program and processor have is chosen when the first disc is blended.
+enum class BlendPath { Plain, Sse2, Avx2 };
+
+// The paths this program has and this processor can run, the fastest last.
+std::vector<BlendPath> blendPaths();
+// The path the discs are blended with.
+BlendPath blendPath();
+// For tests only, which run the painting on every path: blends the discs with `path` from now on,
+// on every thread, if the processor can run it; returns whether it can.
+bool setBlendPathForTests(BlendPath path);
+
 // Blends one soft disc into a premultiplied ARGB32 image: full colour out to 0.45 of the radius,
 // then fading linearly to clear at the radius. A disc smaller than a pixel adds its colour to the
 // pixel it stands on, weighted by its area.

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -15,6 +17,10 @@
 #include <random>
 #include <stdexcept>
 #include <thread>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
+#endif
 
 using namespace effect;
 using namespace preview;
@@ -103,6 +109,38 @@ double drawnValue(const ParticleValues &values, int value)
     }
 }
 
+// The ways of blending the discs, by their names in the rows.
+const std::array<std::pair<BlendPath, const char *>, 3> kBlendPaths{
+    {{BlendPath::Plain, "plain"}, {BlendPath::Sse2, "SSE2"}, {BlendPath::Avx2, "AVX2"}}};
+
+// A row of a painting test for each way of blending, named by the path and then the row; the
+// test's first column is the path.
+template <typename... Values> void addPathRows(const char *name, const Values &...values)
+{
+    for (const auto &[path, pathName] : kBlendPaths) {
+        QTestData &row = QTest::addRow("%s: %s", pathName, name);
+        row << path;
+        if constexpr (sizeof...(values) > 0)
+            (row << ... << values);
+    }
+}
+
+// Blends with the row's path while it lives, then with the fastest again.
+class BlendingWith {
+public:
+    explicit BlendingWith(BlendPath path)
+        : m_runs(setBlendPathForTests(path))
+    {}
+    ~BlendingWith() { setBlendPathForTests(blendPaths().back()); }
+    BlendingWith(const BlendingWith &) = delete;
+    BlendingWith &operator=(const BlendingWith &) = delete;
+    // False where this program or processor does not have the path.
+    bool runs() const { return m_runs; }
+
+private:
+    bool m_runs;
+};
+
 } // namespace
 
 class TestPreview : public QObject {
@@ -157,6 +195,7 @@ private slots:
     void pathBoundsHoldTheWholeLife();
     void softDiscFadesOutToItsRadius_data();
     void softDiscFadesOutToItsRadius();
+    void laterDiscCoversEarlierOne_data();
     void laterDiscCoversEarlierOne();
     void layerIsCoarserForLargeDiscs_data();
     void layerIsCoarserForLargeDiscs();
@@ -168,6 +207,9 @@ private slots:
     void largeDiscHasNoSeams();
     void repaintedViewIsTheFreshPicture_data();
     void repaintedViewIsTheFreshPicture();
+    void everyPathBlendsThePlainPixels_data();
+    void everyPathBlendsThePlainPixels();
+    void fastestPathIsTaken();
     void poolRunsEveryJobOnce_data();
     void poolRunsEveryJobOnce();
     void poolOfOneThreadRunsOnTheCaller();
@@ -927,17 +969,22 @@ void TestPreview::pathBoundsHoldTheWholeLife()
 
 void TestPreview::softDiscFadesOutToItsRadius_data()
 {
+    QTest::addColumn<BlendPath>("path");
     QTest::addColumn<double>("distance"); // from the centre, in radii
     QTest::addColumn<int>("alpha");       // of a disc of opacity 1, give or take 4
-    QTest::newRow("centre") << 0.0 << 255;
-    QTest::newRow("core") << 0.4 << 255;
-    QTest::newRow("half way out") << 0.725 << 128;
-    QTest::newRow("near the edge") << 0.95 << 23;
-    QTest::newRow("beyond") << 1.05 << 0;
+    addPathRows("centre", 0.0, 255);
+    addPathRows("core", 0.4, 255);
+    addPathRows("half way out", 0.725, 128);
+    addPathRows("near the edge", 0.95, 23);
+    addPathRows("beyond", 1.05, 0);
 }
 
 void TestPreview::softDiscFadesOutToItsRadius()
 {
+    QFETCH(BlendPath, path);
+    const BlendingWith blending(path);
+    if (!blending.runs())
+        QSKIP("This program or processor does not have the path");
     QFETCH(double, distance);
     QFETCH(int, alpha);
     QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
@@ -956,8 +1003,18 @@ void TestPreview::softDiscFadesOutToItsRadius()
     QCOMPARE_LE(std::abs(qAlpha(above) - qAlpha(pixel)), 8);
 }
 
+void TestPreview::laterDiscCoversEarlierOne_data()
+{
+    QTest::addColumn<BlendPath>("path");
+    addPathRows("one disc over another");
+}
+
 void TestPreview::laterDiscCoversEarlierOne()
 {
+    QFETCH(BlendPath, path);
+    const BlendingWith blending(path);
+    if (!blending.runs())
+        QSKIP("This program or processor does not have the path");
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
     image.fill(qRgb(0, 0, 255));
     blendSoftDisc(image, {20, 20}, 15, {1, 0, 0, 1});
@@ -1001,17 +1058,22 @@ void TestPreview::layerIsCoarserForLargeDiscs()
 
 void TestPreview::discOverAnyBackgroundIsSourceOver_data()
 {
+    QTest::addColumn<BlendPath>("path");
     QTest::addColumn<double>("radius");
     QTest::addColumn<QPointF>("centre");
-    QTest::newRow("a few pixels") << 1.3 << QPointF(20.2, 17.9);
-    QTest::newRow("rows shorter and longer than a vector") << 6.7 << QPointF(31.5, 30.25);
-    QTest::newRow("rows longer than a run") << 47.0 << QPointF(40.0, 33.0);
-    QTest::newRow("cut by the left and top edges") << 25.0 << QPointF(3.0, -4.0);
-    QTest::newRow("cut by the right and bottom edges") << 30.0 << QPointF(77.0, 63.0);
+    addPathRows("a few pixels", 1.3, QPointF(20.2, 17.9));
+    addPathRows("rows shorter and longer than a vector", 6.7, QPointF(31.5, 30.25));
+    addPathRows("rows longer than a run", 47.0, QPointF(40.0, 33.0));
+    addPathRows("cut by the left and top edges", 25.0, QPointF(3.0, -4.0));
+    addPathRows("cut by the right and bottom edges", 30.0, QPointF(77.0, 63.0));
 }
 
 void TestPreview::discOverAnyBackgroundIsSourceOver()
 {
+    QFETCH(BlendPath, path);
+    const BlendingWith blending(path);
+    if (!blending.runs())
+        QSKIP("This program or processor does not have the path");
     QFETCH(double, radius);
     QFETCH(QPointF, centre);
     // The disc alone, on clear, is the disc's own pixels; over a background of every colour and
@@ -1038,21 +1100,27 @@ void TestPreview::discOverAnyBackgroundIsSourceOver()
 
 void TestPreview::discFollowsItsProfileToEveryPixel_data()
 {
+    QTest::addColumn<BlendPath>("path");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QPointF>("centre");
     QTest::addColumn<double>("radius");
-    QTest::newRow("smallest with a profile") << QSize(9, 7) << QPointF(3.3, 2.6) << 0.75;
-    QTest::newRow("a few pixels") << QSize(11, 10) << QPointF(5.1, 4.9) << 2.4;
-    QTest::newRow("image narrower than four pixels") << QSize(3, 12) << QPointF(1.7, 5.0) << 5.0;
-    QTest::newRow("image one pixel wide") << QSize(1, 9) << QPointF(0.2, 4.4) << 3.0;
-    QTest::newRow("at the right edge") << QSize(17, 16) << QPointF(14.2, 8.0) << 6.5;
-    QTest::newRow("cut on every side") << QSize(37, 29) << QPointF(20.0, 15.0) << 40.0;
-    QTest::newRow("wider than the image") << QSize(6, 40) << QPointF(3.1, 20.0) << 18.0;
-    QTest::newRow("a thousand pixels across") << QSize(1100, 1100) << QPointF(548.3, 551.7) << 540.0;
+    addPathRows("smallest with a profile", QSize(9, 7), QPointF(3.3, 2.6), 0.75);
+    addPathRows("a few pixels", QSize(11, 10), QPointF(5.1, 4.9), 2.4);
+    addPathRows("image narrower than four pixels", QSize(3, 12), QPointF(1.7, 5.0), 5.0);
+    addPathRows("image one pixel wide", QSize(1, 9), QPointF(0.2, 4.4), 3.0);
+    addPathRows("at the right edge", QSize(17, 16), QPointF(14.2, 8.0), 6.5);
+    addPathRows("an odd number of groups of four", QSize(30, 20), QPointF(11.6, 9.3), 5.2);
+    addPathRows("cut on every side", QSize(37, 29), QPointF(20.0, 15.0), 40.0);
+    addPathRows("wider than the image", QSize(6, 40), QPointF(3.1, 20.0), 18.0);
+    addPathRows("a thousand pixels across", QSize(1100, 1100), QPointF(548.3, 551.7), 540.0);
 }
 
 void TestPreview::discFollowsItsProfileToEveryPixel()
 {
+    QFETCH(BlendPath, path);
+    const BlendingWith blending(path);
+    if (!blending.runs())
+        QSKIP("This program or processor does not have the path");
     QFETCH(QSize, size);
     QFETCH(QPointF, centre);
     QFETCH(double, radius);
@@ -1088,15 +1156,20 @@ void TestPreview::discFollowsItsProfileToEveryPixel()
 
 void TestPreview::largeDiscHasNoSeams_data()
 {
+    QTest::addColumn<BlendPath>("path");
     QTest::addColumn<qreal>("ratio");
-    QTest::newRow("one device pixel a pixel") << qreal(1);
-    QTest::newRow("two") << qreal(2);
-    QTest::newRow("three") << qreal(3);
-    QTest::newRow("one and a half") << qreal(1.5);
+    addPathRows("one device pixel a pixel", qreal(1));
+    addPathRows("two", qreal(2));
+    addPathRows("three", qreal(3));
+    addPathRows("one and a half", qreal(1.5));
 }
 
 void TestPreview::largeDiscHasNoSeams()
 {
+    QFETCH(BlendPath, path);
+    const BlendingWith blending(path);
+    if (!blending.runs())
+        QSKIP("This program or processor does not have the path");
     QFETCH(qreal, ratio);
     // One disc 400 pixels across, drawn from a layer of a quarter of the view's resolution: down
     // its flat middle, every pixel is the disc's colour over what the view shows without it, the
@@ -1132,19 +1205,24 @@ void TestPreview::largeDiscHasNoSeams()
 void TestPreview::repaintedViewIsTheFreshPicture_data()
 {
     // A view painted once and then again with the second particles, frame and ratio.
+    QTest::addColumn<BlendPath>("path");
     QTest::addColumn<Vec3>("first");
     QTest::addColumn<Vec3>("second");
     QTest::addColumn<double>("secondScale");
     QTest::addColumn<qreal>("secondRatio");
-    QTest::newRow("particles moved") << Vec3{-2, 0, 1} << Vec3{2.5, 0, -1} << 40.0 << qreal(1);
-    QTest::newRow("particles in the same place") << Vec3{1, 0, 1} << Vec3{1, 0, 1} << 40.0 << qreal(1);
-    QTest::newRow("particles gone from the view") << Vec3{0, 0, 0} << Vec3{90, 0, 0} << 40.0 << qreal(1);
-    QTest::newRow("zoomed") << Vec3{0, 0, 0} << Vec3{0.5, 0, 0} << 55.0 << qreal(1);
-    QTest::newRow("on a screen of twice the pixels") << Vec3{0, 0, 0} << Vec3{0.5, 0, 0} << 40.0 << qreal(2);
+    addPathRows("particles moved", Vec3{-2, 0, 1}, Vec3{2.5, 0, -1}, 40.0, qreal(1));
+    addPathRows("particles in the same place", Vec3{1, 0, 1}, Vec3{1, 0, 1}, 40.0, qreal(1));
+    addPathRows("particles gone from the view", Vec3{0, 0, 0}, Vec3{90, 0, 0}, 40.0, qreal(1));
+    addPathRows("zoomed", Vec3{0, 0, 0}, Vec3{0.5, 0, 0}, 55.0, qreal(1));
+    addPathRows("on a screen of twice the pixels", Vec3{0, 0, 0}, Vec3{0.5, 0, 0}, 40.0, qreal(2));
 }
 
 void TestPreview::repaintedViewIsTheFreshPicture()
 {
+    QFETCH(BlendPath, path);
+    const BlendingWith blending(path);
+    if (!blending.runs())
+        QSKIP("This program or processor does not have the path");
     QFETCH(Vec3, first);
     QFETCH(Vec3, second);
     QFETCH(double, secondScale);
@@ -1168,6 +1246,81 @@ void TestPreview::repaintedViewIsTheFreshPicture()
     ViewImage fresh;
     paintViewImage(fresh, size, secondRatio, QFont(), {{0, 0}, secondScale}, Plane::Side, cloud(second));
     QCOMPARE(view.image, fresh.image);
+}
+
+void TestPreview::everyPathBlendsThePlainPixels_data()
+{
+    QTest::addColumn<BlendPath>("path");
+    addPathRows("random discs over a random background");
+}
+
+void TestPreview::everyPathBlendsThePlainPixels()
+{
+    QFETCH(BlendPath, path);
+    // Discs of every size from a dot to wider than the image, anywhere on it and beyond its edges,
+    // of every colour and opacity, over a background of every colour and opacity: the path gives
+    // the plain path's pixels to the last bit, whatever their number of groups of four.
+    QImage background(151, 97, QImage::Format_ARGB32_Premultiplied);
+    std::mt19937 random(11);
+    for (int y = 0; y < background.height(); ++y)
+        for (int x = 0; x < background.width(); ++x) {
+            const int alpha = int(random() % 256);
+            const auto channel = [&] { return int(random() % std::uint32_t(alpha + 1)); };
+            background.setPixel(x, y, qRgba(channel(), channel(), channel(), alpha));
+        }
+    std::uniform_real_distribution<double> unit(0, 1);
+    struct Disc {
+        QPointF centre;
+        double radius;
+        Rgba colour;
+    };
+    std::vector<Disc> discs;
+    for (int i = 0; i < 600; ++i) {
+        const double radius = 0.3 * std::pow(600.0, unit(random));
+        discs.push_back({{unit(random) * 191 - 20, unit(random) * 137 - 20},
+                         radius,
+                         {unit(random), unit(random), unit(random), unit(random)}});
+    }
+    const auto blended = [&](BlendPath with) {
+        const BlendingWith blending(with);
+        QImage image = background;
+        for (const Disc &disc : discs)
+            blendSoftDisc(image, disc.centre, disc.radius, disc.colour);
+        return image;
+    };
+    const std::vector<BlendPath> paths = blendPaths();
+    if (std::find(paths.cbegin(), paths.cend(), path) == paths.cend())
+        QSKIP("This program or processor does not have the path");
+    const QImage plain = blended(BlendPath::Plain);
+    QVERIFY(plain != background);
+    QCOMPARE(blended(path), plain);
+}
+
+void TestPreview::fastestPathIsTaken()
+{
+    // Unless a test chose another, the discs are blended with the fastest path the program and
+    // processor have: AVX2 on an x86-64 processor that has it, which the processor tells.
+    const std::vector<BlendPath> paths = blendPaths();
+    QCOMPARE(paths.front(), BlendPath::Plain);
+    QCOMPARE(blendPath(), paths.back());
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    QVERIFY(std::find(paths.cbegin(), paths.cend(), BlendPath::Sse2) != paths.cend());
+    unsigned eax = 0;
+    unsigned ebx = 0;
+    unsigned ecx = 0;
+    unsigned edx = 0;
+    __cpuid_count(1, 0, eax, ebx, ecx, edx);
+    // AVX2 runs where the processor has it and the system saves the vector registers' upper halves.
+    bool avx2 = (ecx & bit_OSXSAVE) != 0 && (ecx & bit_AVX) != 0;
+    if (avx2) {
+        unsigned low = 0;
+        unsigned high = 0;
+        asm volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+        __cpuid_count(7, 0, eax, ebx, ecx, edx);
+        avx2 = (low & 6) == 6 && (ebx & bit_AVX2) != 0;
+    }
+    QCOMPARE(paths.back() == BlendPath::Avx2, avx2);
+#endif
 }
 
 void TestPreview::poolRunsEveryJobOnce_data()
