@@ -4,7 +4,9 @@
 // 10 000 and 18 000 particles (the later games' limit); a frame at four times the speed, eight
 // steps and the painting; and the step alone per particle. The frame stays as it is, as it does
 // while the preview plays, so the views keep their backgrounds; with keptBackground:0 they paint
-// them every frame too, as while the window is resized.
+// them every frame too, as while the window is resized. Last, a particle source at its steady
+// state, where every step also gives birth to the particles due in it.
+#include "drop/dropstring.h"
 #include "effect/simulation.h"
 #include "preview/painting.h"
 #include "preview/paintpool.h"
@@ -152,6 +154,77 @@ void BM_StepPerParticle(benchmark::State &state)
         double(state.range(0)), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_StepPerParticle)->Arg(500)->Arg(10000)->Arg(18000)->Unit(benchmark::kMicrosecond);
+
+// A particle source as the later games' rain, fog and dust sources run: one particle every 0.001 s
+// living 15 s, spread by setParticleRandom and born on a circle of 5 m, read from the fields and the
+// source's settings as the preview reads them. Measured once it holds its steady state of about
+// 15 000 live particles, so that each frame's step has its births (about 8) and deaths too.
+effect::Simulation steadySource()
+{
+    QStringList texts = drop::startTexts();
+    const auto set = [&texts](int number, const char *text) { texts[number - 1] = QString::fromLatin1(text); };
+    set(1, "cl_basic");
+    set(3, "Billboard");
+    set(5, "15");
+    set(11, "0.5");
+    set(13, "1.2");
+    set(14, "1");
+    set(15, "0.3");
+    set(16, "1");
+    set(17, "3");
+    set(18, "5");
+    set(19, "[0.5,0.5,0.5,0.8],[0.6,0.6,0.6,0.4],[0.7,0.7,0.7,0]");
+    set(23, "0.5");
+    set(24, "0.2");
+    effect::SourceSettings source;
+    source.random.set = true;
+    source.random.texts = {"2", "0.3", "0.3", "0.3", "0.2", "0.2",  "0.1", "0", "0.3",
+                           "0", "0",   "0",   "0.1", "0.1", "0.05", "0",   "0"};
+    source.circle.set = true;
+    source.circle.texts = {"5", "0", "0", "0.1"};
+    source.interval = {true, "0.001"};
+    effect::Simulation simulation(7);
+    simulation.setRecipe(effect::readRecipe(texts, source));
+    simulation.advance(20);
+    return simulation;
+}
+
+void BM_SourceAtSteadyState(benchmark::State &state)
+{
+    effect::Simulation simulation = steadySource();
+    preview::PaintPool pool(int(state.range(0)));
+    const effect::Bounds bounds = effect::pathBounds(simulation.recipe(), {}, {}, 7);
+    const QSizeF half(kHalfWidth, kImage.height());
+    const double scale = preview::fitScale(bounds, half, half);
+    const preview::Frame side = preview::fitFrame(bounds, preview::Plane::Side, scale);
+    const preview::Frame top = preview::fitFrame(bounds, preview::Plane::Top, scale);
+    const QSize view(int(kHalfWidth), kImage.height());
+    const QFont font = QGuiApplication::font();
+    QImage image(kImage, QImage::Format_RGB32);
+    preview::ViewImage sideView;
+    preview::ViewImage topView;
+    const std::vector<std::function<void()>> jobs{
+        [&] { preview::paintViewImage(sideView, view, 1, font, side, preview::Plane::Side, simulation.particles()); },
+        [&] { preview::paintViewImage(topView, view, 1, font, top, preview::Plane::Top, simulation.particles()); }};
+    for (auto _ : state) {
+        simulation.step();
+        pool.run(jobs);
+        QPainter painter(&image);
+        painter.drawImage(QPointF(0, 0), sideView.image);
+        painter.drawImage(QPointF(kHalfWidth, 0), topView.image);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["particles"] = double(simulation.particles().size());
+    state.counters["threads"] = double(pool.threadCount());
+}
+BENCHMARK(BM_SourceAtSteadyState)
+    ->ArgNames({"threads"})
+    ->Arg(1)
+    ->Arg(2)
+    ->ComputeStatistics("min", fastest)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
