@@ -72,22 +72,53 @@ double fastest(const std::vector<double> &times)
     return times.empty() ? 0 : *std::min_element(times.cbegin(), times.cend());
 }
 
+// The preview window's two views and its image, painting the particles of a simulation in the
+// given frames: both views at the same time on the pool, then both drawn into the window's image.
+class Window {
+public:
+    Window(const effect::Simulation &simulation, int threads, const preview::Frame &side, const preview::Frame &top)
+        : m_pool(threads)
+        , m_jobs{[this, &simulation, side] { paint(m_side, side, preview::Plane::Side, simulation); },
+                 [this, &simulation, top] { paint(m_top, top, preview::Plane::Top, simulation); }}
+    {}
+
+    void paintFrame(bool keptBackground)
+    {
+        if (!keptBackground) {
+            m_side.kept.reset();
+            m_top.kept.reset();
+        }
+        m_pool.run(m_jobs);
+        QPainter painter(&m_image);
+        painter.drawImage(QPointF(0, 0), m_side.image);
+        painter.drawImage(QPointF(kHalfWidth, 0), m_top.image);
+        painter.end();
+        benchmark::DoNotOptimize(m_image.constBits());
+    }
+    int threadCount() const { return m_pool.threadCount(); }
+
+private:
+    void paint(preview::ViewImage &view, const preview::Frame &frame, preview::Plane plane,
+               const effect::Simulation &simulation) const
+    {
+        preview::paintViewImage(view, QSize(int(kHalfWidth), kImage.height()), 1, m_font, frame, plane,
+                                simulation.particles());
+    }
+
+    preview::PaintPool m_pool;
+    QFont m_font = QGuiApplication::font();
+    QImage m_image{kImage, QImage::Format_RGB32};
+    preview::ViewImage m_side;
+    preview::ViewImage m_top;
+    std::vector<std::function<void()>> m_jobs;
+};
+
 // One frame as the window plays it: `steps` steps of the simulation, both views painted, and both
 // drawn into the window's image.
 void playFrames(benchmark::State &state, int particles, int threads, bool keptBackground, int steps)
 {
     effect::Simulation simulation = smokeColumn(particles);
-    preview::PaintPool pool(threads);
-    const preview::Frame side = frameFor(preview::Plane::Side);
-    const preview::Frame top = frameFor(preview::Plane::Top);
-    const QSize view(int(kHalfWidth), kImage.height());
-    const QFont font = QGuiApplication::font();
-    QImage image(kImage, QImage::Format_RGB32);
-    preview::ViewImage sideView;
-    preview::ViewImage topView;
-    const std::vector<std::function<void()>> jobs{
-        [&] { preview::paintViewImage(sideView, view, 1, font, side, preview::Plane::Side, simulation.particles()); },
-        [&] { preview::paintViewImage(topView, view, 1, font, top, preview::Plane::Top, simulation.particles()); }};
+    Window window(simulation, threads, frameFor(preview::Plane::Side), frameFor(preview::Plane::Top));
     int stepped = 0;
     for (auto _ : state) {
         // Ten simulated seconds on (1200 is a multiple of every `steps`), the column is built anew
@@ -99,19 +130,10 @@ void playFrames(benchmark::State &state, int particles, int threads, bool keptBa
         }
         for (int s = 0; s < steps; ++s)
             simulation.step();
-        if (!keptBackground) {
-            sideView.kept.reset();
-            topView.kept.reset();
-        }
-        pool.run(jobs);
-        QPainter painter(&image);
-        painter.drawImage(QPointF(0, 0), sideView.image);
-        painter.drawImage(QPointF(kHalfWidth, 0), topView.image);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
+        window.paintFrame(keptBackground);
     }
     state.counters["particles"] = double(simulation.particles().size());
-    state.counters["threads"] = double(pool.threadCount());
+    state.counters["threads"] = double(window.threadCount());
 }
 
 void BM_Frame(benchmark::State &state)
@@ -192,31 +214,17 @@ effect::Simulation steadySource()
 void BM_SourceAtSteadyState(benchmark::State &state)
 {
     effect::Simulation simulation = steadySource();
-    preview::PaintPool pool(int(state.range(0)));
     const effect::Bounds bounds = effect::pathBounds(simulation.recipe(), {}, {}, 7);
     const QSizeF half(kHalfWidth, kImage.height());
     const double scale = preview::fitScale(bounds, half, half);
-    const preview::Frame side = preview::fitFrame(bounds, preview::Plane::Side, scale);
-    const preview::Frame top = preview::fitFrame(bounds, preview::Plane::Top, scale);
-    const QSize view(int(kHalfWidth), kImage.height());
-    const QFont font = QGuiApplication::font();
-    QImage image(kImage, QImage::Format_RGB32);
-    preview::ViewImage sideView;
-    preview::ViewImage topView;
-    const std::vector<std::function<void()>> jobs{
-        [&] { preview::paintViewImage(sideView, view, 1, font, side, preview::Plane::Side, simulation.particles()); },
-        [&] { preview::paintViewImage(topView, view, 1, font, top, preview::Plane::Top, simulation.particles()); }};
+    Window window(simulation, int(state.range(0)), preview::fitFrame(bounds, preview::Plane::Side, scale),
+                  preview::fitFrame(bounds, preview::Plane::Top, scale));
     for (auto _ : state) {
         simulation.step();
-        pool.run(jobs);
-        QPainter painter(&image);
-        painter.drawImage(QPointF(0, 0), sideView.image);
-        painter.drawImage(QPointF(kHalfWidth, 0), topView.image);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
+        window.paintFrame(true);
     }
     state.counters["particles"] = double(simulation.particles().size());
-    state.counters["threads"] = double(pool.threadCount());
+    state.counters["threads"] = double(window.threadCount());
 }
 BENCHMARK(BM_SourceAtSteadyState)
     ->ArgNames({"threads"})
