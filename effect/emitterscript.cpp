@@ -1,5 +1,6 @@
 #include "emitterscript.h"
 
+#include "drop/dropstring.h"
 #include "sqf/values.h"
 
 #include <QRegularExpression>
@@ -81,6 +82,11 @@ QString scriptNumber(double value)
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
+QString colourVariable(const EmitterSettings &settings)
+{
+    return settings.separateColours ? drop::colourVarNameFromLine(settings.colourLine).value_or(QString()) : QString();
+}
+
 std::optional<QString> emitterScriptRefusal(const EmitterSettings &settings)
 {
     if (settings.interval == 0)
@@ -146,8 +152,7 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
     const bool objectIsArgument = sameName(objectElement(settings.objectText), QStringLiteral("_this"));
     const bool endless = !(settings.duration > 0);
     const QString interval = scriptNumber(settings.interval);
-    const QString colourName =
-        settings.separateColours ? settings.colourLine.section(QLatin1Char(' '), 0, 0) : QString();
+    const QString colourName = colourVariable(settings);
     // The object and the colour variable get their values below.
     const ScriptVariables variables = scriptVariables(settings.variables, {object, colourName}, format);
 

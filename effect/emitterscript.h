@@ -54,6 +54,9 @@ struct EmitterSettings {
     bool sourceCircle = false; // setParticleCircle
 };
 
+// The colour variable the colour line assigns in the separate colour mode; empty otherwise.
+QString colourVariable(const EmitterSettings &settings);
+
 // Why no drop loop can be written for these settings: an interval of 0 (the source is off, and a
 // loop that does not wait would stop the game) or one that is no time to wait. Nothing when it can.
 std::optional<QString> emitterScriptRefusal(const EmitterSettings &settings);

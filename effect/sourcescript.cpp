@@ -116,8 +116,7 @@ QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSetti
                             : isGlobalName(objectText)       ? objectText
                                                              : QString();
     const QString place = QStringLiteral("_plwPlace");
-    const QString colourName =
-        settings.separateColours ? settings.colourLine.section(QLatin1Char(' '), 0, 0) : QString();
+    const QString colourName = colourVariable(settings);
     const ScriptVariables variables =
         scriptVariables(settings.variables, {variable, colourName, name, place}, ScriptFormat::Sqf);
 

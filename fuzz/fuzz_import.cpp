@@ -5,11 +5,19 @@
 // fields, in both colour modes; so does one built from field texts that the fuzzer's bytes choose among script
 // expressions with blanks, strings and nested brackets, whole-value vectors, Size and AnimationPhase of two or of
 // four and more values, shape arrays, string and colour list expressions and later parameters after the object.
+// A pasted particle source block: any text reads into a block or a reason, and its statements split and read
+// without a crash; a block written as a copy of a source (a colour variable line in either form, the source's
+// commands with their values as numbers, variables or expressions, vectors whole or as one expression), with
+// comments, blank lines, other statements and the commands in any order, reads into its fields and settings,
+// and Copy Source of what it read reads back into the same.
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
+#include "effect/sourcescript.h"
 #include "fuzzinput.h"
 #include "import/importparser.h"
+#include "import/sourceblock.h"
 #include "roundtripfields.h"
+#include "sqf/statements.h"
 #include "sqf/values.h"
 
 namespace {
@@ -105,20 +113,239 @@ void builtString(FuzzedDataProvider &data)
         violated("a built drop string does not give back its colour variable", dropString);
 }
 
+void anyBlock(FuzzedDataProvider &data)
+{
+    const bool separate = data.ConsumeBool();
+    const QString colourText = consumeText(data, 64);
+    const QString pasted = consumeRemainingText(data);
+    const sqf::StatementSplit split = sqf::splitStatements(pasted);
+    if (split.fault && !split.statements.isEmpty())
+        violated("statements beside a fault", pasted);
+    for (const QString &statement : split.statements) {
+        if (statement.isEmpty() || statement != statement.trimmed())
+            violated("a statement empty or with blanks at an end", statement);
+        if (sqf::splitStatements(statement).statements != QStringList{statement})
+            violated("a statement does not split into itself", statement);
+        if (sqf::readStatement(statement).text != statement)
+            violated("a statement reads as another text", statement);
+    }
+    const import::BlockOutcome outcome = import::parseSourceBlock(pasted, separate, colourText);
+    if (outcome.block.has_value() == outcome.failure.has_value())
+        violated("not exactly one of a block and a failure", pasted);
+    if (outcome.failure && import::blockFailureReason(*outcome.failure).isEmpty())
+        violated("a failure without a reason", pasted);
+    if (outcome.cleanedText.contains(QLatin1Char('\r')) || outcome.cleanedText.contains(QLatin1Char('\n')))
+        violated("the cleaned text keeps a line break", outcome.cleanedText);
+    if (outcome.block && outcome.block->array.fields.size() != drop::kFieldCount)
+        violated("a block that does not give 27 fields", pasted);
+}
+
+// What the block reader gives, as a copy of the source writes it and the reader reads it back.
+struct SourceRead {
+    QStringList fields;
+    bool separate = false;
+    QString colorVarName;
+    effect::SourceSettings settings;
+};
+
+// One vector of texts as a copy writes it: whole in brackets, or the first text alone.
+QString vectorText(const QStringList &texts)
+{
+    const bool whole = std::any_of(texts.cbegin() + 1, texts.cend(), [](const QString &t) { return !t.isEmpty(); });
+    return whole ? QLatin1Char('[') + texts.join(QLatin1Char(',')) + QLatin1Char(']') : texts.front();
+}
+
+// The lines of a copy of the source, in Copy Source's order, without their ';', written here as
+// compactly as a script may hold them.
+QStringList copyLines(const SourceRead &read)
+{
+    const effect::SourceSettings &settings = read.settings;
+    const QString &name = settings.name;
+    QStringList lines;
+    const auto mode = read.separate ? drop::ColourMode::Separate : drop::ColourMode::Inline;
+    const QString array = drop::formatDropString(read.fields, mode, read.colorVarName).mid(5);
+    if (read.separate)
+        lines << drop::formatColourLine(read.colorVarName, read.fields.at(drop::kColourField - 1));
+    QStringList classes;
+    QStringList others;
+    for (const QString &command : settings.otherCommands)
+        (command.startsWith(QLatin1StringView("setParticleClass")) ? classes : others)
+            << name + QLatin1Char(' ') + command;
+    lines << classes << name + QStringLiteral(" setParticleParams ") + array << others;
+    if (settings.random.set) {
+        using R = effect::SourceRandom;
+        const auto texts = [&settings](int first, int count) {
+            QStringList list;
+            for (int i = first; i < first + count; ++i)
+                list << settings.random.texts.at(i);
+            return list;
+        };
+        QStringList values{texts(R::LifeTime, 1).front(),      vectorText(texts(R::PositionX, 3)),
+                           vectorText(texts(R::VelocityX, 3)), texts(R::RotationVelocity, 1).front(),
+                           texts(R::Size, 1).front(),          vectorText(texts(R::ColorR, 4)),
+                           texts(R::DirPeriod, 1).front(),     texts(R::DirIntensity, 1).front(),
+                           texts(R::Angle, 1).front(),         texts(R::BounceOnSurface, 1).front()};
+        lines << name + QStringLiteral(" setParticleRandom [")
+                     + values.mid(0, settings.random.elements).join(QLatin1Char(',')) + QLatin1Char(']');
+    }
+    if (settings.circle.set) {
+        const auto &t = settings.circle.texts;
+        lines << name + QStringLiteral(" setParticleCircle [") + t.at(0) + QLatin1Char(',')
+                     + vectorText({t.at(1), t.at(2), t.at(3)}) + QLatin1Char(']');
+    }
+    if (settings.interval.set)
+        lines << name + QStringLiteral(" setDropInterval ") + settings.interval.text;
+    return lines;
+}
+
+void compareRead(const import::BlockOutcome &outcome, const SourceRead &expected, const QString &block, bool noNotes)
+{
+    if (!outcome.block)
+        violated("a block does not read", block + "\n" + import::blockFailureReason(*outcome.failure));
+    const import::ImportedBlock &read = *outcome.block;
+    if (read.array.fields != expected.fields)
+        violated("a block does not give back its fields", block);
+    if (read.separateColours != expected.separate
+        || read.array.colorVarName.value_or(QString()) != expected.colorVarName)
+        violated("a block does not give back its colour mode", block);
+    if (!(read.settings == expected.settings))
+        violated("a block does not give back its source settings", block);
+    if (noNotes && !read.notes.isEmpty())
+        violated("a block without other statements has notes", block + "\n" + read.notes.join('\n'));
+}
+
+void generatedBlock(FuzzedDataProvider &data)
+{
+    const auto pick = [&data](int n) { return data.ConsumeIntegralInRange<int>(0, n - 1); };
+    const auto oneOf = [&pick](const QStringList &texts) { return texts.at(pick(int(texts.size()))); };
+    const QStringList values{"0", "0.25", "-1", "_v", "random 0.5", "(0.1 + _a)", "1e-3"};
+    SourceRead expected;
+    expected.separate = data.ConsumeBool();
+    RoundTripFields generate(pick);
+    expected.fields = generate.fields(expected.separate);
+    if (expected.separate) {
+        expected.colorVarName = QStringLiteral("_c") + generate.name();
+        QStringList colours;
+        for (int i = pick(4); i > 0; --i)
+            colours << QStringLiteral("[%1,%2,%3,%4]").arg(oneOf(values), oneOf(values), oneOf(values), oneOf(values));
+        expected.fields[drop::kColourField - 1] = pick(4) == 0 ? QStringLiteral("[]") : colours.join(QLatin1Char(','));
+    }
+    effect::SourceSettings &settings = expected.settings;
+    settings.name = oneOf({"_ps", "_PS", "_source1", "smoke", "(_this select 0)"});
+    if (data.ConsumeBool()) {
+        settings.random.set = true;
+        settings.random.elements = pick(3) + 8;
+        for (int first = 0; first < effect::SourceRandom::ValueCount; ++first)
+            settings.random.texts.at(first) = first < 15 || first - 7 < settings.random.elements ? oneOf(values) : "0";
+        // A vector written as one expression.
+        for (const int first :
+             {effect::SourceRandom::PositionX, effect::SourceRandom::VelocityX, effect::SourceRandom::ColorR}) {
+            if (pick(3) == 0) {
+                settings.random.texts.at(first) = QStringLiteral("_vec");
+                for (int i = first + 1; i < first + (first == effect::SourceRandom::ColorR ? 4 : 3); ++i)
+                    settings.random.texts.at(i).clear();
+            }
+        }
+    }
+    if (data.ConsumeBool()) {
+        settings.circle.set = true;
+        for (QString &text : settings.circle.texts)
+            text = oneOf(values);
+        if (pick(3) == 0) {
+            settings.circle.texts.at(1) = QStringLiteral("_cv");
+            settings.circle.texts.at(2).clear();
+            settings.circle.texts.at(3).clear();
+        }
+    }
+    if (data.ConsumeBool()) {
+        settings.interval.set = true;
+        settings.interval.text = oneOf({"0.1", "0", "_int", "(0.1)", "0.0005", "0.1 + random 0.05"});
+    }
+    for (int i = pick(3); i > 0; --i)
+        settings.otherCommands << oneOf({"setParticleFire [0.3, 1, 0.5]", "setParticleFire [1,2,3]"});
+    if (data.ConsumeBool())
+        settings.otherCommands.prepend(QStringLiteral("setParticleClass \"Fire\""));
+
+    // The copy's lines shuffled, the colour line kept before the array; the name's letter case
+    // changed on the lines but the array's; comments, blank lines and other statements between.
+    QStringList lines = copyLines(expected);
+    const qsizetype fixed = expected.separate ? 1 : 0;
+    for (qsizetype i = lines.size() - 1; i > fixed; --i)
+        lines.swapItemsAt(i, fixed + pick(int(i - fixed + 1)));
+    QStringList classes;
+    QStringList others;
+    for (QString &line : lines) {
+        const bool isParams = line.contains(QLatin1StringView(" setParticleParams "));
+        if (line.startsWith(settings.name + QLatin1Char(' ')) && !isParams && settings.name.startsWith('_') && pick(2))
+            line.replace(0, settings.name.size(), settings.name.toUpper());
+        const qsizetype command = line.indexOf(QLatin1StringView(" setParticle"));
+        if (command >= 0 && !isParams && line.indexOf(QLatin1StringView("Fire"), command) == command + 12)
+            others << line.mid(command + 1);
+        else if (command >= 0 && line.indexOf(QLatin1StringView("Class"), command) == command + 12)
+            classes << line.mid(command + 1);
+    }
+    settings.otherCommands = classes + others;
+    const bool noisy = data.ConsumeBool();
+    QString block;
+    if (noisy && pick(2))
+        block += QStringLiteral("private _pos = getPos player;\n");
+    if (pick(2))
+        block += settings.name.startsWith('_')
+                     ? settings.name + QStringLiteral(" = \"#particlesource\" createVehicleLocal _pos;\n")
+                     : QString();
+    for (const QString &line : lines) {
+        block += line + QLatin1Char(';');
+        switch (noisy ? pick(5) : pick(2)) {
+        case 0:
+            block += QStringLiteral(" // note; [\n");
+            break;
+        case 1:
+            block += QStringLiteral("\n\n/* ] ; */ ");
+            break;
+        case 2:
+            block += QStringLiteral(" playSound \"x;\"; ");
+            break;
+        case 3:
+            block += QStringLiteral("\n_pos attachTo [player, [0,0,1]];\n");
+            break;
+        default:
+            block += QStringLiteral("\nsleep 0.5;");
+            break;
+        }
+    }
+    compareRead(import::parseSourceBlock(block, expected.separate && data.ConsumeBool(), QStringLiteral("[9,9,9,9]")),
+                expected, block, !noisy);
+    // Copy Source of what was read.
+    const auto mode = expected.separate ? drop::ColourMode::Separate : drop::ColourMode::Inline;
+    const QString &colours = expected.fields.at(drop::kColourField - 1);
+    const QString copy =
+        effect::sourceCommandLines(
+            settings, drop::formatDropString(expected.fields, mode, expected.colorVarName), expected.separate,
+            expected.separate ? drop::formatColourLine(expected.colorVarName, colours) : QString())
+            .join(QLatin1Char('\n'));
+    compareRead(import::parseSourceBlock(copy, false, {}), expected, copy, true);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    switch (data.ConsumeIntegralInRange<int>(0, 2)) {
+    switch (data.ConsumeIntegralInRange<int>(0, 4)) {
     case 0:
         builtString(data);
         break;
     case 1:
         generatedFields(data);
         break;
-    default:
+    case 2:
         anyPastedText(data);
+        break;
+    case 3:
+        anyBlock(data);
+        break;
+    default:
+        generatedBlock(data);
         break;
     }
     return 0;

@@ -2,10 +2,10 @@
 
 #include "drop/mainfields.h"
 #include "effect/source.h"
-#include "importparser.h"
 #include "input/singleline.h"
 #include "platform/frmOnTop.h"
 #include "platform/look.h"
+#include "sourceblock.h"
 #include "sqf/values.h"
 
 #include <QApplication>
@@ -184,19 +184,20 @@ void Form4::Check1_Click()
 void Form4::Command1_Click()
 {
     List1->clear();
-    const bool separate = Check1->isChecked();
-    const ParseOutcome outcome = parseDropArray(Text1->text(), separate, Text2->text());
+    const BlockOutcome outcome = parseSourceBlock(Text1->text(), Check1->isChecked(), Text2->text());
     Text1->setText(outcome.cleanedText);
-    if (!outcome.array) {
+    if (!outcome.block) {
         if (outcome.failure)
-            showFailure(failureReason(*outcome.failure));
+            showFailure(blockFailureReason(*outcome.failure));
         return;
     }
     if (!m_mainAlive)
         return;
-    const ImportedArray &array = *outcome.array;
-    List1->addItems(array.tokens);
-    drop::writeFields(m_main, array.fields, separate, array.colorVarName);
+    const ImportedBlock &block = *outcome.block;
+    List1->addItems(block.array.tokens);
+    drop::writeFields(m_main, block.array.fields, block.separateColours, block.array.colorVarName);
+    m_source.setSettings(block.settings);
+    m_source.setImportNotes(block.notes);
     close();
 }
 

@@ -18,7 +18,8 @@ class Source;
 
 namespace import {
 
-// "Import Drop Array": cuts a pasted drop array back into the main window's fields.
+// "Import Drop Array": cuts a pasted drop array back into the main window's fields, or a pasted
+// particle source block into the fields and the source settings.
 class Form4 : public QWidget {
     Q_OBJECT
 public:

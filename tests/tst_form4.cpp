@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/statusbar.h"
 #include "drop/dropstring.h"
+#include "effect/source.h"
 #include "import/form4.h"
 #include "messagesfake.h"
 #include "platform/look.h"
@@ -75,6 +76,7 @@ private slots:
     void cancelWritesNothingAndReopensEmpty();
     void closeBoxWritesNothing();
     void importArrayKeepsOpenDialog();
+    void pastedSourceBlockFillsFieldsAndSource();
 
 private:
     import::Form4 *openDialog();
@@ -637,6 +639,65 @@ void TestForm4::importArrayKeepsOpenDialog()
     QCOMPARE(dialog->Text1->text(), "drop [\"half");
     QVERIFY(dialog->Check1->isChecked());
     QVERIFY(dialog->Text2->isEnabled());
+}
+
+void TestForm4::pastedSourceBlockFillsFieldsAndSource()
+{
+    const QString array = kExample.mid(5).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "[_color]");
+    const QString block =
+        "// smoke over the fire\n"
+        "_PS = \"#particlesource\" createVehicleLocal getPos _obj;\n"
+        "_color = [1, 0.5, 0, 1];\n"
+        "_ps setParticleParams "
+        + array
+        + ";\n"
+          "_ps setParticleRandom [2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, 0.2, [0, 0, 0, 0.1], 0, 0];\n"
+          "_ps setParticleCircle [3, [0, 0, 0.5]]; /* ring */\n"
+          "_ps attachTo [_obj, [0, 0, 1]];\n"
+          "_ps setDropInterval 0.05;\n"
+          "playSound \"fire\";\n";
+    QSignalSpy notesChanged(&form->source(), &effect::Source::importNotesChanged);
+    import::Form4 *dialog = openDialog();
+    QApplication::clipboard()->setText(block);
+    dialog->Text1->setFocus();
+    QTest::keyClick(dialog->Text1, Qt::Key_V, Qt::ControlModifier);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY2(!import::Form4::existing(), qPrintable(dialog->Text1->toolTip()));
+
+    QStringList fields = kExampleFields;
+    fields[18] = "[1,0.5,0,1]";
+    const MainState after = mainState();
+    QCOMPARE(after.fields, fields);
+    QVERIFY(after.separate);
+    QCOMPARE(after.colorVarName, "_color");
+    QCOMPARE(after.colourLine, "_color = [1,0.5,0,1]");
+    QCOMPARE(after.dropString, QString(kExampleDrop).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "[_color]"));
+
+    const effect::SourceSettings &settings = form->source().settings();
+    QCOMPARE(settings.name, "_ps");
+    QVERIFY(settings.random.set);
+    QCOMPARE(settings.random.elements, 8);
+    QCOMPARE(settings.random.texts.at(effect::SourceRandom::VelocityX), "1.5");
+    QCOMPARE(settings.random.texts.at(effect::SourceRandom::ColorA), "0.1");
+    QVERIFY(settings.circle.set);
+    QCOMPARE(settings.circle.texts.at(effect::SourceCircle::Radius), "3");
+    QCOMPARE(settings.circle.texts.at(effect::SourceCircle::VelocityZ), "0.5");
+    QVERIFY(settings.interval.set);
+    QCOMPARE(settings.interval.text, "0.05");
+    QVERIFY(settings.otherCommands.isEmpty());
+    QCOMPARE(form->source().importNotes(), QStringList{"left out: attachTo, playSound"});
+    QCOMPARE(notesChanged.count(), 1);
+
+    // A plain drop array afterwards: the commands unset, the name _ps, the notes gone.
+    dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, kExample);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!import::Form4::existing());
+    QCOMPARE(mainState().fields, kExampleFields);
+    QVERIFY(!form->Check1->isChecked());
+    QVERIFY(form->source().settings() == effect::SourceSettings());
+    QVERIFY(form->source().importNotes().isEmpty());
+    QCOMPARE(notesChanged.count(), 2);
 }
 
 QTEST_MAIN(TestForm4)

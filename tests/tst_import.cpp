@@ -1,5 +1,6 @@
 #include "drop/dropstring.h"
 #include "import/importparser.h"
+#include "import/sourceblock.h"
 #include "import/xstrings.h"
 #include "roundtripfields.h"
 
@@ -89,6 +90,10 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void blankFreeArraysReadAsBefore();
+    void sourceBlocks_data();
+    void sourceBlocks();
+    void blockRefusals_data();
+    void blockRefusals();
 };
 
 void TestImport::replaceAll_data()
@@ -976,6 +981,413 @@ void TestImport::blankFreeArraysReadAsBefore()
         QCOMPARE(outcome.array->tokens, fields);
         QCOMPARE(outcome.cleanedText, cleaned);
     }
+}
+
+namespace {
+
+const QString kArray = kExample.mid(5);
+const QString kRandom = "[2, [0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, 0.2, [0, 0, 0, 0.1], 0, 0, 360]";
+const QString kCircle = "[3, [0, 0, 0.5]]";
+// The block authors paste, as the later games' documentation writes it.
+const QString kBlock = "_ps = \"#particlesource\" createVehicleLocal getPos _obj;\n"
+                       "_ps setParticleParams "
+                       + kArray + ";\n_ps setParticleRandom " + kRandom + ";\n_ps setParticleCircle " + kCircle
+                       + ";\n_ps setDropInterval 0.1;\n";
+// What a copy of kBlock's source holds: the array as the drop string writes it, then the commands.
+const QString kBlockCopy = "_ps setParticleParams " + kExampleCleaned
+                           + ";\n_ps setParticleRandom [2,[0.3,0.3,0.3],[1.5,1.5,1],20,0.2,[0,0,0,0.1],0,0,360];\n"
+                             "_ps setParticleCircle [3,[0,0,0.5]];\n_ps setDropInterval 0.1;";
+
+effect::SourceRandom randomOf(const QStringList &texts, int elements)
+{
+    effect::SourceRandom random;
+    random.set = true;
+    random.elements = elements;
+    for (int i = 0; i < texts.size(); ++i)
+        random.texts.at(i) = texts.at(i);
+    return random;
+}
+
+effect::SourceCircle circleOf(const QStringList &texts)
+{
+    effect::SourceCircle circle;
+    circle.set = true;
+    for (int i = 0; i < texts.size(); ++i)
+        circle.texts.at(i) = texts.at(i);
+    return circle;
+}
+
+effect::SourceSettings onlyName(const QString &name)
+{
+    effect::SourceSettings settings;
+    settings.name = name;
+    return settings;
+}
+
+// kBlock's settings.
+effect::SourceSettings blockSettings()
+{
+    effect::SourceSettings settings;
+    settings.random =
+        randomOf({"2", "0.3", "0.3", "0.3", "1.5", "1.5", "1", "20", "0.2", "0", "0", "0", "0.1", "0", "0", "360"}, 9);
+    settings.circle = circleOf({"3", "0", "0", "0.5"});
+    settings.interval.set = true;
+    settings.interval.text = "0.1";
+    return settings;
+}
+
+QString describe(const effect::SourceSettings &settings)
+{
+    QStringList random(settings.random.texts.cbegin(), settings.random.texts.cend());
+    QStringList circle(settings.circle.texts.cbegin(), settings.circle.texts.cend());
+    return QString("name %1; random %2 of %3: %4; circle %5: %6; interval %7: %8; other: %9")
+        .arg(settings.name)
+        .arg(settings.random.set)
+        .arg(settings.random.elements)
+        .arg(random.join('|'))
+        .arg(settings.circle.set)
+        .arg(circle.join('|'))
+        .arg(settings.interval.set)
+        .arg(settings.interval.text, settings.otherCommands.join('|'));
+}
+
+struct BlockRead {
+    QStringList fields;
+    bool separate;
+    QString colorVarName; // empty: none
+    effect::SourceSettings settings;
+    QStringList notes;
+};
+
+void compareBlock(const import::BlockOutcome &outcome, const BlockRead &expected)
+{
+    QVERIFY2(outcome.block, outcome.failure ? qPrintable(import::blockFailureReason(*outcome.failure)) : "");
+    QVERIFY(!outcome.failure);
+    const import::ImportedBlock &block = *outcome.block;
+    QCOMPARE(block.array.fields, expected.fields);
+    QCOMPARE(block.separateColours, expected.separate);
+    QCOMPARE(block.array.colorVarName.value_or(QString()), expected.colorVarName);
+    QVERIFY2(block.settings == expected.settings,
+             qPrintable(describe(block.settings) + "\n  expected " + describe(expected.settings)));
+    QCOMPARE(block.notes, expected.notes);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(effect::SourceSettings)
+
+void TestImport::sourceBlocks_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("box");
+    QTest::addColumn<QString>("colourText");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QString>("colorVarName");
+    QTest::addColumn<effect::SourceSettings>("settings");
+    QTest::addColumn<QStringList>("notes");
+    QTest::addColumn<QString>("copy"); // what Copy Source writes for the result
+    const QStringList fields = exampleFields(kExampleColours);
+    const QStringList none;
+    const QString colours2 = "[1,0,0,1],[0,1,0,0.5]";
+    const QString withBareColour = QString(kArray).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "_color");
+    const QString withColourName = QString(kArray).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "[_color]");
+    const QString copiedBare = QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "_color");
+    const QString copiedName = QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "[_color]");
+    effect::SourceSettings settings = blockSettings();
+
+    QTest::newRow("the block over lines")
+        << kBlock << false << "" << fields << false << "" << settings << none << kBlockCopy;
+    QTest::newRow("one line") << QString(kBlock).replace('\n', ' ') << false << "" << fields << false << "" << settings
+                              << none << kBlockCopy;
+    QTest::newRow("the copy itself") << kBlockCopy << false << "" << fields << false << "" << settings << none
+                                     << kBlockCopy;
+    QTest::newRow("any order, creation last")
+        << "_ps setDropInterval 0.1; _ps setParticleCircle " + kCircle + "; _ps setParticleRandom " + kRandom
+               + "; _ps setParticleParams " + kArray + "; _ps = \"#particlesource\" createVehicleLocal _pos"
+        << false << "" << fields << false << "" << settings << none << kBlockCopy;
+    QTest::newRow("comments, also inside arrays, and blank lines")
+        << "// smoke\n\n_ps = \"#particlesource\" createVehicleLocal getPos _obj; /* made here */\n\n"
+           "_ps setParticleParams "
+               + QString(kArray).replace("[0, 0, 1]", "[0, /* up */ 0, 1] // rising\n")
+               + ";\r\n_ps setParticleRandom [2, // life\n[0.3, 0.3, 0.3], [1.5, 1.5, 1], 20, 0.2, [0, 0, 0, "
+                 "0.1], 0, 0, /* angle */ 360];\n\n_ps setParticleCircle "
+               + kCircle + "; // ring\n_ps setDropInterval 0.1; // often\n"
+        << false << "" << fields << false << "" << settings << none << kBlockCopy;
+    QTest::newRow("createVehicle, private and other statements between")
+        << "private [\"_ps\", \"_pos\"];\n_pos = getPos player;\n_ps = \"#particlesource\" createVehicle _pos;\n"
+           "_ps setPos _pos;\n_ps setParticleParams "
+               + kArray + ";\n_ps attachTo [player, [0, 0, 1]];\nplaySound \"fire\";\n_ps setParticleRandom " + kRandom
+               + ";\nplaySound \"fire2\";\n_ps setParticleCircle " + kCircle
+               + ";\n_ps setDropInterval 0.1;\nsleep 2;\ndeleteVehicle _ps;"
+        << false << "" << fields << false << "" << settings
+        << QStringList{"left out: _pos, setPos, attachTo, playSound, sleep, deleteVehicle"} << kBlockCopy;
+    settings.name = "_Ps";
+    QTest::newRow("the name in any letter case, as the array's line writes it")
+        << "private _PS = \"#particlesource\" createVehicleLocal getPos _obj; _Ps setParticleParams " + kArray
+               + "; _ps setParticleRandom " + kRandom + "; _pS setParticleCircle " + kCircle
+               + "; _PS setDropInterval 0.1;"
+        << false << "" << fields << false << "" << settings << none << QString(kBlockCopy).replace("_ps ", "_Ps ");
+    settings.name = "_ps";
+    QTest::newRow("begins at the first setParticle")
+        << QString(kBlock).section('\n', 1) << false << "" << fields << false << "" << settings << none << kBlockCopy;
+    settings.name = "(_this select 0)";
+    QTest::newRow("a source given by an expression")
+        << QString(kBlockCopy).replace("_ps ", "(_this select 0) ") << false << "" << fields << false << "" << settings
+        << none << QString(kBlockCopy).replace("_ps ", "(_this select 0) ");
+    settings.name = "_ps";
+
+    const QString paramsLine = "_ps setParticleParams " + kExampleCleaned + ";";
+    QTest::newRow("setParticleParams alone") << "_ps setParticleParams " + kArray + ";" << false << "" << fields
+                                             << false << "" << onlyName("_ps") << none << paramsLine;
+    QTest::newRow("a global name") << "smoke setParticleParams " + kArray << false << "" << fields << false << ""
+                                   << onlyName("smoke") << none << "smoke setParticleParams " + kExampleCleaned + ";";
+    QTest::newRow("drop array") << kExample << false << "" << fields << false << "" << effect::SourceSettings() << none
+                                << paramsLine;
+    QTest::newRow("bare array") << kArray << false << "" << fields << false << "" << effect::SourceSettings() << none
+                                << paramsLine;
+    QTest::newRow("drop array, box set")
+        << kExampleWithVariable << true << kExampleColours << fields << true << "mycolors" << effect::SourceSettings()
+        << none
+        << "mycolors = " + kExampleColours + ";\n_ps " + "setParticleParams "
+               + QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "[mycolors]") + ";";
+
+    // A colour variable assigned before the array that uses it.
+    QTest::newRow("colour variable, one colour, [_color]")
+        << "_color = [1, 1, 1, 1];\n_ps setParticleParams " + withColourName << false << ""
+        << exampleFields("[1,1,1,1]") << true << "_color" << onlyName("_ps") << none
+        << "_color = [1,1,1,1];\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("colour variable, two colours, bare _color")
+        << "_color = [[1, 0, 0, 1], [0, 1, 0, 0.5]];\n_ps setParticleParams " + withBareColour << false << ""
+        << exampleFields(colours2) << true << "_color" << onlyName("_ps") << none
+        << "_color = [" + colours2 + "];\n_ps setParticleParams " + copiedBare + ";";
+    QTest::newRow("colour variable, three colours over lines, and the source's commands")
+        << "_color = [\n  [1, 0, 0, 1],\n  [0, 1, 0, 0.5],\n  [0, 0, 1, 0] // fade\n];\n" + kBlock.section('\n', 0, 0)
+               + "\n_ps setParticleParams " + withBareColour + ";\n" + kBlock.section('\n', 2)
+        << false << "" << exampleFields(colours2 + ",[0,0,1,0]") << true << "_color" << settings << none
+        << "_color = [" + colours2 + ",[0,0,1,0]];\n" + QString(kBlockCopy).replace(kExampleCleaned, copiedBare);
+    QTest::newRow("colour variable, empty list, bare _color")
+        << "_color = [];\n_ps setParticleParams " + withBareColour << false << "" << exampleFields("") << true
+        << "_color" << onlyName("_ps") << none << "_color = [];\n_ps setParticleParams " + copiedBare + ";";
+    QTest::newRow("colour variable, as the main window starts, [_color]")
+        << "_color = [];\n_ps setParticleParams " + withColourName << false << "" << exampleFields("[]") << true
+        << "_color" << onlyName("_ps") << none << "_color = [];\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("colour variable with nothing assigned, [_color], as an emptied colour field gave it")
+        << "_color = ;\n_ps setParticleParams " + withColourName << false << "" << exampleFields("") << true << "_color"
+        << onlyName("_ps") << none << "_color = ;\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("colour variable with private, another name and letter case")
+        << "private _Cols = [[1, 0, 0, 1], [0, 1, 0, 0.5]];\n_ps setParticleParams "
+               + QString(withBareColour).replace("_color", "_cols")
+        << false << "" << exampleFields(colours2) << true << "_cols" << onlyName("_ps") << none
+        << "_cols = [" + colours2 + "];\n_ps setParticleParams " + QString(copiedBare).replace("_color", "_cols") + ";";
+    QTest::newRow("colour variable: the block's list, not the box's field")
+        << "_color = [1, 1, 1, 1];\n_ps setParticleParams " + withColourName << true << "[0,0,0,0],[1,1,1,1]"
+        << exampleFields("[1,1,1,1]") << true << "_color" << onlyName("_ps") << none
+        << "_color = [1,1,1,1];\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("colour variable: the last assignment before the array")
+        << "_color = [0, 0, 0, 0]; _color = [1, 1, 1, 1]; _ps setParticleParams " + withColourName
+               + "; _color = [0.5, 0.5, 0.5, 0.5]"
+        << false << "" << exampleFields("[1,1,1,1]") << true << "_color" << onlyName("_ps")
+        << QStringList{"left out: _color"} << "_color = [1,1,1,1];\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("colour variable assigned after the array: inline, as today")
+        << "_ps setParticleParams " + withColourName + "; _color = [1, 1, 1, 1];" << false << ""
+        << exampleFields("_color") << false << "" << onlyName("_ps") << QStringList{"left out: _color"}
+        << "_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("colour variable not in the block, box set, as today")
+        << "_ps setParticleParams " + withColourName << true << kExampleColours << fields << true << "_color"
+        << onlyName("_ps") << none << "_color = " + kExampleColours + ";\n_ps setParticleParams " + copiedName + ";";
+    QTest::newRow("bare colour variable not in the block, box set")
+        << "_ps setParticleParams " + withBareColour << true << kExampleColours << fields << true << "_color"
+        << onlyName("_ps") << none << "_color = [" + kExampleColours + "];\n_ps setParticleParams " + copiedBare + ";";
+    QTest::newRow("colour variable holding an expression, bare: inline, the line left out")
+        << "_color = _base; _ps setParticleParams " + withBareColour << false << "" << exampleFields("(_color)")
+        << false << "" << onlyName("_ps") << QStringList{"left out: _color"}
+        << "_ps setParticleParams " + QString(kExampleCleaned).replace("[[1,1,1,1],[0.5,0.5,0.5,0]]", "(_color)") + ";";
+
+    // The source's commands in their other forms.
+    effect::SourceSettings forms = onlyName("_ps");
+    forms.random = randomOf({"_life", "_spread", "", "", "0", "0", "0", "0", "0.5", "_c", "", "", "", "0", "0"}, 8);
+    QTest::newRow("randomness of 8, vectors as expressions")
+        << "_ps setParticleParams " + kArray + "; _ps setParticleRandom [_life, _spread, [0, 0, 0], 0, 0.5, _c, 0, 0]"
+        << false << "" << fields << false << "" << forms << none
+        << paramsLine + "\n_ps setParticleRandom [_life,_spread,[0,0,0],0,0.5,_c,0,0];";
+    forms.random =
+        randomOf({"1", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "90", "0.5"}, 10);
+    forms.circle = circleOf({"_r", "_v", "", ""});
+    forms.interval.set = true;
+    forms.interval.text = "(0.1 + random 0.05)";
+    QTest::newRow("randomness of 10, circle velocity and interval as expressions")
+        << "_ps setParticleParams " + kArray
+               + "; _ps setParticleRandom [1, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0, 0, 90, 0.5];"
+                 " _ps setParticleCircle [_r, _v]; _ps setDropInterval (0.1 + random 0.05)"
+        << false << "" << fields << false << "" << forms << none
+        << paramsLine
+               + "\n_ps setParticleRandom [1,[0,0,0],[0,0,0],0,0,[0,0,0,0],0,0,90,0.5];\n"
+                 "_ps setParticleCircle [_r,_v];\n_ps setDropInterval (0.1 + random 0.05);";
+    effect::SourceSettings others = onlyName("_ps");
+    others.otherCommands = QStringList{"setParticleClass \"ObjectDestructionFire1\"", "setParticleFire [0.3, 1, 0.5]",
+                                       "setParticleFire [1, 2, 3]"};
+    others.interval.set = true;
+    others.interval.text = "0";
+    QTest::newRow("other commands kept as written, in order, a class first")
+        << "_ps setParticleFire [0.3, 1, 0.5]; _ps setParticleParams " + kArray
+               + "; _ps setParticleClass \"ObjectDestructionFire1\"; _ps setDropInterval 0; _ps setParticleFire [1, 2, "
+                 "3]"
+        << false << "" << fields << false << "" << others << none
+        << "_ps setParticleClass \"ObjectDestructionFire1\";\n" + paramsLine
+               + "\n_ps setParticleFire [0.3, 1, 0.5];\n_ps setParticleFire [1, 2, 3];\n_ps setDropInterval 0;";
+
+    // Notes.
+    QTest::newRow("two sources: the first is taken")
+        << kBlock + "_ps2 = \"#particlesource\" createVehicleLocal getPos _obj;\n_ps2 setParticleParams "
+               + QString(kArray).replace("shape1", "shape2") + ";\n_ps2 setDropInterval 0.5;\n_ps2 attachTo [_obj];"
+        << false << "" << fields << false << "" << settings
+        << QStringList{"left out: attachTo", "2 sources: the first was taken"} << kBlockCopy;
+    QTest::newRow("three sources, the first made elsewhere")
+        << "_a setDropInterval 0.1; _b = \"#particlesource\" createVehicle _p; _c setDropInterval 1; "
+           "_a setParticleParams "
+               + kArray
+        << false << "" << fields << false << "" <<
+        [] {
+            effect::SourceSettings a = onlyName("_a");
+            a.interval.set = true;
+            a.interval.text = "0.1";
+            return a;
+        }()
+        << QStringList{"3 sources: the first was taken"}
+        << "_a setParticleParams " + kExampleCleaned + ";\n_a setDropInterval 0.1;";
+    effect::SourceSettings later = settings;
+    later.interval.text = "0.2";
+    QTest::newRow("a command given twice: the last is taken")
+        << kBlock + "_ps setDropInterval 0.2;" << false << "" << fields << false << "" << later
+        << QStringList{"2 setDropInterval: the last was taken"} << QString(kBlockCopy).replace("0.1;", "0.2;");
+}
+
+void TestImport::sourceBlocks()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, box);
+    QFETCH(QString, colourText);
+    QFETCH(QStringList, fields);
+    QFETCH(bool, separate);
+    QFETCH(QString, colorVarName);
+    QFETCH(effect::SourceSettings, settings);
+    QFETCH(QStringList, notes);
+    QFETCH(QString, copy);
+    compareBlock(import::parseSourceBlock(pasted, box, colourText), {fields, separate, colorVarName, settings, notes});
+    // The copy reads back into the same, with the dialog as it opens.
+    compareBlock(import::parseSourceBlock(copy, false, {}), {fields, separate, colorVarName, settings, {}});
+}
+
+void TestImport::blockRefusals_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("box");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("reason");
+    const QString params = "_ps setParticleParams " + kArray + ";";
+    const QString random = "_ps setParticleRandom ";
+    QTest::newRow("setParticleParams given a variable")
+        << "_ps = \"#particlesource\" createVehicleLocal _pos; _ps setParticleParams _parray;" << false
+        << "_ps = \"#particlesource\" createVehicleLocal _pos; _ps setParticleParams _parray;"
+        << "setParticleParams is given a variable or an expression: paste the array itself";
+    QTest::newRow("setParticleParams given an expression")
+        << "_ps setParticleParams ([\"a\"] + _rest)" << false << "_ps setParticleParams ([\"a\"] + _rest)"
+        << "setParticleParams is given a variable or an expression: paste the array itself";
+    QTest::newRow("setParticleParams without a value") << "_ps setParticleParams;" << false << "_ps setParticleParams;"
+                                                       << "setParticleParams has no value";
+    QTest::newRow("source commands without setParticleParams")
+        << "_ps = \"#particlesource\" createVehicleLocal _pos;\n_ps setParticleRandom " + kRandom
+               + ";\n_ps setDropInterval 0.1;"
+        << false
+        << "_ps = \"#particlesource\" createVehicleLocal _pos; _ps setParticleRandom " + kRandom
+               + "; _ps setDropInterval 0.1;"
+        << "The block gives _ps no setParticleParams array";
+    QTest::newRow("the first source without setParticleParams")
+        << "_one = \"#particlesource\" createVehicleLocal _pos; _two setDropInterval 1; _two setParticleParams "
+               + kArray
+        << false
+        << "_one = \"#particlesource\" createVehicleLocal _pos; _two setDropInterval 1; _two setParticleParams "
+               + kArray
+        << "The block gives _one no setParticleParams array";
+    QTest::newRow("randomness of 7") << params + random + "[2, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0]" << false
+                                     << params + random + "[2, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0]"
+                                     << "setParticleRandom has 7 values; it takes 8, 9 or 10";
+    QTest::newRow("randomness of 11") << params + random
+                                             + "[2, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0, 0, 0, 0, 0]"
+                                      << false
+                                      << params + random
+                                             + "[2, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0, 0, 0, 0, 0]"
+                                      << "setParticleRandom has 11 values; it takes 8, 9 or 10";
+    QTest::newRow("randomness as a variable")
+        << params + "_ps SETPARTICLERANDOM _rnd" << false << params + "_ps SETPARTICLERANDOM _rnd"
+        << "SETPARTICLERANDOM is given a variable or an expression: paste the "
+           "array itself";
+    QTest::newRow("randomness Position of two")
+        << params + random + "[2, [0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0, 0]" << false
+        << params + random + "[2, [0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0, 0]"
+        << "Position of setParticleRandom has 2 values; it takes 3";
+    QTest::newRow("randomness Color of three")
+        << params + random + "[2, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0], 0, 0]" << false
+        << params + random + "[2, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0], 0, 0]"
+        << "Color of setParticleRandom has 3 values; it takes 4";
+    QTest::newRow("randomness with an empty value")
+        << params + random + "[2, [0, 0, 0], [0, 0, 0], , 0, [0, 0, 0, 0], 0, 0]" << false
+        << params + random + "[2, [0, 0, 0], [0, 0, 0], , 0, [0, 0, 0, 0], 0, 0]"
+        << "RotationVelocity of setParticleRandom has an empty value";
+    QTest::newRow("randomness with an empty component")
+        << params + random + "[2, [0, 0, 0], [0, , 0], 0, 0, [0, 0, 0, 0], 0, 0]" << false
+        << params + random + "[2, [0, 0, 0], [0, , 0], 0, 0, [0, 0, 0, 0], 0, 0]"
+        << "MoveVelocity of setParticleRandom has an empty value";
+    QTest::newRow("circle of one") << params + "_ps setParticleCircle [3]" << false
+                                   << params + "_ps setParticleCircle [3]"
+                                   << "setParticleCircle has 1 value; it takes 2: [radius, [x, y, z]]";
+    QTest::newRow("circle of four numbers")
+        << params + "_ps setParticleCircle [3, 0, 0, 0.5]" << false << params + "_ps setParticleCircle [3, 0, 0, 0.5]"
+        << "setParticleCircle has 4 values; it takes 2: [radius, [x, y, z]]";
+    QTest::newRow("circle velocity of two")
+        << params + "_ps setParticleCircle [3, [0, 1]]" << false << params + "_ps setParticleCircle [3, [0, 1]]"
+        << "Velocity of setParticleCircle has 2 values; it takes 3";
+    QTest::newRow("circle as a number") << params + "_ps setParticleCircle 3" << false
+                                        << params + "_ps setParticleCircle 3"
+                                        << "setParticleCircle is given a variable or an expression: paste the array "
+                                           "itself";
+    QTest::newRow("interval without a value")
+        << params + "_ps setDropInterval ;" << false << params + "_ps setDropInterval ;"
+        << "setDropInterval has no value";
+    QTest::newRow("unclosed bracket in the randomness, over lines")
+        << params + "\n" + random + "[2, [0, 0, 0], [0, 0, 0;\n_ps setDropInterval 0.1;" << false
+        << params + " " + random + "[2, [0, 0, 0], [0, 0, 0; _ps setDropInterval 0.1;"
+        << QString("The bracket at character %1 is not closed").arg(params.size() + 39);
+    QTest::newRow("unclosed string") << params + "_ps setParticleClass \"Fire;" << false
+                                     << params + "_ps setParticleClass \"Fire;"
+                                     << QString("The string at character %1 is not closed").arg(params.size() + 22);
+    QTest::newRow("stray brace") << "_ps setDropInterval 0.1; }" << false << "_ps setDropInterval 0.1; }"
+                                 << "The bracket at character 26 closes nothing";
+    QTest::newRow("the array's own reason")
+        << QString(params).replace("[0, 0, 0.5]", "[0, 0.5]") + "_ps setDropInterval 0.1" << false
+        << QString(params).replace("[0, 0, 0.5]", "[0, 0.5]") + "_ps setDropInterval 0.1"
+        << "Position has 2 values; its fields take 3";
+    QTest::newRow("the array's own reason, box set") << params << true << params
+                                                     << "Color is not a colour variable name; for a colour list "
+                                                        "clear \"Seperate color(s)\"";
+    QTest::newRow("a bare array as today") << "[1, 2" << false << "[1,2"
+                                           << "The bracket at character 1 is not closed";
+    QTest::newRow("text without a source command as today") << "hint \"x\"; sleep 1" << false << "hint \"x\"; sleep 1"
+                                                            << "The drop array does not begin with [";
+}
+
+void TestImport::blockRefusals()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, box);
+    QFETCH(QString, shown);
+    QFETCH(QString, reason);
+    const import::BlockOutcome outcome = import::parseSourceBlock(pasted, box, "[1,1,1,1]");
+    QVERIFY(!outcome.block);
+    QVERIFY(outcome.failure);
+    QCOMPARE(import::blockFailureReason(*outcome.failure), reason);
+    QCOMPARE(outcome.cleanedText, shown);
 }
 
 QTEST_APPLESS_MAIN(TestImport)

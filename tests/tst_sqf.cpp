@@ -1,3 +1,4 @@
+#include "sqf/statements.h"
 #include "sqf/values.h"
 
 #include <QRandomGenerator>
@@ -43,6 +44,12 @@ private slots:
     void formatNumber_data();
     void formatNumber();
     void formatNumberReadsBack();
+    void splitStatements_data();
+    void splitStatements();
+    void readStatement_data();
+    void readStatement();
+    void commandWord_data();
+    void commandWord();
 };
 
 void TestSqf::removeBlanks_data()
@@ -312,6 +319,151 @@ void TestSqf::formatNumberReadsBack()
     }
     QCOMPARE(sqf::plainNumber(sqf::formatNumber(std::numeric_limits<double>::max())),
              std::optional(std::numeric_limits<double>::max()));
+}
+
+void TestSqf::splitStatements_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<std::optional<sqf::Fault>>("fault");
+    const std::optional<sqf::Fault> none;
+    QTest::newRow("empty") << "" << QStringList() << none;
+    QTest::newRow("only separators and blanks") << " ;\n;\t; " << QStringList() << none;
+    QTest::newRow("one without a semicolon")
+        << "  _ps setDropInterval 0.1 " << QStringList{"_ps setDropInterval 0.1"} << none;
+    QTest::newRow("lines, blank lines dropped") << "_a = 1;\r\n\r\n_b = 2;\n"
+                                                << QStringList{"_a = 1", "_b = 2"} << none;
+    QTest::newRow("one line") << "_a = 1; _b = [1, 2]; hint \"x\"" << QStringList{"_a = 1", "_b = [1, 2]", "hint \"x\""}
+                              << none;
+    QTest::newRow("semicolons in both quote kinds")
+        << R"(hint "a;b"; hint 'c;''d'; x)" << QStringList{R"(hint "a;b")", "hint 'c;''d'", "x"} << none;
+    QTest::newRow("doubled quote does not end the string")
+        << R"(hint "a"";b"; y)" << QStringList{R"(hint "a"";b")", "y"} << none;
+    QTest::newRow("semicolons in brackets, parentheses and braces")
+        << "a = [1;2]; b = (c; d); if (x) then {y; z}; w"
+        << QStringList{"a = [1;2]", "b = (c; d)", "if (x) then {y; z}", "w"} << none;
+    QTest::newRow("line comment with a semicolon, inside an array")
+        << "_p setParticleRandom [1, // life; more\n 2];\n_q = 3"
+        << QStringList{"_p setParticleRandom [1, \n 2]", "_q = 3"} << none;
+    QTest::newRow("block comment with a semicolon and brackets")
+        << "_a = [1, /* ] ; [ */ 2]; /* whole ; line */ _b = 1" << QStringList{"_a = [1,   2]", "_b = 1"} << none;
+    QTest::newRow("comment marks inside a string stay")
+        << R"(hint "// a; /* b */")" << QStringList{R"(hint "// a; /* b */")"} << none;
+    QTest::newRow("comment only") << "// nothing here;\n/* nor ; here */" << QStringList() << none;
+    QTest::newRow("unclosed block comment runs to the end") << "_a = 1; /* _b = 2;" << QStringList{"_a = 1"} << none;
+    QTest::newRow("unclosed string") << "_a = 1; hint \"x;" << QStringList()
+                                     << std::optional(sqf::Fault{Kind::UnclosedString, 13});
+    QTest::newRow("unclosed bracket") << "_a = [1, 2; _b = 1" << QStringList()
+                                      << std::optional(sqf::Fault{Kind::UnclosedBracket, 5});
+    QTest::newRow("unclosed brace") << "call {a; b" << QStringList()
+                                    << std::optional(sqf::Fault{Kind::UnclosedBracket, 5});
+    QTest::newRow("stray brace") << "a; }; b" << QStringList() << std::optional(sqf::Fault{Kind::StrayClosing, 3});
+    QTest::newRow("brace closed by a bracket")
+        << "{a]" << QStringList() << std::optional(sqf::Fault{Kind::WrongClosing, 2, 0});
+    QTest::newRow("fault position counts comments")
+        << "/* [ */ ]" << QStringList() << std::optional(sqf::Fault{Kind::StrayClosing, 8});
+}
+
+void TestSqf::splitStatements()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, statements);
+    QFETCH(std::optional<sqf::Fault>, fault);
+    const sqf::StatementSplit split = sqf::splitStatements(text);
+    QCOMPARE(split.statements, statements);
+    QCOMPARE(split.fault, fault);
+}
+
+void TestSqf::readStatement_data()
+{
+    using SKind = sqf::Statement::Kind;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<bool>("isPrivate");
+    const auto command = [](const char *row, const QString &text, const QString &name, const QString &word,
+                            const QString &argument) {
+        QTest::newRow(row) << text << int(SKind::Command) << name << word << argument << false;
+    };
+    const auto assignment = [](const char *row, const QString &text, const QString &name, const QString &expression,
+                               bool isPrivate) {
+        QTest::newRow(row) << text << int(SKind::Assignment) << name << QString() << expression << isPrivate;
+    };
+    const auto other = [](const char *row, const QString &text, const QString &word) {
+        QTest::newRow(row) << text << int(SKind::Other) << QString() << word << QString() << false;
+    };
+    command("source command", "_ps setParticleRandom [2, [0.3, 0.3, 0.3]]", "_ps", "setParticleRandom",
+            "[2, [0.3, 0.3, 0.3]]");
+    command("blanks and line breaks kept inside", "  _PS\tsetDropInterval\n 0.1 + random 0.5 ", "_PS",
+            "setDropInterval", "0.1 + random 0.5");
+    command("no blank before the array", "_ps setParticleParams[\"a\"]", "_ps", "setParticleParams", "[\"a\"]");
+    command("a variable argument", "_ps setParticleParams _parray", "_ps", "setParticleParams", "_parray");
+    command("a global name", "smoke1 setParticleClass \"X\"", "smoke1", "setParticleClass", "\"X\"");
+    command("no argument", "_ps setDropInterval", "_ps", "setDropInterval", "");
+    command("parenthesised operand", "(_this select 0) setPos [0, 0, 1]", "(_this select 0)", "setPos", "[0, 0, 1]");
+    command("string operand without a blank", "\"#particlesource\"createVehicleLocal _pos", "\"#particlesource\"",
+            "createVehicleLocal", "_pos");
+    command("array operand", "[_a] call _fnc", "[_a]", "call", "_fnc");
+    command("attachTo", "_ps attachTo [_veh, [0, 0, 1]]", "_ps", "attachTo", "[_veh, [0, 0, 1]]");
+    assignment("assignment", "_color = [[1, 0, 0, 1], [0, 1, 0, 0.5]]", "_color", "[[1, 0, 0, 1], [0, 1, 0, 0.5]]",
+               false);
+    assignment("no blanks", "_i=0.1", "_i", "0.1", false);
+    assignment("private", "private _ps = \"#particlesource\" createVehicleLocal getPos _obj", "_ps",
+               "\"#particlesource\" createVehicleLocal getPos _obj", true);
+    assignment("PRIVATE in capitals", "PRIVATE _a=1", "_a", "1", true);
+    assignment("empty expression", "_a =", "_a", "", false);
+    other("unary command with a string", "playSound \"boom\"", "playSound");
+    other("unary command on a local variable", "deleteVehicle _ps", "deleteVehicle");
+    other("private list", "private [\"_ps\", \"_color\"]", "private");
+    other("private name", "private _ps", "private");
+    other("comparison is no assignment", "_a == 1", "");
+    other("control structure", "if (_a > 1) then {hint \"x\"}", "if");
+    other("number first", "0 = [] spawn {sleep 1}", "spawn");
+    other("one word", "_ps", "");
+}
+
+void TestSqf::readStatement()
+{
+    QFETCH(QString, text);
+    QFETCH(int, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, command);
+    QFETCH(QString, argument);
+    QFETCH(bool, isPrivate);
+    const sqf::Statement statement = sqf::readStatement(text);
+    QCOMPARE(int(statement.kind), kind);
+    QCOMPARE(statement.text, text.trimmed());
+    QCOMPARE(statement.name, name);
+    QCOMPARE(statement.command, command);
+    QCOMPARE(statement.argument, argument);
+    QCOMPARE(statement.isPrivate, isPrivate);
+}
+
+void TestSqf::commandWord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("local variables are no command") << "_a + _b"
+                                                    << "";
+    QTest::newRow("after a string") << R"("#particlesource" createVehicleLocal getPos _obj)"
+                                    << "createVehicleLocal";
+    QTest::newRow("words inside brackets do not count") << "[getPos _o, 1] call _f"
+                                                        << "call";
+    QTest::newRow("letters of a number do not count") << "1e5 + 0x1F max 2"
+                                                      << "max";
+    QTest::newRow("unclosed string ends the search") << "_a \"b c"
+                                                     << "";
+}
+
+void TestSqf::commandWord()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, word);
+    QCOMPARE(sqf::commandWord(text), word);
 }
 
 QTEST_APPLESS_MAIN(TestSqf)

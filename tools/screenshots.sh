@@ -2,10 +2,11 @@
 # Takes the README's screenshots under Xvfb: the main window, the colour chooser opened with its
 # "Choose Colors" button, and the particle preview of a smoke column imported through "Import
 # Array", then the preview with the built-in effect "Burning vehicle smoke" chosen in its effect
-# list. Needs xvfb-run, xdotool and ImageMagick's import.
+# list, and with the particle source "Spreading smoke plume". Needs xvfb-run, xdotool and
+# ImageMagick's import.
 # Usage: tools/screenshots.sh [BUILD_DIR]
 #        (writes docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png,
-#        docs/effect-library.png)
+#        docs/effect-library.png, docs/particle-source.png)
 set -euo pipefail
 script=$(realpath "$0")
 cd "$(dirname "$script")/.."
@@ -78,4 +79,10 @@ sleep 1
 xdotool key Down
 sleep 10
 import -window root -crop "$geometry" +repage docs/effect-library.png
-echo "wrote docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png and docs/effect-library.png"
+
+# A particle source of the later games: the built-in "Spreading smoke plume", seven further down.
+xdotool key Down Down Down Down Down Down Down
+sleep 10
+import -window root -crop "$geometry" +repage docs/particle-source.png
+echo "wrote docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png, docs/effect-library.png" \
+  "and docs/particle-source.png"
