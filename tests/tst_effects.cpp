@@ -4,7 +4,9 @@
 #include "effect/recipe.h"
 #include "effect/simulation.h"
 #include "effect/sourcescript.h"
+#include "import/classimport.h"
 #include "import/importparser.h"
+#include "sqf/values.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +72,16 @@ QString classLine(const QStringList &lines, const QString &field)
     return {};
 }
 
+// A class's lines without their comments: the values a config reads.
+QStringList withoutComments(const QStringList &lines)
+{
+    QStringList values;
+    for (const QString &line : lines)
+        if (!line.trimmed().startsWith("//"))
+            values << line.section(" //", 0, 0);
+    return values;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(effect::SourceSettings)
@@ -106,6 +118,8 @@ private slots:
     void configClassHeaderAndObject();
     void configIdentifiers_data();
     void configIdentifiers();
+    void builtInsAsConfigClassesReadBack_data();
+    void builtInsAsConfigClassesReadBack();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -741,6 +755,42 @@ void TestEffects::configIdentifiers()
     QFETCH(QString, name);
     QFETCH(QString, identifier);
     QCOMPARE(configIdentifier(name), identifier);
+}
+
+void TestEffects::builtInsAsConfigClassesReadBack_data()
+{
+    builtInsImportBackAndMove_data();
+}
+
+void TestEffects::builtInsAsConfigClassesReadBack()
+{
+    QFETCH(int, index);
+    const Effect &effect = builtInEffects().at(index);
+    const ConfigClassName name = classNameFor({}, effect.name);
+    const QStringList lines = configClassLines(effect.fields.texts, effect.fields.source, name);
+    const import::ClassOutcome outcome = import::parseConfigClass(lines.join('\n'));
+    QVERIFY2(outcome.imported, qPrintable(outcome.problem));
+    const import::ImportedClass &imported = *outcome.imported;
+    QCOMPARE(imported.className, name);
+    // Copied again, the same class: the values the script drew at random are numbers now.
+    QCOMPARE(withoutComments(configClassLines(imported.fields, imported.settings, imported.className)),
+             withoutComments(lines));
+    // The same numbers where the script had numbers, in the fields and in the source's commands.
+    for (int n = 1; n <= 27; ++n)
+        if (const auto number = sqf::plainNumber(effect.fields.texts.at(n - 1)))
+            QCOMPARE(sqf::plainNumber(imported.fields.at(n - 1)), number);
+    const SourceSettings &source = effect.fields.source;
+    const bool drawsInFields = lines.join('\n').contains("from the field's random draw");
+    QCOMPARE(imported.settings.random.set, source.random.set || drawsInFields);
+    QCOMPARE(imported.settings.circle.set, source.circle.set);
+    QCOMPARE(sqf::plainNumber(imported.settings.interval.text), sqf::plainNumber(source.interval.text));
+    for (std::size_t i = 0; i < source.random.texts.size(); ++i)
+        if (source.random.set && !drawsInFields
+            && int(i) < (source.random.elements == 8 ? SourceRandom::Angle : SourceRandom::ValueCount))
+            QCOMPARE(sqf::plainNumber(imported.settings.random.texts[i]), sqf::plainNumber(source.random.texts[i]));
+    for (std::size_t i = 0; i < source.circle.texts.size(); ++i)
+        if (source.circle.set)
+            QCOMPARE(sqf::plainNumber(imported.settings.circle.texts[i]), sqf::plainNumber(source.circle.texts[i]));
 }
 
 QTEST_APPLESS_MAIN(TestEffects)
