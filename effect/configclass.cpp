@@ -313,14 +313,15 @@ QStringList configClassLines(const QStringList &texts, const SourceSettings &sou
                                              circle[SourceCircle::VelocityZ])
                                   : QList<Value>{plain(0), plain(0), plain(0)});
 
-    // The shape: a shape array [file, ntieth, index, frameCount, loop], or a plain name that shows
-    // the whole texture: 1, 0, 1, 1.
+    // The shape: a shape array ["file", ntieth, index, frameCount, loop], or a plain name that shows
+    // the whole texture: 1, 0, 1, 1. Any other text is a name as written.
     const QString shape = field(kShape).trimmed();
     const std::optional<QStringList> shapeArray =
         shape.startsWith(QLatin1Char('[')) ? sqf::arrayElements(shape) : std::nullopt;
-    if (shapeArray && !shapeArray->isEmpty()) {
-        const QString file = shapeArray->front();
-        w.text("particleShape", sqf::stringValue(file).value_or(file));
+    const std::optional<QString> file =
+        shapeArray && !shapeArray->isEmpty() ? sqf::stringValue(shapeArray->front()) : std::nullopt;
+    if (file) {
+        w.text("particleShape", *file);
         const char *names[] = {"particleFSNtieth", "particleFSIndex", "particleFSFrameCount", "particleFSLoop"};
         const double defaults[] = {1, 0, 1, 1};
         for (int i = 0; i < 4; ++i)

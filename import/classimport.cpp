@@ -55,7 +55,7 @@ private:
 // false as 1 and 0, anything else as written.
 QString scalar(const QString &value)
 {
-    const QString text = value.trimmed();
+    QString text = value.trimmed();
     if (const auto string = sqf::stringValue(text))
         return *string;
     if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
@@ -219,7 +219,7 @@ ClassOutcome parseConfigClass(const QString &pasted)
         QStringList vector = drop::startTexts().mid(0, 3);
         putVector(vector, 1, *circleVelocity, notes, "circleVelocity");
         for (int i = 0; i < 3; ++i)
-            source.circle.texts[std::size_t(SourceCircle::VelocityX + i)] = vector.at(i);
+            source.circle.texts[std::size_t(SourceCircle::VelocityX) + std::size_t(i)] = vector.at(i);
     }
     source.circle.set = std::any_of(source.circle.texts.begin(), source.circle.texts.end(),
                                     [](const QString &text) { return !isNumber(text, 0); });
@@ -233,7 +233,7 @@ ClassOutcome parseConfigClass(const QString &pasted)
             QStringList vector{QString(), QString(), QString()};
             putVector(vector, 1, *value, notes, name);
             for (int i = 0; i < 3; ++i)
-                source.random.texts[std::size_t(first + i)] = vector.at(i);
+                source.random.texts[std::size_t(first) + std::size_t(i)] = vector.at(i);
         }
     };
     spread(SourceRandom::LifeTime, "lifeTimeVar");
@@ -244,7 +244,7 @@ ClassOutcome parseConfigClass(const QString &pasted)
     if (const auto value = fields.take("colorVar")) {
         const QStringList channels = elementsOf(*value);
         for (int c = 0; c < 4; ++c)
-            source.random.texts[std::size_t(SourceRandom::ColorR + c)] =
+            source.random.texts[std::size_t(SourceRandom::ColorR) + std::size_t(c)] =
                 channels.size() == 4 ? scalar(channels.at(c)) : (c == 0 ? scalar(*value) : QString());
     }
     spread(SourceRandom::DirPeriod, "randomDirectionPeriodVar");

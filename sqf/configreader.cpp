@@ -112,7 +112,7 @@ private:
                     break;
                 --depth;
             } else if (c == QLatin1Char(';') && depth == 0) {
-                const QString text = m_text.mid(start, m_i - start).trimmed();
+                QString text = m_text.mid(start, m_i - start).trimmed();
                 ++m_i;
                 return text;
             }

@@ -65,7 +65,7 @@ QByteArray damagedFile(const std::function<void(QJsonObject &root, QJsonObject &
 QString classLine(const QStringList &lines, const QString &field)
 {
     for (const QString &line : lines) {
-        const QString trimmed = line.trimmed();
+        QString trimmed = line.trimmed();
         if (trimmed.startsWith(field + " =") || trimmed.startsWith(field + "[] ="))
             return trimmed;
     }
