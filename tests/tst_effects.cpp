@@ -560,6 +560,8 @@ void TestEffects::configClassFields_data()
                                         << "particleFSFrameCount = 1;";
     QTest::newRow("plain shape loop") << QStringList{"1:cl_basic"} << none << "particleFSLoop"
                                       << "particleFSLoop = 1;";
+    QTest::newRow("bracketed name without a file string") << QStringList{"1:[11111]"} << none << "particleShape"
+                                                          << R"(particleShape = "[11111]";)";
     QTest::newRow("type") << QStringList{"3:Billboard"} << none << "particleType"
                           << R"(particleType = "Billboard";)";
     QTest::newRow("quotes doubled") << QStringList{R"(25:hint "on";)"} << none << "onTimerScript"
