@@ -37,6 +37,9 @@ const QString kSetKey = QStringLiteral("set");
 const QString kElementsKey = QStringLiteral("elements");
 const QString kValuesKey = QStringLiteral("values");
 const QString kValueKey = QStringLiteral("value");
+const QString kClassKey = QStringLiteral("configClass");
+const QString kClassNameKey = QStringLiteral("name");
+const QString kClassBaseKey = QStringLiteral("base");
 
 QString fieldKey(int number)
 {
@@ -183,6 +186,13 @@ std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype inde
     if (const auto *problem = std::get_if<QString>(&source))
         return QStringLiteral("%1 has %2").arg(named, *problem);
     effect.fields.source = std::get<SourceSettings>(std::move(source));
+    const QJsonValue configClass = object.value(kClassKey);
+    if (configClass.isUndefined())
+        return effect;
+    const QJsonObject names = configClass.toObject();
+    if (!configClass.isObject() || !names.value(kClassNameKey).isString() || !names.value(kClassBaseKey).isString())
+        return QStringLiteral("%1 has a %2 that cannot be read").arg(named, kClassKey);
+    effect.fields.configClass = {names.value(kClassNameKey).toString(), names.value(kClassBaseKey).toString()};
     return effect;
 }
 
@@ -198,7 +208,7 @@ QString unreadable(const QString &path, const QString &what)
 
 EffectFields startFields()
 {
-    return {drop::startTexts(), false, {}};
+    return {drop::startTexts(), false, {}, {}};
 }
 
 const Effect *findBuiltIn(const QString &name)
@@ -269,6 +279,12 @@ QByteArray writeEffectFile(const QList<Effect> &effects)
         object.insert(kFieldsKey, texts);
         object.insert(kCheckKey, effect.fields.separateColours);
         object.insert(kSourceKey, sourceObject(effect.fields.source));
+        if (effect.fields.configClass != ConfigClassName{}) {
+            QJsonObject names;
+            names.insert(kClassNameKey, effect.fields.configClass.name);
+            names.insert(kClassBaseKey, effect.fields.configClass.base);
+            object.insert(kClassKey, names);
+        }
         list.append(object);
     }
     QJsonObject root;

@@ -11,12 +11,13 @@
 
 namespace effect {
 
-// What an effect sets: the texts of Text1 .. Text27, the separate colour mode of Check1 and the
-// particle source's settings.
+// What an effect sets: the texts of Text1 .. Text27, the separate colour mode of Check1, the
+// particle source's settings and the config class it is written as.
 struct EffectFields {
     QStringList texts; // 27 texts, Text1 at index 0
     bool separateColours = false;
     SourceSettings source;
+    ConfigClassName configClass;
     bool operator==(const EffectFields &) const = default;
 };
 
@@ -83,7 +84,9 @@ private:
 
 // The rules of the file, apart from its place: the effects a text holds, or why it cannot be read.
 // Version 1 holds the fields only: its effects are read with the start source settings. Version 2
-// adds each effect's source settings, set flags and texts. Other versions are refused.
+// adds each effect's source settings, set flags and texts, and, where it has one, its config class
+// name and base: an optional key, so that a program that does not know it still reads the file.
+// Other versions are refused.
 struct FileReading {
     QList<Effect> effects;
     QString problem; // empty when the text was read

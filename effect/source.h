@@ -72,6 +72,14 @@ struct SourceSettings {
     bool operator==(const SourceSettings &) const = default;
 };
 
+// The config class an effect is written as: its name and its base, as written (a macro call such
+// as CLASS(Flare_Blue) stays one). An empty name takes the effect's name; an empty base is Default.
+struct ConfigClassName {
+    QString name;
+    QString base;
+    bool operator==(const ConfigClassName &) const = default;
+};
+
 // The source settings beside the main window's fields: the preview edits them and shows them, the
 // import writes them, the library keeps them with the fields. Outlives the preview window.
 class Source : public QObject {
@@ -85,6 +93,11 @@ public:
     const QStringList &importNotes() const { return m_importNotes; }
     void setImportNotes(const QStringList &notes);
 
+    // The config class of the effect: an imported class's name and base, or the loaded effect's;
+    // kept until another effect is loaded or imported.
+    const ConfigClassName &configClass() const { return m_configClass; }
+    void setConfigClass(const ConfigClassName &name) { m_configClass = name; }
+
 signals:
     void changed();
     void importNotesChanged();
@@ -92,6 +105,7 @@ signals:
 private:
     SourceSettings m_settings;
     QStringList m_importNotes;
+    ConfigClassName m_configClass;
 };
 
 } // namespace effect

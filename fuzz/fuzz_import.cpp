@@ -10,13 +10,19 @@
 // commands with their values as numbers, variables or expressions, vectors whole or as one expression), with
 // comments, blank lines, other statements and the commands in any order, reads into its fields and settings,
 // and Copy Source of what it read reads back into the same.
+// A pasted config class: any text, bare or inside a class body, reads into a class or a reason, never
+// both; what it reads gives 27 fields; a class copied from generated fields reads back, and copied
+// again gives the same values.
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
+#include "effect/configclass.h"
 #include "effect/sourcescript.h"
 #include "fuzzinput.h"
+#include "import/classimport.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
 #include "roundtripfields.h"
+#include "sqf/configreader.h"
 #include "sqf/statements.h"
 #include "sqf/values.h"
 
@@ -328,10 +334,66 @@ void generatedBlock(FuzzedDataProvider &data)
 
 } // namespace
 
+// A class's lines without their comments: the values a config reads.
+QStringList classValues(const QStringList &lines)
+{
+    QStringList values;
+    for (const QString &line : lines)
+        if (!line.trimmed().startsWith(QLatin1String("//")))
+            values << line.section(QLatin1String(" //"), 0, 0);
+    return values;
+}
+
+void anyClass(FuzzedDataProvider &data)
+{
+    const bool inBody = data.ConsumeBool();
+    const QString text = consumeRemainingText(data);
+    const QString pasted = inBody ? QStringLiteral("class A: Default {\n") + text + QStringLiteral("\n};") : text;
+    const sqf::ConfigReading reading = sqf::readConfigClasses(pasted);
+    if (reading.problem.isEmpty() == reading.classes.isEmpty())
+        violated("a class reading with both classes and a problem, or neither", pasted);
+    sqf::startsWithClass(pasted);
+    const import::ClassOutcome outcome = import::parseConfigClass(pasted);
+    if (outcome.imported.has_value() == !outcome.problem.isEmpty())
+        violated("not exactly one of a class and a problem", pasted);
+    if (!outcome.imported)
+        return;
+    if (outcome.imported->fields.size() != drop::kFieldCount)
+        violated("a class that does not give 27 fields", pasted);
+    const QStringList copy =
+        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->className);
+    if (!import::parseConfigClass(copy.join(QLatin1Char('\n'))).imported)
+        violated("the copy of an imported class does not read", pasted + "\n" + copy.join(QLatin1Char('\n')));
+}
+
+void generatedClass(FuzzedDataProvider &data)
+{
+    const auto pick = [&data](int n) { return data.ConsumeIntegralInRange<int>(0, n - 1); };
+    RoundTripFields generate(pick);
+    const QStringList fields = generate.fields(false);
+    effect::SourceSettings settings;
+    settings.random.set = data.ConsumeBool();
+    settings.circle.set = data.ConsumeBool();
+    const QStringList values{"0", "0.25", "-1", "_v", "random 0.5", "(0.1 + _a)", "1e-3", "getPos player"};
+    for (QString &text : settings.random.texts)
+        text = values.at(pick(int(values.size())));
+    for (QString &text : settings.circle.texts)
+        text = values.at(pick(int(values.size())));
+    const QStringList lines = effect::configClassLines(fields, settings, {generate.name(), QString()}, {{"_v", 2}});
+    const import::ClassOutcome outcome = import::parseConfigClass(lines.join(QLatin1Char('\n')));
+    if (!outcome.imported)
+        violated("a copied class does not read", lines.join(QLatin1Char('\n')) + "\n" + outcome.problem);
+    const QStringList again =
+        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->className);
+    if (classValues(again) != classValues(lines))
+        violated("a class read back is copied with other values",
+                 lines.join(QLatin1Char('\n')) + "\n--\n" + again.join(QLatin1Char('\n')));
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    switch (data.ConsumeIntegralInRange<int>(0, 4)) {
+    switch (data.ConsumeIntegralInRange<int>(0, 6)) {
     case 0:
         builtString(data);
         break;
@@ -343,6 +405,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         break;
     case 3:
         anyBlock(data);
+        break;
+    case 4:
+        anyClass(data);
+        break;
+    case 5:
+        generatedClass(data);
         break;
     default:
         generatedBlock(data);

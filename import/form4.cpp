@@ -1,11 +1,13 @@
 #include "form4.h"
 
+#include "classimport.h"
 #include "drop/mainfields.h"
 #include "effect/source.h"
 #include "input/singleline.h"
 #include "platform/frmOnTop.h"
 #include "platform/look.h"
 #include "sourceblock.h"
+#include "sqf/configreader.h"
 #include "sqf/values.h"
 
 #include <QApplication>
@@ -184,6 +186,22 @@ void Form4::Check1_Click()
 void Form4::Command1_Click()
 {
     List1->clear();
+    // A config class, as mods write particle effects, is read by its own reader.
+    if (sqf::startsWithClass(Text1->text())) {
+        const ClassOutcome outcome = parseConfigClass(Text1->text());
+        if (!outcome.imported) {
+            showFailure(outcome.problem);
+            return;
+        }
+        if (!m_mainAlive)
+            return;
+        m_source.setConfigClass(outcome.imported->className);
+        m_source.setSettings(outcome.imported->settings);
+        m_source.setImportNotes(outcome.imported->notes);
+        drop::writeFields(m_main, outcome.imported->fields, false);
+        close();
+        return;
+    }
     const BlockOutcome outcome = parseSourceBlock(Text1->text(), Check1->isChecked(), Text2->text());
     Text1->setText(outcome.cleanedText);
     if (!outcome.block) {
@@ -197,6 +215,7 @@ void Form4::Command1_Click()
     List1->addItems(block.array.tokens);
     // The source's settings first: the fields' writing tells the preview that a new effect is
     // there as a whole, and the preview fits its views to it, circle and spread included.
+    m_source.setConfigClass({});
     m_source.setSettings(block.settings);
     m_source.setImportNotes(block.notes);
     drop::writeFields(m_main, block.array.fields, block.separateColours, block.array.colorVarName);

@@ -2,6 +2,7 @@
 
 #include "drop/fieldtable.h"
 #include "drop/mainfields.h"
+#include "effect/configclass.h"
 #include "effect/emitterscript.h"
 #include "effect/source.h"
 #include "effect/sourcescript.h"
@@ -251,10 +252,16 @@ void Form5::createControls()
         QStringLiteral("Saves a script that creates this particle source in the game (Ctrl+Shift+S)"));
     SaveSourceShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
     SaveSourceShortcut->setContext(Qt::WindowShortcut);
+    CopyClassButton = new QPushButton(QStringLiteral("Copy Config C&lass"), this);
+    CopyClassButton->setToolTip(
+        QStringLiteral("Copies the effect as a config class, to paste into a mod's CfgCloudlets (Ctrl+Shift+K)"));
+    CopyClassShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), this);
+    CopyClassShortcut->setContext(Qt::WindowShortcut);
     auto *sourceColumn = new QVBoxLayout;
     sourceColumn->addWidget(SourceBox, 1);
     sourceColumn->addWidget(CopySourceButton);
     sourceColumn->addWidget(SaveSourceButton);
+    sourceColumn->addWidget(CopyClassButton);
     auto *viewsAndSource = new QHBoxLayout;
     viewsAndSource->addLayout(views, 1);
     viewsAndSource->addLayout(sourceColumn);
@@ -368,6 +375,8 @@ void Form5::connectHandlers()
     connect(CopySourceShortcut, &QShortcut::activated, this, &Form5::CopySourceShortcut_Activated);
     connect(SaveSourceButton, &QPushButton::clicked, this, &Form5::SaveSourceButton_Click);
     connect(SaveSourceShortcut, &QShortcut::activated, this, &Form5::SaveSourceShortcut_Activated);
+    connect(CopyClassButton, &QPushButton::clicked, this, &Form5::CopyClassButton_Click);
+    connect(CopyClassShortcut, &QShortcut::activated, this, &Form5::CopyClassShortcut_Activated);
     connect(&m_source, &effect::Source::changed, this, &Form5::Source_Change);
     connect(&m_source, &effect::Source::importNotesChanged, this, &Form5::Source_ImportNotesChange);
     connect(WindXBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
@@ -456,6 +465,7 @@ void Form5::EffectBox_Activated(int index)
         return;
     }
     m_current = effect;
+    m_source.setConfigClass(effect.fields.configClass);
     m_source.setSettings(effect.fields.source);
     drop::writeFields(m_main, effect.fields.texts, effect.fields.separateColours);
     EffectBox->setCurrentIndex(indexOfEffect(effect.name, effect.builtIn));
@@ -573,6 +583,16 @@ void Form5::SaveSourceButton_Click()
 void Form5::SaveSourceShortcut_Activated()
 {
     saveSourceScript();
+}
+
+void Form5::CopyClassButton_Click()
+{
+    copyConfigClass();
+}
+
+void Form5::CopyClassShortcut_Activated()
+{
+    copyConfigClass();
 }
 
 void Form5::Source_Change()
@@ -727,6 +747,21 @@ void Form5::copySource()
                                                          m_main.Check1->isChecked(), m_main.Text29->text());
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
     SaveStatus->setText(QStringLiteral("The source's %1 commands are on the clipboard.").arg(lines.size()));
+    SaveStatus->show();
+}
+
+void Form5::copyConfigClass()
+{
+    if (!m_mainAlive) {
+        SaveStatus->setText(QStringLiteral("Nothing to copy: the main window with the fields is closed."));
+        SaveStatus->show();
+        return;
+    }
+    const effect::ConfigClassName name =
+        effect::classNameFor(m_source.configClass(), m_current ? m_current->name : QString());
+    const QStringList lines = effect::configClassLines(m_main.texts(), m_source.settings(), name, m_variableValues);
+    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+    SaveStatus->setText(QStringLiteral("The config class %1 is on the clipboard.").arg(name.name));
     SaveStatus->show();
 }
 
@@ -892,7 +927,7 @@ int Form5::indexOfEffect(const QString &name, bool builtIn) const
 
 effect::EffectFields Form5::currentFields() const
 {
-    return {m_main.texts(), m_main.Check1 && m_main.Check1->isChecked(), m_source.settings()};
+    return {m_main.texts(), m_main.Check1 && m_main.Check1->isChecked(), m_source.settings(), m_source.configClass()};
 }
 
 bool Form5::fieldsUnsaved() const

@@ -126,6 +126,8 @@ public:
     QShortcut *CopySourceShortcut = nullptr;
     QPushButton *SaveSourceButton = nullptr;
     QShortcut *SaveSourceShortcut = nullptr;
+    QPushButton *CopyClassButton = nullptr;
+    QShortcut *CopyClassShortcut = nullptr;
     QLabel *ImportStatus = nullptr; // what the last import left out of its block
     QDoubleSpinBox *WindXBox = nullptr;
     QDoubleSpinBox *WindYBox = nullptr;
@@ -170,6 +172,8 @@ private:
     void CopySourceShortcut_Activated();
     void SaveSourceButton_Click();
     void SaveSourceShortcut_Activated();
+    void CopyClassButton_Click();
+    void CopyClassShortcut_Activated();
     void Source_Change();
     void Source_ImportNotesChange();
     void Wind_Change();
@@ -179,6 +183,7 @@ private:
     void readFields();
     void saveScript();
     void copySource();
+    void copyConfigClass();
     // The main window's texts and the preview's settings, as the script writers take them.
     effect::EmitterSettings emitterSettings() const;
     void saveSourceScript();

@@ -362,6 +362,17 @@ bool Expression::isRandom() const
 
 double Expression::evaluate(Random &random, const VariableValues &values) const
 {
+    // 32 random bits scaled by hand: the standard distributions differ between libraries.
+    return run([&random] { return double(random()) / 4294967296.0; }, values);
+}
+
+double Expression::evaluateAt(double draw, const VariableValues &values) const
+{
+    return run([draw] { return draw; }, values);
+}
+
+template <typename Draw> double Expression::run(Draw draw, const VariableValues &values) const
+{
     std::vector<double> stack;
     stack.reserve(m_steps.size());
     std::vector<double> variableValues;
@@ -420,8 +431,7 @@ double Expression::evaluate(Random &random, const VariableValues &values) const
             x = -x;
             break;
         case Op::Random:
-            // 32 random bits scaled by hand: the standard distributions differ between libraries.
-            x *= double(random()) / 4294967296.0;
+            x *= draw();
             break;
         case Op::Abs:
             x = std::abs(x);

@@ -70,8 +70,12 @@ public:
     // The value with the given variables (a missing one counts as 0). A division by zero gives 0,
     // as in the game; other results that are not finite numbers come out as they are.
     double evaluate(Random &random, const VariableValues &values = {}) const;
+    // The value with every random draw at the same part of its range, from 0 (random x gives 0)
+    // to 1 (random x gives x): the ends of a draw's range, for writers that give a range.
+    double evaluateAt(double draw, const VariableValues &values = {}) const;
 
 private:
+    template <typename Draw> double run(Draw draw, const VariableValues &values) const;
     friend std::variant<Expression, ExpressionError> readExpression(const QString &text);
     std::vector<Step> m_steps; // postfix order
     QStringList m_variables;

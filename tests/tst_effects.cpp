@@ -1,9 +1,12 @@
 #include "drop/dropstring.h"
+#include "effect/configclass.h"
 #include "effect/effectlibrary.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
 #include "effect/sourcescript.h"
+#include "import/classimport.h"
 #include "import/importparser.h"
+#include "sqf/values.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +61,30 @@ QByteArray damagedFile(const std::function<void(QJsonObject &root, QJsonObject &
     return QJsonDocument(root).toJson();
 }
 
+// The class's line of that field (the name before " =" or "[] ="), trimmed; empty when none.
+QString classLine(const QStringList &lines, const QString &field)
+{
+    for (const QString &line : lines) {
+        QString trimmed = line.trimmed();
+        if (trimmed.startsWith(field + " =") || trimmed.startsWith(field + "[] ="))
+            return trimmed;
+    }
+    return {};
+}
+
+// A class's lines without their comments: the values a config reads.
+QStringList withoutComments(const QStringList &lines)
+{
+    QStringList values;
+    for (const QString &line : lines)
+        if (!line.trimmed().startsWith("//"))
+            values << line.section(" //", 0, 0);
+    return values;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(effect::SourceSettings)
 
 class TestEffects : public QObject {
     Q_OBJECT
@@ -80,11 +106,20 @@ private slots:
     void unwritableFolderRefusedAndNothingLost();
 
     void sourceSettingsRoundTrip();
+    void configClassNameKeptInTheFile();
     void firstVersionFileLoadsAndIsKept();
     void firstVersionCopyIsNeverOverwritten();
 
     void damagedFileReportedAndKept_data();
     void damagedFileReportedAndKept();
+
+    void configClassFields_data();
+    void configClassFields();
+    void configClassHeaderAndObject();
+    void configIdentifiers_data();
+    void configIdentifiers();
+    void builtInsAsConfigClassesReadBack_data();
+    void builtInsAsConfigClassesReadBack();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -331,6 +366,21 @@ void TestEffects::sourceSettingsRoundTrip()
     QVERIFY(!QFile::exists(restarted.firstVersionPath()));
 }
 
+void TestEffects::configClassNameKeptInTheFile()
+{
+    EffectFields fields = startFields();
+    fields.configClass = {"CLASS(Flare_Blue)", "FlareBase"};
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Flare", fields), std::nullopt);
+    QCOMPARE(library.save("Plain", startFields()), std::nullopt);
+    const QJsonObject root = QJsonDocument::fromJson(readAll(m_path)).object();
+    QCOMPARE(root.value("version").toInt(), 2);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.problem(), QString());
+    QVERIFY(restarted.find("Flare")->fields == fields);
+    QVERIFY(restarted.find("Plain")->fields == startFields());
+}
+
 void TestEffects::firstVersionFileLoadsAndIsKept()
 {
     // A file as the first version wrote it: no source settings.
@@ -426,6 +476,9 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("Check1 a text") << damagedFile([](QJsonObject &, QJsonObject &effect) {
         effect.insert("Check1", "0");
     }) << "effect 1 (\"Mine\") has no Check1 of true or false";
+    QTest::newRow("config class a text") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.insert("configClass", "Smoke");
+    }) << "effect 1 (\"Mine\") has a configClass that cannot be read";
     QTest::newRow("saved not a date") << damagedFile([](QJsonObject &, QJsonObject &effect) {
         effect.insert("saved", "today");
     }) << "effect 1 (\"Mine\") has a time of saving that is not a date";
@@ -455,6 +508,291 @@ void TestEffects::damagedFileReportedAndKept()
     QVERIFY(QFile::remove(m_path));
     QCOMPARE(library.save("New", startFields()), std::nullopt);
     QCOMPARE(EffectLibrary(m_path).effects().size(), 1);
+}
+
+void TestEffects::configClassFields_data()
+{
+    QTest::addColumn<QStringList>("changed"); // "number:text" of the fields that differ from the start
+    QTest::addColumn<SourceSettings>("source");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("line");
+
+    SourceSettings none;
+    SourceSettings random;
+    random.random.set = true;
+    random.random.texts[SourceRandom::LifeTime] = "2";
+    random.random.texts[SourceRandom::PositionZ] = "0.3";
+    random.random.texts[SourceRandom::VelocityX] = "1.5";
+    random.random.texts[SourceRandom::ColorA] = "0.1";
+    random.random.texts[SourceRandom::Angle] = "360"; // beyond the eight elements written
+    SourceSettings ten = random;
+    ten.random.elements = 10;
+    ten.random.texts[SourceRandom::BounceOnSurface] = "_b";
+    SourceSettings circle;
+    circle.circle.set = true;
+    circle.circle.texts = {"2", "1", "2", "3"};
+    circle.interval = {true, "0.5 * 0.1"};
+    SourceSettings wholeSpread = random;
+    wholeSpread.random.texts[SourceRandom::PositionX] = "_spread";
+    wholeSpread.random.texts[SourceRandom::PositionY] = "";
+    wholeSpread.random.texts[SourceRandom::PositionZ] = "";
+
+    const QStringList sheet{R"(1:["\a\Universal", 16, 12, 8, 0])"};
+    QTest::newRow("shape file") << sheet << none << "particleShape"
+                                << R"(particleShape = "\a\Universal";)";
+    QTest::newRow("shape ntieth") << sheet << none << "particleFSNtieth"
+                                  << "particleFSNtieth = 16;";
+    QTest::newRow("shape index") << sheet << none << "particleFSIndex"
+                                 << "particleFSIndex = 12;";
+    QTest::newRow("shape frames") << sheet << none << "particleFSFrameCount"
+                                  << "particleFSFrameCount = 8;";
+    QTest::newRow("shape loop") << sheet << none << "particleFSLoop"
+                                << "particleFSLoop = 0;";
+    QTest::newRow("shape loop left out") << QStringList{R"(1:["\a\U", 8, 0, 4])"} << none << "particleFSLoop"
+                                         << "particleFSLoop = 1;";
+    QTest::newRow("plain shape") << QStringList{R"(1:\ca\data\cl_basic)"} << none << "particleShape"
+                                 << R"(particleShape = "\ca\data\cl_basic";)";
+    QTest::newRow("plain shape ntieth") << QStringList{"1:cl_basic"} << none << "particleFSNtieth"
+                                        << "particleFSNtieth = 1;";
+    QTest::newRow("plain shape index") << QStringList{"1:cl_basic"} << none << "particleFSIndex"
+                                       << "particleFSIndex = 0;";
+    QTest::newRow("plain shape frames") << QStringList{"1:cl_basic"} << none << "particleFSFrameCount"
+                                        << "particleFSFrameCount = 1;";
+    QTest::newRow("plain shape loop") << QStringList{"1:cl_basic"} << none << "particleFSLoop"
+                                      << "particleFSLoop = 1;";
+    QTest::newRow("bracketed name without a file string") << QStringList{"1:[11111]"} << none << "particleShape"
+                                                          << R"(particleShape = "[11111]";)";
+    QTest::newRow("type") << QStringList{"3:Billboard"} << none << "particleType"
+                          << R"(particleType = "Billboard";)";
+    QTest::newRow("quotes doubled") << QStringList{R"(25:hint "on";)"} << none << "onTimerScript"
+                                    << R"(onTimerScript = "hint ""on"";";)";
+    QTest::newRow("before destroy") << QStringList{"26:x=1"} << none << "beforeDestroyScript"
+                                    << R"(beforeDestroyScript = "x=1";)";
+    QTest::newRow("timer period") << QStringList{"4:1.5"} << none << "timerPeriod"
+                                  << "timerPeriod = 1.5;";
+    QTest::newRow("position height second") << QStringList{"6:1", "7:2", "8:3"} << none << "position"
+                                            << "position[] = {1, 3, 2};";
+    QTest::newRow("rising smoke") << QStringList{"11:0.5"} << none << "moveVelocity"
+                                  << "moveVelocity[] = {0, 0.5, 0};";
+    QTest::newRow("size keys") << QStringList{"16:1", "17:2,3", "18:4"} << none << "size"
+                               << "size[] = {1, 2, 3, 4};";
+    QTest::newRow("one size") << QStringList{"16:7", "17:", "18:"} << none << "size"
+                              << "size[] = {7};";
+    QTest::newRow("colours") << QStringList{"19:[1,1,1,0.7],[1,1,1,0]"} << none << "color"
+                             << "color[] = {{1, 1, 1, 0.7}, {1, 1, 1, 0}};";
+    QTest::newRow("animation speed") << QStringList{"20:0.2", "21:0.5", "22:1"} << none << "animationSpeed"
+                                     << "animationSpeed[] = {0.2, 0.5, 1};";
+    QTest::newRow("direction period") << QStringList{"23:1"} << none << "randomDirectionPeriod"
+                                      << "randomDirectionPeriod = 1;";
+    QTest::newRow("angle") << QStringList{R"(27:"", 90, true, 0.5, [[100, 50, 0, 0]])"} << none << "angle"
+                           << "angle = 90;";
+    QTest::newRow("on surface true") << QStringList{R"(27:"", 90, true, 0.5, [[100, 50, 0, 0]])"} << none << "onSurface"
+                                     << "onSurface = 1;";
+    QTest::newRow("on surface false") << QStringList{R"(27:"", 0, false)"} << none << "onSurface"
+                                      << "onSurface = 0;";
+    QTest::newRow("bounce") << QStringList{R"(27:"", 90, true, 0.5, [[100, 50, 0, 0]])"} << none << "bounceOnSurface"
+                            << "bounceOnSurface = 0.5;";
+    QTest::newRow("no bounce") << QStringList{"27:player"} << none << "bounceOnSurface"
+                               << "bounceOnSurface = -1;";
+    QTest::newRow("emissive") << QStringList{R"(27:"", 90, true, 0.5, [[100, 50, 0, 0]])"} << none << "emissiveColor"
+                              << "emissiveColor[] = {{100, 50, 0, 0}};";
+    QTest::newRow("interval unset") << QStringList{} << none << "interval"
+                                    << "interval = 0.05;";
+    QTest::newRow("interval worked out") << QStringList{} << circle << "interval"
+                                         << R"(interval = 0.05; // stands for "0.5 * 0.1")";
+    QTest::newRow("circle radius") << QStringList{} << circle << "circleRadius"
+                                   << "circleRadius = 2;";
+    QTest::newRow("circle height second") << QStringList{} << circle << "circleVelocity"
+                                          << "circleVelocity[] = {1, 3, 2};";
+    QTest::newRow("no circle") << QStringList{} << none << "circleVelocity"
+                               << "circleVelocity[] = {0, 0, 0};";
+    QTest::newRow("life time spread") << QStringList{} << random << "lifeTimeVar"
+                                      << "lifeTimeVar = 2;";
+    QTest::newRow("position spread height second") << QStringList{} << random << "positionVar"
+                                                   << "positionVar[] = {0, 0.3, 0};";
+    QTest::newRow("velocity spread") << QStringList{} << random << "moveVelocityVar"
+                                     << "moveVelocityVar[] = {1.5, 0, 0};";
+    QTest::newRow("colour spread") << QStringList{} << random << "colorVar"
+                                   << "colorVar[] = {0, 0, 0, 0.1};";
+    QTest::newRow("angle spread beyond eight") << QStringList{} << random << "angleVar"
+                                               << "angleVar = 0;";
+    QTest::newRow("angle spread of ten") << QStringList{} << ten << "angleVar"
+                                         << "angleVar = 360;";
+    QTest::newRow("bounce spread a variable")
+        << QStringList{} << ten << "bounceOnSurfaceVar"
+        << R"(bounceOnSurfaceVar = 0; // stands for "_b" with the preview's assumed _b = 0)";
+    QTest::newRow("no randomness") << QStringList{} << none << "sizeVar"
+                                   << "sizeVar = 0;";
+    QTest::newRow("spread for a whole vector")
+        << QStringList{} << wholeSpread << "positionVar"
+        << R"(positionVar[] = {0, 0, 0}; // 1: the spread is "_spread", one expression for all of it: 0 written)";
+    QTest::newRow("random middle")
+        << QStringList{"6:-0.15+random 0.3"} << none << "position"
+        << R"(position[] = {0, 0, 0}; // 1: stands for "-0.15+random 0.3": the middle of its draw)";
+    QTest::newRow("random spread to its Var")
+        << QStringList{"6:-0.15+random 0.3"} << none << "positionVar"
+        << "positionVar[] = {0.15, 0, 0}; // 1: 0.15 from the field's random draw";
+    QTest::newRow("random height to its Var") << QStringList{"8:1 + random 1"} << none << "positionVar"
+                                              << "positionVar[] = {0, 0.5, 0}; // 2: 0.5 from the field's random draw";
+    QTest::newRow("random added to the source's spread") << QStringList{"5:9 + random 2"} << random << "lifeTimeVar"
+                                                         << "lifeTimeVar = 3; // 1 from the field's random draw";
+    QTest::newRow("random life time middle")
+        << QStringList{"5:9 + random 2"} << none << "lifeTime"
+        << R"(lifeTime = 10; // stands for "9 + random 2": the middle of its draw)";
+    QTest::newRow("random without a Var") << QStringList{"13:random 2"} << none << "weight"
+                                          << R"(weight = 1; // stands for "random 2": the middle of its draw)";
+    QTest::newRow("random size to sizeVar") << QStringList{"16:1", "17:random 1", "18:1"} << none << "sizeVar"
+                                            << "sizeVar = 0.5; // 0.5 from the field's random draw";
+    QTest::newRow("random colour to colorVar") << QStringList{"19:[1,1,1,0.5+random 0.2]"} << none << "colorVar"
+                                               << "colorVar[] = {0, 0, 0, 0.1}; // 4: 0.1 from the field's random draw";
+    QTest::newRow("variable assumed") << QStringList{"13:_w * 2"} << none << "weight"
+                                      << R"(weight = 3; // stands for "_w * 2" with the preview's assumed _w = 1.5)";
+    QTest::newRow("variable in a vector")
+        << QStringList{"9:_up", "10:", "11:"} << none << "moveVelocity"
+        << R"(moveVelocity[] = {0, 0, 0}; // 1: the vector is "_up", one expression for all of it: 0 written)";
+    QTest::newRow("game command")
+        << QStringList{"5:getPos player select 2"} << none << "lifeTime"
+        << R"(lifeTime = 0; // stands for "getPos player select 2", which cannot be worked out here: 0 written)";
+    QTest::newRow("arithmetic") << QStringList{"14:3*10"} << none << "volume"
+                                << R"(volume = 30; // stands for "3*10")";
+}
+
+void TestEffects::configClassFields()
+{
+    QFETCH(QStringList, changed);
+    QFETCH(SourceSettings, source);
+    QFETCH(QString, field);
+    QFETCH(QString, line);
+    EffectFields fields = startFields();
+    for (const QString &change : changed)
+        fields.texts[change.section(':', 0, 0).toInt() - 1] = change.section(':', 1);
+    const QStringList lines = configClassLines(fields.texts, source, {"Smoke", "Default"}, {{"_w", 1.5}});
+    QCOMPARE(classLine(lines, field), line);
+}
+
+void TestEffects::configClassHeaderAndObject()
+{
+    EffectFields fields = startFields();
+    fields.texts[26] = "player, 0, false";
+    const QStringList lines = configClassLines(fields.texts, {}, {"CLASS(Flare_Blue)", "FlareBase"});
+    QVERIFY2(lines.at(0).startsWith("// ") && lines.at(0).contains("CfgCloudlets")
+                 && lines.at(0).contains(R"x(setParticleClass "CLASS(Flare_Blue)")x"),
+             qPrintable(lines.at(0)));
+    QCOMPARE(lines.at(1), "class CLASS(Flare_Blue): FlareBase {");
+    QCOMPARE(lines.back(), "};");
+    QVERIFY(lines.contains("    // The object (player) has no field in a class: the source it is given to places it."));
+    // Every field once, in the order of the script form, each line ended.
+    QStringList names;
+    for (const QString &line : lines.mid(2, lines.size() - 3))
+        if (!line.trimmed().startsWith("//")) {
+            QVERIFY2(line.section("//", 0, 0).trimmed().endsWith(';'), qPrintable(line));
+            names << line.trimmed().section(' ', 0, 0).remove("[]");
+        }
+    QCOMPARE(names, QStringList({"interval",
+                                 "circleRadius",
+                                 "circleVelocity",
+                                 "particleShape",
+                                 "particleFSNtieth",
+                                 "particleFSIndex",
+                                 "particleFSFrameCount",
+                                 "particleFSLoop",
+                                 "animationName",
+                                 "particleType",
+                                 "timerPeriod",
+                                 "lifeTime",
+                                 "position",
+                                 "moveVelocity",
+                                 "rotationVelocity",
+                                 "weight",
+                                 "volume",
+                                 "rubbing",
+                                 "size",
+                                 "color",
+                                 "animationSpeed",
+                                 "randomDirectionPeriod",
+                                 "randomDirectionIntensity",
+                                 "onTimerScript",
+                                 "beforeDestroyScript",
+                                 "angle",
+                                 "onSurface",
+                                 "bounceOnSurface",
+                                 "emissiveColor",
+                                 "lifeTimeVar",
+                                 "positionVar",
+                                 "moveVelocityVar",
+                                 "rotationVelocityVar",
+                                 "sizeVar",
+                                 "colorVar",
+                                 "randomDirectionPeriodVar",
+                                 "randomDirectionIntensityVar",
+                                 "angleVar",
+                                 "bounceOnSurfaceVar"}));
+    // Without a name of its own, the class takes the effect's; without any, the program's.
+    QCOMPARE(classNameFor({}, "Big smoke 2"), ConfigClassName({"Big_smoke_2", "Default"}));
+    QCOMPARE(configClassLines(fields.texts, {}, {}).at(1), "class Plumewright_Effect: Default {");
+}
+
+void TestEffects::configIdentifiers_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("identifier");
+    QTest::newRow("kept") << "MyTag_Smoke"
+                          << "MyTag_Smoke";
+    QTest::newRow("blanks") << "Big smoke"
+                            << "Big_smoke";
+    QTest::newRow("signs in a run") << "Fire (big)!"
+                                    << "Fire_big";
+    QTest::newRow("leading digit") << "3 fires"
+                                   << "_3_fires";
+    QTest::newRow("empty") << ""
+                           << "Plumewright_Effect";
+    QTest::newRow("signs only") << "?!"
+                                << "Plumewright_Effect";
+    QTest::newRow("letters beyond ASCII") << "Fumée"
+                                          << "Fum_e";
+}
+
+void TestEffects::configIdentifiers()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, identifier);
+    QCOMPARE(configIdentifier(name), identifier);
+}
+
+void TestEffects::builtInsAsConfigClassesReadBack_data()
+{
+    builtInsImportBackAndMove_data();
+}
+
+void TestEffects::builtInsAsConfigClassesReadBack()
+{
+    QFETCH(int, index);
+    const Effect &effect = builtInEffects().at(index);
+    const ConfigClassName name = classNameFor({}, effect.name);
+    const QStringList lines = configClassLines(effect.fields.texts, effect.fields.source, name);
+    const import::ClassOutcome outcome = import::parseConfigClass(lines.join('\n'));
+    QVERIFY2(outcome.imported, qPrintable(outcome.problem));
+    const import::ImportedClass &imported = *outcome.imported;
+    QCOMPARE(imported.className, name);
+    // Copied again, the same class: the values the script drew at random are numbers now.
+    QCOMPARE(withoutComments(configClassLines(imported.fields, imported.settings, imported.className)),
+             withoutComments(lines));
+    // The same numbers where the script had numbers, in the fields and in the source's commands.
+    for (int n = 1; n <= 27; ++n)
+        if (const auto number = sqf::plainNumber(effect.fields.texts.at(n - 1)))
+            QCOMPARE(sqf::plainNumber(imported.fields.at(n - 1)), number);
+    const SourceSettings &source = effect.fields.source;
+    const bool drawsInFields = lines.join('\n').contains("from the field's random draw");
+    QCOMPARE(imported.settings.random.set, source.random.set || drawsInFields);
+    QCOMPARE(imported.settings.circle.set, source.circle.set);
+    QCOMPARE(sqf::plainNumber(imported.settings.interval.text), sqf::plainNumber(source.interval.text));
+    for (std::size_t i = 0; i < source.random.texts.size(); ++i)
+        if (source.random.set && !drawsInFields
+            && int(i) < (source.random.elements == 8 ? SourceRandom::Angle : SourceRandom::ValueCount))
+            QCOMPARE(sqf::plainNumber(imported.settings.random.texts[i]), sqf::plainNumber(source.random.texts[i]));
+    for (std::size_t i = 0; i < source.circle.texts.size(); ++i)
+        if (source.circle.set)
+            QCOMPARE(sqf::plainNumber(imported.settings.circle.texts[i]), sqf::plainNumber(source.circle.texts[i]));
 }
 
 QTEST_APPLESS_MAIN(TestEffects)

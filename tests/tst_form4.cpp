@@ -77,6 +77,7 @@ private slots:
     void closeBoxWritesNothing();
     void importArrayKeepsOpenDialog();
     void pastedSourceBlockFillsFieldsAndSource();
+    void pastedConfigClassFillsFieldsSourceAndClass();
 
 private:
     import::Form4 *openDialog();
@@ -639,6 +640,49 @@ void TestForm4::importArrayKeepsOpenDialog()
     QCOMPARE(dialog->Text1->text(), "drop [\"half");
     QVERIFY(dialog->Check1->isChecked());
     QVERIFY(dialog->Text2->isEnabled());
+}
+
+void TestForm4::pastedConfigClassFillsFieldsSourceAndClass()
+{
+    const QString pasted = "class CfgCloudlets {\n"
+                           "  class Default;\n"
+                           "  class MyTag_Smoke: Default { // rising smoke\n"
+                           "    interval = 0.05; particleShape = \"\\a\\Universal\"; particleFSNtieth = 16;\n"
+                           "    particleType = Billboard; lifeTime = 10; moveVelocity[] = {0, 0.5, 0};\n"
+                           "    color[] = {\n      {1, 1, 1, 0.7},\n      {1, 1, 1, 0}\n    };\n"
+                           "    positionVar[] = {0.3, 0.2, 0.1}; IgnoreWind = true;\n"
+                           "  };\n"
+                           "};\n";
+    import::Form4 *dialog = openDialog();
+    QApplication::clipboard()->setText(pasted);
+    dialog->Text1->setFocus();
+    QTest::keyClick(dialog->Text1, Qt::Key_V, Qt::ControlModifier);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY2(!import::Form4::existing(), qPrintable(dialog->Text1->toolTip()));
+
+    QCOMPARE(form->Text(1)->text(), R"(["\a\Universal",16,0,1,1])");
+    QCOMPARE(form->Text(3)->text(), "Billboard");
+    QCOMPARE(form->Text(5)->text(), "10");
+    QCOMPARE(form->Text(11)->text(), "0.5");
+    QCOMPARE(form->Text(19)->text(), "[1,1,1,0.7],[1,1,1,0]");
+    QVERIFY(!form->Check1->isChecked());
+    const effect::SourceSettings &settings = form->source().settings();
+    QVERIFY(settings.interval.set);
+    QCOMPARE(settings.interval.text, "0.05");
+    QVERIFY(settings.random.set);
+    QCOMPARE(settings.random.texts.at(effect::SourceRandom::PositionZ), "0.2");
+    QVERIFY(!settings.circle.set);
+    QCOMPARE(form->source().configClass(), effect::ConfigClassName({"MyTag_Smoke", "Default"}));
+    QVERIFY(form->source().importNotes().last().contains("IgnoreWind"));
+
+    // A class whose brace does not close is refused with the reason, and nothing changes.
+    dialog = openDialog();
+    dialog->Text1->setText("class Broken: Default { lifeTime = 2;");
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(import::Form4::existing());
+    QVERIFY2(dialog->Text1->toolTip().contains("the brace of class Broken"), qPrintable(dialog->Text1->toolTip()));
+    QCOMPARE(form->Text(5)->text(), "10");
+    dialog->close();
 }
 
 void TestForm4::pastedSourceBlockFillsFieldsAndSource()

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "drop/dropstring.h"
+#include "effect/configclass.h"
 #include "effect/effectlibrary.h"
 #include "effect/emitterscript.h"
 #include "filedialogsfake.h"
@@ -124,6 +125,7 @@ private slots:
     void emitEveryTakesTextsAndZero_data();
     void emitEveryTakesTextsAndZero();
     void copySourceAndSaveSourceScriptByKeys();
+    void copyConfigClassByKeys();
 
     void effectRowLoadsBuiltInsByKeys();
     void loadOverUnsavedFieldsAsksFirst();
@@ -810,6 +812,43 @@ void TestForm5::copySourceAndSaveSourceScriptByKeys()
     QCOMPARE(notices.shown.size(), 1);
     QVERIFY(notices.shown.at(0).startsWith("error|Save Emitter Script|The interval is 0"));
     QVERIFY(!QFile::exists(dialogs.answer));
+}
+
+void TestForm5::copyConfigClassByKeys()
+{
+    typeFloatingParticle();
+    retype(form->Text(8), "2");
+    retype(form->Text(kWeight), "_w * 2");
+    Form5 &preview = openPreview();
+    MessagesFake messages;
+    QDoubleSpinBox *assumed = preview.variableField("_w");
+    QVERIFY(assumed);
+    assumed->setFocus();
+    assumed->selectAll();
+    QTest::keyClicks(assumed, "2");
+    QTest::keyClick(assumed, Qt::Key_Enter);
+
+    // Ctrl+Shift+K wherever the focus is: the class, its height second, the variable's value told.
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    preview.SourceBox->NameText->setFocus();
+    QTest::keyClick(preview.SourceBox->NameText, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    QStringList lines = QGuiApplication::clipboard()->text().split('\n');
+    QVERIFY2(lines.at(0).startsWith("// ") && lines.at(0).contains("CfgCloudlets"), qPrintable(lines.at(0)));
+    QCOMPARE(lines.at(1), "class Plumewright_Effect: Default {");
+    QVERIFY(lines.contains("    position[] = {0, 2, 0};"));
+    QVERIFY(lines.contains(R"(    weight = 4; // stands for "_w * 2" with the preview's assumed _w = 2)"));
+    QCOMPARE(lines.back(), "};");
+    QCOMPARE(preview.SaveStatus->text(), "The config class Plumewright_Effect is on the clipboard.");
+
+    // A loaded effect gives its name, made an identifier.
+    messages.answer = true;
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    QCOMPARE(preview.EffectBox->displayText(), effect::builtInEffects().at(0).name);
+    QTest::keyClick(preview.EffectBox, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    lines = QGuiApplication::clipboard()->text().split('\n');
+    QCOMPARE(lines.at(1), "class " + effect::configIdentifier(effect::builtInEffects().at(0).name) + ": Default {");
+    QVERIFY(lines.at(1).contains('_') && !lines.at(1).contains(' ' + effect::builtInEffects().at(0).name));
 }
 
 void TestForm5::effectRowLoadsBuiltInsByKeys()

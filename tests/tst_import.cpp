@@ -1,6 +1,7 @@
 #include "drop/dropstring.h"
 #include "effect/effectlibrary.h"
 #include "effect/sourcescript.h"
+#include "import/classimport.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
 #include "import/xstrings.h"
@@ -58,6 +59,31 @@ QString randomColourList(QRandomGenerator &random, const QString &alphabet)
     return arrays.join(",");
 }
 
+// What an imported class gives, by key: "1" .. "27" the fields, "class" its name and base,
+// "interval", "circle" and "random" the source's commands ("-" when unset), "notes" the notes.
+QString classPart(const import::ClassOutcome &outcome, const QString &key)
+{
+    if (!outcome.imported)
+        return "refused: " + outcome.problem;
+    const import::ImportedClass &imported = *outcome.imported;
+    const effect::SourceSettings &source = imported.settings;
+    bool number = false;
+    const int field = key.toInt(&number);
+    if (number)
+        return imported.fields.value(field - 1);
+    if (key == "class")
+        return imported.className.name + ':' + imported.className.base;
+    if (key == "interval")
+        return source.interval.set ? source.interval.text : "-";
+    if (key == "circle")
+        return source.circle.set ? QStringList(source.circle.texts.begin(), source.circle.texts.end()).join(',') : "-";
+    if (key == "random")
+        return source.random.set ? QString::number(source.random.elements) + ':'
+                                       + QStringList(source.random.texts.begin(), source.random.texts.end()).join(',')
+                                 : "-";
+    return imported.notes.join(" / ");
+}
+
 } // namespace
 
 class TestImport : public QObject {
@@ -98,6 +124,8 @@ private slots:
     void builtInsSurviveCopySource();
     void blockRefusals_data();
     void blockRefusals();
+    void configClasses_data();
+    void configClasses();
 };
 
 void TestImport::replaceAll_data()
@@ -1438,6 +1466,161 @@ void TestImport::blockRefusals()
     QVERIFY(outcome.failure);
     QCOMPARE(import::blockFailureReason(*outcome.failure), reason);
     QCOMPARE(outcome.cleanedText, shown);
+}
+
+void TestImport::configClasses_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    const QString wrapped =
+        "class CfgCloudlets {\n  class Default;\n  class MyTag_Smoke: Default {\n    lifeTime = 10; "
+        "// seconds\n  };\n};";
+    QTest::newRow("wrapped: name and base") << wrapped << "class"
+                                            << "MyTag_Smoke:Default";
+    QTest::newRow("wrapped: a field") << wrapped << "5"
+                                      << "10";
+    QTest::newRow("bare, no base") << "class A { lifeTime = 2; };"
+                                   << "class"
+                                   << "A:";
+    QTest::newRow("macro call as name") << "class CLASS(Flare_Blue): FLARE { };"
+                                        << "class"
+                                        << "CLASS(Flare_Blue):FLARE";
+    QTest::newRow("any letter case") << "class A { LIFETIME = 3; };"
+                                     << "5"
+                                     << "3";
+    QTest::newRow("height second: x") << "class A { position[] = {1, 2, 3}; };"
+                                      << "6"
+                                      << "1";
+    QTest::newRow("height second: y") << "class A { position[] = {1, 2, 3}; };"
+                                      << "7"
+                                      << "3";
+    QTest::newRow("height second: z") << "class A { Position[] = {1, 2, 3}; };"
+                                      << "8"
+                                      << "2";
+    QTest::newRow("rising smoke") << "class A { moveVelocity[] = {0, 0.5, 0}; };"
+                                  << "11"
+                                  << "0.5";
+    QTest::newRow("a vector as a macro") << "class A { moveVelocity[] = UP; };"
+                                         << "9"
+                                         << "UP";
+    QTest::newRow("true") << "class A { onSurface = true; };"
+                          << "27"
+                          << R"("", 0, 1)";
+    QTest::newRow("later elements up to the last set")
+        << "class A { angle = 90; onSurface = 0; bounceOnSurface = -1; emissiveColor[] = {{0,0,0,0}}; };"
+        << "27"
+        << R"("", 90)";
+    QTest::newRow("emissive colour") << "class A { emissiveColor[] = {{100, 50, 0, 0}}; };"
+                                     << "27"
+                                     << R"("", 0, 0, -1, [[100,50,0,0]])";
+    QTest::newRow("unquoted word") << "class A { particleType = Billboard; };"
+                                   << "3"
+                                   << "Billboard";
+    QTest::newRow("quoted text, quotes doubled") << R"(class A { onTimerScript = "hint ""on"""; };)"
+                                                 << "25"
+                                                 << R"(hint "on")";
+    QTest::newRow("arithmetic") << "class A { interval = 3*10; };"
+                                << "interval"
+                                << "3*10";
+    QTest::newRow("expression string") << R"(class A { interval = "0.5 * speedSize + 0.5"; };)"
+                                       << "interval"
+                                       << "0.5 * speedSize + 0.5";
+    QTest::newRow("colours over lines") << "class A {\n color[] = {\n  {1, 1, 1, 0.7},\n  {1,1,1,0}\n };\n};"
+                                        << "19"
+                                        << "[1,1,1,0.7],[1,1,1,0]";
+    QTest::newRow("shape sheet")
+        << R"(class A { particleShape = "\a\U"; particleFSNtieth = 16; particleFSIndex = 12; particleFSFrameCount = 8; particleFSLoop = 0; };)"
+        << "1"
+        << R"(["\a\U",16,12,8,0])";
+    QTest::newRow("whole texture is a plain shape")
+        << R"(class A { particleShape = "\a\U"; particleFSNtieth = 1; particleFSIndex = 0; particleFSFrameCount = 1; particleFSLoop = 1; };)"
+        << "1"
+        << R"(\a\U)";
+    QTest::newRow("one size") << "class A { size[] = {2}; };"
+                              << "16"
+                              << "2";
+    QTest::newRow("one size: no end") << "class A { size[] = {2}; };"
+                                      << "18"
+                                      << "";
+    QTest::newRow("two sizes: no middle") << "class A { size[] = {2, 3}; };"
+                                          << "17"
+                                          << "";
+    QTest::newRow("four sizes: two middles") << "class A { size[] = {1, 2, 3, 4}; };"
+                                             << "17"
+                                             << "2,3";
+    QTest::newRow("animation speed") << "class A { animationSpeed[] = {0.2}; };"
+                                     << "20"
+                                     << "0.2";
+    QTest::newRow("circle") << "class A { circleRadius = 2; circleVelocity[] = {1, 3, 2}; };"
+                            << "circle"
+                            << "2,1,2,3";
+    QTest::newRow("circle of zeros is unset") << "class A { circleRadius = 0; circleVelocity[] = {0, 0, 0}; };"
+                                              << "circle"
+                                              << "-";
+    QTest::newRow("spreads, height second") << "class A { positionVar[] = {0.3, 0.2, 0.1}; lifeTimeVar = 2; };"
+                                            << "random"
+                                            << "8:2,0.3,0.1,0.2,0,0,0,0,0,0,0,0,0,0,0,0,0";
+    QTest::newRow("angle spread: nine elements") << "class A { angleVar = 360; };"
+                                                 << "random"
+                                                 << "9:0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,360,0";
+    QTest::newRow("no spread: unset") << "class A { lifeTimeVar = 0; colorVar[] = {0, 0, 0, 0}; };"
+                                      << "random"
+                                      << "-";
+    QTest::newRow("stand-in life time") << "class A { };"
+                                        << "5"
+                                        << "1";
+    QTest::newRow("stand-in weight") << "class A { };"
+                                     << "13"
+                                     << "1.275";
+    QTest::newRow("stand-in size") << "class A { };"
+                                   << "16"
+                                   << "1";
+    QTest::newRow("stand-in colour") << "class A { };"
+                                     << "19"
+                                     << "[1,1,1,1]";
+    QTest::newRow("inherited and config-only named")
+        << "class A: Default { interval = 1; ignoreWind = true; colorCoef[] = SMOKE_RED; particleShape = \"x\"; "
+           "particleType = Billboard; timerPeriod = 1; lifeTime = 1; position[] = {0,0,0}; moveVelocity[] = {0,0,0}; "
+           "rotationVelocity = 0; weight = 1; volume = 1; rubbing = 0; size[] = {1}; color[] = {{1,1,1,1}}; "
+           "randomDirectionPeriod = 0; randomDirectionIntensity = 0; };"
+        << "notes"
+        << "Not in the class, inherited from Default, whose values are not known here: particleFSNtieth, "
+           "particleFSIndex, particleFSFrameCount, particleFSLoop, animationName, animationSpeed, onTimerScript, "
+           "beforeDestroyScript, angle, onSurface, bounceOnSurface, emissiveColor, circleRadius, circleVelocity, "
+           "lifeTimeVar, positionVar, moveVelocityVar, rotationVelocityVar, sizeVar, colorVar, "
+           "randomDirectionPeriodVar, randomDirectionIntensityVar, angleVar, bounceOnSurfaceVar (the preview shows "
+           "stand-ins). / Config-only fields, not previewed and left out: ignoreWind, colorCoef.";
+    QTest::newRow("several classes: the first") << "class A { lifeTime = 4; }; class B: A { lifeTime = 5; };"
+                                                << "5"
+                                                << "4";
+    QTest::newRow("several classes: said so")
+        << "class A { lifeTime = 4; }; class B: A { lifeTime = 5; };"
+        << "notes"
+        << "The text holds 2 classes: the first, A, is imported. / Not in the class, inherited from the game's "
+           "defaults, whose values are not known here: particleShape, particleFSNtieth, particleFSIndex, "
+           "particleFSFrameCount, particleFSLoop, animationName, particleType, timerPeriod, position, moveVelocity, "
+           "rotationVelocity, weight, volume, rubbing, size, color, animationSpeed, randomDirectionPeriod, "
+           "randomDirectionIntensity, onTimerScript, beforeDestroyScript, angle, onSurface, bounceOnSurface, "
+           "emissiveColor, interval, circleRadius, circleVelocity, lifeTimeVar, positionVar, moveVelocityVar, "
+           "rotationVelocityVar, sizeVar, colorVar, randomDirectionPeriodVar, randomDirectionIntensityVar, angleVar, "
+           "bounceOnSurfaceVar (the preview shows stand-ins).";
+    QTest::newRow("refused: brace not closed")
+        << "class A { lifeTime = 1;"
+        << "5"
+        << "refused: The class cannot be read: the brace of class A at character 9 does not close.";
+    QTest::newRow("refused: no class") << "class Default;"
+                                       << "5"
+                                       << "refused: The class cannot be read: it defines no class with a body in "
+                                          "braces.";
+}
+
+void TestImport::configClasses()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QCOMPARE(classPart(import::parseConfigClass(pasted), key), expected);
 }
 
 QTEST_APPLESS_MAIN(TestImport)

@@ -1,3 +1,4 @@
+#include "sqf/configreader.h"
 #include "sqf/statements.h"
 #include "sqf/values.h"
 
@@ -19,6 +20,21 @@ namespace {
 std::optional<QStringList> elements(const QStringList &list)
 {
     return list;
+}
+
+// The classes read, "name:base{field=value;array[]=value}" each, joined by " | "; or the problem.
+QString summary(const sqf::ConfigReading &reading)
+{
+    if (!reading.problem.isEmpty())
+        return "problem: " + reading.problem;
+    QStringList classes;
+    for (const sqf::ConfigClass &read : reading.classes) {
+        QStringList entries;
+        for (const sqf::ConfigEntry &entry : read.entries)
+            entries << entry.name + (entry.isArray ? "[]=" : "=") + entry.value.simplified();
+        classes << read.name + ':' + read.base + '{' + entries.join(';') + '}';
+    }
+    return classes.join(" | ");
 }
 
 } // namespace
@@ -50,6 +66,10 @@ private slots:
     void readStatement();
     void commandWord_data();
     void commandWord();
+    void configClasses_data();
+    void configClasses();
+    void braceElements_data();
+    void braceElements();
 };
 
 void TestSqf::removeBlanks_data()
@@ -464,6 +484,92 @@ void TestSqf::commandWord()
     QFETCH(QString, text);
     QFETCH(QString, word);
     QCOMPARE(sqf::commandWord(text), word);
+}
+
+void TestSqf::configClasses_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("classes");
+    QTest::addColumn<bool>("startsWithClass");
+    QTest::newRow("with a base") << "class A: Default { interval = 0.05; size[] = {1, 2}; };"
+                                 << "A:Default{interval=0.05;size[]={1, 2}}" << true;
+    QTest::newRow("inside CfgCloudlets")
+        << "class CfgCloudlets {\n  class Default;\n  class A: Default { lifeTime = 2; };\n};"
+        << "A:Default{lifeTime=2}" << true;
+    QTest::newRow("comments and a define") << "// mine\n#define SMOKE 1\nclass A { // c\n a = \"x;y\"; /* b = 1; */ };"
+                                           << "A:{a=\"x;y\"}" << true;
+    QTest::newRow("a define carried on") << "#define LONG 1, \\\n 2\nclass A { a = 1; };"
+                                         << "A:{a=1}" << true;
+    QTest::newRow("doubled quotes") << R"(class A { t = "say ""hi; there"""; };)"
+                                    << R"(A:{t="say ""hi; there"""})" << true;
+    QTest::newRow("macro names and calls") << "class CLASS(Flare_Blue): FLARE_BASE { colorCoef[] = SMOKE_RED; };"
+                                           << "CLASS(Flare_Blue):FLARE_BASE{colorCoef[]=SMOKE_RED}" << true;
+    QTest::newRow("braces over lines") << "class A {\n color[] = {\n  {1,1,1,1},\n  {1,1,1,0}\n };\n};"
+                                       << "A:{color[]={ {1,1,1,1}, {1,1,1,0} }}" << true;
+    QTest::newRow("nested class left out") << "class A { x = 1; class Inner { y = 2; }; z = 3; };"
+                                           << "A:{x=1;z=3}" << true;
+    QTest::newRow("several") << "class A { x = 1; };\nclass B: A { y = 2; };"
+                             << "A:{x=1} | B:A{y=2}" << true;
+    QTest::newRow("no ';' after the class") << "class A { x = 1; }"
+                                            << "A:{x=1}" << true;
+    QTest::newRow("arithmetic and words") << "Class A { interval = 3*10; particleType = Billboard; };"
+                                          << "A:{interval=3*10;particleType=Billboard}" << true;
+    QTest::newRow("an empty class") << "class A: B {};"
+                                    << "A:B{}" << true;
+    QTest::newRow("brace not closed") << "class A { x = 1;"
+                                      << "problem: the brace of class A at character 9 does not close" << true;
+    QTest::newRow("value brace not closed") << "class A { x[] = {1, 2; "
+                                            << "problem: the value of x opens a brace that does not close" << true;
+    QTest::newRow("value brace closing the class")
+        << "class A { x[] = {1, 2; };"
+        << "problem: the brace of class A at character 9 does not close" << true;
+    QTest::newRow("closes nothing") << "class A {}; }"
+                                    << "problem: the '}' at character 13 closes nothing" << true;
+    QTest::newRow("value not ended") << "class A { x = 1 }"
+                                     << "problem: the value of x is not ended by ';'" << true;
+    QTest::newRow("string not closed") << "class A { t = \"abc; };"
+                                       << "problem: the string at character 15 does not close" << true;
+    QTest::newRow("fields without a class") << "x = 1;"
+                                            << "problem: it has fields (x) but no class around them" << false;
+    QTest::newRow("a declaration only") << "class Default;"
+                                        << "problem: it defines no class with a body in braces" << true;
+    QTest::newRow("no name") << "class { x = 1; };"
+                             << "problem: the class at character 1 has no name" << true;
+    QTest::newRow("a word beginning with class")
+        << "classic = 1;"
+        << "problem: it has fields (classic) but no class around them" << false;
+    QTest::newRow("a drop array") << "drop [\"cl_basic\"]"
+                                  << "problem: the field drop has \"\"cl_basic\"]\" at character 7 where \"[]\" belongs"
+                                  << false;
+}
+
+void TestSqf::configClasses()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, classes);
+    QFETCH(bool, startsWithClass);
+    QCOMPARE(summary(sqf::readConfigClasses(text)), classes);
+    QCOMPARE(sqf::startsWithClass(text), startsWithClass);
+}
+
+void TestSqf::braceElements_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<std::optional<QStringList>>("expected");
+    QTest::newRow("numbers") << "{1, 2.5, -3}" << elements({"1", "2.5", "-3"});
+    QTest::newRow("nested") << "{ {1,1}, {0, 0} }" << elements({"{1,1}", "{0, 0}"});
+    QTest::newRow("empty") << "{}" << elements({});
+    QTest::newRow("a comma in a string") << R"({"a,b", f(1,2)})" << elements({R"("a,b")", "f(1,2)"});
+    QTest::newRow("a macro") << "SMOKE_RED" << std::optional<QStringList>();
+    QTest::newRow("not closed") << "{{1}" << std::optional<QStringList>();
+    QTest::newRow("closing too early") << "{1}, {2}" << std::optional<QStringList>();
+}
+
+void TestSqf::braceElements()
+{
+    QFETCH(QString, value);
+    QFETCH(std::optional<QStringList>, expected);
+    QCOMPARE(sqf::braceElements(value), expected);
 }
 
 QTEST_APPLESS_MAIN(TestSqf)

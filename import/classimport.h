@@ -1,0 +1,34 @@
+#pragma once
+
+#include "effect/source.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace import {
+
+// What a pasted config class yields for the main window, its particle source and the class name.
+struct ImportedClass {
+    QStringList fields; // Text1 .. Text27
+    effect::SourceSettings settings;
+    effect::ConfigClassName className;
+    QStringList notes; // what was left out or stood in for, one line each
+};
+
+struct ClassOutcome {
+    std::optional<ImportedClass> imported;
+    QString problem; // why the text cannot be read as a class; empty when imported
+};
+
+// Reads the first class of a pasted config text (see sqf::readConfigClasses) into the fields and
+// the source settings by the config's mapping, the reverse of effect::configClassLines: field
+// names in any letter case, true and false as 1 and 0, texts quoted or bare, vectors in the
+// config's axis order (the height second). A class setting neither circle nor randomness leaves
+// them unset. Fields the class does not write take stand-ins that show a particle (LifeTime 1,
+// Weight 1.275, Volume 1, Size [1], Color [[1,1,1,1]]), named in the notes as inherited from the
+// base; fields that have no place in the main window or the source are named as left out.
+ClassOutcome parseConfigClass(const QString &pasted);
+
+} // namespace import
