@@ -148,17 +148,16 @@ public:
         : m_assumed(assumed)
     {}
 
-    void comment(const QString &text) { m_lines << QStringLiteral("    // ") + text; }
+    void comment(const QString &text) { m_lines << ClassLine{{}, false, {}, text}; }
 
     void scalar(const char *name, const Value &value)
     {
-        line(QLatin1String(name) + QStringLiteral(" = ") + value.text + QLatin1Char(';'),
-             value.note.isEmpty() ? QStringList{} : QStringList{value.note});
+        m_lines << ClassLine{QLatin1String(name), false, value.text, value.note};
     }
 
     void text(const char *name, const QString &text)
     {
-        line(QLatin1String(name) + QStringLiteral(" = ") + sqf::doubleQuoted(text) + QLatin1Char(';'), {});
+        m_lines << ClassLine{QLatin1String(name), false, sqf::doubleQuoted(text), {}};
     }
 
     // An array of values, or of arrays of values; each note names its place when there are several.
@@ -178,7 +177,7 @@ public:
             }
             written << (nested ? braces(row) : row.join(QStringLiteral(", ")));
         }
-        line(QLatin1String(name) + QStringLiteral("[] = ") + braces(written) + QLatin1Char(';'), notes);
+        m_lines << ClassLine{QLatin1String(name), true, braces(written), notes.join(QStringLiteral("; "))};
     }
 
     void array(const char *name, const QList<Value> &values) { array(name, {values}, false); }
@@ -203,7 +202,7 @@ public:
     Value value(const QString &text) const { return number(text, m_assumed); }
     Value flag(const QString &text) const { return boolean(text, m_assumed); }
 
-    QStringList lines() const { return m_lines; }
+    const QList<ClassLine> &lines() const { return m_lines; }
 
 private:
     static QString braces(const QStringList &items)
@@ -211,14 +210,8 @@ private:
         return QLatin1Char('{') + items.join(QStringLiteral(", ")) + QLatin1Char('}');
     }
 
-    void line(const QString &text, const QStringList &notes)
-    {
-        m_lines << QStringLiteral("    ") + text
-                       + (notes.isEmpty() ? QString() : QStringLiteral(" // ") + notes.join(QStringLiteral("; ")));
-    }
-
     const sqf::VariableValues &m_assumed;
-    QStringList m_lines;
+    QList<ClassLine> m_lines;
 };
 
 // A ...Var value: the source's spread for it, widened by the spread of a random draw in the field
@@ -260,6 +253,12 @@ QList<Value> spreadVector(const ClassWriter &writer, const SourceSettings &sourc
     return values;
 }
 
+QString entryLine(const sqf::ConfigEntry &entry)
+{
+    return QStringLiteral("    ") + entry.name + (entry.isArray ? QStringLiteral("[] = ") : QStringLiteral(" = "))
+           + entry.value + QLatin1Char(';');
+}
+
 double largestSpread(const QList<Value> &values)
 {
     double spread = 0;
@@ -291,17 +290,24 @@ QString configIdentifier(const QString &name)
     return identifier;
 }
 
-ConfigClassName classNameFor(const ConfigClassName &own, const QString &effectName)
+EffectClass classNameFor(const EffectClass &own, const QString &effectName)
 {
-    return {own.name.trimmed().isEmpty() ? configIdentifier(effectName) : own.name.trimmed(),
-            own.base.trimmed().isEmpty() ? QLatin1String(kDefaultClassBase) : own.base.trimmed()};
+    EffectClass named = own;
+    named.name = own.name.trimmed();
+    named.base = own.base.trimmed();
+    // An imported class keeps its header as written, a base or none.
+    if (named.name.isEmpty()) {
+        named.name = configIdentifier(effectName);
+        if (named.base.isEmpty())
+            named.base = QLatin1String(kDefaultClassBase);
+    }
+    return named;
 }
 
-QStringList configClassLines(const QStringList &texts, const SourceSettings &source, const ConfigClassName &className,
-                             const sqf::VariableValues &assumed)
+QList<ClassLine> configClassFields(const QStringList &texts, const SourceSettings &source,
+                                   const sqf::VariableValues &assumed)
 {
     const auto field = [&texts](int number) { return texts.value(number - 1); };
-    const ConfigClassName written = classNameFor(className, QString());
     ClassWriter w(assumed);
 
     // setDropInterval and setParticleCircle.
@@ -431,12 +437,54 @@ QStringList configClassLines(const QStringList &texts, const SourceSettings &sou
     w.scalar("angleVar", spreadValue(w, source, SourceRandom::Angle, angle.spread));
     w.scalar("bounceOnSurfaceVar", spreadValue(w, source, SourceRandom::BounceOnSurface, bounce.spread));
 
+    return w.lines();
+}
+
+QString fieldAsGiven(const ClassLine &line)
+{
+    return line.value + QStringLiteral(" // ") + line.note;
+}
+
+QStringList configClassLines(const QStringList &texts, const SourceSettings &source, const EffectClass &configClass,
+                             const sqf::VariableValues &assumed)
+{
+    const EffectClass written = classNameFor(configClass, QString());
+    const QList<ClassLine> fields = configClassFields(texts, source, assumed);
+    // The marks compare the fields as given without assumed values, which the preview may change.
+    const QList<ClassLine> given = written.marks.isEmpty() ? fields : configClassFields(texts, source, {});
     QStringList lines;
-    lines << QStringLiteral(
-                 "// Paste into class CfgCloudlets, beside the class %1 it inherits from (class %1; declares "
-                 "it), or use it by name: _ps setParticleClass \"%2\";")
-                 .arg(written.base, written.name)
-          << QStringLiteral("class %1: %2 {").arg(written.name, written.base) << w.lines() << QStringLiteral("};");
+    const QString use = QStringLiteral("or use it by name: _ps setParticleClass \"%1\";").arg(written.name);
+    if (written.base.isEmpty())
+        lines << QStringLiteral("// Paste into class CfgCloudlets, ") + use
+              << QStringLiteral("class %1 {").arg(written.name);
+    else
+        lines << QStringLiteral("// Paste into class CfgCloudlets, beside the class %1 it inherits from (class %1; "
+                                "declares it), %2")
+                     .arg(written.base, use)
+              << QStringLiteral("class %1: %2 {").arg(written.name, written.base);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const ClassLine &line = fields.at(i);
+        if (line.field.isEmpty()) {
+            lines << QStringLiteral("    // ") + line.note;
+            continue;
+        }
+        const auto mark = std::find_if(written.marks.cbegin(), written.marks.cend(),
+                                       [&line](const ConfigFieldMark &mark) { return mark.field == line.field; });
+        if (mark != written.marks.cend() && mark->importedAs == fieldAsGiven(given.at(i))) {
+            if (!mark->written.isEmpty())
+                lines << entryLine({line.field, line.isArray, mark->written});
+            continue;
+        }
+        lines << entryLine({line.field, line.isArray, line.value})
+                     + (line.note.isEmpty() ? QString() : QStringLiteral(" // ") + line.note);
+    }
+    if (!written.configOnly.isEmpty()) {
+        lines << QStringLiteral("    // Fields only a config has, as the class wrote them (the preview does not show "
+                                "them):");
+        for (const sqf::ConfigEntry &entry : written.configOnly)
+            lines << entryLine(entry);
+    }
+    lines << QStringLiteral("};");
     return lines;
 }
 

@@ -16,18 +16,38 @@ inline constexpr const char *kDefaultClassBase = "Default";
 // Plumewright_Effect.
 QString configIdentifier(const QString &name);
 
-// The class name an effect is written under: its own class name as written, or else its library
-// name made an identifier; the base: its own, or else Default.
-ConfigClassName classNameFor(const ConfigClassName &own, const QString &effectName);
+// The class an effect is written as: its own class as it is, an imported class with its name and
+// base as written (or no base); an effect without a class name takes its library name made an
+// identifier, and its base, where it names none, is Default.
+EffectClass classNameFor(const EffectClass &own, const QString &effectName);
 
-// One config class for CfgCloudlets from the main window's texts (Text1 .. Text27) and the source
-// settings, one line each: a comment on its use, the class header, the fields in the order of the
-// script form (interval, circle, the shape and the array's elements, the later elements after the
-// object, the ...Var fields of setParticleRandom), the closing line. Values a config cannot hold
-// (variables, random draws, game commands) are written as numbers with a comment giving the text
-// they stand for: a variable takes its value in `assumed` (keyed in lower case, 0 when missing), a
-// random draw its middle with its spread added to the field's ...Var where it has one.
-QStringList configClassLines(const QStringList &texts, const SourceSettings &source, const ConfigClassName &className,
+// One line of a config class: a field with its value, or a comment line alone.
+struct ClassLine {
+    QString field; // empty for a comment line
+    bool isArray = false;
+    QString value; // as the class writes it
+    QString note;  // the comment after the value, or the comment line's text
+    bool operator==(const ClassLine &) const = default;
+};
+
+// The fields of a config class for CfgCloudlets from the main window's texts (Text1 .. Text27) and
+// the source settings, in the order of the script form (interval, circle, the shape and the
+// array's elements, the later elements after the object, the ...Var fields of setParticleRandom),
+// every one of them. Values a config cannot hold (variables, random draws, game commands) are
+// written as numbers with a note giving the text they stand for: a variable takes its value in
+// `assumed` (keyed in lower case, 0 when missing), a random draw its middle with its spread added
+// to the field's ...Var where it has one.
+QList<ClassLine> configClassFields(const QStringList &texts, const SourceSettings &source,
+                                   const sqf::VariableValues &assumed = {});
+
+// A field as the effect gives it, without assumed values, for a ConfigFieldMark to compare.
+QString fieldAsGiven(const ClassLine &line);
+
+// The class as text, one line each: a comment on its use, the class header, the fields of
+// configClassFields, the config-only fields, the closing line. A field with a mark is written as
+// the imported class wrote it, or left out where the class did not write it, while the effect
+// still gives it as it did at the import.
+QStringList configClassLines(const QStringList &texts, const SourceSettings &source, const EffectClass &configClass,
                              const sqf::VariableValues &assumed = {});
 
 } // namespace effect

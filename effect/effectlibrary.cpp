@@ -40,6 +40,12 @@ const QString kValueKey = QStringLiteral("value");
 const QString kClassKey = QStringLiteral("configClass");
 const QString kClassNameKey = QStringLiteral("name");
 const QString kClassBaseKey = QStringLiteral("base");
+const QString kMarksKey = QStringLiteral("marks");
+const QString kMarkFieldKey = QStringLiteral("field");
+const QString kMarkWrittenKey = QStringLiteral("written");
+const QString kMarkImportedKey = QStringLiteral("importedAs");
+const QString kConfigOnlyKey = QStringLiteral("configOnly");
+const QString kEntryArrayKey = QStringLiteral("array");
 
 QString fieldKey(int number)
 {
@@ -142,6 +148,61 @@ QJsonObject sourceObject(const SourceSettings &source)
     return object;
 }
 
+// An effect's config class: its name and base, and from the third version on its marks and its
+// config-only fields, each list optional.
+std::optional<EffectClass> readClass(const QJsonValue &value)
+{
+    const QJsonObject object = value.toObject();
+    if (!value.isObject() || !object.value(kClassNameKey).isString() || !object.value(kClassBaseKey).isString())
+        return std::nullopt;
+    EffectClass configClass;
+    configClass.name = object.value(kClassNameKey).toString();
+    configClass.base = object.value(kClassBaseKey).toString();
+    const QJsonValue marks = object.value(kMarksKey);
+    if (!marks.isUndefined() && !marks.isArray())
+        return std::nullopt;
+    for (const QJsonValue item : marks.toArray()) {
+        const QJsonObject mark = item.toObject();
+        if (!mark.value(kMarkFieldKey).isString() || !mark.value(kMarkWrittenKey).isString()
+            || !mark.value(kMarkImportedKey).isString())
+            return std::nullopt;
+        configClass.marks << ConfigFieldMark{mark.value(kMarkFieldKey).toString(),
+                                             mark.value(kMarkWrittenKey).toString(),
+                                             mark.value(kMarkImportedKey).toString()};
+    }
+    const QJsonValue configOnly = object.value(kConfigOnlyKey);
+    if (!configOnly.isUndefined() && !configOnly.isArray())
+        return std::nullopt;
+    for (const QJsonValue item : configOnly.toArray()) {
+        const QJsonObject entry = item.toObject();
+        if (!entry.value(kClassNameKey).isString() || !entry.value(kEntryArrayKey).isBool()
+            || !entry.value(kValueKey).isString())
+            return std::nullopt;
+        configClass.configOnly << sqf::ConfigEntry{entry.value(kClassNameKey).toString(),
+                                                   entry.value(kEntryArrayKey).toBool(),
+                                                   entry.value(kValueKey).toString()};
+    }
+    return configClass;
+}
+
+QJsonObject classObject(const EffectClass &configClass)
+{
+    QJsonObject object;
+    object.insert(kClassNameKey, configClass.name);
+    object.insert(kClassBaseKey, configClass.base);
+    QJsonArray marks;
+    for (const ConfigFieldMark &mark : configClass.marks)
+        marks.append(QJsonObject{
+            {kMarkFieldKey, mark.field}, {kMarkWrittenKey, mark.written}, {kMarkImportedKey, mark.importedAs}});
+    object.insert(kMarksKey, marks);
+    QJsonArray configOnly;
+    for (const sqf::ConfigEntry &entry : configClass.configOnly)
+        configOnly.append(
+            QJsonObject{{kClassNameKey, entry.name}, {kEntryArrayKey, entry.isArray}, {kValueKey, entry.value}});
+    object.insert(kConfigOnlyKey, configOnly);
+    return object;
+}
+
 // One effect of the file, or why it cannot be read; `place` says which one it is. The first
 // version has no source settings.
 std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype index, int version)
@@ -189,10 +250,10 @@ std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype inde
     const QJsonValue configClass = object.value(kClassKey);
     if (configClass.isUndefined())
         return effect;
-    const QJsonObject names = configClass.toObject();
-    if (!configClass.isObject() || !names.value(kClassNameKey).isString() || !names.value(kClassBaseKey).isString())
+    auto read = readClass(configClass);
+    if (!read)
         return QStringLiteral("%1 has a %2 that cannot be read").arg(named, kClassKey);
-    effect.fields.configClass = {names.value(kClassNameKey).toString(), names.value(kClassBaseKey).toString()};
+    effect.fields.configClass = std::move(*read);
     return effect;
 }
 
@@ -239,8 +300,8 @@ FileReading readEffectFile(const QByteArray &bytes)
         reading.problem = QStringLiteral("it names no format version");
         return reading;
     }
-    if (version.toDouble() != 1 && version.toDouble() != kEffectFileVersion) {
-        reading.problem = QStringLiteral("it has the format version %1; this program reads versions 1 and %2")
+    if (version.toDouble() != 1 && version.toDouble() != 2 && version.toDouble() != kEffectFileVersion) {
+        reading.problem = QStringLiteral("it has the format version %1; this program reads versions 1 to %2")
                               .arg(version.toDouble())
                               .arg(kEffectFileVersion);
         return reading;
@@ -279,12 +340,8 @@ QByteArray writeEffectFile(const QList<Effect> &effects)
         object.insert(kFieldsKey, texts);
         object.insert(kCheckKey, effect.fields.separateColours);
         object.insert(kSourceKey, sourceObject(effect.fields.source));
-        if (effect.fields.configClass != ConfigClassName{}) {
-            QJsonObject names;
-            names.insert(kClassNameKey, effect.fields.configClass.name);
-            names.insert(kClassBaseKey, effect.fields.configClass.base);
-            object.insert(kClassKey, names);
-        }
+        if (effect.fields.configClass != EffectClass{})
+            object.insert(kClassKey, classObject(effect.fields.configClass));
         list.append(object);
     }
     QJsonObject root;
@@ -305,9 +362,9 @@ EffectLibrary::EffectLibrary(QString path)
     reload();
 }
 
-QString EffectLibrary::firstVersionPath() const
+QString EffectLibrary::earlierVersionPath(int version) const
 {
-    return QFileInfo(m_path).dir().filePath(QStringLiteral("effects.v1.json"));
+    return QFileInfo(m_path).dir().filePath(QStringLiteral("effects.v%1.json").arg(version));
 }
 
 void EffectLibrary::reload()
@@ -388,14 +445,14 @@ std::optional<QString> EffectLibrary::write(const QList<Effect> &effects)
     if (!QDir().mkpath(folder))
         return QStringLiteral("The folder %1 for the effects file cannot be made.")
             .arg(QDir::toNativeSeparators(folder));
-    // The first version's file stays readable to a program that knows only that one.
-    if (m_fileVersion == 1 && !QFileInfo::exists(firstVersionPath())) {
+    // An earlier version's file stays readable to a program that knows only that one.
+    const QString earlier = earlierVersionPath(m_fileVersion);
+    if (m_fileVersion > 0 && m_fileVersion < kEffectFileVersion && !QFileInfo::exists(earlier)) {
         QFile original(m_path);
-        if (!original.copy(firstVersionPath()))
+        if (!original.copy(earlier))
             return QStringLiteral("The effects file %1 of the earlier format cannot be kept as %2 (%3); it is as it "
                                   "was.")
-                .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(firstVersionPath()),
-                     original.errorString());
+                .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(earlier), original.errorString());
     }
     QSaveFile file(m_path);
     const QByteArray bytes = writeEffectFile(effects);

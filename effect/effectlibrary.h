@@ -17,7 +17,7 @@ struct EffectFields {
     QStringList texts; // 27 texts, Text1 at index 0
     bool separateColours = false;
     SourceSettings source;
-    ConfigClassName configClass;
+    EffectClass configClass;
     bool operator==(const EffectFields &) const = default;
 };
 
@@ -39,9 +39,10 @@ const QList<Effect> &builtInEffects();
 const Effect *findBuiltIn(const QString &name);
 
 // The author's own effects, kept by name in one JSON file. The file is read as a whole; while it
-// cannot be read, it is never written, so that nothing in it is lost. A file of the first format
-// version, without source settings, is copied once to effects.v1.json beside it before it is first
-// written in the current version; an earlier copy there is kept.
+// cannot be read, it is never written, so that nothing in it is lost. A file of an earlier format
+// version is copied once to effects.vN.json beside it (N its version) before it is first written
+// in the current version, so that the program that wrote it still reads it; an earlier copy there
+// is kept.
 class EffectLibrary {
 public:
     // The file in the user's data folder.
@@ -57,8 +58,8 @@ public:
     const QString &problem() const { return m_problem; }
     // The own effects, sorted by name without regard to letter case.
     const QList<Effect> &effects() const { return m_effects; }
-    // Where a file of the first format version is kept before it is written anew.
-    QString firstVersionPath() const;
+    // Where a file of an earlier format version is kept before it is written anew.
+    QString earlierVersionPath(int version) const;
     // The own effect of that name (letter case aside), or nullptr.
     const Effect *find(const QString &name) const;
 
@@ -86,7 +87,8 @@ private:
 // Version 1 holds the fields only: its effects are read with the start source settings. Version 2
 // adds each effect's source settings, set flags and texts, and, where it has one, its config class
 // name and base: an optional key, so that a program that does not know it still reads the file.
-// Other versions are refused.
+// Version 3 adds to the config class its field marks and its config-only fields. Other versions
+// are refused.
 struct FileReading {
     QList<Effect> effects;
     QString problem; // empty when the text was read
@@ -95,6 +97,6 @@ struct FileReading {
 FileReading readEffectFile(const QByteArray &bytes);
 QByteArray writeEffectFile(const QList<Effect> &effects);
 
-inline constexpr int kEffectFileVersion = 2;
+inline constexpr int kEffectFileVersion = 3;
 
 } // namespace effect

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sqf/configreader.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -72,12 +75,27 @@ struct SourceSettings {
     bool operator==(const SourceSettings &) const = default;
 };
 
+// A field of the config class that an imported class did not write, inherited from its base, or
+// wrote in a form the fields cannot hold as it stands (an expression string, a macro, arithmetic).
+// While the effect still gives the field as it did at the import, the class is written back with
+// the field as the class wrote it, or without the field.
+struct ConfigFieldMark {
+    QString field;      // its name, as the class is written with it: "interval", "positionVar"
+    QString written;    // as the class wrote the value; empty where it did not write the field
+    QString importedAs; // the field as the effect gave it at the import (effect::fieldAsGiven)
+    bool operator==(const ConfigFieldMark &) const = default;
+};
+
 // The config class an effect is written as: its name and its base, as written (a macro call such
-// as CLASS(Flare_Blue) stays one). An empty name takes the effect's name; an empty base is Default.
-struct ConfigClassName {
+// as CLASS(Flare_Blue) stays one), with what an imported class keeps beyond the fields. An empty
+// name takes the effect's name; an empty base is Default.
+struct EffectClass {
     QString name;
     QString base;
-    bool operator==(const ConfigClassName &) const = default;
+    QList<ConfigFieldMark> marks;
+    // The fields only a config has (ignoreWind, colorCoef[], ...), as written, in their order.
+    QList<sqf::ConfigEntry> configOnly;
+    bool operator==(const EffectClass &) const = default;
 };
 
 // The source settings beside the main window's fields: the preview edits them and shows them, the
@@ -93,10 +111,10 @@ public:
     const QStringList &importNotes() const { return m_importNotes; }
     void setImportNotes(const QStringList &notes);
 
-    // The config class of the effect: an imported class's name and base, or the loaded effect's;
-    // kept until another effect is loaded or imported.
-    const ConfigClassName &configClass() const { return m_configClass; }
-    void setConfigClass(const ConfigClassName &name) { m_configClass = name; }
+    // The config class of the effect: an imported class's, or the loaded effect's; kept until
+    // another effect is loaded or imported.
+    const EffectClass &configClass() const { return m_configClass; }
+    void setConfigClass(const EffectClass &configClass) { m_configClass = configClass; }
 
 signals:
     void changed();
@@ -105,7 +123,7 @@ signals:
 private:
     SourceSettings m_settings;
     QStringList m_importNotes;
-    ConfigClassName m_configClass;
+    EffectClass m_configClass;
 };
 
 } // namespace effect

@@ -361,9 +361,23 @@ void anyClass(FuzzedDataProvider &data)
     if (outcome.imported->fields.size() != drop::kFieldCount)
         violated("a class that does not give 27 fields", pasted);
     const QStringList copy =
-        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->className);
-    if (!import::parseConfigClass(copy.join(QLatin1Char('\n'))).imported)
+        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->configClass);
+    const sqf::ConfigReading again = sqf::readConfigClasses(copy.join(QLatin1Char('\n')));
+    if (!again.problem.isEmpty() || !import::parseConfigClass(copy.join(QLatin1Char('\n'))).imported)
         violated("the copy of an imported class does not read", pasted + "\n" + copy.join(QLatin1Char('\n')));
+    // Copied back unedited, exactly the fields the class wrote, under its name and base.
+    const auto fieldNames = [](const sqf::ConfigClass &read) {
+        QStringList names;
+        for (const sqf::ConfigEntry &entry : read.entries)
+            names << entry.name.toLower();
+        names.removeDuplicates();
+        names.sort();
+        return names;
+    };
+    const sqf::ConfigClass &first = reading.classes.front();
+    if (again.classes.front().name != first.name.trimmed() || again.classes.front().base != first.base.trimmed()
+        || fieldNames(again.classes.front()) != fieldNames(first))
+        violated("an imported class is copied back with other fields", pasted + "\n" + copy.join(QLatin1Char('\n')));
 }
 
 void generatedClass(FuzzedDataProvider &data)
@@ -384,7 +398,7 @@ void generatedClass(FuzzedDataProvider &data)
     if (!outcome.imported)
         violated("a copied class does not read", lines.join(QLatin1Char('\n')) + "\n" + outcome.problem);
     const QStringList again =
-        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->className);
+        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->configClass);
     if (classValues(again) != classValues(lines))
         violated("a class read back is copied with other values",
                  lines.join(QLatin1Char('\n')) + "\n--\n" + again.join(QLatin1Char('\n')));

@@ -1,6 +1,7 @@
 #include "classimport.h"
 
 #include "drop/dropstring.h"
+#include "effect/configclass.h"
 #include "sqf/configreader.h"
 #include "sqf/values.h"
 
@@ -24,24 +25,31 @@ public:
     // The value of the field of that name, any letter case; the last one written counts.
     std::optional<QString> take(const char *name)
     {
-        std::optional<QString> value;
+        const std::optional<QString> value = written(QLatin1String(name));
         for (qsizetype i = 0; i < m_entries.size(); ++i)
-            if (m_entries.at(i).name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            if (m_entries.at(i).name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
                 m_taken[i] = true;
-                value = m_entries.at(i).value;
-            }
         if (!value)
             m_missing << QLatin1String(name);
         return value;
     }
 
-    QStringList untaken() const
+    std::optional<QString> written(const QString &name) const
     {
-        QStringList names;
+        std::optional<QString> value;
+        for (const sqf::ConfigEntry &entry : m_entries)
+            if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+                value = entry.value;
+        return value;
+    }
+
+    QList<sqf::ConfigEntry> untaken() const
+    {
+        QList<sqf::ConfigEntry> entries;
         for (qsizetype i = 0; i < m_entries.size(); ++i)
             if (!m_taken.at(i))
-                names << m_entries.at(i).name;
-        return names;
+                entries << m_entries.at(i);
+        return entries;
     }
     const QStringList &missing() const { return m_missing; }
 
@@ -121,6 +129,53 @@ void putKeys(QStringList &fields, int first, const QString &value)
     fields[first + 1] = keys.size() > 1 ? keys.back() : QString();
 }
 
+bool isNumberValue(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    return sqf::plainNumber(trimmed) || trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+           || trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0;
+}
+
+// An unquoted word, which a config reads as the text it is.
+bool isWord(const QString &text)
+{
+    return !text.isEmpty()
+           && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetterOrNumber() || c == u'_'; });
+}
+
+// A value in braces of numbers alone: `count` of them, or any number of them from one when 0.
+bool isNumbers(const QString &value, qsizetype count = 0)
+{
+    const auto elements = sqf::braceElements(value);
+    return elements && !elements->isEmpty() && (count == 0 || elements->size() == count)
+           && std::all_of(elements->cbegin(), elements->cend(), isNumberValue);
+}
+
+// Whether the fields hold the value of a config field as the class wrote it, to be written back
+// from them: a number, a text, numbers in braces. Anything else (a string standing for an
+// expression, a macro, arithmetic, a list of the wrong length) is kept as written.
+bool fieldsHold(const QString &field, const QString &value)
+{
+    const QString trimmed = value.trimmed();
+    static const QStringList texts{"particleShape", "animationName", "particleType", "onTimerScript",
+                                   "beforeDestroyScript"};
+    static const QStringList vectors{"position", "moveVelocity", "circleVelocity", "positionVar", "moveVelocityVar"};
+    if (texts.contains(field))
+        return sqf::stringValue(trimmed).has_value() || isWord(trimmed);
+    if (vectors.contains(field))
+        return isNumbers(trimmed, 3);
+    if (field == QLatin1String("colorVar"))
+        return isNumbers(trimmed, 4);
+    if (field == QLatin1String("size") || field == QLatin1String("animationSpeed"))
+        return isNumbers(trimmed);
+    if (field == QLatin1String("color") || field == QLatin1String("emissiveColor")) {
+        const auto colours = sqf::braceElements(trimmed);
+        return colours && !colours->isEmpty()
+               && std::all_of(colours->cbegin(), colours->cend(), [](const QString &c) { return isNumbers(c); });
+    }
+    return isNumberValue(trimmed);
+}
+
 } // namespace
 
 ClassOutcome parseConfigClass(const QString &pasted)
@@ -133,7 +188,8 @@ ClassOutcome parseConfigClass(const QString &pasted)
     }
     const sqf::ConfigClass &read = reading.classes.front();
     ImportedClass imported;
-    imported.className = {read.name, read.base};
+    imported.configClass.name = read.name;
+    imported.configClass.base = read.base;
     QStringList &notes = imported.notes;
     if (reading.classes.size() > 1)
         notes << QStringLiteral("The text holds %1 classes: the first, %2, is imported.")
@@ -258,16 +314,38 @@ ClassOutcome parseConfigClass(const QString &pasted)
                              : !isNumber(spreads[SourceRandom::Angle], 0)         ? 9
                                                                                   : 8;
 
+    // What Copy Config Class writes back as the class wrote it, or leaves out, while unedited.
+    QStringList kept;
+    for (const effect::ClassLine &line : effect::configClassFields(texts, source)) {
+        if (line.field.isEmpty())
+            continue;
+        const std::optional<QString> value = fields.written(line.field);
+        if (!value || !fieldsHold(line.field, *value)) {
+            imported.configClass.marks << effect::ConfigFieldMark{line.field, value.value_or(QString()),
+                                                                  effect::fieldAsGiven(line)};
+            if (value)
+                kept << QStringLiteral("%1 (%2)").arg(line.field, *value);
+        }
+    }
+    imported.configClass.configOnly = fields.untaken();
+
     const QStringList inherited = fields.missing();
     if (!inherited.isEmpty())
         notes << QStringLiteral("Not in the class, inherited from %1, whose values are not known here: %2 (the "
-                                "preview shows stand-ins).")
+                                "preview shows stand-ins; the class is copied without them until they are "
+                                "edited).")
                      .arg(read.base.isEmpty() ? QStringLiteral("the game's defaults") : read.base,
                           inherited.join(QStringLiteral(", ")));
-    const QStringList untaken = fields.untaken();
-    if (!untaken.isEmpty())
-        notes << QStringLiteral("Config-only fields, not previewed and left out: %1.")
-                     .arg(untaken.join(QStringLiteral(", ")));
+    if (!kept.isEmpty())
+        notes << QStringLiteral("Written in a form the fields do not hold, previewed with worked-out or assumed "
+                                "values and copied back as written until edited: %1.")
+                     .arg(kept.join(QStringLiteral(", ")));
+    QStringList configOnly;
+    for (const sqf::ConfigEntry &entry : imported.configClass.configOnly)
+        configOnly << entry.name;
+    if (!configOnly.isEmpty())
+        notes << QStringLiteral("Config-only fields, not previewed, kept and copied back as written: %1.")
+                     .arg(configOnly.join(QStringLiteral(", ")));
     outcome.imported = std::move(imported);
     return outcome;
 }

@@ -13,8 +13,8 @@ namespace import {
 struct ImportedClass {
     QStringList fields; // Text1 .. Text27
     effect::SourceSettings settings;
-    effect::ConfigClassName className;
-    QStringList notes; // what was left out or stood in for, one line each
+    effect::EffectClass configClass; // its name and base, the marks of its fields, its config-only fields
+    QStringList notes;               // what was left out or stood in for, one line each
 };
 
 struct ClassOutcome {

@@ -87,8 +87,9 @@ void Form4::createControls()
     place(Text1, 120, 120, 9135, 285);
     // A whole script pasted at once must not be cut.
     input::removeLengthLimit(Text1);
-    // A script's "//" comments end with their line: they go before the lines are joined.
-    input::makeSingleLine(Text1, [](const QString &text) { return sqf::removeComments(text); });
+    // A script's "//" comments and a config's preprocessor lines end with their line: they go
+    // before the lines are joined.
+    input::makeSingleLine(Text1, [](const QString &text) { return sqf::removeDirectives(sqf::removeComments(text)); });
 
     Text2 = new QLineEdit(this);
     place(Text2, 120, 600, 6855, 285);
@@ -195,7 +196,7 @@ void Form4::Command1_Click()
         }
         if (!m_mainAlive)
             return;
-        m_source.setConfigClass(outcome.imported->className);
+        m_source.setConfigClass(outcome.imported->configClass);
         m_source.setSettings(outcome.imported->settings);
         m_source.setImportNotes(outcome.imported->notes);
         drop::writeFields(m_main, outcome.imported->fields, false);

@@ -757,7 +757,7 @@ void Form5::copyConfigClass()
         SaveStatus->show();
         return;
     }
-    const effect::ConfigClassName name =
+    const effect::EffectClass name =
         effect::classNameFor(m_source.configClass(), m_current ? m_current->name : QString());
     const QStringList lines = effect::configClassLines(m_main.texts(), m_source.settings(), name, m_variableValues);
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));

@@ -10,20 +10,6 @@ bool isWordCharacter(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
-// The text without its preprocessor lines: a line whose first character after blanks is '#',
-// with the lines a '\' at its end carries on.
-QString withoutDirectives(const QString &text)
-{
-    QStringList kept;
-    bool continued = false;
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
-        const bool directive = continued || line.trimmed().startsWith(QLatin1Char('#'));
-        continued = directive && line.trimmed().endsWith(QLatin1Char('\\'));
-        kept << (directive ? QString() : line);
-    }
-    return kept.join(QLatin1Char('\n'));
-}
-
 class Reader {
 public:
     explicit Reader(QString text)
@@ -242,12 +228,24 @@ private:
 
 ConfigReading readConfigClasses(QStringView text)
 {
-    return Reader(withoutDirectives(removeComments(text))).read();
+    return Reader(removeDirectives(removeComments(text))).read();
+}
+
+QString removeDirectives(const QString &text)
+{
+    QStringList kept;
+    bool continued = false;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const bool directive = continued || line.trimmed().startsWith(QLatin1Char('#'));
+        continued = directive && line.trimmed().endsWith(QLatin1Char('\\'));
+        kept << (directive ? QString() : line);
+    }
+    return kept.join(QLatin1Char('\n'));
 }
 
 bool startsWithClass(QStringView text)
 {
-    const QString cleaned = withoutDirectives(removeComments(text)).trimmed();
+    const QString cleaned = removeDirectives(removeComments(text)).trimmed();
     return cleaned.startsWith(QLatin1String("class"), Qt::CaseInsensitive)
            && (cleaned.size() == 5 || !isWordCharacter(cleaned.at(5)));
 }

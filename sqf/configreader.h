@@ -38,6 +38,11 @@ struct ConfigReading {
 };
 ConfigReading readConfigClasses(QStringView text);
 
+// The text without its preprocessor lines: a line whose first character after blanks is '#'
+// (#define, #include), with the lines a '\' at its end carries on. They are left as empty lines,
+// so that the other lines keep their numbers.
+QString removeDirectives(const QString &text);
+
 // True when the text, after blanks and comments, opens with the word "class".
 bool startsWithClass(QStringView text);
 

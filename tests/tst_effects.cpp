@@ -6,6 +6,7 @@
 #include "effect/sourcescript.h"
 #include "import/classimport.h"
 #include "import/importparser.h"
+#include "sqf/configreader.h"
 #include "sqf/values.h"
 
 #include <QDir>
@@ -82,6 +83,40 @@ QStringList withoutComments(const QStringList &lines)
     return values;
 }
 
+// A config value as the game reads it: numbers by value, true and false as 1 and 0, a quoted text
+// and an unquoted word alike, braces element by element; anything else as written, blanks aside.
+QString asTheGameReads(const QString &value)
+{
+    const QString trimmed = value.trimmed();
+    if (const auto elements = sqf::braceElements(trimmed)) {
+        QStringList read;
+        for (const QString &element : *elements)
+            read << asTheGameReads(element);
+        return '{' + read.join(',') + '}';
+    }
+    if (const auto number = sqf::plainNumber(trimmed))
+        return sqf::formatNumber(*number);
+    if (trimmed.compare("true", Qt::CaseInsensitive) == 0)
+        return "1";
+    if (trimmed.compare("false", Qt::CaseInsensitive) == 0)
+        return "0";
+    if (const auto text = sqf::stringValue(trimmed))
+        return *text;
+    return QString(trimmed).remove(' ');
+}
+
+// The fields of the first class of a text, by their names in lower case, the last one written
+// counting, each as the game reads it.
+QMap<QString, QString> classValues(const QString &text)
+{
+    const sqf::ConfigReading reading = sqf::readConfigClasses(text);
+    QMap<QString, QString> values;
+    if (!reading.classes.isEmpty())
+        for (const sqf::ConfigEntry &entry : reading.classes.front().entries)
+            values.insert(entry.name.toLower() + (entry.isArray ? "[]" : ""), asTheGameReads(entry.value));
+    return values;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(effect::SourceSettings)
@@ -107,7 +142,8 @@ private slots:
 
     void sourceSettingsRoundTrip();
     void configClassNameKeptInTheFile();
-    void firstVersionFileLoadsAndIsKept();
+    void earlierVersionFileLoadsAndIsKept_data();
+    void earlierVersionFileLoadsAndIsKept();
     void firstVersionCopyIsNeverOverwritten();
 
     void damagedFileReportedAndKept_data();
@@ -118,6 +154,9 @@ private slots:
     void configClassHeaderAndObject();
     void configIdentifiers_data();
     void configIdentifiers();
+    void importedClassCopiedBackUnedited_data();
+    void importedClassCopiedBackUnedited();
+    void markedFieldsWrittenOnceEdited();
     void builtInsAsConfigClassesReadBack_data();
     void builtInsAsConfigClassesReadBack();
 
@@ -261,7 +300,7 @@ void TestEffects::fileIsReadableJsonWithAVersion()
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Mine", fieldsWith({{1, "cl_basic"}})), std::nullopt);
     const QByteArray bytes = readAll(m_path);
-    QVERIFY(bytes.contains("\n    \"version\": 2"));
+    QVERIFY(bytes.contains("\n    \"version\": 3"));
     QVERIFY(bytes.contains("\"setParticleRandom\": {"));
     QVERIFY(bytes.contains("\"Text1\": \"cl_basic\""));
     QVERIFY(bytes.contains("\"Check1\": false"));
@@ -363,50 +402,69 @@ void TestEffects::sourceSettingsRoundTrip()
     QCOMPARE(restarted.problem(), QString());
     QVERIFY(restarted.find("Fire")->fields == fields);
     QVERIFY(restarted.find("Plain")->fields == startFields());
-    QVERIFY(!QFile::exists(restarted.firstVersionPath()));
+    QVERIFY(!QFile::exists(restarted.earlierVersionPath(2)));
 }
 
 void TestEffects::configClassNameKeptInTheFile()
 {
     EffectFields fields = startFields();
-    fields.configClass = {"CLASS(Flare_Blue)", "FlareBase"};
+    fields.configClass = {"CLASS(Flare_Blue)",
+                          "FlareBase",
+                          {{"interval", "\"0.5 * speedSize\"", "0.5 // "}, {"lifeTime", "", "1 // "}},
+                          {{"ignoreWind", false, "true"}, {"colorCoef", true, "SMOKE_RED"}}};
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Flare", fields), std::nullopt);
     QCOMPARE(library.save("Plain", startFields()), std::nullopt);
     const QJsonObject root = QJsonDocument::fromJson(readAll(m_path)).object();
-    QCOMPARE(root.value("version").toInt(), 2);
+    QCOMPARE(root.value("version").toInt(), 3);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.problem(), QString());
     QVERIFY(restarted.find("Flare")->fields == fields);
     QVERIFY(restarted.find("Plain")->fields == startFields());
 }
 
-void TestEffects::firstVersionFileLoadsAndIsKept()
+void TestEffects::earlierVersionFileLoadsAndIsKept_data()
 {
-    // A file as the first version wrote it: no source settings.
-    QJsonObject root = QJsonDocument::fromJson(damagedFile([](QJsonObject &root, QJsonObject &effect) {
-                           root.insert("version", 1);
-                           effect.remove("source");
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("withSource");
+    QTest::newRow("first: no source settings") << 1 << false;
+    QTest::newRow("second: a class without marks") << 2 << true;
+}
+
+void TestEffects::earlierVersionFileLoadsAndIsKept()
+{
+    QFETCH(int, version);
+    QFETCH(bool, withSource);
+    // A file as the earlier version wrote it.
+    QJsonObject root = QJsonDocument::fromJson(damagedFile([&](QJsonObject &root, QJsonObject &effect) {
+                           root.insert("version", version);
+                           if (!withSource)
+                               effect.remove("source");
+                           else
+                               effect.insert("configClass", QJsonObject{{"name", "Smoke"}, {"base", "Default"}});
                        })).object();
-    const QByteArray first = QJsonDocument(root).toJson();
+    const QByteArray earlier = QJsonDocument(root).toJson();
     QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
-    writeAll(m_path, first);
+    writeAll(m_path, earlier);
 
     EffectLibrary library(m_path);
     QCOMPARE(library.problem(), QString());
     QCOMPARE(library.effects().size(), 1);
     QVERIFY(library.find("Mine")->fields.source == SourceSettings{});
-    QVERIFY(!QFile::exists(library.firstVersionPath()));
-    QCOMPARE(library.firstVersionPath(), m_dir->filePath("data/effects.v1.json"));
+    const EffectClass expected = withSource ? EffectClass{"Smoke", "Default", {}, {}} : EffectClass{};
+    QCOMPARE(library.find("Mine")->fields.configClass, expected);
+    const QString copy = library.earlierVersionPath(version);
+    QVERIFY(!QFile::exists(copy));
+    QCOMPARE(copy, m_dir->filePath(QString("data/effects.v%1.json").arg(version)));
 
     EffectFields fields = startFields();
     fields.source.interval = {true, "0.2"};
     QCOMPARE(library.save("Other", fields), std::nullopt);
-    QCOMPARE(readAll(library.firstVersionPath()), first);
+    QCOMPARE(readAll(copy), earlier);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.effects().size(), 2);
     QVERIFY(restarted.find("Other")->fields == fields);
-    QVERIFY(readAll(m_path).contains("\"version\": 2"));
+    QVERIFY(readAll(m_path).contains("\"version\": 3"));
 }
 
 void TestEffects::firstVersionCopyIsNeverOverwritten()
@@ -418,9 +476,9 @@ void TestEffects::firstVersionCopyIsNeverOverwritten()
     QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
     writeAll(m_path, QJsonDocument(root).toJson());
     EffectLibrary library(m_path);
-    writeAll(library.firstVersionPath(), "an earlier copy");
+    writeAll(library.earlierVersionPath(1), "an earlier copy");
     QCOMPARE(library.remove("Mine"), std::nullopt);
-    QCOMPARE(readAll(library.firstVersionPath()), QByteArray("an earlier copy"));
+    QCOMPARE(readAll(library.earlierVersionPath(1)), QByteArray("an earlier copy"));
     QVERIFY(library.effects().isEmpty());
 }
 
@@ -433,8 +491,8 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("empty file") << QByteArray() << "it is not JSON (";
     QTest::newRow("no version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.remove("version"); })
                                 << "it names no format version";
-    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 3); })
-                                   << "it has the format version 3; this program reads versions 1 and 2";
+    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 4); })
+                                   << "it has the format version 4; this program reads versions 1 to 3";
     QTest::newRow("no version 0") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 0); })
                                   << "it has the format version 0;";
     QTest::newRow("no source settings") << damagedFile([](QJsonObject &, QJsonObject &effect) {
@@ -478,6 +536,14 @@ void TestEffects::damagedFileReportedAndKept_data()
     }) << "effect 1 (\"Mine\") has no Check1 of true or false";
     QTest::newRow("config class a text") << damagedFile([](QJsonObject &, QJsonObject &effect) {
         effect.insert("configClass", "Smoke");
+    }) << "effect 1 (\"Mine\") has a configClass that cannot be read";
+    QTest::newRow("config class mark without its import") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.insert(
+            "configClass",
+            QJsonObject{{"name", "A"}, {"base", "Default"}, {"marks", QJsonArray{QJsonObject{{"field", "interval"}}}}});
+    }) << "effect 1 (\"Mine\") has a configClass that cannot be read";
+    QTest::newRow("config-only fields an object") << damagedFile([](QJsonObject &, QJsonObject &effect) {
+        effect.insert("configClass", QJsonObject{{"name", "A"}, {"base", "Default"}, {"configOnly", QJsonObject{}}});
     }) << "effect 1 (\"Mine\") has a configClass that cannot be read";
     QTest::newRow("saved not a date") << damagedFile([](QJsonObject &, QJsonObject &effect) {
         effect.insert("saved", "today");
@@ -666,7 +732,7 @@ void TestEffects::configClassFields()
     EffectFields fields = startFields();
     for (const QString &change : changed)
         fields.texts[change.section(':', 0, 0).toInt() - 1] = change.section(':', 1);
-    const QStringList lines = configClassLines(fields.texts, source, {"Smoke", "Default"}, {{"_w", 1.5}});
+    const QStringList lines = configClassLines(fields.texts, source, {"Smoke", "Default", {}, {}}, {{"_w", 1.5}});
     QCOMPARE(classLine(lines, field), line);
 }
 
@@ -674,7 +740,7 @@ void TestEffects::configClassHeaderAndObject()
 {
     EffectFields fields = startFields();
     fields.texts[26] = "player, 0, false";
-    const QStringList lines = configClassLines(fields.texts, {}, {"CLASS(Flare_Blue)", "FlareBase"});
+    const QStringList lines = configClassLines(fields.texts, {}, {"CLASS(Flare_Blue)", "FlareBase", {}, {}});
     QVERIFY2(lines.at(0).startsWith("// ") && lines.at(0).contains("CfgCloudlets")
                  && lines.at(0).contains(R"x(setParticleClass "CLASS(Flare_Blue)")x"),
              qPrintable(lines.at(0)));
@@ -728,7 +794,7 @@ void TestEffects::configClassHeaderAndObject()
                                  "angleVar",
                                  "bounceOnSurfaceVar"}));
     // Without a name of its own, the class takes the effect's; without any, the program's.
-    QCOMPARE(classNameFor({}, "Big smoke 2"), ConfigClassName({"Big_smoke_2", "Default"}));
+    QCOMPARE(classNameFor({}, "Big smoke 2"), EffectClass({"Big_smoke_2", "Default", {}, {}}));
     QCOMPARE(configClassLines(fields.texts, {}, {}).at(1), "class Plumewright_Effect: Default {");
 }
 
@@ -759,6 +825,97 @@ void TestEffects::configIdentifiers()
     QCOMPARE(configIdentifier(name), identifier);
 }
 
+void TestEffects::importedClassCopiedBackUnedited_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::newRow("a whole smoke, wrapped")
+        << "class CfgCloudlets {\n  class Default;\n  class MyTag_Smoke: Default {\n"
+           "    interval = 0.05; // setDropInterval\n    circleRadius = 0; circleVelocity[] = {0, 0, 0};\n"
+           "    particleShape = \"\\a\\Universal\"; particleFSNtieth = 16; particleFSIndex = 12;\n"
+           "    particleFSFrameCount = 8; particleFSLoop = 1;\n"
+           "    particleType = \"Billboard\"; timerPeriod = 1; lifeTime = 10;\n"
+           "    position[] = {0, 0, 0}; moveVelocity[] = {0, 0.5, 0}; rotationVelocity = 0;\n"
+           "    weight = 1.277; volume = 1; rubbing = 0.025;\n"
+           "    size[] = {0.5, 8, 12}; color[] = {{1, 1, 1, 0.7}, {1, 1, 1, 0}}; animationSpeed[] = {0.2};\n"
+           "    randomDirectionPeriod = 1; randomDirectionIntensity = 0.04;\n"
+           "    onTimerScript = \"\"; beforeDestroyScript = \"\";\n"
+           "    lifeTimeVar = 2; positionVar[] = {0.3, 0.3, 0.3}; moveVelocityVar[] = {1.5, 1, 1.5};\n"
+           "    rotationVelocityVar = 20; sizeVar = 0.2; colorVar[] = {0, 0, 0, 0.1};\n"
+           "    randomDirectionPeriodVar = 0; randomDirectionIntensityVar = 0; angleVar = 360;\n  };\n};";
+    QTest::newRow("one field") << "class A { lifeTime = 2; };";
+    QTest::newRow("nothing") << "class A: B { };";
+    QTest::newRow("macro names and calls")
+        << "class CLASS(Flare_Blue): FlareBase { particleShape = QUOTE(PATHTO(flare)); colorCoef[] = SMOKE_RED; "
+           "lifeTime = LIFE; moveVelocity[] = UP; };";
+    QTest::newRow("words, true and false")
+        << "class A: Default { onSurface = true; particleType = Billboard; ignoreWind = false; angle = 0; };";
+    QTest::newRow("expression strings")
+        << R"(class A { interval = "0.5 * speedSize + 0.5"; size[] = {"0.1 * speed", 2}; sizeVar = "x"; };)";
+    QTest::newRow("arithmetic") << "class A { interval = 3*10; lifeTime = 2 + 1; rubbing = -0.5; };";
+    QTest::newRow("over lines, comments")
+        << "class A // the first\n{\n  color[] = {\n    {1, 0.5, 0}, /* dim */\n    {1, 1, 1}\n  };\n};";
+    QTest::newRow("a sheet, loop inherited") << R"(class A { particleShape = "\x\U"; particleFSNtieth = 16; };)";
+    QTest::newRow("a whole texture")
+        << R"(class A { particleShape = "x"; particleFSNtieth = 1; particleFSIndex = 0; };)";
+    QTest::newRow("later elements")
+        << "class A { bounceOnSurface = -1; emissiveColor[] = {{0, 0, 0, 0}}; onSurface = 1; };";
+    QTest::newRow("emissive colour not nested") << "class A { emissiveColor[] = {100, 50, 0, 0}; };";
+    QTest::newRow("circle and spreads")
+        << "class A { circleRadius = 2; circleVelocity[] = {1, 3, 2}; positionVar[] = {0.3, 0.2, 0.1}; "
+           "angleVar = 360; bounceOnSurfaceVar = 0.2; };";
+    QTest::newRow("a circle velocity alone") << "class A { circleVelocity[] = {0, 1, 0}; };";
+    QTest::newRow("spreads of zero") << "class A { lifeTimeVar = 0; colorVar[] = {0, 0, 0, 0}; };";
+    QTest::newRow("lists of other lengths")
+        << "class A { position[] = {1, 2}; colorVar[] = {0.1}; size[] = {}; animationSpeed[] = {1, 2, 3, 4}; };";
+    QTest::newRow("written twice, last counts") << "class A { lifeTime = 1; LIFETIME = 3; };";
+    QTest::newRow("config-only, nested class")
+        << "class A: Default { keepOnSurface = 1; postEffects = \"Smoke\"; class Inner { x = 1; }; "
+           "destroyOnWaterSurface = -1; };";
+    QTest::newRow("any letter case") << "class A { MoveVelocity[] = {0, 2, 0}; LIFETIMEVAR = 1; };";
+}
+
+void TestEffects::importedClassCopiedBackUnedited()
+{
+    QFETCH(QString, pasted);
+    const import::ClassOutcome outcome = import::parseConfigClass(pasted);
+    QVERIFY2(outcome.imported, qPrintable(outcome.problem));
+    const import::ImportedClass &imported = *outcome.imported;
+    const QString copy = configClassLines(imported.fields, imported.settings, imported.configClass).join('\n');
+    const sqf::ConfigReading original = sqf::readConfigClasses(pasted);
+    const sqf::ConfigReading again = sqf::readConfigClasses(copy);
+    QVERIFY2(again.problem.isEmpty(), qPrintable(copy));
+    QCOMPARE(again.classes.front().name, original.classes.front().name);
+    QCOMPARE(again.classes.front().base, original.classes.front().base);
+    QCOMPARE(classValues(copy), classValues(pasted));
+}
+
+void TestEffects::markedFieldsWrittenOnceEdited()
+{
+    const import::ClassOutcome outcome = import::parseConfigClass(
+        R"(class A: Default { interval = "0.5 * speedSize"; moveVelocity[] = {0, 2, 0}; ignoreWind = 1; };)");
+    QVERIFY(outcome.imported);
+    const import::ImportedClass &imported = *outcome.imported;
+    QCOMPARE(classValues(configClassLines(imported.fields, imported.settings, imported.configClass).join('\n')).keys(),
+             QStringList({"ignorewind", "interval", "movevelocity[]"}));
+
+    // An inherited field is written once it is edited, an expression once it is replaced; the
+    // other fields stay as they were.
+    QStringList texts = imported.fields;
+    texts[4] = "4";
+    SourceSettings settings = imported.settings;
+    settings.interval.text = "0.2";
+    const QMap<QString, QString> edited =
+        classValues(configClassLines(texts, settings, imported.configClass).join('\n'));
+    QCOMPARE(edited.keys(), QStringList({"ignorewind", "interval", "lifetime", "movevelocity[]"}));
+    QCOMPARE(edited.value("lifetime"), "4");
+    QCOMPARE(edited.value("interval"), "0.2");
+
+    // A variable's assumed value is no edit: the expression stays as written.
+    const QString assumed =
+        configClassLines(imported.fields, imported.settings, imported.configClass, {{"speedsize", 3}}).join('\n');
+    QCOMPARE(classValues(assumed).value("interval"), "0.5 * speedSize");
+}
+
 void TestEffects::builtInsAsConfigClassesReadBack_data()
 {
     builtInsImportBackAndMove_data();
@@ -768,14 +925,14 @@ void TestEffects::builtInsAsConfigClassesReadBack()
 {
     QFETCH(int, index);
     const Effect &effect = builtInEffects().at(index);
-    const ConfigClassName name = classNameFor({}, effect.name);
+    const EffectClass name = classNameFor({}, effect.name);
     const QStringList lines = configClassLines(effect.fields.texts, effect.fields.source, name);
     const import::ClassOutcome outcome = import::parseConfigClass(lines.join('\n'));
     QVERIFY2(outcome.imported, qPrintable(outcome.problem));
     const import::ImportedClass &imported = *outcome.imported;
-    QCOMPARE(imported.className, name);
+    QCOMPARE(imported.configClass, name);
     // Copied again, the same class: the values the script drew at random are numbers now.
-    QCOMPARE(withoutComments(configClassLines(imported.fields, imported.settings, imported.className)),
+    QCOMPARE(withoutComments(configClassLines(imported.fields, imported.settings, imported.configClass)),
              withoutComments(lines));
     // The same numbers where the script had numbers, in the fields and in the source's commands.
     for (int n = 1; n <= 27; ++n)

@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -644,13 +645,14 @@ void TestForm4::importArrayKeepsOpenDialog()
 
 void TestForm4::pastedConfigClassFillsFieldsSourceAndClass()
 {
-    const QString pasted = "class CfgCloudlets {\n"
+    const QString pasted = "#define SMOKE_RED {1, 0.5, 0.5} \\\n  // carried on\n"
+                           "class CfgCloudlets {\n"
                            "  class Default;\n"
                            "  class MyTag_Smoke: Default { // rising smoke\n"
                            "    interval = 0.05; particleShape = \"\\a\\Universal\"; particleFSNtieth = 16;\n"
                            "    particleType = Billboard; lifeTime = 10; moveVelocity[] = {0, 0.5, 0};\n"
                            "    color[] = {\n      {1, 1, 1, 0.7},\n      {1, 1, 1, 0}\n    };\n"
-                           "    positionVar[] = {0.3, 0.2, 0.1}; IgnoreWind = true;\n"
+                           "    positionVar[] = {0.3, 0.2, 0.1}; IgnoreWind = true; colorCoef[] = SMOKE_RED;\n"
                            "  };\n"
                            "};\n";
     import::Form4 *dialog = openDialog();
@@ -672,8 +674,17 @@ void TestForm4::pastedConfigClassFillsFieldsSourceAndClass()
     QVERIFY(settings.random.set);
     QCOMPARE(settings.random.texts.at(effect::SourceRandom::PositionZ), "0.2");
     QVERIFY(!settings.circle.set);
-    QCOMPARE(form->source().configClass(), effect::ConfigClassName({"MyTag_Smoke", "Default"}));
-    QVERIFY(form->source().importNotes().last().contains("IgnoreWind"));
+    const effect::EffectClass &configClass = form->source().configClass();
+    QCOMPARE(configClass.name, "MyTag_Smoke");
+    QCOMPARE(configClass.base, "Default");
+    QCOMPARE(configClass.configOnly,
+             QList<sqf::ConfigEntry>({{"IgnoreWind", false, "true"}, {"colorCoef", true, "SMOKE_RED"}}));
+    // The fields the class did not write are marked, to be left out of its copy.
+    QVERIFY(std::any_of(configClass.marks.cbegin(), configClass.marks.cend(),
+                        [](const effect::ConfigFieldMark &mark) { return mark.field == "lifeTimeVar"; }));
+    QVERIFY(std::none_of(configClass.marks.cbegin(), configClass.marks.cend(),
+                         [](const effect::ConfigFieldMark &mark) { return mark.field == "lifeTime"; }));
+    QVERIFY(form->source().importNotes().last().contains("IgnoreWind, colorCoef"));
 
     // A class whose brace does not close is refused with the reason, and nothing changes.
     dialog = openDialog();

@@ -126,6 +126,7 @@ private slots:
     void emitEveryTakesTextsAndZero();
     void copySourceAndSaveSourceScriptByKeys();
     void copyConfigClassByKeys();
+    void importedClassCopiedBackUntilEdited();
 
     void effectRowLoadsBuiltInsByKeys();
     void loadOverUnsavedFieldsAsksFirst();
@@ -849,6 +850,47 @@ void TestForm5::copyConfigClassByKeys()
     lines = QGuiApplication::clipboard()->text().split('\n');
     QCOMPARE(lines.at(1), "class " + effect::configIdentifier(effect::builtInEffects().at(0).name) + ": Default {");
     QVERIFY(lines.at(1).contains('_') && !lines.at(1).contains(' ' + effect::builtInEffects().at(0).name));
+}
+
+void TestForm5::importedClassCopiedBackUntilEdited()
+{
+    MessagesFake messages;
+    Form5 &preview = openPreview();
+    const QString pasted = "class CfgCloudlets {\n  class Default;\n  class MyTag_Haze: Default {\n"
+                           "    interval = \"0.5 * speedSize\"; // an engine expression\n"
+                           "    moveVelocity[] = {0, 0.3, 0}; positionVar[] = {2, 0, 2};\n"
+                           "    ignoreWind = true;\n  };\n};";
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    import::Form4 *dialog = import::Form4::existing();
+    QVERIFY(dialog);
+    paste(dialog->Text1, pasted);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(form->Text(11)->text(), "0.3");
+    QVERIFY(preview.ImportStatus->text().contains("ignoreWind"));
+    const auto copied = [&preview] {
+        preview.activateWindow();
+        [&preview] { QVERIFY(QTest::qWaitForWindowActive(&preview)); }();
+        preview.SourceBox->NameText->setFocus();
+        QTest::keyClick(preview.SourceBox->NameText, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QStringList lines;
+        for (const QString &line : QGuiApplication::clipboard()->text().split('\n'))
+            if (!line.trimmed().startsWith("//"))
+                lines << line.section(" //", 0, 0);
+        return lines;
+    };
+
+    // Copied back unedited: the class as it was written, and nothing it inherits.
+    QCOMPARE(copied(), QStringList({"class MyTag_Haze: Default {", "    interval = \"0.5 * speedSize\";",
+                                    "    moveVelocity[] = {0, 0.3, 0};", "    positionVar[] = {2, 0, 2};",
+                                    "    ignoreWind = true;", "};"}));
+
+    // An inherited field typed in is written; so is an edited value, and the rest stays.
+    retype(form->Text(kLifeTime), "6");
+    retype(preview.SourceBox->IntervalText, "0.2");
+    QCOMPARE(copied(), QStringList({"class MyTag_Haze: Default {", "    interval = 0.2;", "    lifeTime = 6;",
+                                    "    moveVelocity[] = {0, 0.3, 0};", "    positionVar[] = {2, 0, 2};",
+                                    "    ignoreWind = true;", "};"}));
+    processDeletes();
 }
 
 void TestForm5::effectRowLoadsBuiltInsByKeys()

@@ -72,7 +72,7 @@ QString classPart(const import::ClassOutcome &outcome, const QString &key)
     if (number)
         return imported.fields.value(field - 1);
     if (key == "class")
-        return imported.className.name + ':' + imported.className.base;
+        return imported.configClass.name + ':' + imported.configClass.base;
     if (key == "interval")
         return source.interval.set ? source.interval.text : "-";
     if (key == "circle")
@@ -1590,7 +1590,23 @@ void TestImport::configClasses_data()
            "beforeDestroyScript, angle, onSurface, bounceOnSurface, emissiveColor, circleRadius, circleVelocity, "
            "lifeTimeVar, positionVar, moveVelocityVar, rotationVelocityVar, sizeVar, colorVar, "
            "randomDirectionPeriodVar, randomDirectionIntensityVar, angleVar, bounceOnSurfaceVar (the preview shows "
-           "stand-ins). / Config-only fields, not previewed and left out: ignoreWind, colorCoef.";
+           "stand-ins; the class is copied without them until they are edited). / Config-only fields, not "
+           "previewed, kept and copied back as written: ignoreWind, colorCoef.";
+    QTest::newRow("expression kept, named")
+        << "class A { interval = \"0.5 * speedSize\"; lifeTime = 2; particleShape = QUOTE(x); particleFSNtieth = 1; "
+           "particleFSIndex = 0; particleFSFrameCount = 1; particleFSLoop = 1; animationName = \"\"; "
+           "particleType = \"Billboard\"; timerPeriod = 1; position[] = {0,0,0}; moveVelocity[] = {0,0,0}; "
+           "rotationVelocity = 0; weight = 1; volume = 1; rubbing = 0; size[] = {1, \"speed\"}; "
+           "color[] = {{1,1,1,1}}; animationSpeed[] = {1}; randomDirectionPeriod = 0; randomDirectionIntensity = 0; "
+           "onTimerScript = \"\"; beforeDestroyScript = \"\"; angle = 0; onSurface = 0; bounceOnSurface = -1; "
+           "emissiveColor[] = {{0,0,0,0}}; circleRadius = 0; circleVelocity[] = {0,0,0}; lifeTimeVar = 0; "
+           "positionVar[] = {0,0,0}; moveVelocityVar[] = {0,0,0}; rotationVelocityVar = 0; sizeVar = 0; "
+           "colorVar[] = {0,0,0,0}; randomDirectionPeriodVar = 0; randomDirectionIntensityVar = 0; angleVar = 0; "
+           "bounceOnSurfaceVar = 0; };"
+        << "notes"
+        << "Written in a form the fields do not hold, previewed with worked-out or assumed values and copied back "
+           "as written until edited: interval (\"0.5 * speedSize\"), particleShape (QUOTE(x)), size ({1, "
+           "\"speed\"}).";
     QTest::newRow("several classes: the first") << "class A { lifeTime = 4; }; class B: A { lifeTime = 5; };"
                                                 << "5"
                                                 << "4";
@@ -1604,7 +1620,8 @@ void TestImport::configClasses_data()
            "randomDirectionIntensity, onTimerScript, beforeDestroyScript, angle, onSurface, bounceOnSurface, "
            "emissiveColor, interval, circleRadius, circleVelocity, lifeTimeVar, positionVar, moveVelocityVar, "
            "rotationVelocityVar, sizeVar, colorVar, randomDirectionPeriodVar, randomDirectionIntensityVar, angleVar, "
-           "bounceOnSurfaceVar (the preview shows stand-ins).";
+           "bounceOnSurfaceVar (the preview shows stand-ins; the class is copied without them until they are "
+           "edited).";
     QTest::newRow("refused: brace not closed")
         << "class A { lifeTime = 1;"
         << "5"
