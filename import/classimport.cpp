@@ -25,7 +25,7 @@ public:
     // The value of the field of that name, any letter case; the last one written counts.
     std::optional<QString> take(const char *name)
     {
-        const std::optional<QString> value = written(QLatin1String(name));
+        std::optional<QString> value = written(QLatin1String(name));
         for (qsizetype i = 0; i < m_entries.size(); ++i)
             if (m_entries.at(i).name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
                 m_taken[i] = true;
