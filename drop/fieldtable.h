@@ -66,8 +66,32 @@ inline constexpr std::array<const char *, 19> kParameterNames{
     "RotationVelocity", "Weight",           "Volume",  "Rubbing",       "Size",     "Color",    "AnimationPhase",
     "RndmDirPeriod",    "RndmDirIntensity", "OnTimer", "BeforeDestroy", "Object"};
 
-inline constexpr int kColourField = 19;   // Text19
-inline constexpr int kShapeTypeField = 3; // Text3
+// The fields by the parameter they hold: n for Text<n>, the first of three for a vector or a key
+// list (Size, AnimationPhase).
+namespace field {
+inline constexpr int kShape = 1;
+inline constexpr int kAnimationName = 2;
+inline constexpr int kType = 3;
+inline constexpr int kTimePeriod = 4;
+inline constexpr int kLifeTime = 5;
+inline constexpr int kPosition = 6;
+inline constexpr int kVelocity = 9;
+inline constexpr int kRotation = 12;
+inline constexpr int kWeight = 13;
+inline constexpr int kVolume = 14;
+inline constexpr int kRubbing = 15;
+inline constexpr int kSize = 16;
+inline constexpr int kColour = 19;
+inline constexpr int kPhase = 20;
+inline constexpr int kPeriod = 23;
+inline constexpr int kIntensity = 24;
+inline constexpr int kOnTimer = 25;
+inline constexpr int kBeforeDestroy = 26;
+inline constexpr int kObject = 27;
+} // namespace field
+
+inline constexpr int kColourField = field::kColour;  // Text19
+inline constexpr int kShapeTypeField = field::kType; // Text3
 
 inline constexpr const char *kResultHelp = "The complete 'Drop' string, just copy and paste it into your script";
 inline constexpr const char *kColourLineHelp =

@@ -1,5 +1,6 @@
 #include "configclass.h"
 
+#include "drop/fieldtable.h"
 #include "sqf/values.h"
 
 #include <algorithm>
@@ -11,25 +12,7 @@
 namespace effect {
 namespace {
 
-constexpr int kShape = 1;
-constexpr int kAnimationName = 2;
-constexpr int kType = 3;
-constexpr int kTimePeriod = 4;
-constexpr int kLifeTime = 5;
-constexpr int kPosition = 6;
-constexpr int kVelocity = 9;
-constexpr int kRotation = 12;
-constexpr int kWeight = 13;
-constexpr int kVolume = 14;
-constexpr int kRubbing = 15;
-constexpr int kSize = 16;
-constexpr int kColour = 19;
-constexpr int kPhase = 20;
-constexpr int kPeriod = 23;
-constexpr int kIntensity = 24;
-constexpr int kOnTimer = 25;
-constexpr int kBeforeDestroy = 26;
-constexpr int kObject = 27;
+using namespace drop::field;
 
 // The config's axis order, as the documented comment of moveVelocity reads it: [x, z, y], the
 // height second where scripts put it third. That position, positionVar, moveVelocityVar and

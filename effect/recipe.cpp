@@ -10,18 +10,8 @@
 namespace effect {
 namespace {
 
-constexpr int kLifeTime = 5;
-constexpr int kPosition = 6;
-constexpr int kVelocity = 9;
-constexpr int kWeight = 13;
-constexpr int kVolume = 14;
-constexpr int kRubbing = 15;
-constexpr int kSize = 16;
-constexpr int kColour = 19;
-constexpr int kPeriod = 23;
-constexpr int kIntensity = 24;
+using namespace drop::field;
 
-constexpr int kObject = 27;
 // BounceOnSurface's place among the Object field's elements: after the object, angle and onSurface.
 constexpr int kBounceElement = 3;
 

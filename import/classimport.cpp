@@ -1,6 +1,7 @@
 #include "classimport.h"
 
 #include "drop/dropstring.h"
+#include "drop/fieldtable.h"
 #include "effect/configclass.h"
 #include "sqf/configreader.h"
 #include "sqf/values.h"
@@ -13,6 +14,7 @@ namespace {
 
 using effect::SourceCircle;
 using effect::SourceRandom;
+using namespace drop::field;
 
 // The fields of the class, each taken at most once; what is never taken has no place here.
 class ClassFields {
@@ -215,36 +217,36 @@ ClassOutcome parseConfigClass(const QString &pasted)
             sheet = sheet || !isNumber(scalar(*value), frames[i].toDouble());
             frames[i] = scalar(*value);
         }
-    texts[0] = sheet ? QStringLiteral("[%1,%2,%3,%4,%5]")
-                           .arg(sqf::doubleQuoted(shape), frames[0], frames[1], frames[2], frames[3])
-                     : shape;
-    put(2, "animationName");
-    put(3, "particleType");
-    put(4, "timerPeriod");
-    put(5, "lifeTime", QStringLiteral("1"));
+    texts[kShape - 1] = sheet ? QStringLiteral("[%1,%2,%3,%4,%5]")
+                                    .arg(sqf::doubleQuoted(shape), frames[0], frames[1], frames[2], frames[3])
+                              : shape;
+    put(kAnimationName, "animationName");
+    put(kType, "particleType");
+    put(kTimePeriod, "timerPeriod");
+    put(kLifeTime, "lifeTime", QStringLiteral("1"));
     if (const auto value = fields.take("position"))
-        putVector(texts, 6, *value, notes, "position");
+        putVector(texts, kPosition, *value, notes, "position");
     if (const auto value = fields.take("moveVelocity"))
-        putVector(texts, 9, *value, notes, "moveVelocity");
-    put(12, "rotationVelocity");
-    put(13, "weight", QStringLiteral("1.275"));
-    put(14, "volume", QStringLiteral("1"));
-    put(15, "rubbing");
-    putKeys(texts, 16, fields.take("size").value_or(QStringLiteral("{1}")));
+        putVector(texts, kVelocity, *value, notes, "moveVelocity");
+    put(kRotation, "rotationVelocity");
+    put(kWeight, "weight", QStringLiteral("1.275"));
+    put(kVolume, "volume", QStringLiteral("1"));
+    put(kRubbing, "rubbing");
+    putKeys(texts, kSize, fields.take("size").value_or(QStringLiteral("{1}")));
     if (const auto value = fields.take("color")) {
         QStringList colours;
         for (const QString &colour : elementsOf(*value))
             colours << bracketed(colour);
-        texts[18] = colours.join(QLatin1Char(','));
+        texts[kColour - 1] = colours.join(QLatin1Char(','));
     } else {
-        texts[18] = QStringLiteral("[1,1,1,1]");
+        texts[kColour - 1] = QStringLiteral("[1,1,1,1]");
     }
     if (const auto value = fields.take("animationSpeed"))
-        putKeys(texts, 20, *value);
-    put(23, "randomDirectionPeriod");
-    put(24, "randomDirectionIntensity");
-    put(25, "onTimerScript");
-    put(26, "beforeDestroyScript");
+        putKeys(texts, kPhase, *value);
+    put(kPeriod, "randomDirectionPeriod");
+    put(kIntensity, "randomDirectionIntensity");
+    put(kOnTimer, "onTimerScript");
+    put(kBeforeDestroy, "beforeDestroyScript");
 
     // The later elements after the object, which a class does not have: up to the last one that
     // differs from the game's default.
@@ -261,8 +263,8 @@ ClassOutcome parseConfigClass(const QString &pasted)
                 lastSet = qsizetype(i);
         }
     if (lastSet >= 0)
-        texts[26] = QStringLiteral("\"\", ")
-                    + QStringList(later.begin(), later.begin() + lastSet + 1).join(QStringLiteral(", "));
+        texts[kObject - 1] = QStringLiteral("\"\", ")
+                             + QStringList(later.begin(), later.begin() + lastSet + 1).join(QStringLiteral(", "));
 
     effect::SourceSettings &source = imported.settings;
     if (const auto value = fields.take("interval"))
