@@ -17,9 +17,9 @@ namespace preview {
 // A few threads kept for the life of the pool that run a batch of jobs at the same time. The
 // calling thread takes jobs too, and run() returns only once every job of the batch has ended, so
 // a pool of one thread runs the jobs one after the other on the caller. The helper threads start
-// with the first batch that can use them and sleep between batches. A frame runs a few batches
-// in a row: a thread that has run out of jobs first watches for a short while before it sleeps,
-// since waking a sleeping thread can take longer than a small batch.
+// with the first batch that can use them and sleep between batches. A thread that has run out of
+// jobs first watches for a short while, the caller for the batch's end and a helper for the next
+// batch, before it sleeps: waking a sleeping thread can take a good part of a small batch.
 class PaintPool {
 public:
     // The threads counted with the caller; fewer than 1 counts as 1.
@@ -42,7 +42,8 @@ private:
     // Unlocks while it watches, for at most the watch, until `done` is true; locks again.
     template <typename Done> void watch(std::unique_lock<std::mutex> &lock, Done done);
 
-    // About twice what a sleeping thread may take to wake up on a busy machine.
+    // Several times what waking a sleeping thread takes (20 to 60 µs on a busy two-core machine),
+    // and a small part of a frame of the preview.
     static constexpr std::chrono::microseconds kWatch{200};
 
     const int m_threads;
