@@ -434,14 +434,14 @@ int pixelWithin(double at, int count)
 
 // pixelWithin(std::ceil(at), count) and pixelWithin(std::floor(at), count) without the calls: the
 // coordinate is first brought within -1 to count, where the conversion to int is exact.
-int ceilWithin(double at, int count)
+inline int ceilWithin(double at, int count)
 {
     const double v = at > -1 ? std::min(at, double(count)) : -1;
     const int whole = int(v);
     return std::clamp(whole + (double(whole) < v ? 1 : 0), 0, std::max(0, count - 1));
 }
 
-int floorWithin(double at, int count)
+inline int floorWithin(double at, int count)
 {
     const double v = at > -1 ? std::min(at, double(count)) : -1;
     const int whole = int(v);
@@ -451,7 +451,14 @@ int floorWithin(double at, int count)
 quint32 premultiplied(const effect::Rgba &colour, double weight)
 {
     const double a = std::clamp(colour.a * weight, 0.0, 1.0);
-    const auto channel = [a](double c) { return quint32(rounded(std::clamp(c, 0.0, 1.0) * a * 255)); };
+    // rounded() for what lies from 0 to 255, and 0 for what is not a number, as rounded() gives.
+    const auto channel = [a](double c) {
+        const double v = std::clamp(c, 0.0, 1.0) * a * 255;
+        if (!(v >= 0))
+            return 0U;
+        const auto whole = quint32(v);
+        return whole + (v - double(whole) >= 0.5 ? 1U : 0U);
+    };
     return channel(1) << 24 | channel(colour.r) << 16 | channel(colour.g) << 8 | channel(colour.b);
 }
 

@@ -4,6 +4,10 @@
 #include <system_error>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace preview {
 
 PaintPool::PaintPool(int threads)
@@ -47,9 +51,12 @@ void PaintPool::run(std::span<const std::function<void()>> jobs)
     m_next = 0;
     m_unfinished = jobs.size();
     m_failure = nullptr;
+    ++m_batches;
     m_wake.notify_all();
     takeJobs(lock);
-    m_done.wait(lock, [this] { return m_unfinished == 0; });
+    const auto finished = [this] { return m_unfinished == 0; };
+    watch(lock, finished);
+    m_done.wait(lock, finished);
     m_jobs = {};
     if (m_failure)
         std::rethrow_exception(std::exchange(m_failure, nullptr));
@@ -77,12 +84,31 @@ void PaintPool::takeJobs(std::unique_lock<std::mutex> &lock)
 void PaintPool::work()
 {
     std::unique_lock lock(m_mutex);
+    std::uint64_t seen = 0; // the batch this thread last took jobs from
     for (;;) {
+        watch(lock, [this, seen] { return m_stopping || m_batches != seen; });
         m_wake.wait(lock, [this] { return m_stopping || m_next < m_jobs.size(); });
         if (m_stopping)
             return;
         takeJobs(lock);
+        seen = m_batches;
     }
+}
+
+template <typename Done> void PaintPool::watch(std::unique_lock<std::mutex> &lock, Done done)
+{
+    if (done())
+        return;
+    lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + kWatch;
+    for (int looks = 1; !done(); ++looks) {
+        if (looks % 64 == 0 && std::chrono::steady_clock::now() >= until)
+            break;
+#if defined(__SSE2__)
+        _mm_pause();
+#endif
+    }
+    lock.lock();
 }
 
 } // namespace preview

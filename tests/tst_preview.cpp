@@ -1327,21 +1327,27 @@ void TestPreview::poolRunsEveryJobOnce_data()
 {
     QTest::addColumn<int>("threads");
     QTest::addColumn<int>("jobs");
-    QTest::newRow("one thread") << 1 << 5;
-    QTest::newRow("two threads, two views") << 2 << 2;
-    QTest::newRow("two threads, more jobs") << 2 << 7;
-    QTest::newRow("three threads, one job") << 3 << 1;
-    QTest::newRow("no jobs") << 2 << 0;
+    QTest::addColumn<int>("pause"); // milliseconds between batches
+    QTest::newRow("one thread") << 1 << 5 << 0;
+    QTest::newRow("two threads, two views") << 2 << 2 << 0;
+    QTest::newRow("two threads, more jobs") << 2 << 7 << 0;
+    QTest::newRow("three threads, one job") << 3 << 1 << 0;
+    QTest::newRow("no jobs") << 2 << 0 << 0;
+    // Long enough for the helpers to stop watching and sleep between the batches.
+    QTest::newRow("two threads, asleep between batches") << 2 << 3 << 2;
+    QTest::newRow("three threads, asleep between batches") << 3 << 4 << 2;
 }
 
 void TestPreview::poolRunsEveryJobOnce()
 {
     QFETCH(int, threads);
     QFETCH(int, jobs);
+    QFETCH(int, pause);
     PaintPool pool(threads);
     QCOMPARE(pool.threadCount(), threads);
     // Batch after batch on the same threads: every job once, and all done when run() returns.
     for (int batch = 0; batch < 50; ++batch) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
         std::vector<std::atomic<int>> runs(std::size_t(jobs) + 1);
         std::vector<std::function<void()>> work;
         work.reserve(std::size_t(jobs));
