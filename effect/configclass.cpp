@@ -238,8 +238,8 @@ QList<Value> spreadVector(const ClassWriter &writer, const SourceSettings &sourc
 
 QString entryLine(const sqf::ConfigEntry &entry)
 {
-    return QStringLiteral("    ") + entry.name + (entry.isArray ? QStringLiteral("[] = ") : QStringLiteral(" = "))
-           + entry.value + QLatin1Char(';');
+    return QStringLiteral("    ") + entry.name + (entry.isArray ? QStringLiteral("[]") : QString())
+           + (entry.appends ? QStringLiteral(" += ") : QStringLiteral(" = ")) + entry.value + QLatin1Char(';');
 }
 
 double largestSpread(const QList<Value> &values)
@@ -455,10 +455,10 @@ QStringList configClassLines(const QStringList &texts, const SourceSettings &sou
                                        [&line](const ConfigFieldMark &mark) { return mark.field == line.field; });
         if (mark != written.marks.cend() && mark->importedAs == fieldAsGiven(given.at(i))) {
             if (!mark->written.isEmpty())
-                lines << entryLine({line.field, line.isArray, mark->written});
+                lines << entryLine({line.field, line.isArray, mark->written, mark->appends});
             continue;
         }
-        lines << entryLine({line.field, line.isArray, line.value})
+        lines << entryLine({line.field, line.isArray, line.value, false})
                      + (line.note.isEmpty() ? QString() : QStringLiteral(" // ") + line.note);
     }
     if (!written.configOnly.isEmpty()) {

@@ -46,6 +46,7 @@ const QString kMarkWrittenKey = QStringLiteral("written");
 const QString kMarkImportedKey = QStringLiteral("importedAs");
 const QString kConfigOnlyKey = QStringLiteral("configOnly");
 const QString kEntryArrayKey = QStringLiteral("array");
+const QString kAppendsKey = QStringLiteral("appends");
 
 QString fieldKey(int number)
 {
@@ -161,14 +162,21 @@ std::optional<EffectClass> readClass(const QJsonValue &value)
     const QJsonValue marks = object.value(kMarksKey);
     if (!marks.isUndefined() && !marks.isArray())
         return std::nullopt;
+    // "appends" is written only where it is true.
+    const auto appends = [](const QJsonObject &object) {
+        const QJsonValue value = object.value(kAppendsKey);
+        return value.isUndefined() ? std::optional<bool>(false)
+               : value.isBool()    ? std::optional<bool>(value.toBool())
+                                   : std::nullopt;
+    };
     for (const QJsonValue item : marks.toArray()) {
         const QJsonObject mark = item.toObject();
         if (!mark.value(kMarkFieldKey).isString() || !mark.value(kMarkWrittenKey).isString()
-            || !mark.value(kMarkImportedKey).isString())
+            || !mark.value(kMarkImportedKey).isString() || !appends(mark))
             return std::nullopt;
         configClass.marks << ConfigFieldMark{mark.value(kMarkFieldKey).toString(),
                                              mark.value(kMarkWrittenKey).toString(),
-                                             mark.value(kMarkImportedKey).toString()};
+                                             mark.value(kMarkImportedKey).toString(), *appends(mark)};
     }
     const QJsonValue configOnly = object.value(kConfigOnlyKey);
     if (!configOnly.isUndefined() && !configOnly.isArray())
@@ -176,11 +184,11 @@ std::optional<EffectClass> readClass(const QJsonValue &value)
     for (const QJsonValue item : configOnly.toArray()) {
         const QJsonObject entry = item.toObject();
         if (!entry.value(kClassNameKey).isString() || !entry.value(kEntryArrayKey).isBool()
-            || !entry.value(kValueKey).isString())
+            || !entry.value(kValueKey).isString() || !appends(entry))
             return std::nullopt;
         configClass.configOnly << sqf::ConfigEntry{entry.value(kClassNameKey).toString(),
                                                    entry.value(kEntryArrayKey).toBool(),
-                                                   entry.value(kValueKey).toString()};
+                                                   entry.value(kValueKey).toString(), *appends(entry)};
     }
     return configClass;
 }
@@ -191,14 +199,21 @@ QJsonObject classObject(const EffectClass &configClass)
     object.insert(kClassNameKey, configClass.name);
     object.insert(kClassBaseKey, configClass.base);
     QJsonArray marks;
-    for (const ConfigFieldMark &mark : configClass.marks)
-        marks.append(QJsonObject{
-            {kMarkFieldKey, mark.field}, {kMarkWrittenKey, mark.written}, {kMarkImportedKey, mark.importedAs}});
+    for (const ConfigFieldMark &mark : configClass.marks) {
+        QJsonObject written{
+            {kMarkFieldKey, mark.field}, {kMarkWrittenKey, mark.written}, {kMarkImportedKey, mark.importedAs}};
+        if (mark.appends)
+            written.insert(kAppendsKey, true);
+        marks.append(written);
+    }
     object.insert(kMarksKey, marks);
     QJsonArray configOnly;
-    for (const sqf::ConfigEntry &entry : configClass.configOnly)
-        configOnly.append(
-            QJsonObject{{kClassNameKey, entry.name}, {kEntryArrayKey, entry.isArray}, {kValueKey, entry.value}});
+    for (const sqf::ConfigEntry &entry : configClass.configOnly) {
+        QJsonObject written{{kClassNameKey, entry.name}, {kEntryArrayKey, entry.isArray}, {kValueKey, entry.value}};
+        if (entry.appends)
+            written.insert(kAppendsKey, true);
+        configOnly.append(written);
+    }
     object.insert(kConfigOnlyKey, configOnly);
     return object;
 }

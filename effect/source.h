@@ -80,9 +80,10 @@ struct SourceSettings {
 // While the effect still gives the field as it did at the import, the class is written back with
 // the field as the class wrote it, or without the field.
 struct ConfigFieldMark {
-    QString field;      // its name, as the class is written with it: "interval", "positionVar"
-    QString written;    // as the class wrote the value; empty where it did not write the field
-    QString importedAs; // the field as the effect gave it at the import (effect::fieldAsGiven)
+    QString field;        // its name, as the class is written with it: "interval", "positionVar"
+    QString written;      // as the class wrote the value; empty where it did not write the field
+    QString importedAs;   // the field as the effect gave it at the import (effect::fieldAsGiven)
+    bool appends = false; // written with "+=", adding to the base's array
     bool operator==(const ConfigFieldMark &) const = default;
 };
 

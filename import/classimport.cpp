@@ -38,11 +38,18 @@ public:
 
     std::optional<QString> written(const QString &name) const
     {
-        std::optional<QString> value;
+        const sqf::ConfigEntry *entry = writtenEntry(name);
+        return entry ? std::optional<QString>(entry->value) : std::nullopt;
+    }
+
+    // The field of that name as the class wrote it last, or nullptr.
+    const sqf::ConfigEntry *writtenEntry(const QString &name) const
+    {
+        const sqf::ConfigEntry *written = nullptr;
         for (const sqf::ConfigEntry &entry : m_entries)
             if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
-                value = entry.value;
-        return value;
+                written = &entry;
+        return written;
     }
 
     QList<sqf::ConfigEntry> untaken() const
@@ -321,12 +328,15 @@ ClassOutcome parseConfigClass(const QString &pasted)
     for (const effect::ClassLine &line : effect::configClassFields(texts, source)) {
         if (line.field.isEmpty())
             continue;
-        const std::optional<QString> value = fields.written(line.field);
-        if (!value || !fieldsHold(line.field, *value)) {
-            imported.configClass.marks << effect::ConfigFieldMark{line.field, value.value_or(QString()),
-                                                                  effect::fieldAsGiven(line)};
-            if (value)
-                kept << QStringLiteral("%1 (%2)").arg(line.field, *value);
+        // A field given with "+=" adds to what the base gives, which the fields cannot show.
+        const sqf::ConfigEntry *written = fields.writtenEntry(line.field);
+        if (!written || written->appends || !fieldsHold(line.field, written->value)) {
+            imported.configClass.marks << effect::ConfigFieldMark{line.field, written ? written->value : QString(),
+                                                                  effect::fieldAsGiven(line),
+                                                                  written && written->appends};
+            if (written)
+                kept << QStringLiteral("%1 (%2%3)")
+                            .arg(line.field, written->appends ? QStringLiteral("+= ") : QString(), written->value);
         }
     }
     imported.configClass.configOnly = fields.untaken();
@@ -342,6 +352,9 @@ ClassOutcome parseConfigClass(const QString &pasted)
         notes << QStringLiteral("Written in a form the fields do not hold, previewed with worked-out or assumed "
                                 "values and copied back as written until edited: %1.")
                      .arg(kept.join(QStringLiteral(", ")));
+    if (!read.nestedClasses.isEmpty())
+        notes << QStringLiteral("Classes inside %1 are not read, and Copy Config Class leaves them out: %2.")
+                     .arg(read.name, read.nestedClasses.join(QStringLiteral(", ")));
     QStringList configOnly;
     for (const sqf::ConfigEntry &entry : imported.configClass.configOnly)
         configOnly << entry.name;

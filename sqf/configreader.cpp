@@ -185,10 +185,13 @@ private:
             return;
         }
         ++m_i; // the '}'
-        if (defined.entries.isEmpty() && !inner.isEmpty())
+        if (defined.entries.isEmpty() && !inner.isEmpty()) {
             classes << inner; // a container such as CfgCloudlets
-        else
-            classes << defined;
+            return;
+        }
+        for (const ConfigClass &nested : inner)
+            defined.nestedClasses << nested.name;
+        classes << defined;
     }
 
     void entry(const QString &field, QList<ConfigEntry> &entries)
@@ -207,8 +210,10 @@ private:
             read.isArray = true;
             skipBlanks();
         }
-        if (at(m_i) == QLatin1Char('+') && at(m_i + 1) == QLatin1Char('='))
+        if (at(m_i) == QLatin1Char('+') && at(m_i + 1) == QLatin1Char('=')) {
+            read.appends = true;
             ++m_i;
+        }
         if (at(m_i) != QLatin1Char('=')) {
             fail(QStringLiteral("the field %1 has %2 where '=' belongs").arg(field, found()));
             return;

@@ -11,19 +11,22 @@
 namespace sqf {
 
 // One field of a class: its name as written, whether it was written with "[]", its value as
-// written (blanks at either end removed, a value in braces with its braces).
+// written (blanks at either end removed, a value in braces with its braces), whether it was given
+// with "+=", which adds to the array the base gives.
 struct ConfigEntry {
     QString name;
     bool isArray = false;
     QString value;
+    bool appends = false;
     bool operator==(const ConfigEntry &) const = default;
 };
 
-// A class with its fields, in their order; nested classes are left out.
+// A class with its fields, in their order; nested classes are left out, named.
 struct ConfigClass {
     QString name; // as written, a macro call such as CLASS(Flare_Blue) whole
     QString base; // empty when it names none
     QList<ConfigEntry> entries;
+    QStringList nestedClasses; // the names of the classes defined inside it
     bool operator==(const ConfigClass &) const = default;
 };
 

@@ -113,7 +113,8 @@ QMap<QString, QString> classValues(const QString &text)
     QMap<QString, QString> values;
     if (!reading.classes.isEmpty())
         for (const sqf::ConfigEntry &entry : reading.classes.front().entries)
-            values.insert(entry.name.toLower() + (entry.isArray ? "[]" : ""), asTheGameReads(entry.value));
+            values.insert(entry.name.toLower() + (entry.isArray ? "[]" : "") + (entry.appends ? "+=" : ""),
+                          asTheGameReads(entry.value));
     return values;
 }
 
@@ -410,8 +411,10 @@ void TestEffects::configClassNameKeptInTheFile()
     EffectFields fields = startFields();
     fields.configClass = {"CLASS(Flare_Blue)",
                           "FlareBase",
-                          {{"interval", "\"0.5 * speedSize\"", "0.5 // "}, {"lifeTime", "", "1 // "}},
-                          {{"ignoreWind", false, "true"}, {"colorCoef", true, "SMOKE_RED"}}};
+                          {{"interval", "\"0.5 * speedSize\"", "0.5 // ", false},
+                           {"lifeTime", "", "1 // ", false},
+                           {"size", "{2}", "1 // ", true}},
+                          {{"ignoreWind", false, "true", false}, {"colorCoef", true, "SMOKE_RED", true}}};
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Flare", fields), std::nullopt);
     QCOMPARE(library.save("Plain", startFields()), std::nullopt);
@@ -871,6 +874,7 @@ void TestEffects::importedClassCopiedBackUnedited_data()
     QTest::newRow("config-only, nested class")
         << "class A: Default { keepOnSurface = 1; postEffects = \"Smoke\"; class Inner { x = 1; }; "
            "destroyOnWaterSurface = -1; };";
+    QTest::newRow("arrays added to") << "class A: B { size[] += {2}; colorCoef[] += {1, 0.5}; lifeTime = 2; };";
     QTest::newRow("any letter case") << "class A { MoveVelocity[] = {0, 2, 0}; LIFETIMEVAR = 1; };";
 }
 

@@ -678,7 +678,7 @@ void TestForm4::pastedConfigClassFillsFieldsSourceAndClass()
     QCOMPARE(configClass.name, "MyTag_Smoke");
     QCOMPARE(configClass.base, "Default");
     QCOMPARE(configClass.configOnly,
-             QList<sqf::ConfigEntry>({{"IgnoreWind", false, "true"}, {"colorCoef", true, "SMOKE_RED"}}));
+             QList<sqf::ConfigEntry>({{"IgnoreWind", false, "true", false}, {"colorCoef", true, "SMOKE_RED", false}}));
     // The fields the class did not write are marked, to be left out of its copy.
     QVERIFY(std::any_of(configClass.marks.cbegin(), configClass.marks.cend(),
                         [](const effect::ConfigFieldMark &mark) { return mark.field == "lifeTimeVar"; }));

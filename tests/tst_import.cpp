@@ -1607,6 +1607,19 @@ void TestImport::configClasses_data()
         << "Written in a form the fields do not hold, previewed with worked-out or assumed values and copied back "
            "as written until edited: interval (\"0.5 * speedSize\"), particleShape (QUOTE(x)), size ({1, "
            "\"speed\"}).";
+    QTest::newRow("added to, nested class: named")
+        << "class A: B { size[] += {2}; class Inner { y = 2; }; };"
+        << "notes"
+        << "Not in the class, inherited from B, whose values are not known here: particleShape, particleFSNtieth, "
+           "particleFSIndex, particleFSFrameCount, particleFSLoop, animationName, particleType, timerPeriod, "
+           "lifeTime, position, moveVelocity, rotationVelocity, weight, volume, rubbing, color, animationSpeed, "
+           "randomDirectionPeriod, randomDirectionIntensity, onTimerScript, beforeDestroyScript, angle, onSurface, "
+           "bounceOnSurface, emissiveColor, interval, circleRadius, circleVelocity, lifeTimeVar, positionVar, "
+           "moveVelocityVar, rotationVelocityVar, sizeVar, colorVar, randomDirectionPeriodVar, "
+           "randomDirectionIntensityVar, angleVar, bounceOnSurfaceVar (the preview shows stand-ins; the class is "
+           "copied without them until they are edited). / Written in a form the fields do not hold, previewed with "
+           "worked-out or assumed values and copied back as written until edited: size (+= {2}). / Classes inside "
+           "A are not read, and Copy Config Class leaves them out: Inner.";
     QTest::newRow("several classes: the first") << "class A { lifeTime = 4; }; class B: A { lifeTime = 5; };"
                                                 << "5"
                                                 << "4";

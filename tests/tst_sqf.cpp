@@ -31,8 +31,10 @@ QString summary(const sqf::ConfigReading &reading)
     for (const sqf::ConfigClass &read : reading.classes) {
         QStringList entries;
         for (const sqf::ConfigEntry &entry : read.entries)
-            entries << entry.name + (entry.isArray ? "[]=" : "=") + entry.value.simplified();
-        classes << read.name + ':' + read.base + '{' + entries.join(';') + '}';
+            entries << entry.name + (entry.isArray ? "[]" : "") + (entry.appends ? "+=" : "=")
+                           + entry.value.simplified();
+        classes << read.name + ':' + read.base + '{' + entries.join(';') + '}'
+                       + (read.nestedClasses.isEmpty() ? QString() : '(' + read.nestedClasses.join(',') + ')');
     }
     return classes.join(" | ");
 }
@@ -507,13 +509,15 @@ void TestSqf::configClasses_data()
     QTest::newRow("braces over lines") << "class A {\n color[] = {\n  {1,1,1,1},\n  {1,1,1,0}\n };\n};"
                                        << "A:{color[]={ {1,1,1,1}, {1,1,1,0} }}" << true;
     QTest::newRow("nested class left out") << "class A { x = 1; class Inner { y = 2; }; z = 3; };"
-                                           << "A:{x=1;z=3}" << true;
+                                           << "A:{x=1;z=3}(Inner)" << true;
     QTest::newRow("several") << "class A { x = 1; };\nclass B: A { y = 2; };"
                              << "A:{x=1} | B:A{y=2}" << true;
     QTest::newRow("no ';' after the class") << "class A { x = 1; }"
                                             << "A:{x=1}" << true;
     QTest::newRow("arithmetic and words") << "Class A { interval = 3*10; particleType = Billboard; };"
                                           << "A:{interval=3*10;particleType=Billboard}" << true;
+    QTest::newRow("an array added to") << "class A: B { colorCoef[] += {1, 0.5}; };"
+                                       << "A:B{colorCoef[]+={1, 0.5}}" << true;
     QTest::newRow("an empty class") << "class A: B {};"
                                     << "A:B{}" << true;
     QTest::newRow("brace not closed") << "class A { x = 1;"
