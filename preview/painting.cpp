@@ -715,13 +715,17 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
     int coveredTop = size.height();
     int coveredRight = -1;
     int coveredBottom = -1;
-    for (const Disc &disc : discs) {
-        const double r = disc.radius / factor + 1;
-        const QPointF at = disc.at / factor;
-        coveredLeft = std::min(coveredLeft, pixelWithin(std::floor(at.x() - r), size.width()));
-        coveredTop = std::min(coveredTop, pixelWithin(std::floor(at.y() - r), size.height()));
-        coveredRight = std::max(coveredRight, pixelWithin(std::ceil(at.x() + r), size.width()));
-        coveredBottom = std::max(coveredBottom, pixelWithin(std::ceil(at.y() + r), size.height()));
+    // The discs from here on in the layer's pixels. The factor is a power of two, so multiplying by
+    // its inverse gives exactly the quotient, without a division.
+    const double inverse = 1.0 / factor;
+    for (Disc &disc : discs) {
+        disc.at *= inverse;
+        disc.radius *= inverse;
+        const double r = disc.radius + 1;
+        coveredLeft = std::min(coveredLeft, pixelWithin(std::floor(disc.at.x() - r), size.width()));
+        coveredTop = std::min(coveredTop, pixelWithin(std::floor(disc.at.y() - r), size.height()));
+        coveredRight = std::max(coveredRight, pixelWithin(std::ceil(disc.at.x() + r), size.width()));
+        coveredBottom = std::max(coveredBottom, pixelWithin(std::ceil(disc.at.y() + r), size.height()));
     }
     const QRect covered(QPoint(coveredLeft, coveredTop), QPoint(coveredRight, coveredBottom));
     if (covered.isEmpty())
@@ -733,7 +737,7 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
     const BlendPath path = blendPath();
     DiscSource source;
     for (const Disc &disc : discs)
-        blendDisc(pixels, disc.at / factor, disc.radius / factor, disc.colour, path, source);
+        blendDisc(pixels, disc.at, disc.radius, disc.colour, path, source);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, factor > 1);
     const QRectF target(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor);
     // Qt hands a scaled drawing of more than 95 rows to threads of its own, which here only wait
