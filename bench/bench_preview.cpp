@@ -18,7 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <functional>
+#include <array>
 #include <random>
 #include <vector>
 
@@ -26,6 +26,7 @@ namespace {
 
 constexpr QSize kImage(800, 600);
 constexpr double kHalfWidth = 400; // each view takes half of the image
+constexpr QSize kView(int(kHalfWidth), kImage.height());
 
 // A column of smoke as a preview shows it some seconds after its start: particles of every age
 // from 0 to 20 seconds in a life of 40, risen up to 15 m, 1 to 3 m across, from grey toward
@@ -78,8 +79,8 @@ class Window {
 public:
     Window(const effect::Simulation &simulation, int threads, const preview::Frame &side, const preview::Frame &top)
         : m_pool(threads)
-        , m_jobs{[this, &simulation, side] { paint(m_side, side, preview::Plane::Side, simulation); },
-                 [this, &simulation, top] { paint(m_top, top, preview::Plane::Top, simulation); }}
+        , m_views{{{&m_side, kView, 1, m_font, side, preview::Plane::Side, &simulation.particles()},
+                   {&m_top, kView, 1, m_font, top, preview::Plane::Top, &simulation.particles()}}}
     {}
 
     void paintFrame(bool keptBackground)
@@ -88,7 +89,7 @@ public:
             m_side.kept.reset();
             m_top.kept.reset();
         }
-        m_pool.run(m_jobs);
+        preview::paintViewImages(m_views, m_pool);
         QPainter painter(&m_image);
         painter.drawImage(QPointF(0, 0), m_side.image);
         painter.drawImage(QPointF(kHalfWidth, 0), m_top.image);
@@ -98,19 +99,12 @@ public:
     int threadCount() const { return m_pool.threadCount(); }
 
 private:
-    void paint(preview::ViewImage &view, const preview::Frame &frame, preview::Plane plane,
-               const effect::Simulation &simulation) const
-    {
-        preview::paintViewImage(view, QSize(int(kHalfWidth), kImage.height()), 1, m_font, frame, plane,
-                                simulation.particles());
-    }
-
     preview::PaintPool m_pool;
     QFont m_font = QGuiApplication::font();
     QImage m_image{kImage, QImage::Format_RGB32};
     preview::ViewImage m_side;
     preview::ViewImage m_top;
-    std::vector<std::function<void()>> m_jobs;
+    std::array<preview::ViewToPaint, 2> m_views;
 };
 
 // One frame as the window plays it: `steps` steps of the simulation, both views painted, and both

@@ -109,25 +109,24 @@ void ParticleView::paintEvent(QPaintEvent *)
 {
     // The first of the two views to be painted paints the pictures of both, at the same time; the
     // other then finds its picture current.
-    std::vector<std::function<void()>> jobs;
+    std::vector<ViewToPaint> views;
     for (ParticleView *view : {this, m_partner.data()}) {
         if (!view || (view != this && !view->isVisible()) || view->pictureIsCurrent())
             continue;
         view->m_painted = view->wanted();
+        const Painted &painted = *view->m_painted;
         // A font of its own for each view: copies of one font share what Qt caches for it, which
         // the threads would take from each other on every label.
         QFont font;
-        font.fromString(view->m_painted->font.toString());
-        jobs.emplace_back([view, font, painted = *view->m_painted] {
-            paintViewImage(view->m_picture, painted.size, painted.ratio, font, painted.frame, view->m_plane,
-                           view->m_simulation.particles());
-        });
+        font.fromString(painted.font.toString());
+        views.push_back({&view->m_picture, painted.size, painted.ratio, font, painted.frame, view->m_plane,
+                         &view->m_simulation.particles()});
     }
     if (m_pool)
-        m_pool->run(jobs);
+        paintViewImages(views, *m_pool);
     else
-        for (const auto &job : jobs)
-            job();
+        for (const ViewToPaint &view : views)
+            paintViewImage(*view.view, view.size, view.ratio, view.font, view.frame, view.plane, *view.particles);
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_picture.image);
 }

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -674,10 +676,10 @@ void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, 
     painter.drawEllipse(origin, 4, 4);
 }
 
-// The particles as soft discs, the oldest first; returns the part of the view they were drawn
-// into, empty if none.
-QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane,
-                      const std::vector<effect::Particle> &particles, QImage &layer)
+// The particles as soft discs, the oldest first, blended into the layer; returns where the layer
+// goes in the view, none if no disc is seen.
+std::optional<ViewImage::LayerDrawing> blendParticles(const QRectF &area, qreal ratio, const Frame &frame, Plane plane,
+                                                      const std::vector<effect::Particle> &particles, QImage &layer)
 {
     const auto toPixels = [&](QPointF at) { return viewPixel(area, frame, at); };
     // The particles go into a layer of their own, which is cleared and blended into directly: far
@@ -738,34 +740,61 @@ QRectF paintParticles(QPainter &painter, const QRectF &area, const Frame &frame,
     DiscSource source;
     for (const Disc &disc : discs)
         blendDisc(pixels, disc.at, disc.radius, disc.colour, path, source);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, factor > 1);
-    const QRectF target(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor);
+    ViewImage::LayerDrawing drawing{area, covered, {}, factor > 1, 0, 0, 0, 1};
+    drawing.target = QRectF(area.topLeft() + QPointF(covered.topLeft()) * factor, QSizeF(covered.size()) * factor);
     // Qt hands a scaled drawing of more than 95 rows to threads of its own, which here only wait
     // for the cores that the views already paint on. In bands of at most 64 rows of the device it
-    // stays on this thread; each band draws the same pixels the whole drawing would. A ratio that
-    // is not whole has no bands that meet exactly, and draws whole.
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1;
+    // stays on the thread that draws it; each band draws the same pixels the whole drawing would. A
+    // ratio that is not whole has no bands that meet exactly, and draws whole.
     const int band = ratio == std::floor(ratio) && ratio >= 1 && ratio <= 64 ? int(64 / ratio) : 0;
     if (band > 0 && area.top() == std::floor(area.top())) {
-        const int first = int(area.top());
-        const int bands = int(std::ceil((target.bottom() - first) / band));
-        for (int b = int((target.top() - first) / band); b < bands; ++b) {
-            painter.save();
-            painter.setClipRect(QRectF(area.left(), first + b * band, area.width(), band), Qt::IntersectClip);
-            painter.drawImage(target, layer, covered);
-            painter.restore();
-        }
-    } else {
-        painter.drawImage(target, layer, covered);
+        drawing.band = band;
+        drawing.top = int(area.top());
+        drawing.firstBand = int((drawing.target.top() - drawing.top) / band);
+        drawing.bands = std::max(1, int(std::ceil((drawing.target.bottom() - drawing.top) / band)) - drawing.firstBand);
     }
-    return target;
+    return drawing;
 }
 
-} // namespace
-
-void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
-                    const std::vector<effect::Particle> &particles)
+// Draws the band of the layer's drawing into the painter's image; the only band of a drawing
+// without bands is the whole.
+void drawLayerBand(QPainter &painter, const ViewImage::LayerDrawing &drawing, const QImage &layer, int band)
 {
+    if (drawing.band == 0) {
+        painter.drawImage(drawing.target, layer, drawing.covered);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(QRectF(drawing.area.left(), drawing.top + (drawing.firstBand + band) * drawing.band,
+                               drawing.area.width(), drawing.band),
+                        Qt::IntersectClip);
+    painter.drawImage(drawing.target, layer, drawing.covered);
+    painter.restore();
+}
+
+// Draws the bands of the view's layer that `next` hands out, one after the other, into `image`:
+// the view's own image or the one alongside it.
+void drawLayerBands(ViewImage &view, QImage &image, std::atomic<int> &next)
+{
+    const ViewImage::LayerDrawing &drawing = *view.layerDrawing;
+    std::optional<QPainter> painter;
+    for (int band = next.fetch_add(1, std::memory_order_relaxed); band < drawing.bands;
+         band = next.fetch_add(1, std::memory_order_relaxed)) {
+        if (!painter) {
+            painter.emplace(&image);
+            painter->setClipRect(drawing.area);
+            painter->setRenderHint(QPainter::SmoothPixmapTransform, drawing.smooth);
+        }
+        drawLayerBand(*painter, drawing, view.layer, band);
+    }
+}
+
+// Puts the view's background back, or paints it anew, and blends its discs into its layer; what is
+// left to do is drawing the layer (view.layerDrawing).
+void blendView(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
+               const std::vector<effect::Particle> &particles)
+{
+    view.layerDrawing.reset();
     const QSize pixels = (QSizeF(size) * ratio).toSize();
     if (pixels.isEmpty()) {
         view = {};
@@ -794,15 +823,60 @@ void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font,
                         std::size_t(drawn.width()) * 4);
         view.drawn = {};
     }
-    QPainter painter(&view.image);
-    painter.setClipRect(area);
-    const QRectF target = paintParticles(painter, area, frame, plane, particles, view.layer);
-    // The device pixels the smooth scaling may have touched, with one to spare.
-    if (!target.isEmpty())
+    view.layerDrawing = blendParticles(area, ratio, frame, plane, particles, view.layer);
+    // The device pixels the smooth scaling may touch, with one to spare.
+    if (view.layerDrawing) {
+        const QRectF &target = view.layerDrawing->target;
         view.drawn = QRectF(target.topLeft() * ratio, target.size() * ratio)
                          .toAlignedRect()
                          .adjusted(-1, -1, 1, 1)
                          .intersected(view.image.rect());
+    }
+}
+
+} // namespace
+
+void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
+                    const std::vector<effect::Particle> &particles)
+{
+    blendView(view, size, ratio, font, frame, plane, particles);
+    if (view.layerDrawing) {
+        std::atomic<int> next = 0;
+        drawLayerBands(view, view.image, next);
+    }
+}
+
+void paintViewImages(std::span<const ViewToPaint> views, PaintPool &pool)
+{
+    std::vector<std::function<void()>> jobs;
+    for (const ViewToPaint &painted : views)
+        jobs.emplace_back([&painted] {
+            blendView(*painted.view, painted.size, painted.ratio, painted.font, painted.frame, painted.plane,
+                      *painted.particles);
+        });
+    pool.run(jobs);
+    // Then every thread draws bands, of whichever view has some left: one view's discs may take
+    // longer than the other's, but its drawing is shared out. A second thread draws into a second
+    // image over the view's pixels, since an image takes one painter at a time.
+    jobs.clear();
+    std::vector<std::atomic<int>> next(views.size());
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        ViewImage &view = *views[i].view;
+        if (!view.layerDrawing)
+            continue;
+        jobs.emplace_back([&view, &next = next[i]] { drawLayerBands(view, view.image, next); });
+        if (pool.threadCount() < 2 || view.layerDrawing->bands < 2)
+            continue;
+        uchar *const pixels = view.image.bits();
+        if (view.alongside.constBits() != pixels || view.alongside.size() != view.image.size()
+            || view.alongside.bytesPerLine() != view.image.bytesPerLine()) {
+            view.alongside =
+                QImage(pixels, view.image.width(), view.image.height(), view.image.bytesPerLine(), view.image.format());
+            view.alongside.setDevicePixelRatio(view.image.devicePixelRatio());
+        }
+        jobs.emplace_back([&view, &next = next[i]] { drawLayerBands(view, view.alongside, next); });
+    }
+    pool.run(jobs);
 }
 
 } // namespace preview

@@ -2,6 +2,7 @@
 
 #include "effect/particles.h"
 #include "effect/simulation.h"
+#include "paintpool.h"
 
 #include <QFont>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace preview {
@@ -77,6 +79,23 @@ struct ViewImage {
     QImage background;
     std::optional<Background> kept;
     QRect drawn; // the device pixels of image that the particles were drawn into
+
+    // Where the layer goes once its discs are blended: its covered part smoothly scaled to the
+    // target, in bands of rows, each of which draws the pixels the whole drawing would there.
+    struct LayerDrawing {
+        QRectF area; // the view, in logical pixels
+        QRect covered;
+        QRectF target;
+        bool smooth;
+        int band;      // logical rows in a band; 0 draws the whole at once
+        int top;       // the row the bands are counted from
+        int firstBand; // the band of the target's top, counted from there
+        int bands;
+    };
+    std::optional<LayerDrawing> layerDrawing;
+    // A second image over image's pixels, for a second thread to draw bands into at the same time;
+    // made again whenever image's pixels move.
+    QImage alongside;
 };
 
 // Paints the view of `size` logical pixels at the device pixel ratio into view.image: background,
@@ -87,5 +106,20 @@ struct ViewImage {
 // particles took is put back from the kept background before they are drawn again.
 void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
                     const std::vector<effect::Particle> &particles);
+
+// A view for paintViewImages(), with what paintViewImage() takes.
+struct ViewToPaint {
+    ViewImage *view;
+    QSize size;
+    qreal ratio;
+    QFont font;
+    Frame frame;
+    Plane plane;
+    const std::vector<effect::Particle> *particles;
+};
+
+// Paints the views as paintViewImage() paints each, at the same time on the pool: the discs of
+// each view on a thread of their own, then the layers drawn band by band on every thread.
+void paintViewImages(std::span<const ViewToPaint> views, PaintPool &pool);
 
 } // namespace preview

@@ -210,6 +210,8 @@ private slots:
     void everyPathBlendsThePlainPixels_data();
     void everyPathBlendsThePlainPixels();
     void fastestPathIsTaken();
+    void viewsPaintedTogetherAreEachPaintedAlone_data();
+    void viewsPaintedTogetherAreEachPaintedAlone();
     void poolRunsEveryJobOnce_data();
     void poolRunsEveryJobOnce();
     void poolOfOneThreadRunsOnTheCaller();
@@ -1321,6 +1323,50 @@ void TestPreview::fastestPathIsTaken()
     }
     QCOMPARE(paths.back() == BlendPath::Avx2, avx2);
 #endif
+}
+
+void TestPreview::viewsPaintedTogetherAreEachPaintedAlone_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("one thread") << 1 << qreal(1);
+    QTest::newRow("two threads") << 2 << qreal(1);
+    QTest::newRow("two threads, twice the pixels") << 2 << qreal(2);
+    QTest::newRow("two threads, a ratio without bands") << 2 << qreal(1.5);
+    QTest::newRow("three threads") << 3 << qreal(1);
+}
+
+void TestPreview::viewsPaintedTogetherAreEachPaintedAlone()
+{
+    QFETCH(int, threads);
+    QFETCH(qreal, ratio);
+    // A column of soft discs over many bands of rows, moving from frame to frame, in views that
+    // change size on the way: painted together on the pool, each view is the picture it is painted
+    // alone, whichever thread drew which of its bands.
+    std::vector<Particle> particles;
+    for (int i = 0; i < 300; ++i) {
+        ParticleValues values = floating();
+        values.size = {0.8 + 0.01 * (i % 40)};
+        values.colours = {{0.3 + 0.002 * i, 0.6, 0.9, 0.4}};
+        values.position = {std::sin(i) * 1.5, std::cos(i) * 1.5, 0.05 * i - 7};
+        particles.push_back(newParticle(values));
+    }
+    PaintPool pool(threads);
+    ViewImage side;
+    ViewImage top;
+    for (const QSize size : {QSize(300, 500), QSize(300, 500), QSize(260, 420)}) {
+        for (Particle &particle : particles)
+            particle.position.x += 0.1;
+        const Frame frame{{0, 0}, 30};
+        const std::array<ViewToPaint, 2> views{{{&side, size, ratio, QFont(), frame, Plane::Side, &particles},
+                                                {&top, size, ratio, QFont(), frame, Plane::Top, &particles}}};
+        paintViewImages(views, pool);
+        for (const ViewToPaint &painted : views) {
+            ViewImage alone;
+            paintViewImage(alone, size, ratio, QFont(), frame, painted.plane, particles);
+            QCOMPARE(painted.view->image, alone.image);
+        }
+    }
 }
 
 void TestPreview::poolRunsEveryJobOnce_data()
