@@ -868,8 +868,10 @@ void paintViewImages(std::span<const ViewToPaint> views, PaintPool &pool)
         if (pool.threadCount() < 2 || view.layerDrawing->bands < 2)
             continue;
         uchar *const pixels = view.image.bits();
+        // Made again whenever the image's pixels, size or ratio are not those it was made over.
         if (view.alongside.constBits() != pixels || view.alongside.size() != view.image.size()
-            || view.alongside.bytesPerLine() != view.image.bytesPerLine()) {
+            || view.alongside.bytesPerLine() != view.image.bytesPerLine()
+            || view.alongside.devicePixelRatio() != view.image.devicePixelRatio()) {
             view.alongside =
                 QImage(pixels, view.image.width(), view.image.height(), view.image.bytesPerLine(), view.image.format());
             view.alongside.setDevicePixelRatio(view.image.devicePixelRatio());

@@ -1341,8 +1341,8 @@ void TestPreview::viewsPaintedTogetherAreEachPaintedAlone()
     QFETCH(int, threads);
     QFETCH(qreal, ratio);
     // A column of soft discs over many bands of rows, moving from frame to frame, in views that
-    // change size on the way: painted together on the pool, each view is the picture it is painted
-    // alone, whichever thread drew which of its bands.
+    // change size on the way, last to the same pixels at twice the ratio: painted together on the
+    // pool, each view is the picture it is painted alone, whichever thread drew which of its bands.
     std::vector<Particle> particles;
     for (int i = 0; i < 300; ++i) {
         ParticleValues values = floating();
@@ -1354,16 +1354,18 @@ void TestPreview::viewsPaintedTogetherAreEachPaintedAlone()
     PaintPool pool(threads);
     ViewImage side;
     ViewImage top;
-    for (const QSize size : {QSize(300, 500), QSize(300, 500), QSize(260, 420)}) {
+    const std::pair<QSize, qreal> steps[] = {
+        {{300, 500}, ratio}, {{300, 500}, ratio}, {{260, 420}, ratio}, {{130, 210}, 2 * ratio}};
+    for (const auto &[size, viewRatio] : steps) {
         for (Particle &particle : particles)
             particle.position.x += 0.1;
         const Frame frame{{0, 0}, 30};
-        const std::array<ViewToPaint, 2> views{{{&side, size, ratio, QFont(), frame, Plane::Side, &particles},
-                                                {&top, size, ratio, QFont(), frame, Plane::Top, &particles}}};
+        const std::array<ViewToPaint, 2> views{{{&side, size, viewRatio, QFont(), frame, Plane::Side, &particles},
+                                                {&top, size, viewRatio, QFont(), frame, Plane::Top, &particles}}};
         paintViewImages(views, pool);
         for (const ViewToPaint &painted : views) {
             ViewImage alone;
-            paintViewImage(alone, size, ratio, QFont(), frame, painted.plane, particles);
+            paintViewImage(alone, size, viewRatio, QFont(), frame, painted.plane, particles);
             QCOMPARE(painted.view->image, alone.image);
         }
     }
