@@ -1,6 +1,7 @@
 // What one frame of the particle preview costs: the step of all live particles and the painting
-// of both views, each into a 400 × 600 image of its own on one thread or on two at the same time,
-// then both drawn into an 800 × 600 image as the window draws them, for a smoke column of 500,
+// of both views, each into a 400 × 600 image of its own on one thread or on two at the same time
+// (the discs of each view on a thread, then the layers' bands on both as they come free), then
+// both drawn into an 800 × 600 image as the window draws them, for a smoke column of 500,
 // 10 000 and 18 000 particles (the later games' limit); a frame at four times the speed, eight
 // steps and the painting; and the step alone per particle. The frame stays as it is, as it does
 // while the preview plays, so the views keep their backgrounds; with keptBackground:0 they paint
