@@ -794,7 +794,6 @@ void drawLayerBands(ViewImage &view, QImage &image, std::atomic<int> &next)
 void blendView(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
                const std::vector<effect::Particle> &particles)
 {
-    view.layerDrawing.reset();
     const QSize pixels = (QSizeF(size) * ratio).toSize();
     if (pixels.isEmpty()) {
         view = {};
