@@ -138,9 +138,9 @@ public:
         m_lines << ClassLine{QLatin1String(name), false, value.text, value.note};
     }
 
-    void text(const char *name, const QString &text)
+    void text(const char *name, const QString &text, const QString &note = {})
     {
-        m_lines << ClassLine{QLatin1String(name), false, sqf::doubleQuoted(text), {}};
+        m_lines << ClassLine{QLatin1String(name), false, sqf::doubleQuoted(text), note};
     }
 
     // An array of values, or of arrays of values; each note names its place when there are several.
@@ -302,15 +302,20 @@ QList<ClassLine> configClassFields(const QStringList &texts, const SourceSetting
                                              circle[SourceCircle::VelocityZ])
                                   : QList<Value>{plain(0), plain(0), plain(0)});
 
-    // The shape: a shape array ["file", ntieth, index, frameCount, loop], or a plain name that shows
-    // the whole texture: 1, 0, 1, 1. Any other text is a name as written.
+    // The shape: an array by its brackets ["file", ntieth, index, frameCount, loop], or a plain name
+    // that shows the whole texture: 1, 0, 1, 1. A file that is no string (a variable, most often) is
+    // written as the preview takes it, the text as it stands. An empty or unclosed array is a name.
     const QString shape = field(kShape).trimmed();
     const std::optional<QStringList> shapeArray =
         shape.startsWith(QLatin1Char('[')) ? sqf::arrayElements(shape) : std::nullopt;
-    const std::optional<QString> file =
-        shapeArray && !shapeArray->isEmpty() ? sqf::stringValue(shapeArray->front()) : std::nullopt;
-    if (file) {
-        w.text("particleShape", *file);
+    if (shapeArray && !shapeArray->isEmpty()) {
+        const QString fileText = shapeArray->front().trimmed();
+        if (const std::optional<QString> file = sqf::stringValue(fileText))
+            w.text("particleShape", *file);
+        else
+            w.text("particleShape", fileText,
+                   QStringLiteral("stands for %1, a text the preview cannot work out: written as it stands")
+                       .arg(quotedNote(fileText)));
         const char *names[] = {"particleFSNtieth", "particleFSIndex", "particleFSFrameCount", "particleFSLoop"};
         const double defaults[] = {1, 0, 1, 1};
         for (int i = 0; i < 4; ++i)

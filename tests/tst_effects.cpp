@@ -629,8 +629,17 @@ void TestEffects::configClassFields_data()
                                         << "particleFSFrameCount = 1;";
     QTest::newRow("plain shape loop") << QStringList{"1:cl_basic"} << none << "particleFSLoop"
                                       << "particleFSLoop = 1;";
-    QTest::newRow("bracketed name without a file string") << QStringList{"1:[11111]"} << none << "particleShape"
-                                                          << R"(particleShape = "[11111]";)";
+    QTest::newRow("shape array with a variable file")
+        << QStringList{"1:[_fetti, 1, 0, 1, 1]"} << none << "particleShape"
+        << R"(particleShape = "_fetti"; // stands for "_fetti", a text the preview cannot work out: written as it stands)";
+    QTest::newRow("shape array with a variable file, its ntieth")
+        << QStringList{"1:[_fetti, 4, 2, 1, 1]"} << none << "particleFSNtieth"
+        << "particleFSNtieth = 4;";
+    QTest::newRow("shape array with a number for its file")
+        << QStringList{"1:[11111]"} << none << "particleShape"
+        << R"(particleShape = "11111"; // stands for "11111", a text the preview cannot work out: written as it stands)";
+    QTest::newRow("empty brackets are a name") << QStringList{"1:[]"} << none << "particleShape"
+                                               << R"(particleShape = "[]";)";
     QTest::newRow("type") << QStringList{"3:Billboard"} << none << "particleType"
                           << R"(particleType = "Billboard";)";
     QTest::newRow("quotes doubled") << QStringList{R"(25:hint "on";)"} << none << "onTimerScript"

@@ -529,6 +529,7 @@ void TestEmitterScript::dropLineReadsBackIntoTheFields_data()
                                                                 {19, "[1,1,1,0.5],[1,1,1,0]"},
                                                                 {27, "_obj"}})
                                                      << false;
+    QTest::newRow("shape array whose file is a variable") << fields({{1, "[_fetti,1,0,1,1]"}, {5, "3"}}) << false;
     QTest::newRow("colour variable") << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1]"}, {25, "on.sqs"}}) << true;
     QTest::newRow("colour variable of three colours")
         << fields({{1, "cl_fire"}, {5, "3"}, {19, "[1,0.5,0,1],[1,0,0,0.5],[0,0,0,0]"}}) << true;

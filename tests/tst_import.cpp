@@ -1310,6 +1310,11 @@ void TestImport::sourceBlocks_data()
         }()
         << QStringList{"3 sources: the first was taken"}
         << "_a setParticleParams " + kExampleCleaned + ";\n_a setDropInterval 0.1;";
+    QStringList fetti = fields;
+    fetti[0] = "[_fetti,1,0,1,1]";
+    QTest::newRow("a shape array whose file is a variable, kept as written")
+        << QString(kBlock).replace("\"shape1\"", "[_fetti, 1, 0, 1, 1]") << false << "" << fetti << false << ""
+        << settings << none << QString(kBlockCopy).replace("\"shape1\"", "[_fetti,1,0,1,1]");
     effect::SourceSettings later = settings;
     later.interval.text = "0.2";
     QTest::newRow("a command given twice: the last is taken")
