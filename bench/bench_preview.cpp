@@ -53,7 +53,6 @@ effect::Simulation smokeColumn(int count)
         values.velocity = {0.6 * spread(random), 0.6 * spread(random), 0.5};
         effect::Particle particle = effect::newParticle(values);
         particle.age = 20 * (1 - fraction);
-        particle.nextKick = particle.age + values.rndmDirPeriod * fraction;
         simulation.addParticle(particle);
     }
     return simulation;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace effect {
 namespace {
@@ -10,20 +9,6 @@ namespace {
 double uniform(sqf::Random &random)
 {
     return double(random()) / 4294967296.0;
-}
-
-// One axis of dv/dt = a − r·(v − w) over dt: the velocity tends to w + a/r at the rate r, by the
-// factor decay = exp(−r·dt), which the three axes share.
-void moveAxis(double &x, double &v, double a, double r, double w, double dt, double decay)
-{
-    if (r <= 0) {
-        x += v * dt + 0.5 * a * dt * dt;
-        v += a * dt;
-        return;
-    }
-    const double terminal = w + a / r;
-    x += terminal * dt + (v - terminal) * (1 - decay) / r;
-    v = terminal + (v - terminal) * decay;
 }
 
 double lerp(double a, double b, double f)
@@ -43,33 +28,48 @@ Particle newParticle(ParticleValues values)
     Particle particle;
     particle.position = values.position;
     particle.velocity = values.velocity;
-    particle.nextKick = values.rndmDirPeriod;
+    particle.rise = rise(values.weight, values.volume);
+    particle.drag = values.rubbing / (values.weight + 1);
     particle.values = std::move(values);
     return particle;
 }
 
+// The drag grows with the square of the speed and ties the three axes together through |w - v|,
+// so that, unlike a pull in proportion to the speed, it has no exact solution over a step. The
+// engine takes this step once a frame, with the frame's time; the preview takes it at its own
+// fixed step, which gives the engine's paths at the game's usual frame rates and the same
+// particles for a seed whatever the preview's frames.
 void advance(Particle &particle, double dt, const Vec3 &wind, sqf::Random &random)
 {
+    particle.age += dt;
     const ParticleValues &values = particle.values;
-    const double r = values.rubbing;
+    if (particle.age >= values.lifeTime)
+        return;
+    Vec3 &v = particle.velocity;
+    const double rx = wind.x - v.x;
+    const double ry = wind.y - v.y;
+    const double rz = -v.z;
+    // Where the drag of one step would take more than the whole relative speed, the engine's step
+    // turns the velocity past the wind, and from twice that on ever farther at every step; the
+    // preview stops it at the wind instead.
+    const double pull = std::min(particle.drag * std::sqrt(rx * rx + ry * ry + rz * rz) * dt, 1.0);
+    v.x += pull * rx;
+    v.y += pull * ry;
+    v.z += pull * rz + particle.rise * dt;
+    // A period of 0 or less gives no kick: the chance dt / period has no meaning there.
+    if (values.rndmDirPeriod > 0 && values.rndmDirIntensity != 0 && uniform(random) * values.rndmDirPeriod < dt) {
+        const double intensity = values.rndmDirIntensity;
+        v.x += intensity * (2 * uniform(random) - 1);
+        v.y += intensity * (2 * uniform(random) - 1);
+        v.z += intensity * (2 * uniform(random) - 1);
+    }
     const double fromHeight = particle.position.z;
-    const double decay = r <= 0 ? 1 : std::exp(-r * dt);
-    moveAxis(particle.position.x, particle.velocity.x, 0, r, wind.x, dt, decay);
-    moveAxis(particle.position.y, particle.velocity.y, 0, r, wind.y, dt, decay);
-    moveAxis(particle.position.z, particle.velocity.z, rise(values.weight, values.volume), r, 0, dt, decay);
+    particle.position.x += v.x * dt;
+    particle.position.y += v.y * dt;
+    particle.position.z += v.z * dt;
     if (values.bounce >= 0 && fromHeight >= 0 && particle.position.z < 0) {
         particle.position.z *= -values.bounce;
-        particle.velocity.z = std::abs(particle.velocity.z) * values.bounce;
-    }
-    particle.age += dt;
-    if (values.rndmDirPeriod > 0 && values.rndmDirIntensity != 0 && particle.age + 1e-9 >= particle.nextKick
-        && particle.age < values.lifeTime) {
-        const Vec3 kick = randomDirection(values.rndmDirIntensity, random);
-        particle.velocity.x += kick.x;
-        particle.velocity.y += kick.y;
-        particle.velocity.z += kick.z;
-        // At most one kick per step: a period shorter than the step is previewed as the step.
-        particle.nextKick = std::max(particle.nextKick + values.rndmDirPeriod, particle.age + dt * 0.5);
+        v.z = std::abs(v.z) * values.bounce;
     }
 }
 
@@ -104,14 +104,6 @@ Rgba colourAt(const ParticleValues &values, double age)
     const Rgba a = clamped(colours[index]);
     const Rgba b = clamped(colours[index + 1]);
     return {lerp(a.r, b.r, part), lerp(a.g, b.g, part), lerp(a.b, b.b, part), lerp(a.a, b.a, part)};
-}
-
-Vec3 randomDirection(double length, sqf::Random &random)
-{
-    const double z = 2 * uniform(random) - 1;
-    const double angle = 2 * std::numbers::pi * uniform(random);
-    const double ring = std::sqrt(std::max(0.0, 1 - z * z));
-    return {length * ring * std::cos(angle), length * ring * std::sin(angle), length * z};
 }
 
 } // namespace effect

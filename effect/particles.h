@@ -23,14 +23,17 @@ struct Rgba {
     bool operator==(const Rgba &) const = default;
 };
 
-// The preview's model of a particle, an approximation of the game's, whose own is not published:
-// gravity less the buoyancy of the air the particle's Volume displaces, air resistance that pulls
-// the velocity toward the wind at the rate Rubbing per second, a push of RndmDirIntensity in a
-// random direction every RndmDirPeriod seconds, and size and colour linear between their points
-// over the life. With a BounceOnSurface of 0 or more, a particle that falls through height 0 in a
-// step is put back above it as far as it went below, times the coefficient, and its fall turns
-// into a rise of that part of its speed; the horizontal motion goes on unchanged. No rotation, no
-// animation, no texture, no other collisions.
+// A particle moves by the step of the old game's engine, which its maker has published; the later
+// games' engine is not public, and the same step is assumed for them. Each step of dt seconds:
+//   v' = v + dt (gravity + lift + Rubbing |w - v| (w - v) / (Weight + 1))
+//        gravity 9.81 m/s² down, lift 9.81 · 1.275 · Volume / Weight up, w the wind
+//   with the chance dt / RndmDirPeriod, each axis of v' gets its own uniform draw in ±RndmDirIntensity
+//   p' = p + dt v'
+// and size and colour are linear between their points over the life. The old game has no ground:
+// a particle passes through height 0. With a BounceOnSurface of 0 or more (later games), a
+// particle that falls through height 0 in a step is put back above it as far as it went below,
+// times the coefficient, and its fall turns into a rise of that part of its speed; the horizontal
+// motion goes on unchanged. No rotation, no animation, no texture, no other collisions.
 inline constexpr double kGravity = 9.81;     // m/s²
 inline constexpr double kAirDensity = 1.275; // kg/m³
 inline constexpr double kStep = 1.0 / 120;   // the integration step of the preview, in seconds
@@ -56,7 +59,9 @@ struct Particle {
     Vec3 position;
     Vec3 velocity;
     double age = 0;
-    double nextKick = 0; // the age of the next random kick
+    // From the values, once: the upward acceleration of gravity and lift, and Rubbing / (Weight + 1).
+    double rise = 0;
+    double drag = 0;
 };
 
 // The upward acceleration from weight and buoyancy.
@@ -64,16 +69,12 @@ double rise(double weight, double volume);
 
 Particle newParticle(ParticleValues values);
 
-// Moves a particle on by dt seconds under gravity, buoyancy and the pull of the wind, solved
-// exactly over the step, then gives it the random kicks that fall due; the wind blows
-// horizontally, z is 0.
+// Ages a particle by dt seconds and, while it lives, moves it on by one step of the engine; the
+// wind blows horizontally, z is 0.
 void advance(Particle &particle, double dt, const Vec3 &wind, sqf::Random &random);
 
 // Diameter in metres and colour at an age, linear between the given points of the life.
 double sizeAt(const ParticleValues &values, double age);
 Rgba colourAt(const ParticleValues &values, double age);
-
-// A velocity of the given length in a direction uniformly distributed over the sphere.
-Vec3 randomDirection(double length, sqf::Random &random);
 
 } // namespace effect

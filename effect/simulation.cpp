@@ -9,6 +9,8 @@ namespace {
 
 // Simulated times closer than this are the same time.
 constexpr double kTimeTolerance = 1e-9;
+// 100 s of the simulation's steps.
+constexpr double kFollowedSteps = 12000;
 
 // The source draws whose particles reach farthest: every component of the spread at its low end,
 // then at its high end, each with the longest life, the largest size and the strongest random
@@ -53,8 +55,9 @@ void followPath(const Recipe &recipe, const sqf::VariableValues &variables, cons
         return;
     Particle particle = newParticle(std::move(*values));
     const double life = particle.values.lifeTime;
-    // A long life is followed in at most a thousand steps.
-    const double dt = std::max(kStep, life / 1000);
+    // In the simulation's own steps, as the particles move; only a life of more than
+    // kFollowedSteps of them is followed in longer steps, which keep the fit quick on every edit.
+    const double dt = std::max(kStep, life / kFollowedSteps);
     include(particle.position, sizeAt(particle.values, 0));
     while (particle.age < life) {
         advance(particle, std::min(dt, life - particle.age), wind, random);

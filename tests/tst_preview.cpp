@@ -150,15 +150,15 @@ private slots:
     void freeFall();
     void floatingKeepsItsVelocity_data();
     void floatingKeepsItsVelocity();
-    void rubbingSlowsExponentially_data();
-    void rubbingSlowsExponentially();
+    void dragIsQuadraticTowardTheWind_data();
+    void dragIsQuadraticTowardTheWind();
     void rubbingPullsTowardTheWind();
     void lighterThanAirRises();
     void sizeAndColourOverTheLife_data();
     void sizeAndColourOverTheLife();
     void colourComponentsAreClamped();
-    void randomKickHasTheIntensity_data();
-    void randomKickHasTheIntensity();
+    void randomKickComesByItsChance_data();
+    void randomKickComesByItsChance();
     void oneParticlePerInterval();
     void resultDoesNotDependOnTheFrames();
     void sameSeedSameParticles();
@@ -238,7 +238,8 @@ void TestPreview::freeFall()
     values.position = {1, 2, 10};
     values.velocity = {0.5, -1, vz};
     const Particle p = follow(values, seconds);
-    QCOMPARE_LE(std::abs(p.position.z - (10 + vz * seconds - 4.905 * seconds * seconds)), 1e-9);
+    // The position moves with the velocity after each step: t (t + step) / 2 in place of t² / 2.
+    QCOMPARE_LE(std::abs(p.position.z - (10 + vz * seconds - 4.905 * seconds * (seconds + kStep))), 1e-9);
     QCOMPARE_LE(std::abs(p.velocity.z - (vz - 9.81 * seconds)), 1e-9);
     QCOMPARE_LE(std::abs(p.position.x - (1 + 0.5 * seconds)), 1e-9);
     QCOMPARE_LE(std::abs(p.position.y - (2 - seconds)), 1e-9);
@@ -264,43 +265,77 @@ void TestPreview::floatingKeepsItsVelocity()
     QCOMPARE_LE(std::abs(p.position.z - 12), 1e-9);
 }
 
-void TestPreview::rubbingSlowsExponentially_data()
+void TestPreview::dragIsQuadraticTowardTheWind_data()
 {
+    // A particle of neutral weight (1.275 × Volume) moved along x, the wind along x. Over a step
+    // the velocity changes by step · Rubbing · |w - v| (w - v) / (Weight + 1); over longer times
+    // the worked values are the solutions without steps, 1/c ln(1 + c v0 t) thrown into still air
+    // and w t - 1/c ln(1 + c w t) blown from rest, with c = Rubbing / (Weight + 1), which the steps
+    // of 1/120 s meet to a centimetre a metre.
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<double>("wind");
     QTest::addColumn<double>("rubbing");
+    QTest::addColumn<double>("weight");
     QTest::addColumn<double>("seconds");
-    QTest::newRow("0.5 for 2 s") << 0.5 << 2.0;
-    QTest::newRow("1 for 1 s") << 1.0 << 1.0;
-    QTest::newRow("0.1 for 10 s") << 0.1 << 10.0;
+    QTest::addColumn<double>("distance");
+    QTest::addColumn<double>("velocity");
+    QTest::addColumn<double>("tolerance"); // of the distance in metres; the velocity's is a fifth
+    const double c = 1 / 2.275;
+    const double v1 = 10 - kStep * c * 100;
+    QTest::newRow("still air, one step") << 10.0 << 0.0 << 1.0 << 1.275 << kStep << v1 * kStep << v1 << 1e-12;
+    // 7.1 m, where a pull in proportion to the speed would have taken it 9.9 m.
+    QTest::newRow("still air, 5 s") << 10.0 << 0.0 << 1.0 << 1.275 << 5.0 << std::log(1 + c * 50) / c
+                                    << 10 / (1 + c * 50) << 0.12;
+    const double c5 = 0.1 / 6;
+    QTest::newRow("still air, heavy, 5 s")
+        << 10.0 << 0.0 << 0.1 << 5.0 << 5.0 << std::log(1 + c5 * 50) / c5 << 10 / (1 + c5 * 50) << 0.05;
+    const double w1 = kStep * c * 25;
+    QTest::newRow("blown from rest, one step") << 0.0 << 5.0 << 1.0 << 1.275 << kStep << w1 * kStep << w1 << 1e-12;
+    QTest::newRow("blown from rest, 2 s")
+        << 0.0 << 5.0 << 1.0 << 1.275 << 2.0 << 10 - std::log(1 + c * 10) / c << 5 - 5 / (1 + c * 10) << 0.06;
+    QTest::newRow("against the wind, 1 s")
+        << 2.0 << -2.0 << 0.5 << 1.275 << 1.0 << -2 + std::log(1 + 0.5 / 2.275 * 4) / (0.5 / 2.275)
+        << -2 + 4 / (1 + 0.5 / 2.275 * 4) << 0.05;
+    QTest::newRow("no rubbing: the wind does nothing") << 1.0 << 5.0 << 0.0 << 1.275 << 3.0 << 3.0 << 1.0 << 1e-9;
 }
 
-void TestPreview::rubbingSlowsExponentially()
+void TestPreview::dragIsQuadraticTowardTheWind()
 {
+    QFETCH(double, speed);
+    QFETCH(double, wind);
     QFETCH(double, rubbing);
+    QFETCH(double, weight);
     QFETCH(double, seconds);
+    QFETCH(double, distance);
+    QFETCH(double, velocity);
+    QFETCH(double, tolerance);
     ParticleValues values = floating();
+    values.weight = weight;
+    values.volume = weight / 1.275;
     values.rubbing = rubbing;
-    values.velocity = {4, 0, -2};
-    const Particle p = follow(values, seconds);
-    const double decay = std::exp(-rubbing * seconds);
-    QCOMPARE_LE(std::abs(p.velocity.x - 4 * decay), 1e-9);
-    QCOMPARE_LE(std::abs(p.velocity.z + 2 * decay), 1e-9);
-    // The distance is the integral of the velocity: v0 (1 - e^(-rt)) / r.
-    QCOMPARE_LE(std::abs(p.position.x - 4 * (1 - decay) / rubbing), 1e-9);
+    values.velocity = {speed, 0, 0};
+    const Particle p = follow(values, seconds, {wind, 0, 0});
+    QCOMPARE_LE(std::abs(p.position.x - distance), tolerance);
+    QCOMPARE_LE(std::abs(p.velocity.x - velocity), tolerance / 5);
+    QCOMPARE_LE(std::abs(p.position.z) + std::abs(p.velocity.z) + std::abs(p.position.y), 1e-9);
 }
 
 void TestPreview::rubbingPullsTowardTheWind()
 {
+    // Every axis of the velocity goes toward the wind's, the height's toward 0.
     ParticleValues values = floating();
     values.rubbing = 0.8;
     values.velocity = {0, 0, 1};
     const Particle p = follow(values, 30, {3, -2, 0});
-    QCOMPARE_LE(std::abs(p.velocity.x - 3), 1e-6);
-    QCOMPARE_LE(std::abs(p.velocity.y + 2), 1e-6);
-    QCOMPARE_LE(std::abs(p.velocity.z), 1e-6);
-    // Without rubbing the wind does nothing.
-    values.rubbing = 0;
-    const Particle still = follow(values, 5, {3, -2, 0});
-    QCOMPARE(still.velocity.x, 0.0);
+    QCOMPARE_LE(std::abs(p.velocity.x - 3), 0.1);
+    QCOMPARE_LE(std::abs(p.velocity.y + 2), 0.1);
+    QCOMPARE_LE(std::abs(p.velocity.z), 0.1);
+    // A drag that one step would carry past the wind stops at the wind.
+    values.rubbing = 1000;
+    values.weight = values.volume = 0.001;
+    values.velocity = {200, 0, 0};
+    const Particle stopped = follow(values, 1, {3, -2, 0});
+    QCOMPARE_LE(std::abs(stopped.velocity.x - 3) + std::abs(stopped.velocity.y + 2), 1e-9);
 }
 
 void TestPreview::lighterThanAirRises()
@@ -309,12 +344,13 @@ void TestPreview::lighterThanAirRises()
     QVERIFY(rise(1, 1) > 0);
     QVERIFY(rise(2, 1) < 0);
     QCOMPARE(rise(1, 0), -9.81);
-    // Rising against rubbing settles at the speed where both balance: a / r.
+    // Rising against the drag settles at the speed where both balance: the lift a equals
+    // Rubbing v² / (Weight + 1).
     ParticleValues values = floating();
     values.weight = 1;
     values.rubbing = 0.5;
     const Particle p = follow(values, 60);
-    QCOMPARE_LE(std::abs(p.velocity.z - rise(1, 1) / 0.5), 1e-6);
+    QCOMPARE_LE(std::abs(p.velocity.z - std::sqrt(rise(1, 1) * 2 / 0.5)), 1e-6);
 }
 
 void TestPreview::sizeAndColourOverTheLife_data()
@@ -357,28 +393,69 @@ void TestPreview::colourComponentsAreClamped()
     QCOMPARE(colourAt(values, 0), (Rgba{1, 1, 1, 1}));
 }
 
-void TestPreview::randomKickHasTheIntensity_data()
+void TestPreview::randomKickComesByItsChance_data()
 {
-    QTest::addColumn<std::uint32_t>("seed");
-    for (std::uint32_t seed = 1; seed <= 6; ++seed)
-        QTest::addRow("seed %u", seed) << seed;
+    QTest::addColumn<double>("period");
+    QTest::addColumn<double>("intensity");
+    QTest::newRow("every 0.5 s, 2 m/s") << 0.5 << 2.0;
+    QTest::newRow("every 0.05 s, 0.3 m/s") << 0.05 << 0.3;
+    QTest::newRow("every 10 s, 1 m/s") << 10.0 << 1.0;
+    QTest::newRow("shorter than the step: every step") << 0.001 << 1.0;
+    QTest::newRow("a negative intensity is the same range") << 0.5 << -2.0;
 }
 
-void TestPreview::randomKickHasTheIntensity()
+void TestPreview::randomKickComesByItsChance()
 {
-    QFETCH(std::uint32_t, seed);
+    QFETCH(double, period);
+    QFETCH(double, intensity);
     ParticleValues values = floating();
-    values.rndmDirPeriod = 0.5;
-    values.rndmDirIntensity = 2;
-    // Just before the first kick the particle is still at rest, just after it has the intensity.
-    QCOMPARE(length(follow(values, 0.49, {}, seed).velocity), 0.0);
-    const Particle kicked = follow(values, 0.5, {}, seed);
-    QCOMPARE_LE(std::abs(length(kicked.velocity) - 2), 1e-9);
-    QCOMPARE_LE(std::abs(length(follow(values, 0.99, {}, seed).velocity) - 2), 1e-9);
-    // The second kick adds another 2 m/s in a new direction.
-    const double twice = length(follow(values, 1.0, {}, seed).velocity);
-    QVERIFY(twice <= 4 + 1e-9);
-    QVERIFY(std::abs(twice - 2) > 1e-6);
+    values.lifeTime = 1e6;
+    values.rndmDirPeriod = period;
+    values.rndmDirIntensity = intensity;
+    sqf::Random random(3);
+    Particle particle = newParticle(values);
+    const int steps = 60000;
+    int kicks = 0;
+    std::array<double, 3> low{}, high{}, sumOfSize{};
+    double shortest = 10 * std::abs(intensity);
+    double longest = 0;
+    for (int i = 0; i < steps; ++i) {
+        const Vec3 before = particle.velocity;
+        advance(particle, kStep, {}, random);
+        const std::array<double, 3> kick{particle.velocity.x - before.x, particle.velocity.y - before.y,
+                                         particle.velocity.z - before.z};
+        if (kick == std::array<double, 3>{})
+            continue;
+        ++kicks;
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], kick[axis]);
+            high[axis] = std::max(high[axis], kick[axis]);
+            sumOfSize[axis] += std::abs(kick[axis]);
+        }
+        const double size = std::sqrt(kick[0] * kick[0] + kick[1] * kick[1] + kick[2] * kick[2]);
+        shortest = std::min(shortest, size);
+        longest = std::max(longest, size);
+    }
+    // On average once a period, at most once a step: within four standard deviations.
+    const double chance = std::min(1.0, kStep / period);
+    const double expected = steps * chance;
+    QCOMPARE_LE(std::abs(kicks - expected), 4 * std::sqrt(expected * (1 - chance)) + 1e-9);
+    // Each axis, the height's too, on its own draw in ±intensity: the range filled, the mean size
+    // half of it, a kick's length anywhere up to the cube's corner.
+    const double range = std::abs(intensity);
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        QCOMPARE_GE(low[axis], -range);
+        QCOMPARE_LE(high[axis], range);
+        if (kicks > 500) {
+            QCOMPARE_LT(low[axis], -0.95 * range);
+            QCOMPARE_GT(high[axis], 0.95 * range);
+            QCOMPARE_LE(std::abs(sumOfSize[axis] / kicks - range / 2), 0.05 * range);
+        }
+    }
+    if (kicks > 500) {
+        QCOMPARE_LT(shortest, 0.3 * range);
+        QCOMPARE_GT(longest, 1.4 * range);
+    }
 }
 
 void TestPreview::oneParticlePerInterval()
@@ -959,12 +1036,13 @@ void TestPreview::gridStepCutsIntoFiveToFifteen()
 
 void TestPreview::pathBoundsHoldTheWholeLife()
 {
-    // Thrown sideways and falling for 2 s: x reaches 6, z falls to -19.62, the size grows to 2.
+    // Thrown sideways and falling for 2 s, in the simulation's steps: x reaches 6, z falls to
+    // about -19.7, the size grows to 2.
     const Recipe recipe =
         readRecipe(fields({{5, "2"}, {9, "3"}, {13, "1"}, {14, "0"}, {16, "1"}, {17, "1"}, {18, "2"}}));
     const Bounds bounds = pathBounds(recipe, {}, {}, 1);
-    QCOMPARE_LE(std::abs(bounds.high.x - 7), 1e-6);
-    QCOMPARE_LE(std::abs(bounds.low.z - (-4.905 * 4 - 1)), 1e-6);
+    QCOMPARE_LE(std::abs(bounds.high.x - 7), 3 * kStep);
+    QCOMPARE_LE(std::abs(bounds.low.z - (-4.905 * 2 * (2 + kStep) - 1)), 9.81 * 2 * kStep);
     QCOMPARE_LE(std::abs(bounds.high.z - 0.5), 1e-6);
     QCOMPARE(bounds.low.x, -0.5);
 }
