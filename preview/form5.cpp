@@ -306,8 +306,10 @@ void Form5::createControls()
 
     CountLabel = new QLabel(this);
     ApproximationLabel = new QLabel(
-        QStringLiteral("An approximation: the game's own physics and textures make the particles look different, "
-                       "and the source's randomness, circle and bounce are played by a model of the preview's own."),
+        QStringLiteral("An approximation: the particles move by the old game's engine step, assumed the same in the "
+                       "later games, in the wind set here, not the game's changing weather; the game's textures make "
+                       "them look different, and the source's randomness, circle and bounce are played by a model of "
+                       "the preview's own."),
         this);
     ApproximationLabel->setWordWrap(true);
     QFont italic = ApproximationLabel->font();

@@ -224,6 +224,7 @@ void TestForm5::windowIsPlainAndSaysItIsAnApproximation()
     QVERIFY(!preview.isModal());
     QVERIFY(preview.ApproximationLabel->isVisible());
     QVERIFY(preview.ApproximationLabel->text().contains("approximation"));
+    QVERIFY(preview.ApproximationLabel->text().contains("engine step"));
     // The side view stands left of the top view, and both grow with the window.
     QVERIFY(preview.SideView->x() + preview.SideView->width() <= preview.TopView->x());
     const QSize before = preview.SideView->size();
