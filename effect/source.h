@@ -82,7 +82,7 @@ struct SourceSettings {
 struct ConfigFieldMark {
     QString field;        // its name, as the class is written with it: "interval", "positionVar"
     QString written;      // as the class wrote the value; empty where it did not write the field
-    QString importedAs;   // the field as the effect gave it at the import (effect::fieldAsGiven)
+    QString importedAs;   // the field as the effect gave it at the import (exporter::fieldAsGiven)
     bool appends = false; // written with "+=", adding to the base's array
     bool operator==(const ConfigFieldMark &) const = default;
 };

@@ -15,8 +15,8 @@
 // again gives the same values.
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
-#include "effect/configclass.h"
-#include "effect/sourcescript.h"
+#include "export/configclass.h"
+#include "export/sourcescript.h"
 #include "fuzzinput.h"
 #include "import/classimport.h"
 #include "import/importparser.h"
@@ -325,7 +325,7 @@ void generatedBlock(FuzzedDataProvider &data)
     const auto mode = expected.separate ? drop::ColourMode::Separate : drop::ColourMode::Inline;
     const QString &colours = expected.fields.at(drop::kColourField - 1);
     const QString copy =
-        effect::sourceCommandLines(
+        exporter::sourceCommandLines(
             settings, drop::formatDropString(expected.fields, mode, expected.colorVarName), expected.separate,
             expected.separate ? drop::formatColourLine(expected.colorVarName, colours) : QString())
             .join(QLatin1Char('\n'));
@@ -361,7 +361,7 @@ void anyClass(FuzzedDataProvider &data)
     if (outcome.imported->fields.size() != drop::kFieldCount)
         violated("a class that does not give 27 fields", pasted);
     const QStringList copy =
-        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->configClass);
+        exporter::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->configClass);
     const sqf::ConfigReading again = sqf::readConfigClasses(copy.join(QLatin1Char('\n')));
     if (!again.problem.isEmpty() || !import::parseConfigClass(copy.join(QLatin1Char('\n'))).imported)
         violated("the copy of an imported class does not read", pasted + "\n" + copy.join(QLatin1Char('\n')));
@@ -393,12 +393,12 @@ void generatedClass(FuzzedDataProvider &data)
         text = values.at(pick(int(values.size())));
     for (QString &text : settings.circle.texts)
         text = values.at(pick(int(values.size())));
-    const QStringList lines = effect::configClassLines(fields, settings, {generate.name(), QString()}, {{"_v", 2}});
+    const QStringList lines = exporter::configClassLines(fields, settings, {generate.name(), QString()}, {{"_v", 2}});
     const import::ClassOutcome outcome = import::parseConfigClass(lines.join(QLatin1Char('\n')));
     if (!outcome.imported)
         violated("a copied class does not read", lines.join(QLatin1Char('\n')) + "\n" + outcome.problem);
     const QStringList again =
-        effect::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->configClass);
+        exporter::configClassLines(outcome.imported->fields, outcome.imported->settings, outcome.imported->configClass);
     if (classValues(again) != classValues(lines))
         violated("a class read back is copied with other values",
                  lines.join(QLatin1Char('\n')) + "\n--\n" + again.join(QLatin1Char('\n')));

@@ -6,7 +6,7 @@
 #include "drop/dropstring.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
-#include "effect/sourcescript.h"
+#include "export/sourcescript.h"
 #include "fuzzinput.h"
 #include "preview/painting.h"
 
@@ -108,14 +108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     (void)effect::pathBounds(recipe, variables, {1, -1, 0}, 9);
 
     const QString dropString = drop::formatDropString(texts, drop::ColourMode::Inline, QStringLiteral("_color"));
-    const QStringList commands = effect::sourceCommandLines(source, dropString, false, {});
+    const QStringList commands = exporter::sourceCommandLines(source, dropString, false, {});
     for (const QString &command : commands)
         if (!command.endsWith(QLatin1Char(';')))
             violated("a source command not ended by ';'", command);
-    effect::EmitterSettings settings;
+    exporter::EmitterSettings settings;
     settings.objectText = texts[26];
     settings.dropString = dropString;
-    (void)effect::sourceScriptLines(settings, source, QStringLiteral("x.sqf"));
+    (void)exporter::sourceScriptLines(settings, source, QStringLiteral("x.sqf"));
 
     QImage image(32, 24, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

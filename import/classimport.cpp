@@ -2,7 +2,7 @@
 
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
-#include "effect/configclass.h"
+#include "export/configclass.h"
 #include "sqf/configreader.h"
 #include "sqf/values.h"
 
@@ -325,14 +325,14 @@ ClassOutcome parseConfigClass(const QString &pasted)
 
     // What Copy Config Class writes back as the class wrote it, or leaves out, while unedited.
     QStringList kept;
-    for (const effect::ClassLine &line : effect::configClassFields(texts, source)) {
+    for (const exporter::ClassLine &line : exporter::configClassFields(texts, source)) {
         if (line.field.isEmpty())
             continue;
         // A field given with "+=" adds to what the base gives, which the fields cannot show.
         const sqf::ConfigEntry *written = fields.writtenEntry(line.field);
         if (!written || written->appends || !fieldsHold(line.field, written->value)) {
             imported.configClass.marks << effect::ConfigFieldMark{line.field, written ? written->value : QString(),
-                                                                  effect::fieldAsGiven(line),
+                                                                  exporter::fieldAsGiven(line),
                                                                   written && written->appends};
             if (written)
                 kept << QStringLiteral("%1 (%2%3)")

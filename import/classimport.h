@@ -23,7 +23,7 @@ struct ClassOutcome {
 };
 
 // Reads the first class of a pasted config text (see sqf::readConfigClasses) into the fields and
-// the source settings by the config's mapping, the reverse of effect::configClassLines: field
+// the source settings by the config's mapping, the reverse of exporter::configClassLines: field
 // names in any letter case, true and false as 1 and 0, texts quoted or bare, vectors in the
 // config's axis order (the height second). A class setting neither circle nor randomness leaves
 // them unset. Fields the class does not write take stand-ins that show a particle (LifeTime 1,

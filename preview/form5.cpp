@@ -2,10 +2,10 @@
 
 #include "drop/fieldtable.h"
 #include "drop/mainfields.h"
-#include "effect/configclass.h"
-#include "effect/emitterscript.h"
 #include "effect/source.h"
-#include "effect/sourcescript.h"
+#include "export/configclass.h"
+#include "export/emitterscript.h"
+#include "export/sourcescript.h"
 #include "platform/filedialogs.h"
 #include "platform/look.h"
 #include "platform/messages.h"
@@ -702,21 +702,21 @@ void Form5::saveScript()
         SaveStatus->show();
         return;
     }
-    if (const std::optional<QString> refusal = effect::emitterScriptRefusal(emitterSettings())) {
+    if (const std::optional<QString> refusal = exporter::emitterScriptRefusal(emitterSettings())) {
         platform::messages().fail(this, QStringLiteral("Save Emitter Script"), *refusal);
         return;
     }
     const QString shape = m_simulation.recipe().shapeName;
     QString filter = kSqsFilter;
-    const QString path = askScriptPath(QStringLiteral("Save Emitter Script"), effect::proposedScriptName(shape),
+    const QString path = askScriptPath(QStringLiteral("Save Emitter Script"), exporter::proposedScriptName(shape),
                                        kSqsFilter + QLatin1String(";;") + kSqfFilter, QStringLiteral("sqs"), &filter);
     // The dialog ran an event loop: the main window may have gone meanwhile.
     if (path.isEmpty() || !m_mainAlive)
         return;
-    effect::EmitterSettings emitter = emitterSettings();
+    exporter::EmitterSettings emitter = emitterSettings();
     emitter.shapeName = shape;
     const QString fileName = QFileInfo(path).fileName();
-    writeScript(path, effect::emitterScriptLines(emitter, effect::scriptFormatFor(fileName), fileName),
+    writeScript(path, exporter::emitterScriptLines(emitter, exporter::scriptFormatFor(fileName), fileName),
                 m_simulation.emitting());
 }
 
@@ -729,11 +729,11 @@ void Form5::saveSourceScript()
     }
     const QString path =
         askScriptPath(QStringLiteral("Save Particle Source Script"),
-                      effect::proposedScriptName(m_simulation.recipe().shapeName, effect::ScriptFormat::Sqf),
+                      exporter::proposedScriptName(m_simulation.recipe().shapeName, exporter::ScriptFormat::Sqf),
                       kSqfFilter, QStringLiteral("sqf"), nullptr);
     if (path.isEmpty() || !m_mainAlive)
         return;
-    writeScript(path, effect::sourceScriptLines(emitterSettings(), m_source.settings(), QFileInfo(path).fileName()),
+    writeScript(path, exporter::sourceScriptLines(emitterSettings(), m_source.settings(), QFileInfo(path).fileName()),
                 m_simulation.emitting());
 }
 
@@ -744,8 +744,8 @@ void Form5::copySource()
         SaveStatus->show();
         return;
     }
-    const QStringList lines = effect::sourceCommandLines(m_source.settings(), m_main.Text28->text(),
-                                                         m_main.Check1->isChecked(), m_main.Text29->text());
+    const QStringList lines = exporter::sourceCommandLines(m_source.settings(), m_main.Text28->text(),
+                                                           m_main.Check1->isChecked(), m_main.Text29->text());
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
     SaveStatus->setText(QStringLiteral("The source's %1 commands are on the clipboard.").arg(lines.size()));
     SaveStatus->show();
@@ -759,16 +759,16 @@ void Form5::copyConfigClass()
         return;
     }
     const effect::EffectClass name =
-        effect::classNameFor(m_source.configClass(), m_current ? m_current->name : QString());
-    const QStringList lines = effect::configClassLines(m_main.texts(), m_source.settings(), name, m_variableValues);
+        exporter::classNameFor(m_source.configClass(), m_current ? m_current->name : QString());
+    const QStringList lines = exporter::configClassLines(m_main.texts(), m_source.settings(), name, m_variableValues);
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
     SaveStatus->setText(QStringLiteral("The config class %1 is on the clipboard.").arg(name.name));
     SaveStatus->show();
 }
 
-effect::EmitterSettings Form5::emitterSettings() const
+exporter::EmitterSettings Form5::emitterSettings() const
 {
-    effect::EmitterSettings emitter;
+    exporter::EmitterSettings emitter;
     emitter.shapeName = m_simulation.recipe().shapeName;
     emitter.objectText = m_main.text(drop::kFieldCount)->text();
     emitter.dropString = m_main.Text28->text();

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "effect/effectlibrary.h"
-#include "effect/emitterscript.h"
 #include "effect/simulation.h"
+#include "export/emitterscript.h"
 #include "painting.h"
 #include "paintpool.h"
 #include "sourcegroup.h"
@@ -185,7 +185,7 @@ private:
     void copySource();
     void copyConfigClass();
     // The main window's texts and the preview's settings, as the script writers take them.
-    effect::EmitterSettings emitterSettings() const;
+    exporter::EmitterSettings emitterSettings() const;
     void saveSourceScript();
     // The file name the user chose in the save dialog, in the folder last used; empty when cancelled.
     QString askScriptPath(const QString &caption, const QString &proposed, const QString &filters,

@@ -1,9 +1,9 @@
 #include "drop/dropstring.h"
-#include "effect/configclass.h"
 #include "effect/effectlibrary.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
-#include "effect/sourcescript.h"
+#include "export/configclass.h"
+#include "export/sourcescript.h"
 #include "import/classimport.h"
 #include "import/importparser.h"
 #include "sqf/configreader.h"
@@ -21,6 +21,7 @@
 #include <cmath>
 
 using namespace effect;
+using namespace exporter;
 
 namespace {
 

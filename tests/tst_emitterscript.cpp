@@ -1,8 +1,8 @@
 #include "drop/dropstring.h"
-#include "effect/emitterscript.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
-#include "effect/sourcescript.h"
+#include "export/emitterscript.h"
+#include "export/sourcescript.h"
 #include "filesizelimit.h"
 #include "import/importparser.h"
 #include "platform/scriptfile.h"
@@ -18,8 +18,9 @@
 #include <optional>
 
 using namespace effect;
+using namespace exporter;
 
-Q_DECLARE_METATYPE(effect::EmitterSettings)
+Q_DECLARE_METATYPE(exporter::EmitterSettings)
 Q_DECLARE_METATYPE(effect::SourceSettings)
 
 namespace {

@@ -1,8 +1,8 @@
 #include "app/form1.h"
 #include "drop/dropstring.h"
-#include "effect/configclass.h"
 #include "effect/effectlibrary.h"
-#include "effect/emitterscript.h"
+#include "export/configclass.h"
+#include "export/emitterscript.h"
 #include "filedialogsfake.h"
 #include "import/form4.h"
 #include "messagesfake.h"
@@ -849,7 +849,7 @@ void TestForm5::copyConfigClassByKeys()
     QCOMPARE(preview.EffectBox->displayText(), effect::builtInEffects().at(0).name);
     QTest::keyClick(preview.EffectBox, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
     lines = QGuiApplication::clipboard()->text().split('\n');
-    QCOMPARE(lines.at(1), "class " + effect::configIdentifier(effect::builtInEffects().at(0).name) + ": Default {");
+    QCOMPARE(lines.at(1), "class " + exporter::configIdentifier(effect::builtInEffects().at(0).name) + ": Default {");
     QVERIFY(lines.at(1).contains('_') && !lines.at(1).contains(' ' + effect::builtInEffects().at(0).name));
 }
 

@@ -1,6 +1,6 @@
 #include "drop/dropstring.h"
 #include "effect/effectlibrary.h"
-#include "effect/sourcescript.h"
+#include "export/sourcescript.h"
 #include "import/classimport.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
@@ -1113,7 +1113,7 @@ QString copiedSource(const QStringList &fields, bool separate, const QString &co
     const QString dropString =
         drop::formatDropString(fields, separate ? drop::ColourMode::Separate : drop::ColourMode::Inline, name);
     const QString line = separate ? drop::formatColourLine(name, fields.at(drop::kColourField - 1)) : QString();
-    return effect::sourceCommandLines(settings, dropString, separate, line).join(QLatin1Char('\n'));
+    return exporter::sourceCommandLines(settings, dropString, separate, line).join(QLatin1Char('\n'));
 }
 
 // Copied in the other colour mode (Check1 clicked before the copy), the source reads back in that

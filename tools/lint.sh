@@ -11,7 +11,7 @@ clang-format --dry-run -Werror "${sources[@]}"
 # run-clang-tidy prints every finding and still exits 0 when they are only warnings.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-run-clang-tidy -p "$build" -j "$(nproc)" -quiet "$PWD/(app|bench|colour|drop|import|input|platform|effect|preview|sqf|tests)/.*\.cpp$" \
+run-clang-tidy -p "$build" -j "$(nproc)" -quiet "$PWD/(app|bench|colour|drop|import|input|platform|effect|export|preview|sqf|tests)/.*\.cpp$" \
   >"$log" 2>&1 || { cat "$log"; exit 1; }
 if grep -E "(warning|error):" "$log"; then
   echo "clang-tidy found the above" >&2

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
-namespace effect {
+namespace exporter {
+
+using namespace effect;
+
 namespace {
 
 const QString kSeparator = QStringLiteral(", ");
@@ -178,4 +181,4 @@ QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSetti
     return lines;
 }
 
-} // namespace effect
+} // namespace exporter

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace effect {
+namespace exporter {
 
 // The two script formats of the game: the loop of labels and jumps, and the later one of blocks
 // and statements ended by ';'.
@@ -85,4 +85,4 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
 // Seconds or a value as the script writes it: at most six decimals, no trailing zeros, '.'.
 QString scriptNumber(double value);
 
-} // namespace effect
+} // namespace exporter

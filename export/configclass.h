@@ -1,12 +1,12 @@
 #pragma once
 
-#include "source.h"
+#include "effect/source.h"
 #include "sqf/expression.h"
 
 #include <QString>
 #include <QStringList>
 
-namespace effect {
+namespace exporter {
 
 inline constexpr const char *kDefaultClassName = "Plumewright_Effect";
 inline constexpr const char *kDefaultClassBase = "Default";
@@ -19,7 +19,7 @@ QString configIdentifier(const QString &name);
 // The class an effect is written as: its own class as it is, an imported class with its name and
 // base as written (or no base); an effect without a class name takes its library name made an
 // identifier, and its base, where it names none, is Default.
-EffectClass classNameFor(const EffectClass &own, const QString &effectName);
+effect::EffectClass classNameFor(const effect::EffectClass &own, const QString &effectName);
 
 // One line of a config class: a field with its value, or a comment line alone.
 struct ClassLine {
@@ -37,7 +37,7 @@ struct ClassLine {
 // written as numbers with a note giving the text they stand for: a variable takes its value in
 // `assumed` (keyed in lower case, 0 when missing), a random draw its middle with its spread added
 // to the field's ...Var where it has one.
-QList<ClassLine> configClassFields(const QStringList &texts, const SourceSettings &source,
+QList<ClassLine> configClassFields(const QStringList &texts, const effect::SourceSettings &source,
                                    const sqf::VariableValues &assumed = {});
 
 // A field as the effect gives it, without assumed values, for a ConfigFieldMark to compare.
@@ -47,7 +47,7 @@ QString fieldAsGiven(const ClassLine &line);
 // configClassFields, the config-only fields, the closing line. A field with a mark is written as
 // the imported class wrote it, or left out where the class did not write it, while the effect
 // still gives it as it did at the import.
-QStringList configClassLines(const QStringList &texts, const SourceSettings &source, const EffectClass &configClass,
-                             const sqf::VariableValues &assumed = {});
+QStringList configClassLines(const QStringList &texts, const effect::SourceSettings &source,
+                             const effect::EffectClass &configClass, const sqf::VariableValues &assumed = {});
 
-} // namespace effect
+} // namespace exporter

@@ -9,7 +9,10 @@
 #include <optional>
 #include <variant>
 
-namespace effect {
+namespace exporter {
+
+using namespace effect;
+
 namespace {
 
 using namespace drop::field;
@@ -476,4 +479,4 @@ QStringList configClassLines(const QStringList &texts, const SourceSettings &sou
     return lines;
 }
 
-} // namespace effect
+} // namespace exporter

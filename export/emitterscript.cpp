@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace effect {
+namespace exporter {
 namespace {
 
 bool sameName(const QString &a, const QString &b)
@@ -215,4 +215,4 @@ QStringList emitterScriptLines(const EmitterSettings &settings, ScriptFormat for
     return lines;
 }
 
-} // namespace effect
+} // namespace exporter
