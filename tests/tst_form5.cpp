@@ -88,6 +88,16 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The window's controls in the order Tab reaches them, whether or not they are shown just now.
+QList<QWidget *> tabChain(QWidget *window)
+{
+    QList<QWidget *> chain;
+    for (QWidget *widget = window->nextInFocusChain(); widget != window; widget = widget->nextInFocusChain())
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy())
+            chain << widget;
+    return chain;
+}
+
 bool anyContains(const QStringList &lines, const QString &part)
 {
     return std::any_of(lines.cbegin(), lines.cend(), [&part](const QString &line) { return line.contains(part); });
@@ -135,6 +145,8 @@ private slots:
     void importedBlockPlaysAndNamesWhatWasLeftOut();
     void saveAsReplaceAndDeleteOwnEffects();
     void damagedEffectsFileReportedOnceAndKept();
+
+    void tabOrderRunsDownTheWindow();
 
 private:
     // Fields that give a floating particle living ten seconds.
@@ -1188,3 +1200,24 @@ void TestForm5::damagedEffectsFileReportedOnceAndKept()
 
 QTEST_MAIN(TestForm5)
 #include "tst_form5.moc"
+
+void TestForm5::tabOrderRunsDownTheWindow()
+{
+    using Random = effect::SourceRandom;
+    retype(form->Text(kPositionZ), "_h + 1");
+    Form5 &preview = openPreview();
+    const preview::SourceGroup &group = *preview.SourceBox;
+    QList<QWidget *> expected{preview.EffectBox, preview.SaveAsButton, preview.DeleteButton, group.NameText,
+                              group.RandomBox};
+    for (int i = Random::LifeTime; i <= Random::DirIntensity; ++i)
+        expected << group.RandomText.at(i);
+    expected << group.ElementsBox << group.RandomText.at(Random::Angle) << group.RandomText.at(Random::BounceOnSurface)
+             << group.CircleBox;
+    for (QLineEdit *field : group.CircleText)
+        expected << field;
+    expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.SaveSourceButton
+             << preview.CopyClassButton << preview.PlayButton << preview.RestartButton << preview.SpeedBox
+             << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.SaveButton << preview.NotesList
+             << preview.variableField("_h");
+    QCOMPARE(tabChain(&preview), expected);
+}
