@@ -77,9 +77,12 @@ bool SidePanel::eventFilter(QObject *watched, QEvent *event)
 
 bool SidePanel::focusNextPrevChild(bool next)
 {
-    // The focus change has scrolled already; the scroll area's own scrolling would centre a group
-    // taller than the panel, its title out of sight.
-    return QWidget::focusNextPrevChild(next);
+    const bool moved = QScrollArea::focusNextPrevChild(next);
+    // The scroll area centres a group taller than the panel, its title out of sight.
+    QWidget *now = QApplication::focusWidget();
+    if (moved && now && m_column->isAncestorOf(now))
+        showControl(now);
+    return moved;
 }
 
 void SidePanel::Application_FocusChanged(QWidget *, QWidget *now)
