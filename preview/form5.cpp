@@ -11,6 +11,7 @@
 #include "platform/messages.h"
 #include "platform/scriptfile.h"
 #include "platform/textinput.h"
+#include "windowfit.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -30,13 +31,16 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cmath>
 #include <limits>
@@ -175,8 +179,10 @@ Form5 *Form5::existing()
 
 void Form5::open(drop::MainFields &main, effect::Source &source)
 {
-    if (!instance)
+    if (!instance) {
         instance = new Form5(main, source);
+        instance->fitToScreen(main.Check1 ? main.Check1->window() : nullptr);
+    }
     if (instance->isMinimized())
         instance->showNormal();
     instance->show();
@@ -200,6 +206,16 @@ Form5::Form5(drop::MainFields &main, effect::Source &source)
 }
 
 Form5::~Form5() = default;
+
+void Form5::fitToScreen(const QWidget *mainWindow)
+{
+    QScreen *screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    // The frame is known once a window is shown: the main window's is the best guess at this one's.
+    const QWindow *framed = mainWindow ? mainWindow->windowHandle() : nullptr;
+    const QMargins frame = framed ? framed->frameMargins() : QMargins();
+    setScreen(screen);
+    setGeometry(fitWindow(sizeHint(), minimumSizeHint(), frame, screen->availableGeometry()));
+}
 
 QLayout *Form5::createEffectRow()
 {
@@ -238,9 +254,11 @@ void Form5::createControls()
     views->addWidget(TopView, 1, 1);
     views->setRowStretch(1, 1);
 
-    // Beside the views and before the controls below them in the tab order.
+    // Beside the views and before the controls below them in the tab order; the column scrolls
+    // where the window is too short for the groups.
+    SettingsPanel = new SidePanel(this);
     SourceBox = new SourceGroup(m_source, this);
-    SourceBox->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    SettingsPanel->addGroup(SourceBox);
     CopySourceButton = new QPushButton(QStringLiteral("C&opy Source"), this);
     CopySourceButton->setToolTip(
         QStringLiteral("Copies the source's commands, to paste after a createVehicleLocal (Ctrl+Shift+C)"));
@@ -256,8 +274,9 @@ void Form5::createControls()
         QStringLiteral("Copies the effect as a config class, to paste into a mod's CfgCloudlets (Ctrl+Shift+K)"));
     CopyClassShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), this);
     CopyClassShortcut->setContext(Qt::WindowShortcut);
+    // Below the column, in sight however far it is scrolled.
     auto *sourceColumn = new QVBoxLayout;
-    sourceColumn->addWidget(SourceBox, 1);
+    sourceColumn->addWidget(SettingsPanel, 1);
     sourceColumn->addWidget(CopySourceButton);
     sourceColumn->addWidget(SaveSourceButton);
     sourceColumn->addWidget(CopyClassButton);
@@ -316,15 +335,25 @@ void Form5::createControls()
     italic.setItalic(true);
     ApproximationLabel->setFont(italic);
 
+    // In the column, which scrolls however many variables the fields name.
     VariablesBox = new QGroupBox(QStringLiteral("Variables (values assumed for the preview)"), this);
     m_variablesLayout = new QFormLayout(VariablesBox);
     VariablesBox->hide();
+    SettingsPanel->addGroup(VariablesBox);
 
+    // The notes fold away under their title, leaving their height to the views.
+    NotesButton = new QToolButton(this);
+    NotesButton->setText(QStringLiteral("Not previewed:"));
+    NotesButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    NotesButton->setAutoRaise(true);
+    NotesButton->setCheckable(true);
+    NotesButton->setChecked(true);
+    NotesButton->setArrowType(Qt::DownArrow);
+    NotesButton->setToolTip(QStringLiteral("Shows or hides what the preview leaves out"));
     NotesList = new QListWidget(this);
     NotesList->setSelectionMode(QAbstractItemView::NoSelection);
     NotesList->setWordWrap(true);
     NotesList->setMaximumHeight(NotesList->fontMetrics().height() * 7);
-    auto *notesTitle = new QLabel(QStringLiteral("Not previewed:"), this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(effectRow);
@@ -343,8 +372,7 @@ void Form5::createControls()
     SaveStatus->hide();
     layout->addWidget(SaveStatus);
     layout->addWidget(ApproximationLabel);
-    layout->addWidget(VariablesBox);
-    layout->addWidget(notesTitle);
+    layout->addWidget(NotesButton, 0, Qt::AlignLeft);
     layout->addWidget(NotesList);
 
     FrameTimer = new QTimer(this);
@@ -353,7 +381,6 @@ void Form5::createControls()
     SideView->zoomed = [this](double factor) { zoom(factor); };
     TopView->zoomed = [this](double factor) { zoom(factor); };
     SideView->paintAlongside(*TopView);
-    resize(1180, 720);
 }
 
 void Form5::connectHandlers()
@@ -382,6 +409,7 @@ void Form5::connectHandlers()
     connect(&m_source, &effect::Source::importNotesChanged, this, &Form5::Source_ImportNotesChange);
     connect(WindXBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(WindYBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
+    connect(NotesButton, &QToolButton::toggled, this, &Form5::NotesButton_Toggled);
     connect(FrameTimer, &QTimer::timeout, this, &Form5::FrameTimer_Timer);
 }
 
@@ -612,6 +640,12 @@ void Form5::Source_ImportNotesChange()
 void Form5::Wind_Change()
 {
     m_simulation.setWind({WindXBox->value(), WindYBox->value(), 0});
+}
+
+void Form5::NotesButton_Toggled(bool shown)
+{
+    NotesList->setVisible(shown);
+    NotesButton->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
 }
 
 void Form5::Variable_Change()

@@ -5,6 +5,7 @@
 #include "export/emitterscript.h"
 #include "painting.h"
 #include "paintpool.h"
+#include "sidepanel.h"
 #include "sourcegroup.h"
 
 #include <QComboBox>
@@ -26,6 +27,7 @@ class QListWidget;
 class QPushButton;
 class QShortcut;
 class QTimer;
+class QToolButton;
 
 namespace drop {
 struct MainFields;
@@ -121,6 +123,7 @@ public:
     QPushButton *SaveButton = nullptr;
     QShortcut *SaveShortcut = nullptr;
     QLabel *SaveStatus = nullptr;
+    SidePanel *SettingsPanel = nullptr; // the column of groups beside the views
     SourceGroup *SourceBox = nullptr;
     QPushButton *CopySourceButton = nullptr;
     QShortcut *CopySourceShortcut = nullptr;
@@ -134,6 +137,7 @@ public:
     QLabel *CountLabel = nullptr;
     QLabel *ApproximationLabel = nullptr;
     QGroupBox *VariablesBox = nullptr;
+    QToolButton *NotesButton = nullptr; // "Not previewed:", folding the notes away and back
     QListWidget *NotesList = nullptr;
     QTimer *FrameTimer = nullptr;
 
@@ -157,6 +161,8 @@ private:
     QLayout *createEffectRow();
     void connectHandlers();
     void Form_Load();
+    // Sizes the new window to the screen the main window stands on, and places it there.
+    void fitToScreen(const QWidget *mainWindow);
 
     void MainFields_Change();
     void MainFields_Replaced();
@@ -177,6 +183,7 @@ private:
     void Source_Change();
     void Source_ImportNotesChange();
     void Wind_Change();
+    void NotesButton_Toggled(bool shown);
     void Variable_Change();
     void FrameTimer_Timer();
 

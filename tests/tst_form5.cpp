@@ -23,11 +23,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <memory>
@@ -88,6 +92,35 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The window's controls in the order Tab reaches them, whether or not they are shown just now.
+QList<QWidget *> tabChain(QWidget *window)
+{
+    QList<QWidget *> chain;
+    for (QWidget *widget = window->nextInFocusChain(); widget != window; widget = widget->nextInFocusChain())
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy())
+            chain << widget;
+    return chain;
+}
+
+// Whether the widget shows whole within the window and, inside a scrolled column, within the part of
+// the column in sight; of a group box, its title (its check box) counts.
+bool inSight(const QWidget *widget, const QWidget *window)
+{
+    QRect shown = widget->rect();
+    if (qobject_cast<const QGroupBox *>(widget))
+        shown.setHeight(std::min(shown.height(), 2 * widget->fontMetrics().height()));
+    for (const QWidget *parent = widget->parentWidget(); parent; parent = parent->parentWidget()) {
+        if (const auto *area = qobject_cast<const QScrollArea *>(parent)) {
+            const QRect viewport = area->viewport()->rect();
+            if (!viewport.contains(QRect(widget->mapTo(area->viewport(), shown.topLeft()), shown.size())))
+                return false;
+        }
+        if (parent == window)
+            break;
+    }
+    return window->rect().contains(QRect(widget->mapTo(window, shown.topLeft()), shown.size()));
+}
+
 bool anyContains(const QStringList &lines, const QString &part)
 {
     return std::any_of(lines.cbegin(), lines.cend(), [&part](const QString &line) { return line.contains(part); });
@@ -135,6 +168,12 @@ private slots:
     void importedBlockPlaysAndNamesWhatWasLeftOut();
     void saveAsReplaceAndDeleteOwnEffects();
     void damagedEffectsFileReportedOnceAndKept();
+
+    void tabOrderRunsDownTheWindow();
+    void everyControlInSightAt1280By700_data();
+    void everyControlInSightAt1280By700();
+    void mnemonicScrollsItsControlIntoSight();
+    void opensWithinItsScreen();
 
 private:
     // Fields that give a floating particle living ten seconds.
@@ -1189,3 +1228,164 @@ void TestForm5::damagedEffectsFileReportedOnceAndKept()
 
 QTEST_MAIN(TestForm5)
 #include "tst_form5.moc"
+
+void TestForm5::tabOrderRunsDownTheWindow()
+{
+    using Random = effect::SourceRandom;
+    retype(form->Text(kPositionZ), "_h + 1");
+    Form5 &preview = openPreview();
+    const preview::SourceGroup &group = *preview.SourceBox;
+    QList<QWidget *> expected{preview.EffectBox, preview.SaveAsButton, preview.DeleteButton, group.NameText,
+                              group.RandomBox};
+    for (int i = Random::LifeTime; i <= Random::DirIntensity; ++i)
+        expected << group.RandomText.at(i);
+    expected << group.ElementsBox << group.RandomText.at(Random::Angle) << group.RandomText.at(Random::BounceOnSurface)
+             << group.CircleBox;
+    for (QLineEdit *field : group.CircleText)
+        expected << field;
+    expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.SaveSourceButton
+             << preview.CopyClassButton << preview.PlayButton << preview.RestartButton << preview.SpeedBox
+             << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.SaveButton << preview.NotesButton
+             << preview.NotesList << preview.variableField("_h");
+    QCOMPARE(tabChain(&preview), expected);
+}
+
+void TestForm5::everyControlInSightAt1280By700_data()
+{
+    QTest::addColumn<bool>("crowded");
+    QTest::addColumn<bool>("notesFolded");
+
+    QTest::newRow("plain fields") << false << false;
+    // Rows of variables, an import's notes and a saved script's status, all at once.
+    QTest::newRow("crowded") << true << false;
+    QTest::newRow("notes folded") << true << true;
+}
+
+void TestForm5::everyControlInSightAt1280By700()
+{
+    QFETCH(bool, crowded);
+    QFETCH(bool, notesFolded);
+
+    MessagesFake messages;
+    if (crowded) {
+        retype(form->Text(kPositionZ), "_a + _b + _c + _d");
+        retype(form->Text(kVelocityX), "_e * _f - _g");
+        retype(form->Text(kWeight), "1.275 + _h");
+    }
+    Form5 &preview = openPreview();
+    if (crowded) {
+        effect::SourceSettings settings;
+        settings.name = "_smoke";
+        settings.otherCommands << "setParticleClass \"Fog\""
+                               << "setParticleFire [0.3, 1, 0.1]";
+        form->source().setSettings(settings);
+        form->source().setImportNotes({"left out: attachTo, playSound, setVelocity, say3D, hideObject"});
+    }
+    const QSize minimum = preview.minimumSizeHint();
+    QVERIFY2(minimum.width() <= 1280 && minimum.height() <= 700,
+             qPrintable(QString("%1x%2").arg(minimum.width()).arg(minimum.height())));
+    preview.resize(1280, 700);
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QCOMPARE(preview.size(), QSize(1280, 700));
+    if (crowded) {
+        QTest::keyClick(&preview, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(preview.SaveStatus->isVisible());
+        QVERIFY(preview.VariablesBox->isVisible());
+        QVERIFY(preview.SourceBox->OtherCommandsLabel->isVisible());
+    }
+    if (notesFolded)
+        QTest::mouseClick(preview.NotesButton, Qt::LeftButton);
+    QCOMPARE(preview.NotesList->isVisible(), !notesFolded);
+    QCoreApplication::processEvents();
+
+    // Whatever shows outside the scrolled column stands whole in the window.
+    const QWidget *column = preview.SettingsPanel->widget();
+    for (const QWidget *widget : preview.findChildren<QWidget *>())
+        if (widget->isVisibleTo(&preview) && !column->isAncestorOf(widget) && widget != column)
+            QVERIFY2(preview.rect().contains(QRect(widget->mapTo(&preview, QPoint(0, 0)), widget->size())),
+                     qPrintable(widget->metaObject()->className() + QString(" ") + widget->objectName()));
+    QVERIFY(preview.ApproximationLabel->isVisible());
+    QVERIFY(preview.CountLabel->isVisible());
+    // The views take what the column leaves of the width, and most of the height.
+    QVERIFY(preview.SideView->width() + preview.TopView->width() + preview.SettingsPanel->width() > 1280 - 50);
+    QVERIFY(preview.SideView->height() > 700 / 2 + (notesFolded ? 100 : 0));
+
+    // Tab reaches every control that is shown, and each is in sight when it has the focus.
+    QList<QWidget *> controls;
+    for (QWidget *widget : tabChain(&preview))
+        if (widget->isVisibleTo(&preview) && widget->isEnabled())
+            controls << widget;
+    QVERIFY(preview.SettingsPanel->verticalScrollBar()->maximum() > 0);
+    preview.EffectBox->setFocus();
+    QList<QWidget *> reached;
+    for (int i = 0; i < controls.size(); ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY2(inSight(focus, &preview), qPrintable(focus->metaObject()->className() + QString(" ")
+                                                      + focus->accessibleName() + " out of sight"));
+        reached << focus;
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    QCOMPARE(reached, controls);
+    QCOMPARE(QApplication::focusWidget(), preview.EffectBox);
+
+    // Folded notes come back with the button, by the keyboard too.
+    if (notesFolded) {
+        QVERIFY(!reached.contains(preview.NotesList));
+        preview.NotesButton->setFocus();
+        QTest::keyClick(preview.NotesButton, Qt::Key_Space);
+        QVERIFY(preview.NotesList->isVisible());
+        QVERIFY(inSight(preview.NotesList, &preview));
+        QTest::keyClick(preview.NotesButton, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), preview.NotesList);
+    }
+}
+
+void TestForm5::mnemonicScrollsItsControlIntoSight()
+{
+    typeFloatingParticle();
+    retype(form->Text(kPositionZ), "_h + 1");
+    Form5 &preview = openPreview();
+    preview.resize(1280, 700);
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QScrollBar *scroll = preview.SettingsPanel->verticalScrollBar();
+    QVERIFY(scroll->maximum() > 0);
+
+    // From the foot of the column up to the source's name, and down again to the interval.
+    scroll->setValue(scroll->maximum());
+    QVERIFY(!inSight(preview.SourceBox->NameText, &preview));
+    QTest::keyClick(&preview, Qt::Key_U, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), preview.SourceBox->NameText);
+    QVERIFY(inSight(preview.SourceBox->NameText, &preview));
+    QVERIFY(!inSight(preview.SourceBox->IntervalCheck, &preview));
+    QTest::keyClick(&preview, Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(form->source().settings().interval.set);
+    QVERIFY(inSight(preview.SourceBox->IntervalCheck, &preview));
+    // The controls below the column stay where they are.
+    QVERIFY(inSight(preview.CopyClassButton, &preview));
+    QTest::keyClick(&preview, Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), preview.DurationBox);
+}
+
+void TestForm5::opensWithinItsScreen()
+{
+    Form5 &preview = openPreview();
+    const QRect available = preview.screen()->availableGeometry();
+    const QSize minimum = preview.minimumSizeHint();
+    const QMargins frame = preview.windowHandle()->frameMargins();
+    QVERIFY(preview.width() >= minimum.width() && preview.height() >= minimum.height());
+    // On a screen too small for the window, it opens as small as it can be, at the screen's corner.
+    if (available.width() < minimum.width() + frame.left() + frame.right()) {
+        QCOMPARE(preview.width(), minimum.width());
+        QCOMPARE(preview.frameGeometry().left(), available.left());
+    } else {
+        QVERIFY(available.left() <= preview.frameGeometry().left()
+                && preview.frameGeometry().right() <= available.right());
+    }
+    if (available.height() < minimum.height() + frame.top() + frame.bottom()) {
+        QCOMPARE(preview.height(), minimum.height());
+        QCOMPARE(preview.frameGeometry().top(), available.top());
+    } else {
+        QVERIFY(available.top() <= preview.frameGeometry().top()
+                && preview.frameGeometry().bottom() <= available.bottom());
+    }
+}

@@ -3,6 +3,7 @@
 #include "effect/simulation.h"
 #include "preview/painting.h"
 #include "preview/paintpool.h"
+#include "preview/windowfit.h"
 
 #include <QImage>
 #include <QPainter>
@@ -216,6 +217,8 @@ private slots:
     void poolRunsEveryJobOnce();
     void poolOfOneThreadRunsOnTheCaller();
     void poolPassesOnAFailureAfterTheOtherJobs();
+    void windowFitsTheScreen_data();
+    void windowFitsTheScreen();
 };
 
 void TestPreview::freeFall_data()
@@ -1514,6 +1517,32 @@ void TestPreview::poolPassesOnAFailureAfterTheOtherJobs()
     // The pool goes on working after a failure.
     pool.run({work.begin() + 1, work.end()});
     QCOMPARE(done.load(), 2);
+}
+
+void TestPreview::windowFitsTheScreen_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("window");
+
+    // The preview's own sizes: the one it asks for and the least it can be made.
+    const QMargins titleBar(1, 29, 1, 1);
+    QTest::newRow("laptop 1366x768, a taskbar below") << QRect(0, 0, 1366, 740) << titleBar << QRect(1, 29, 1364, 710);
+    QTest::newRow("1280x1024, wide enough for the height")
+        << QRect(0, 0, 1280, 1024) << titleBar << QRect(1, 54, 1278, 944);
+    QTest::newRow("1920x1080, centred") << QRect(0, 0, 1920, 1080) << titleBar << QRect(218, 82, 1483, 944);
+    QTest::newRow("a second screen, no frame") << QRect(1920, 0, 1366, 768) << QMargins() << QRect(1920, 0, 1366, 768);
+    QTest::newRow("smaller than the minimum: the corner")
+        << QRect(0, 0, 800, 600) << titleBar << QRect(1, 29, 963, 570);
+    QTest::newRow("smaller than the minimum both ways") << QRect(0, 0, 640, 380) << titleBar << QRect(1, 29, 963, 400);
+}
+
+void TestPreview::windowFitsTheScreen()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, window);
+    QCOMPARE(fitWindow(QSize(1483, 944), QSize(963, 400), frame, available), window);
 }
 
 QTEST_MAIN(TestPreview)
