@@ -1,5 +1,6 @@
 #include "drop/dropstring.h"
 #include "effect/effectlibrary.h"
+#include "effect/layers.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
 #include "export/configclass.h"
@@ -151,6 +152,8 @@ private slots:
     void damagedFileReportedAndKept_data();
     void damagedFileReportedAndKept();
 
+    void layerNames_data();
+    void layerNames();
     void configClassFields_data();
     void configClassFields();
     void configClassHeaderAndObject();
@@ -578,6 +581,58 @@ void TestEffects::damagedFileReportedAndKept()
     QVERIFY(QFile::remove(m_path));
     QCOMPARE(library.save("New", startFields()), std::nullopt);
     QCOMPARE(EffectLibrary(m_path).effects().size(), 1);
+}
+
+void TestEffects::layerNames_data()
+{
+    QTest::addColumn<QStringList>("names"); // the effect's layers
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<QString>("unique");
+    QTest::addColumn<QString>("problem"); // of the layers with the unique name added
+    QTest::newRow("free name kept") << QStringList{"_fire"} << "_smoke"
+                                    << "_smoke"
+                                    << "";
+    QTest::newRow("taken: numbered from 2") << QStringList{"_ps"} << "_ps"
+                                            << "_ps2"
+                                            << "";
+    QTest::newRow("taken in another letter case") << QStringList{"_Smoke"} << "_smoke"
+                                                  << "_smoke2"
+                                                  << "";
+    QTest::newRow("numbers go on past the taken ones") << QStringList{"_ps", "_ps2", "_ps3"} << "_ps2"
+                                                       << "_ps4"
+                                                       << "";
+    QTest::newRow("blank wanted") << QStringList{"_ps"} << "  "
+                                  << "_ps2"
+                                  << "";
+    QTest::newRow("a copy of a numbered layer") << QStringList{"_ps", "_ps2"} << "_ps2"
+                                                << "_ps3"
+                                                << "";
+    QTest::newRow("names given twice before") << QStringList{"_a", "_A"} << "_b"
+                                              << "_b"
+                                              << "two layers are named _A";
+    QTest::newRow("an empty name before") << QStringList{"_a", ""} << "_b"
+                                          << "_b"
+                                          << "layer 2 has no name";
+}
+
+void TestEffects::layerNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, wanted);
+    QFETCH(QString, unique);
+    QFETCH(QString, problem);
+    QList<Layer> layers;
+    for (const QString &name : names) {
+        Layer layer = layerOf(startFields());
+        layer.fields.source.name = name;
+        layers << layer;
+    }
+    QCOMPARE(uniqueLayerName(layers, wanted), unique);
+    Layer added = layerOf(startFields());
+    added.fields.source.name = unique;
+    layers << added;
+    QCOMPARE(layersProblem(layers), problem);
+    QCOMPARE(layersProblem({}), QString("an effect has at least one layer"));
 }
 
 void TestEffects::configClassFields_data()

@@ -1,0 +1,55 @@
+#include "layers.h"
+
+#include <algorithm>
+
+namespace effect {
+namespace {
+
+bool named(const QList<Layer> &layers, const QString &name)
+{
+    return std::any_of(layers.cbegin(), layers.cend(), [&name](const Layer &layer) {
+        return layer.name().trimmed().compare(name, Qt::CaseInsensitive) == 0;
+    });
+}
+
+} // namespace
+
+Layer layerOf(const EffectFields &fields)
+{
+    Layer layer;
+    layer.fields = fields;
+    return layer;
+}
+
+QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted)
+{
+    const QString trimmed = wanted.trimmed();
+    if (!trimmed.isEmpty() && !named(layers, trimmed))
+        return trimmed;
+    QString base = trimmed;
+    while (!base.isEmpty() && base.back().isDigit())
+        base.chop(1);
+    if (base.isEmpty())
+        base = QStringLiteral("_ps");
+    for (int n = 2;; ++n) {
+        const QString name = base + QString::number(n);
+        if (!named(layers, name))
+            return name;
+    }
+}
+
+QString layersProblem(const QList<Layer> &layers)
+{
+    if (layers.isEmpty())
+        return QStringLiteral("an effect has at least one layer");
+    for (qsizetype i = 0; i < layers.size(); ++i) {
+        const QString name = layers.at(i).name().trimmed();
+        if (name.isEmpty())
+            return QStringLiteral("layer %1 has no name").arg(i + 1);
+        if (named(layers.mid(0, i), name))
+            return QStringLiteral("two layers are named %1").arg(name);
+    }
+    return {};
+}
+
+} // namespace effect
