@@ -1,7 +1,7 @@
 #pragma once
 
 #include "drop/mainfields.h"
-#include "effect/source.h"
+#include "effect/layers.h"
 
 #include <QWidget>
 

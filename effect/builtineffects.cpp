@@ -427,9 +427,11 @@ const QList<Effect> &builtInEffects()
             Effect effect;
             effect.name = QString::fromUtf8(row.name);
             effect.description = QString::fromUtf8(row.description);
+            EffectFields fields;
             for (const char *text : row.texts)
-                effect.fields.texts << QString::fromUtf8(text);
-            effect.fields.source = sourceOf(row.source);
+                fields.texts << QString::fromUtf8(text);
+            fields.source = sourceOf(row.source);
+            effect.layers << layerOf(fields);
             effect.builtIn = true;
             list << effect;
         }

@@ -47,6 +47,12 @@ const QString kMarkImportedKey = QStringLiteral("importedAs");
 const QString kConfigOnlyKey = QStringLiteral("configOnly");
 const QString kEntryArrayKey = QStringLiteral("array");
 const QString kAppendsKey = QStringLiteral("appends");
+const QString kLayersKey = QStringLiteral("layers");
+const QString kOffsetKey = QStringLiteral("offset");
+const QString kStartKey = QStringLiteral("start");
+const QString kEndKey = QStringLiteral("end");
+const QString kMutedKey = QStringLiteral("muted");
+const QString kClassOnlyKey = QStringLiteral("classOnly");
 
 QString fieldKey(int number)
 {
@@ -218,8 +224,98 @@ QJsonObject classObject(const EffectClass &configClass)
     return object;
 }
 
-// One effect of the file, or why it cannot be read; `place` says which one it is. The first
-// version has no source settings.
+// A layer's fields, Check1, source settings and config class, as an effect of the earlier versions
+// holds them in its own object; `named` says whose they are. The first version has no source
+// settings.
+std::variant<EffectFields, QString> readFields(const QJsonObject &object, const QString &named, int version)
+{
+    EffectFields read;
+    const QJsonValue fields = object.value(kFieldsKey);
+    if (!fields.isObject())
+        return QStringLiteral("%1 has no fields").arg(named);
+    const QJsonObject texts = fields.toObject();
+    for (int n = 1; n <= drop::kFieldCount; ++n) {
+        const QJsonValue text = texts.value(fieldKey(n));
+        if (text.isUndefined())
+            return QStringLiteral("%1 has no %2").arg(named, fieldKey(n));
+        if (!text.isString())
+            return QStringLiteral("%1 has a %2 that is not a text").arg(named, fieldKey(n));
+        read.texts << text.toString();
+    }
+    const QJsonValue check = object.value(kCheckKey);
+    if (!check.isBool())
+        return QStringLiteral("%1 has no %2 of true or false").arg(named, kCheckKey);
+    read.separateColours = check.toBool();
+    if (version == 1)
+        return read;
+    auto source = readSource(object.value(kSourceKey));
+    if (const auto *problem = std::get_if<QString>(&source))
+        return QStringLiteral("%1 has %2").arg(named, *problem);
+    read.source = std::get<SourceSettings>(std::move(source));
+    const QJsonValue configClass = object.value(kClassKey);
+    if (configClass.isUndefined())
+        return read;
+    auto readClassOf = readClass(configClass);
+    if (!readClassOf)
+        return QStringLiteral("%1 has a %2 that cannot be read").arg(named, kClassKey);
+    read.configClass = std::move(*readClassOf);
+    return read;
+}
+
+QJsonObject fieldsObject(const EffectFields &fields)
+{
+    QJsonObject texts;
+    for (int n = 1; n <= drop::kFieldCount; ++n)
+        texts.insert(fieldKey(n), fields.texts.value(n - 1));
+    QJsonObject object;
+    object.insert(kFieldsKey, texts);
+    object.insert(kCheckKey, fields.separateColours);
+    object.insert(kSourceKey, sourceObject(fields.source));
+    if (fields.configClass != EffectClass{})
+        object.insert(kClassKey, classObject(fields.configClass));
+    return object;
+}
+
+// A layer of the fourth version: its fields as above, with its offset, times and marks.
+std::variant<Layer, QString> readLayer(const QJsonValue &value, const QString &named)
+{
+    if (!value.isObject())
+        return QStringLiteral("%1 is not an object").arg(named);
+    const QJsonObject object = value.toObject();
+    auto fields = readFields(object, named, kEffectFileVersion);
+    if (const auto *problem = std::get_if<QString>(&fields))
+        return *problem;
+    Layer layer = layerOf(std::get<EffectFields>(std::move(fields)));
+    const QJsonArray offset = object.value(kOffsetKey).toArray();
+    if (!object.value(kOffsetKey).isArray() || offset.size() != 3
+        || !std::all_of(offset.cbegin(), offset.cend(), [](const QJsonValue &v) { return v.isString(); }))
+        return QStringLiteral("%1 has no offset of three texts").arg(named);
+    for (int axis = 0; axis < 3; ++axis)
+        layer.offset[std::size_t(axis)] = offset.at(axis).toString();
+    if (!object.value(kStartKey).isString() || !object.value(kEndKey).isString())
+        return QStringLiteral("%1 has no start and end texts").arg(named);
+    layer.start = object.value(kStartKey).toString();
+    layer.end = object.value(kEndKey).toString();
+    if (!object.value(kMutedKey).isBool() || !object.value(kClassOnlyKey).isBool())
+        return QStringLiteral("%1 has no %2 and %3 of true or false").arg(named, kMutedKey, kClassOnlyKey);
+    layer.muted = object.value(kMutedKey).toBool();
+    layer.classOnly = object.value(kClassOnlyKey).toBool();
+    return layer;
+}
+
+QJsonObject layerObject(const Layer &layer)
+{
+    QJsonObject object = fieldsObject(layer.fields);
+    object.insert(kOffsetKey, QJsonArray{layer.offset[0], layer.offset[1], layer.offset[2]});
+    object.insert(kStartKey, layer.start);
+    object.insert(kEndKey, layer.end);
+    object.insert(kMutedKey, layer.muted);
+    object.insert(kClassOnlyKey, layer.classOnly);
+    return object;
+}
+
+// One effect of the file, or why it cannot be read; `place` says which one it is. Before the
+// fourth version an effect is one layer, its fields in its own object.
 std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype index, int version)
 {
     const QString place = QStringLiteral("effect %1").arg(index + 1);
@@ -240,35 +336,25 @@ std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype inde
     effect.saved = QDateTime::fromString(saved.toString(), Qt::ISODate);
     if (!effect.saved.isValid())
         return QStringLiteral("%1 has a time of saving that is not a date (\"%2\")").arg(named, saved.toString());
-    const QJsonValue fields = object.value(kFieldsKey);
-    if (!fields.isObject())
-        return QStringLiteral("%1 has no fields").arg(named);
-    const QJsonObject texts = fields.toObject();
-    for (int n = 1; n <= drop::kFieldCount; ++n) {
-        const QJsonValue text = texts.value(fieldKey(n));
-        if (text.isUndefined())
-            return QStringLiteral("%1 has no %2").arg(named, fieldKey(n));
-        if (!text.isString())
-            return QStringLiteral("%1 has a %2 that is not a text").arg(named, fieldKey(n));
-        effect.fields.texts << text.toString();
+    if (version < 4) {
+        auto fields = readFields(object, named, version);
+        if (const auto *problem = std::get_if<QString>(&fields))
+            return *problem;
+        effect.layers << layerOf(std::get<EffectFields>(std::move(fields)));
+        return effect;
     }
-    const QJsonValue check = object.value(kCheckKey);
-    if (!check.isBool())
-        return QStringLiteral("%1 has no %2 of true or false").arg(named, kCheckKey);
-    effect.fields.separateColours = check.toBool();
-    if (version == 1)
-        return effect;
-    auto source = readSource(object.value(kSourceKey));
-    if (const auto *problem = std::get_if<QString>(&source))
-        return QStringLiteral("%1 has %2").arg(named, *problem);
-    effect.fields.source = std::get<SourceSettings>(std::move(source));
-    const QJsonValue configClass = object.value(kClassKey);
-    if (configClass.isUndefined())
-        return effect;
-    auto read = readClass(configClass);
-    if (!read)
-        return QStringLiteral("%1 has a %2 that cannot be read").arg(named, kClassKey);
-    effect.fields.configClass = std::move(*read);
+    const QJsonValue layers = object.value(kLayersKey);
+    if (!layers.isArray() || layers.toArray().isEmpty())
+        return QStringLiteral("%1 has no layers").arg(named);
+    const QJsonArray list = layers.toArray();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        auto layer = readLayer(list.at(i), QStringLiteral("%1, layer %2,").arg(named).arg(i + 1));
+        if (const auto *problem = std::get_if<QString>(&layer))
+            return *problem;
+        effect.layers << std::get<Layer>(std::move(layer));
+    }
+    if (const QString problem = layersProblem(effect.layers); !problem.isEmpty())
+        return QStringLiteral("%1 cannot be one effect: %2").arg(named, problem);
     return effect;
 }
 
@@ -281,11 +367,6 @@ QString unreadable(const QString &path, const QString &what)
 }
 
 } // namespace
-
-EffectFields startFields()
-{
-    return {drop::startTexts(), false, {}, {}};
-}
 
 const Effect *findBuiltIn(const QString &name)
 {
@@ -315,7 +396,8 @@ FileReading readEffectFile(const QByteArray &bytes)
         reading.problem = QStringLiteral("it names no format version");
         return reading;
     }
-    if (version.toDouble() != 1 && version.toDouble() != 2 && version.toDouble() != kEffectFileVersion) {
+    if (version.toDouble() != 1 && version.toDouble() != 2 && version.toDouble() != 3
+        && version.toDouble() != kEffectFileVersion) {
         reading.problem = QStringLiteral("it has the format version %1; this program reads versions 1 to %2")
                               .arg(version.toDouble())
                               .arg(kEffectFileVersion);
@@ -346,17 +428,13 @@ QByteArray writeEffectFile(const QList<Effect> &effects)
 {
     QJsonArray list;
     for (const Effect &effect : effects) {
-        QJsonObject texts;
-        for (int n = 1; n <= drop::kFieldCount; ++n)
-            texts.insert(fieldKey(n), effect.fields.texts.value(n - 1));
+        QJsonArray layers;
+        for (const Layer &layer : effect.layers)
+            layers.append(layerObject(layer));
         QJsonObject object;
         object.insert(kNameKey, effect.name);
         object.insert(kSavedKey, effect.saved.toUTC().toString(Qt::ISODate));
-        object.insert(kFieldsKey, texts);
-        object.insert(kCheckKey, effect.fields.separateColours);
-        object.insert(kSourceKey, sourceObject(effect.fields.source));
-        if (effect.fields.configClass != EffectClass{})
-            object.insert(kClassKey, classObject(effect.fields.configClass));
+        object.insert(kLayersKey, layers);
         list.append(object);
     }
     QJsonObject root;
@@ -419,17 +497,19 @@ std::optional<QString> EffectLibrary::nameRefusal(const QString &name)
     return std::nullopt;
 }
 
-std::optional<QString> EffectLibrary::save(const QString &name, const EffectFields &fields, const QDateTime &when)
+std::optional<QString> EffectLibrary::save(const QString &name, const QList<Layer> &layers, const QDateTime &when)
 {
     if (auto refusal = nameRefusal(name))
         return refusal;
+    if (const QString problem = layersProblem(layers); !problem.isEmpty())
+        return QStringLiteral("The effect cannot be saved: %1.").arg(problem);
     // Another window or program may have changed the file since it was read.
     reload();
     if (!m_problem.isEmpty())
         return m_problem;
     Effect effect;
     effect.name = name.trimmed();
-    effect.fields = fields;
+    effect.layers = layers;
     effect.saved = when.toUTC();
     QList<Effect> effects = m_effects;
     const auto same = std::find_if(effects.begin(), effects.end(),

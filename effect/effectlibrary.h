@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source.h"
+#include "layers.h"
 
 #include <QDateTime>
 #include <QList>
@@ -11,22 +11,9 @@
 
 namespace effect {
 
-// What an effect sets: the texts of Text1 .. Text27, the separate colour mode of Check1, the
-// particle source's settings and the config class it is written as.
-struct EffectFields {
-    QStringList texts; // 27 texts, Text1 at index 0
-    bool separateColours = false;
-    SourceSettings source;
-    EffectClass configClass;
-    bool operator==(const EffectFields &) const = default;
-};
-
-// The program's start values: the fields' start texts, Check1 clear.
-EffectFields startFields();
-
 struct Effect {
     QString name;
-    EffectFields fields;
+    QList<Layer> layers; // at least one; a built-in or a file of an earlier version has one
     QString description; // built-ins only
     QDateTime saved;     // own effects only, in UTC
     bool builtIn = false;
@@ -66,10 +53,11 @@ public:
     // Why an effect cannot be saved under that name (empty, a built-in's), or nothing.
     static std::optional<QString> nameRefusal(const QString &name);
 
-    // Keeps the fields under the name, replacing an own effect of the same name (letter case
+    // Keeps the layers under the name, replacing an own effect of the same name (letter case
     // aside), and writes the file; the file is read again first. Refused with the reason for a
-    // built-in's name, an empty name, a file that cannot be read or cannot be written.
-    std::optional<QString> save(const QString &name, const EffectFields &fields,
+    // built-in's name, an empty name, layers that cannot be one effect, a file that cannot be read
+    // or cannot be written.
+    std::optional<QString> save(const QString &name, const QList<Layer> &layers,
                                 const QDateTime &when = QDateTime::currentDateTimeUtc());
     // Removes the own effect of that name and writes the file; the refusals as for save.
     std::optional<QString> remove(const QString &name);
@@ -87,8 +75,10 @@ private:
 // Version 1 holds the fields only: its effects are read with the start source settings. Version 2
 // adds each effect's source settings, set flags and texts, and, where it has one, its config class
 // name and base: an optional key, so that a program that does not know it still reads the file.
-// Version 3 adds to the config class its field marks and its config-only fields. Other versions
-// are refused.
+// Version 3 adds to the config class its field marks and its config-only fields. Version 4 holds
+// each effect's layers, each with the fields, source settings and config class an effect held
+// before, its offset, start and end texts, and its mute and class-only marks; an effect of an
+// earlier version is one layer at the anchor, for the whole effect. Other versions are refused.
 struct FileReading {
     QList<Effect> effects;
     QString problem; // empty when the text was read
@@ -97,6 +87,6 @@ struct FileReading {
 FileReading readEffectFile(const QByteArray &bytes);
 QByteArray writeEffectFile(const QList<Effect> &effects);
 
-inline constexpr int kEffectFileVersion = 3;
+inline constexpr int kEffectFileVersion = 4;
 
 } // namespace effect

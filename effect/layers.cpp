@@ -1,5 +1,7 @@
 #include "layers.h"
 
+#include "drop/dropstring.h"
+
 #include <algorithm>
 
 namespace effect {
@@ -13,6 +15,11 @@ bool named(const QList<Layer> &layers, const QString &name)
 }
 
 } // namespace
+
+EffectFields startFields()
+{
+    return {drop::startTexts(), false, {}, {}};
+}
 
 Layer layerOf(const EffectFields &fields)
 {
@@ -50,6 +57,29 @@ QString layersProblem(const QList<Layer> &layers)
             return QStringLiteral("two layers are named %1").arg(name);
     }
     return {};
+}
+
+void Source::setSettings(const SourceSettings &settings)
+{
+    if (settings == m_settings)
+        return;
+    m_settings = settings;
+    emit changed();
+}
+
+void Source::setImportNotes(const QStringList &notes)
+{
+    if (notes == m_importNotes)
+        return;
+    m_importNotes = notes;
+    emit importNotesChanged();
+}
+
+void Source::setLayers(const QList<Layer> &layers, int selected)
+{
+    m_layers = layers.isEmpty() ? QList<Layer>{layerOf(startFields())} : layers;
+    m_selected = selected >= 0 && selected < m_layers.size() ? selected : 0;
+    emit layersChanged();
 }
 
 } // namespace effect

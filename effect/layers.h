@@ -1,13 +1,28 @@
 #pragma once
 
-#include "effectlibrary.h"
+#include "source.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
 namespace effect {
+
+// What a layer sets: the texts of Text1 .. Text27, the separate colour mode of Check1, the
+// particle source's settings and the config class it is written as.
+struct EffectFields {
+    QStringList texts; // 27 texts, Text1 at index 0
+    bool separateColours = false;
+    SourceSettings source;
+    EffectClass configClass;
+    bool operator==(const EffectFields &) const = default;
+};
+
+// The program's start values: the fields' start texts, Check1 clear.
+EffectFields startFields();
 
 // One part of a layered effect: a particle source with its own array, settings and times, placed
 // at an offset from the effect's anchor (the object or position every part is created at). Every
@@ -36,5 +51,44 @@ QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted);
 // Why the layers cannot be one effect: none, an empty name, or a name given twice; empty when
 // they can.
 QString layersProblem(const QList<Layer> &layers);
+
+// The edited effect beside the main window's fields: the selected layer's source settings, which
+// the preview edits and shows and the import writes, and the effect's layers. The selected layer's
+// texts are the main window's fields and its settings these; its entry in layers() is what they
+// were when it was last stored. Outlives the preview window.
+class Source : public QObject {
+    Q_OBJECT
+public:
+    const SourceSettings &settings() const { return m_settings; }
+    // Tells the listeners when anything differs.
+    void setSettings(const SourceSettings &settings);
+
+    // What the last import left out of the block, one line each; kept until the next import.
+    const QStringList &importNotes() const { return m_importNotes; }
+    void setImportNotes(const QStringList &notes);
+
+    // The config class of the effect: an imported class's, or the loaded effect's; kept until
+    // another effect is loaded or imported.
+    const EffectClass &configClass() const { return m_configClass; }
+    void setConfigClass(const EffectClass &configClass) { m_configClass = configClass; }
+
+    // The layers, at least one, and the selected one's place.
+    const QList<Layer> &layers() const { return m_layers; }
+    int selected() const { return m_selected; }
+    // Tells the listeners; a selection outside the list selects the first layer.
+    void setLayers(const QList<Layer> &layers, int selected);
+
+signals:
+    void changed();
+    void importNotesChanged();
+    void layersChanged();
+
+private:
+    SourceSettings m_settings;
+    QStringList m_importNotes;
+    EffectClass m_configClass;
+    QList<Layer> m_layers{layerOf(startFields())};
+    int m_selected = 0;
+};
 
 } // namespace effect

@@ -3,7 +3,6 @@
 #include "sqf/configreader.h"
 
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -97,34 +96,6 @@ struct EffectClass {
     // The fields only a config has (ignoreWind, colorCoef[], ...), as written, in their order.
     QList<sqf::ConfigEntry> configOnly;
     bool operator==(const EffectClass &) const = default;
-};
-
-// The source settings beside the main window's fields: the preview edits them and shows them, the
-// import writes them, the library keeps them with the fields. Outlives the preview window.
-class Source : public QObject {
-    Q_OBJECT
-public:
-    const SourceSettings &settings() const { return m_settings; }
-    // Tells the listeners when anything differs.
-    void setSettings(const SourceSettings &settings);
-
-    // What the last import left out of the block, one line each; kept until the next import.
-    const QStringList &importNotes() const { return m_importNotes; }
-    void setImportNotes(const QStringList &notes);
-
-    // The config class of the effect: an imported class's, or the loaded effect's; kept until
-    // another effect is loaded or imported.
-    const EffectClass &configClass() const { return m_configClass; }
-    void setConfigClass(const EffectClass &configClass) { m_configClass = configClass; }
-
-signals:
-    void changed();
-    void importNotesChanged();
-
-private:
-    SourceSettings m_settings;
-    QStringList m_importNotes;
-    EffectClass m_configClass;
 };
 
 } // namespace effect

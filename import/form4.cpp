@@ -2,7 +2,7 @@
 
 #include "classimport.h"
 #include "drop/mainfields.h"
-#include "effect/source.h"
+#include "effect/layers.h"
 #include "input/singleline.h"
 #include "platform/frmOnTop.h"
 #include "platform/look.h"

@@ -2,7 +2,7 @@
 
 #include "drop/fieldtable.h"
 #include "drop/mainfields.h"
-#include "effect/source.h"
+#include "effect/layers.h"
 #include "export/configclass.h"
 #include "export/emitterscript.h"
 #include "export/sourcescript.h"
@@ -257,6 +257,8 @@ void Form5::createControls()
     // Beside the views and before the controls below them in the tab order; the column scrolls
     // where the window is too short for the groups.
     SettingsPanel = new SidePanel(this);
+    LayerBox = new LayerGroup(m_source, this);
+    SettingsPanel->addGroup(LayerBox);
     SourceBox = new SourceGroup(m_source, this);
     SettingsPanel->addGroup(SourceBox);
     CopySourceButton = new QPushButton(QStringLiteral("C&opy Source"), this);
@@ -405,7 +407,14 @@ void Form5::connectHandlers()
     connect(SaveSourceShortcut, &QShortcut::activated, this, &Form5::SaveSourceShortcut_Activated);
     connect(CopyClassButton, &QPushButton::clicked, this, &Form5::CopyClassButton_Click);
     connect(CopyClassShortcut, &QShortcut::activated, this, &Form5::CopyClassShortcut_Activated);
+    connect(LayerBox, &LayerGroup::chosen, this, &Form5::LayerBox_Chosen);
+    connect(LayerBox, &LayerGroup::addAsked, this, &Form5::LayerBox_AddAsked);
+    connect(LayerBox, &LayerGroup::removeAsked, this, &Form5::LayerBox_RemoveAsked);
+    connect(LayerBox, &LayerGroup::renameAsked, this, &Form5::LayerBox_RenameAsked);
+    connect(LayerBox, &LayerGroup::moveAsked, this, &Form5::LayerBox_MoveAsked);
+    connect(LayerBox, &LayerGroup::muteAsked, this, &Form5::LayerBox_MuteAsked);
     connect(&m_source, &effect::Source::changed, this, &Form5::Source_Change);
+    connect(&m_source, &effect::Source::layersChanged, this, &Form5::updateEffectBox);
     connect(&m_source, &effect::Source::importNotesChanged, this, &Form5::Source_ImportNotesChange);
     connect(WindXBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(WindYBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
@@ -494,9 +503,8 @@ void Form5::EffectBox_Activated(int index)
         return;
     }
     m_current = effect;
-    m_source.setConfigClass(effect.fields.configClass);
-    m_source.setSettings(effect.fields.source);
-    drop::writeFields(m_main, effect.fields.texts, effect.fields.separateColours);
+    m_source.setLayers(effect.layers, 0);
+    showSelectedLayer();
     EffectBox->setCurrentIndex(indexOfEffect(effect.name, effect.builtIn));
     updateEffectBox();
 }
@@ -528,8 +536,7 @@ void Form5::SaveAsButton_Click()
             continue;
         break;
     }
-    const effect::EffectFields fields = currentFields();
-    if (const auto failure = m_library->save(name, fields)) {
+    if (const auto failure = m_library->save(name, currentLayers())) {
         platform::messages().fail(this, title, *failure);
         return;
     }
@@ -965,15 +972,128 @@ effect::EffectFields Form5::currentFields() const
     return {m_main.texts(), m_main.Check1 && m_main.Check1->isChecked(), m_source.settings(), m_source.configClass()};
 }
 
+QList<effect::Layer> Form5::currentLayers() const
+{
+    QList<effect::Layer> layers = m_source.layers();
+    layers[m_source.selected()].fields = currentFields();
+    return layers;
+}
+
+namespace {
+
+// The same effect, the mute marks aside: they only choose what the preview plays.
+bool sameLayers(QList<effect::Layer> a, QList<effect::Layer> b)
+{
+    for (effect::Layer &layer : a)
+        layer.muted = false;
+    for (effect::Layer &layer : b)
+        layer.muted = false;
+    return a == b;
+}
+
+} // namespace
+
 bool Form5::fieldsUnsaved() const
 {
-    const effect::EffectFields fields = currentFields();
-    return fields != effect::startFields() && !(m_current && fields == m_current->fields);
+    const QList<effect::Layer> layers = currentLayers();
+    return !sameLayers(layers, {effect::layerOf(effect::startFields())})
+           && !(m_current && sameLayers(layers, m_current->layers));
+}
+
+void Form5::showSelectedLayer()
+{
+    const effect::Layer &layer = m_source.layers().at(m_source.selected());
+    m_source.setConfigClass(layer.fields.configClass);
+    m_source.setSettings(layer.fields.source);
+    drop::writeFields(m_main, layer.fields.texts, layer.fields.separateColours);
+}
+
+void Form5::LayerBox_Chosen(int index)
+{
+    if (!m_mainAlive)
+        return;
+    m_source.setLayers(currentLayers(), index);
+    showSelectedLayer();
+}
+
+void Form5::LayerBox_AddAsked()
+{
+    if (!m_mainAlive)
+        return;
+    QList<effect::Layer> layers = currentLayers();
+    const int selected = m_source.selected();
+    effect::Layer copy = layers.at(selected);
+    copy.fields.source.name = effect::uniqueLayerName(layers, copy.name());
+    copy.muted = false;
+    layers.insert(selected + 1, copy);
+    m_source.setLayers(layers, selected + 1);
+    showSelectedLayer();
+}
+
+void Form5::LayerBox_RemoveAsked()
+{
+    if (!m_mainAlive || m_source.layers().size() < 2)
+        return;
+    const int selected = m_source.selected();
+    if (!platform::messages().askYesNo(
+            this, QStringLiteral("Remove Layer"),
+            QStringLiteral("Remove the layer %1 and its fields from the effect?").arg(m_source.settings().name)))
+        return;
+    QList<effect::Layer> layers = m_source.layers();
+    layers.removeAt(selected);
+    m_source.setLayers(layers, std::min<int>(selected, int(layers.size()) - 1));
+    showSelectedLayer();
+}
+
+void Form5::LayerBox_RenameAsked()
+{
+    const QString title = QStringLiteral("Rename Layer");
+    QList<effect::Layer> layers = currentLayers();
+    const int selected = m_source.selected();
+    QString name = layers.at(selected).name();
+    for (;;) {
+        const std::optional<QString> answer = platform::textInput().askText(
+            this, title, QStringLiteral("Name of the layer (its source's variable in the script):"), name);
+        if (!answer || answer->trimmed() == layers.at(selected).name())
+            return;
+        name = answer->trimmed();
+        QList<effect::Layer> others = layers;
+        others.removeAt(selected);
+        if (name.isEmpty())
+            platform::messages().fail(this, title, QStringLiteral("A layer needs a name."));
+        else if (effect::uniqueLayerName(others, name) != name)
+            platform::messages().fail(this, title, QStringLiteral("Another layer is named %1.").arg(name));
+        else
+            break;
+    }
+    effect::SourceSettings settings = m_source.settings();
+    settings.name = name;
+    m_source.setSettings(settings);
+    layers[selected].fields.source.name = name;
+    m_source.setLayers(layers, selected);
+}
+
+void Form5::LayerBox_MoveAsked(int from, int to)
+{
+    QList<effect::Layer> layers = currentLayers();
+    if (from < 0 || to < 0 || from >= layers.size() || to >= layers.size() || from == to)
+        return;
+    layers.move(from, to);
+    m_source.setLayers(layers, to);
+}
+
+void Form5::LayerBox_MuteAsked(int index, bool muted)
+{
+    QList<effect::Layer> layers = m_source.layers();
+    if (index < 0 || index >= layers.size())
+        return;
+    layers[index].muted = muted;
+    m_source.setLayers(layers, m_source.selected());
 }
 
 void Form5::updateEffectBox()
 {
-    const bool changed = m_current && currentFields() != m_current->fields;
+    const bool changed = m_current && !sameLayers(currentLayers(), m_current->layers);
     EffectBox->setDisplayText(m_current ? m_current->name + (changed ? kModified : QString()) : QString());
     const effect::Effect *chosen = effectAt(EffectBox->currentIndex());
     DeleteButton->setEnabled(chosen && !chosen->builtIn);

@@ -3,6 +3,7 @@
 #include "effect/effectlibrary.h"
 #include "effect/simulation.h"
 #include "export/emitterscript.h"
+#include "layergroup.h"
 #include "painting.h"
 #include "paintpool.h"
 #include "sidepanel.h"
@@ -124,6 +125,7 @@ public:
     QShortcut *SaveShortcut = nullptr;
     QLabel *SaveStatus = nullptr;
     SidePanel *SettingsPanel = nullptr; // the column of groups beside the views
+    LayerGroup *LayerBox = nullptr;
     SourceGroup *SourceBox = nullptr;
     QPushButton *CopySourceButton = nullptr;
     QShortcut *CopySourceShortcut = nullptr;
@@ -180,6 +182,12 @@ private:
     void SaveSourceShortcut_Activated();
     void CopyClassButton_Click();
     void CopyClassShortcut_Activated();
+    void LayerBox_Chosen(int index);
+    void LayerBox_AddAsked();
+    void LayerBox_RemoveAsked();
+    void LayerBox_RenameAsked();
+    void LayerBox_MoveAsked(int from, int to);
+    void LayerBox_MuteAsked(int index, bool muted);
     void Source_Change();
     void Source_ImportNotesChange();
     void Wind_Change();
@@ -210,6 +218,10 @@ private:
     const effect::Effect *effectAt(int index) const;
     int indexOfEffect(const QString &name, bool builtIn) const;
     effect::EffectFields currentFields() const;
+    // The effect's layers with the selected one's fields as the main window and the source hold them.
+    QList<effect::Layer> currentLayers() const;
+    // Writes the selected layer into the main window's fields and the source settings.
+    void showSelectedLayer();
     bool fieldsUnsaved() const;
     void updateEffectBox();
     void reportLibraryProblem();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effect/source.h"
+#include "effect/layers.h"
 
 #include <QGroupBox>
 

@@ -49,15 +49,25 @@ EffectFields fieldsWith(std::initializer_list<std::pair<int, QString>> changed, 
 }
 
 // A saved file of one effect, with its JSON changed by `damage`.
-QByteArray damagedFile(const std::function<void(QJsonObject &root, QJsonObject &effect)> &damage)
+// A file of one effect as the third version wrote it, its one layer's keys in the effect's object;
+// or of the current version, with its layers.
+QByteArray damagedFile(const std::function<void(QJsonObject &root, QJsonObject &effect)> &damage,
+                       const QList<Layer> &layers = {layerOf(startFields())})
 {
     Effect mine;
     mine.name = QStringLiteral("Mine");
-    mine.fields = startFields();
+    mine.layers = layers;
     mine.saved = QDateTime(QDate(2026, 12, 1), QTime(10, 0), QTimeZone::utc());
     QJsonObject root = QJsonDocument::fromJson(writeEffectFile({mine})).object();
     QJsonArray effects = root.value("effects").toArray();
     QJsonObject effect = effects.at(0).toObject();
+    if (layers.size() == 1) {
+        root.insert("version", 3);
+        const QJsonObject layer = effect.take("layers").toArray().at(0).toObject();
+        for (const QString &key : {"fields", "Check1", "source", "configClass"})
+            if (layer.contains(key))
+                effect.insert(key, layer.value(key));
+    }
     damage(root, effect);
     effects[0] = effect;
     root.insert("effects", effects);
@@ -145,6 +155,7 @@ private slots:
 
     void sourceSettingsRoundTrip();
     void configClassNameKeptInTheFile();
+    void layersKeptInTheFile();
     void earlierVersionFileLoadsAndIsKept_data();
     void earlierVersionFileLoadsAndIsKept();
     void firstVersionCopyIsNeverOverwritten();
@@ -189,22 +200,22 @@ void TestEffects::builtInsImportBackAndMove()
 {
     QFETCH(int, index);
     const Effect &effect = builtInEffects().at(index);
-    QCOMPARE(effect.fields.texts.size(), 27);
-    QVERIFY(!effect.fields.separateColours);
+    QCOMPARE(effect.layers.front().fields.texts.size(), 27);
+    QVERIFY(!effect.layers.front().fields.separateColours);
     QVERIFY(!effect.description.isEmpty());
     // Size and AnimationPhase are three plain numbers each.
     for (const int number : {16, 17, 18, 20, 21, 22}) {
         bool number_ok = false;
-        effect.fields.texts.at(number - 1).toDouble(&number_ok);
-        QVERIFY2(number_ok, qPrintable(effect.fields.texts.at(number - 1)));
+        effect.layers.front().fields.texts.at(number - 1).toDouble(&number_ok);
+        QVERIFY2(number_ok, qPrintable(effect.layers.front().fields.texts.at(number - 1)));
     }
 
-    const QString dropString = drop::formatDropString(effect.fields.texts, drop::ColourMode::Inline, "_color");
+    const QString dropString = drop::formatDropString(effect.layers.front().fields.texts, drop::ColourMode::Inline, "_color");
     const import::ParseOutcome outcome = import::parseDropArray(dropString, false, {});
     QVERIFY2(outcome.array, qPrintable(dropString));
-    QCOMPARE(outcome.array->fields, effect.fields.texts);
+    QCOMPARE(outcome.array->fields, effect.layers.front().fields.texts);
 
-    const Recipe recipe = readRecipe(effect.fields.texts, effect.fields.source);
+    const Recipe recipe = readRecipe(effect.layers.front().fields.texts, effect.layers.front().fields.source);
     QCOMPARE(recipe.problems, QStringList());
     QCOMPARE(valueProblems(recipe, {}), QStringList());
     QVERIFY(recipe.variables.isEmpty());
@@ -215,9 +226,9 @@ void TestEffects::builtInsImportBackAndMove()
                  qPrintable(note));
 
     // Copy Source gives plain commands: one each, the array as the drop string has it.
-    const QStringList commands = sourceCommandLines(effect.fields.source, dropString, false, {});
-    QCOMPARE(commands.size(), 1 + int(effect.fields.source.random.set) + int(effect.fields.source.circle.set)
-                                  + int(effect.fields.source.interval.set));
+    const QStringList commands = sourceCommandLines(effect.layers.front().fields.source, dropString, false, {});
+    QCOMPARE(commands.size(), 1 + int(effect.layers.front().fields.source.random.set) + int(effect.layers.front().fields.source.circle.set)
+                                  + int(effect.layers.front().fields.source.interval.set));
     QCOMPARE(commands.front(), "_ps setParticleParams " + dropString.mid(5) + ";");
     for (const QString &command : commands)
         QVERIFY2(command.startsWith("_ps set") && command.endsWith(';') && command.count(';') == 1,
@@ -240,15 +251,15 @@ void TestEffects::builtInSourcesForTheLaterGames()
 {
     int sources = 0;
     for (const Effect &effect : builtInEffects()) {
-        const SourceSettings &source = effect.fields.source;
+        const SourceSettings &source = effect.layers.front().fields.source;
         if (!source.random.set)
             continue;
         ++sources;
         QVERIFY(source.circle.set && source.interval.set);
-        QVERIFY(effect.fields.texts.at(0).startsWith("[\"\\A3\\"));
+        QVERIFY(effect.layers.front().fields.texts.at(0).startsWith("[\"\\A3\\"));
         QCOMPARE(source.name, QString("_ps"));
         Simulation simulation(5);
-        simulation.setRecipe(readRecipe(effect.fields.texts, source));
+        simulation.setRecipe(readRecipe(effect.layers.front().fields.texts, source));
         QVERIFY(simulation.interval() > 0.0);
         simulation.advance(2);
         // The randomness spreads the particles: no two start at one place.
@@ -285,7 +296,7 @@ void TestEffects::saveRestartLoadKeepsTextsExactly()
         EffectLibrary library(m_path);
         QCOMPARE(library.problem(), QString());
         QVERIFY(!QFile::exists(m_path));
-        QCOMPARE(library.save(" Rauch 煙 ", fields, when), std::nullopt);
+        QCOMPARE(library.save(" Rauch 煙 ", {layerOf(fields)}, when), std::nullopt);
         QVERIFY(QFile::exists(m_path));
     }
     const EffectLibrary restarted(m_path);
@@ -294,8 +305,8 @@ void TestEffects::saveRestartLoadKeepsTextsExactly()
     const Effect *effect = restarted.find("RAUCH 煙");
     QVERIFY(effect);
     QCOMPARE(effect->name, QString("Rauch 煙"));
-    QCOMPARE(effect->fields.texts, fields.texts);
-    QCOMPARE(effect->fields.separateColours, true);
+    QCOMPARE(effect->layers.front().fields.texts, fields.texts);
+    QCOMPARE(effect->layers.front().fields.separateColours, true);
     QCOMPARE(effect->saved, when);
     QVERIFY(!effect->builtIn);
 }
@@ -303,9 +314,9 @@ void TestEffects::saveRestartLoadKeepsTextsExactly()
 void TestEffects::fileIsReadableJsonWithAVersion()
 {
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("Mine", fieldsWith({{1, "cl_basic"}})), std::nullopt);
+    QCOMPARE(library.save("Mine", {layerOf(fieldsWith({{1, "cl_basic"}}))}), std::nullopt);
     const QByteArray bytes = readAll(m_path);
-    QVERIFY(bytes.contains("\n    \"version\": 3"));
+    QVERIFY(bytes.contains("\n    \"version\": 4"));
     QVERIFY(bytes.contains("\"setParticleRandom\": {"));
     QVERIFY(bytes.contains("\"Text1\": \"cl_basic\""));
     QVERIFY(bytes.contains("\"Check1\": false"));
@@ -315,21 +326,21 @@ void TestEffects::fileIsReadableJsonWithAVersion()
 void TestEffects::sameNameIsReplacedWithoutRegardToCase()
 {
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("Smoke A", fieldsWith({{5, "1"}})), std::nullopt);
-    QCOMPARE(library.save("Other", fieldsWith({{5, "3"}})), std::nullopt);
-    QCOMPARE(library.save("smoke a", fieldsWith({{5, "2"}})), std::nullopt);
+    QCOMPARE(library.save("Smoke A", {layerOf(fieldsWith({{5, "1"}}))}), std::nullopt);
+    QCOMPARE(library.save("Other", {layerOf(fieldsWith({{5, "3"}}))}), std::nullopt);
+    QCOMPARE(library.save("smoke a", {layerOf(fieldsWith({{5, "2"}}))}), std::nullopt);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.effects().size(), 2);
     QCOMPARE(restarted.find("SMOKE A")->name, QString("smoke a"));
-    QCOMPARE(restarted.find("Smoke A")->fields.texts.at(4), QString("2"));
-    QCOMPARE(restarted.find("other")->fields.texts.at(4), QString("3"));
+    QCOMPARE(restarted.find("Smoke A")->layers.front().fields.texts.at(4), QString("2"));
+    QCOMPARE(restarted.find("other")->layers.front().fields.texts.at(4), QString("3"));
 }
 
 void TestEffects::ownEffectsSortedWithoutRegardToCase()
 {
     EffectLibrary library(m_path);
     for (const char *name : {"beta", "Alpha", "gamma", "Beta 2"})
-        QCOMPARE(library.save(name, startFields()), std::nullopt);
+        QCOMPARE(library.save(name, {layerOf(startFields())}), std::nullopt);
     QStringList names;
     const EffectLibrary restarted(m_path);
     for (const Effect &effect : restarted.effects())
@@ -357,21 +368,21 @@ void TestEffects::builtInNameRefused()
     QFETCH(QString, refusal);
     EffectLibrary library(m_path);
     QCOMPARE(EffectLibrary::nameRefusal(name), std::optional<QString>(refusal));
-    QCOMPARE(library.save(name, startFields()), std::optional<QString>(refusal));
+    QCOMPARE(library.save(name, {layerOf(startFields())}), std::optional<QString>(refusal));
     QVERIFY(!QFile::exists(m_path));
 }
 
 void TestEffects::removeDeletesOnlyThatEffect()
 {
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("One", fieldsWith({{5, "1"}})), std::nullopt);
-    QCOMPARE(library.save("Two", fieldsWith({{5, "2"}})), std::nullopt);
+    QCOMPARE(library.save("One", {layerOf(fieldsWith({{5, "1"}}))}), std::nullopt);
+    QCOMPARE(library.save("Two", {layerOf(fieldsWith({{5, "2"}}))}), std::nullopt);
     QCOMPARE(library.remove("ONE"), std::nullopt);
     QVERIFY(library.remove("One").has_value());
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.effects().size(), 1);
     QCOMPARE(restarted.effects().at(0).name, QString("Two"));
-    QCOMPARE(restarted.effects().at(0).fields.texts.at(4), QString("2"));
+    QCOMPARE(restarted.effects().at(0).layers.front().fields.texts.at(4), QString("2"));
 }
 
 void TestEffects::unwritableFolderRefusedAndNothingLost()
@@ -379,7 +390,7 @@ void TestEffects::unwritableFolderRefusedAndNothingLost()
     // The folder's place is taken by a file.
     writeAll(m_dir->filePath("data"), "not a folder");
     EffectLibrary library(m_path);
-    const auto refusal = library.save("Mine", startFields());
+    const auto refusal = library.save("Mine", {layerOf(startFields())});
     QVERIFY(refusal.has_value());
     QVERIFY(refusal->contains("cannot"));
     QVERIFY(library.effects().isEmpty());
@@ -401,13 +412,39 @@ void TestEffects::sourceSettingsRoundTrip()
     source.interval = {true, "(0.1)"};
     source.otherCommands = {"setParticleClass \"X\"", "setParticleFire [0.3,1,0.5]"};
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("Fire", fields), std::nullopt);
-    QCOMPARE(library.save("Plain", startFields()), std::nullopt);
+    QCOMPARE(library.save("Fire", {layerOf(fields)}), std::nullopt);
+    QCOMPARE(library.save("Plain", {layerOf(startFields())}), std::nullopt);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.problem(), QString());
-    QVERIFY(restarted.find("Fire")->fields == fields);
-    QVERIFY(restarted.find("Plain")->fields == startFields());
+    QVERIFY(restarted.find("Fire")->layers.front().fields == fields);
+    QVERIFY(restarted.find("Plain")->layers.front().fields == startFields());
     QVERIFY(!QFile::exists(restarted.earlierVersionPath(2)));
+}
+
+void TestEffects::layersKeptInTheFile()
+{
+    Layer fire = layerOf(fieldsWith({{1, "cl_fire"}, {5, "0.8"}}));
+    fire.fields.source.name = "_fire";
+    Layer smoke = layerOf(fieldsWith({{5, "_life"}}));
+    smoke.fields.source.name = "_smoke";
+    smoke.offset = {"0", "-0.5", "0.6 + _h"};
+    smoke.start = "0.5";
+    smoke.end = "12";
+    smoke.muted = true;
+    Layer haze = layerOf(startFields());
+    haze.fields.source.name = "_haze";
+    haze.fields.source.otherCommands = {"setParticleClass \"HeatHaze\""};
+    haze.classOnly = true;
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Campfire", {fire, smoke, haze}), std::nullopt);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.problem(), QString());
+    QVERIFY(restarted.find("Campfire")->layers == (QList<Layer>{fire, smoke, haze}));
+    // Layers that cannot be one effect are not saved.
+    haze.fields.source.name = "_Fire";
+    QCOMPARE(library.save("Twice", {fire, haze}),
+             std::optional<QString>("The effect cannot be saved: two layers are named _Fire."));
+    QVERIFY(!EffectLibrary(m_path).find("Twice"));
 }
 
 void TestEffects::configClassNameKeptInTheFile()
@@ -420,14 +457,14 @@ void TestEffects::configClassNameKeptInTheFile()
                            {"size", "{2}", "1 // ", true}},
                           {{"ignoreWind", false, "true", false}, {"colorCoef", true, "SMOKE_RED", true}}};
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("Flare", fields), std::nullopt);
-    QCOMPARE(library.save("Plain", startFields()), std::nullopt);
+    QCOMPARE(library.save("Flare", {layerOf(fields)}), std::nullopt);
+    QCOMPARE(library.save("Plain", {layerOf(startFields())}), std::nullopt);
     const QJsonObject root = QJsonDocument::fromJson(readAll(m_path)).object();
-    QCOMPARE(root.value("version").toInt(), 3);
+    QCOMPARE(root.value("version").toInt(), 4);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.problem(), QString());
-    QVERIFY(restarted.find("Flare")->fields == fields);
-    QVERIFY(restarted.find("Plain")->fields == startFields());
+    QVERIFY(restarted.find("Flare")->layers.front().fields == fields);
+    QVERIFY(restarted.find("Plain")->layers.front().fields == startFields());
 }
 
 void TestEffects::earlierVersionFileLoadsAndIsKept_data()
@@ -436,6 +473,7 @@ void TestEffects::earlierVersionFileLoadsAndIsKept_data()
     QTest::addColumn<bool>("withSource");
     QTest::newRow("first: no source settings") << 1 << false;
     QTest::newRow("second: a class without marks") << 2 << true;
+    QTest::newRow("third: one layer") << 3 << true;
 }
 
 void TestEffects::earlierVersionFileLoadsAndIsKept()
@@ -457,21 +495,21 @@ void TestEffects::earlierVersionFileLoadsAndIsKept()
     EffectLibrary library(m_path);
     QCOMPARE(library.problem(), QString());
     QCOMPARE(library.effects().size(), 1);
-    QVERIFY(library.find("Mine")->fields.source == SourceSettings{});
+    QVERIFY(library.find("Mine")->layers.front().fields.source == SourceSettings{});
     const EffectClass expected = withSource ? EffectClass{"Smoke", "Default", {}, {}} : EffectClass{};
-    QCOMPARE(library.find("Mine")->fields.configClass, expected);
+    QCOMPARE(library.find("Mine")->layers.front().fields.configClass, expected);
     const QString copy = library.earlierVersionPath(version);
     QVERIFY(!QFile::exists(copy));
     QCOMPARE(copy, m_dir->filePath(QString("data/effects.v%1.json").arg(version)));
 
     EffectFields fields = startFields();
     fields.source.interval = {true, "0.2"};
-    QCOMPARE(library.save("Other", fields), std::nullopt);
+    QCOMPARE(library.save("Other", {layerOf(fields)}), std::nullopt);
     QCOMPARE(readAll(copy), earlier);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.effects().size(), 2);
-    QVERIFY(restarted.find("Other")->fields == fields);
-    QVERIFY(readAll(m_path).contains("\"version\": 3"));
+    QVERIFY(restarted.find("Other")->layers.front().fields == fields);
+    QVERIFY(readAll(m_path).contains("\"version\": 4"));
 }
 
 void TestEffects::firstVersionCopyIsNeverOverwritten()
@@ -498,8 +536,8 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("empty file") << QByteArray() << "it is not JSON (";
     QTest::newRow("no version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.remove("version"); })
                                 << "it names no format version";
-    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 4); })
-                                   << "it has the format version 4; this program reads versions 1 to 3";
+    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 5); })
+                                   << "it has the format version 5; this program reads versions 1 to 4";
     QTest::newRow("no version 0") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 0); })
                                   << "it has the format version 0;";
     QTest::newRow("no source settings") << damagedFile([](QJsonObject &, QJsonObject &effect) {
@@ -555,6 +593,34 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("saved not a date") << damagedFile([](QJsonObject &, QJsonObject &effect) {
         effect.insert("saved", "today");
     }) << "effect 1 (\"Mine\") has a time of saving that is not a date";
+    Layer smoke = layerOf(startFields());
+    smoke.fields.source.name = "_smoke";
+    const QList<Layer> two{layerOf(startFields()), smoke};
+    const auto secondLayer = [two](const std::function<void(QJsonObject &layer)> &damage) {
+        return damagedFile(
+            [&damage](QJsonObject &, QJsonObject &effect) {
+                QJsonArray layers = effect.value("layers").toArray();
+                QJsonObject layer = layers.at(1).toObject();
+                damage(layer);
+                layers[1] = layer;
+                effect.insert("layers", layers);
+            },
+            two);
+    };
+    QTest::newRow("no layers") << damagedFile(
+        [](QJsonObject &, QJsonObject &effect) { effect.insert("layers", QJsonArray{}); }, two)
+                               << "effect 1 (\"Mine\") has no layers";
+    QTest::newRow("a layer without its offset") << secondLayer([](QJsonObject &layer) { layer.remove("offset"); })
+                                                << "effect 1 (\"Mine\"), layer 2, has no offset of three texts";
+    QTest::newRow("a layer's start a number") << secondLayer([](QJsonObject &layer) { layer.insert("start", 1); })
+                                              << "effect 1 (\"Mine\"), layer 2, has no start and end texts";
+    QTest::newRow("a layer without its fields") << secondLayer([](QJsonObject &layer) { layer.remove("fields"); })
+                                                << "effect 1 (\"Mine\"), layer 2, has no fields";
+    QTest::newRow("two layers of one name") << secondLayer([](QJsonObject &layer) {
+        QJsonObject source = layer.value("source").toObject();
+        source.insert("name", "_PS");
+        layer.insert("source", source);
+    }) << "effect 1 (\"Mine\") cannot be one effect: two layers are named _PS";
 }
 
 void TestEffects::damagedFileReportedAndKept()
@@ -572,14 +638,14 @@ void TestEffects::damagedFileReportedAndKept()
         QVERIFY2(problem.contains(" at byte "), qPrintable(problem));
     QVERIFY(library.effects().isEmpty());
 
-    QCOMPARE(library.save("New", startFields()), std::optional<QString>(problem));
+    QCOMPARE(library.save("New", {layerOf(startFields())}), std::optional<QString>(problem));
     QCOMPARE(library.remove("Mine"), std::optional<QString>(problem));
     QCOMPARE(readAll(m_path), bytes);
     QVERIFY(QFileInfo(m_path).isFile());
 
     // Mended, the file takes effects again.
     QVERIFY(QFile::remove(m_path));
-    QCOMPARE(library.save("New", startFields()), std::nullopt);
+    QCOMPARE(library.save("New", {layerOf(startFields())}), std::nullopt);
     QCOMPARE(EffectLibrary(m_path).effects().size(), 1);
 }
 
@@ -995,7 +1061,7 @@ void TestEffects::builtInsAsConfigClassesReadBack()
     QFETCH(int, index);
     const Effect &effect = builtInEffects().at(index);
     const EffectClass name = classNameFor({}, effect.name);
-    const QStringList lines = configClassLines(effect.fields.texts, effect.fields.source, name);
+    const QStringList lines = configClassLines(effect.layers.front().fields.texts, effect.layers.front().fields.source, name);
     const import::ClassOutcome outcome = import::parseConfigClass(lines.join('\n'));
     QVERIFY2(outcome.imported, qPrintable(outcome.problem));
     const import::ImportedClass &imported = *outcome.imported;
@@ -1005,9 +1071,9 @@ void TestEffects::builtInsAsConfigClassesReadBack()
              withoutComments(lines));
     // The same numbers where the script had numbers, in the fields and in the source's commands.
     for (int n = 1; n <= 27; ++n)
-        if (const auto number = sqf::plainNumber(effect.fields.texts.at(n - 1)))
+        if (const auto number = sqf::plainNumber(effect.layers.front().fields.texts.at(n - 1)))
             QCOMPARE(sqf::plainNumber(imported.fields.at(n - 1)), number);
-    const SourceSettings &source = effect.fields.source;
+    const SourceSettings &source = effect.layers.front().fields.source;
     const bool drawsInFields = lines.join('\n').contains("from the field's random draw");
     QCOMPARE(imported.settings.random.set, source.random.set || drawsInFields);
     QCOMPARE(imported.settings.circle.set, source.circle.set);

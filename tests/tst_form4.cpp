@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "app/statusbar.h"
 #include "drop/dropstring.h"
-#include "effect/source.h"
+#include "effect/layers.h"
 #include "import/form4.h"
 #include "messagesfake.h"
 #include "platform/look.h"

@@ -770,7 +770,7 @@ void TestForm5::sourceGroupSetsAndClearsTheCommands()
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
     QTest::keyClick(preview.EffectBox, Qt::Key_Up);
     QCOMPARE(preview.EffectBox->displayText(), name);
-    QCOMPARE(settings, effect::builtInEffects().at(0).fields.source);
+    QCOMPARE(settings, effect::builtInEffects().at(0).layers.front().fields.source);
 }
 
 void TestForm5::emitEveryTakesTextsAndZero_data()
@@ -953,17 +953,17 @@ void TestForm5::effectRowLoadsBuiltInsByKeys()
     QTest::keyClick(&preview, Qt::Key_T, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), preview.EffectBox);
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
-    QCOMPARE(fieldTexts(*form), builtIns.at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), builtIns.at(0).layers.front().fields.texts);
     QVERIFY(!form->Check1->isChecked());
     QCOMPARE(form->Text28->text(),
-             drop::formatDropString(builtIns.at(0).fields.texts, drop::ColourMode::Inline, "_color"));
+             drop::formatDropString(builtIns.at(0).layers.front().fields.texts, drop::ColourMode::Inline, "_color"));
     QCOMPARE(preview.EffectBox->displayText(), builtIns.at(0).name);
     QVERIFY(preview.simulation().emitting());
     preview.runFor(1.0);
     QVERIFY(!preview.simulation().particles().empty());
 
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
-    QCOMPARE(fieldTexts(*form), builtIns.at(1).fields.texts);
+    QCOMPARE(fieldTexts(*form), builtIns.at(1).layers.front().fields.texts);
     QCOMPARE(preview.EffectBox->displayText(), builtIns.at(1).name);
 
     // F4 opens the list, the first letters pick, Return loads.
@@ -973,7 +973,7 @@ void TestForm5::effectRowLoadsBuiltInsByKeys()
     QTest::keyClicks(list, "Camp");
     QTest::keyClick(list, Qt::Key_Return);
     QTRY_VERIFY(!list->isVisible());
-    QCOMPARE(fieldTexts(*form), builtIn("Campfire flames").fields.texts);
+    QCOMPARE(fieldTexts(*form), builtIn("Campfire flames").layers.front().fields.texts);
     QCOMPARE(preview.EffectBox->displayText(), "Campfire flames");
     // The fields always held a start value or a loaded effect: nothing was asked.
     QCOMPARE(messages.shown, QStringList());
@@ -999,7 +999,7 @@ void TestForm5::loadOverUnsavedFieldsAsksFirst()
     messages.answer = true;
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
     QCOMPARE(messages.shown.size(), 2);
-    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).layers.front().fields.texts);
 
     // Changed since the load: asked again; No keeps the edit and the previous choice.
     retype(form->Text(kLifeTime), "4");
@@ -1013,7 +1013,7 @@ void TestForm5::loadOverUnsavedFieldsAsksFirst()
     messages.answer = true;
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
     QCOMPARE(messages.shown.size(), 4);
-    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(1).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(1).layers.front().fields.texts);
     QCOMPARE(preview.EffectBox->currentIndex(), 1);
 }
 
@@ -1152,14 +1152,14 @@ void TestForm5::saveAsReplaceAndDeleteOwnEffects()
     QCOMPARE(messages.shown,
              QStringList({"question|Save Effect|An effect named \"My smoke\" is saved already. Replace it?"}));
     QCOMPARE(input.asked.size(), 2); // asked again, then cancelled
-    QCOMPARE(effect::EffectLibrary(path).find("my smoke")->fields.texts.at(kLifeTime - 1), "12");
+    QCOMPARE(effect::EffectLibrary(path).find("my smoke")->layers.front().fields.texts.at(kLifeTime - 1), "12");
     messages.answer = true;
     input.answers = {QString("MY SMOKE")};
     QTest::mouseClick(window->SaveAsButton, Qt::LeftButton);
     const effect::EffectLibrary saved(path);
     QCOMPARE(saved.effects().size(), 1);
     QCOMPARE(saved.effects().at(0).name, "MY SMOKE");
-    QCOMPARE(saved.effects().at(0).fields.texts, fieldTexts(*form));
+    QCOMPARE(saved.effects().at(0).layers.front().fields.texts, fieldTexts(*form));
     QCOMPARE(window->EffectBox->displayText(), "MY SMOKE");
 
     // A new window reads the file again; the own effect loads like a built-in.
@@ -1170,9 +1170,9 @@ void TestForm5::saveAsReplaceAndDeleteOwnEffects()
     QCOMPARE(window->EffectBox->itemText(builtIns + 1), "MY SMOKE");
     window->EffectBox->setFocus();
     QTest::keyClick(window->EffectBox, Qt::Key_Home);
-    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).layers.front().fields.texts);
     QTest::keyClick(window->EffectBox, Qt::Key_End);
-    QCOMPARE(fieldTexts(*form), saved.effects().at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), saved.effects().at(0).layers.front().fields.texts);
     QCOMPARE(form->Text(25)->text(), "hint \"a, b\"\t 煙");
     QVERIFY(window->DeleteButton->isEnabled());
 
@@ -1216,7 +1216,7 @@ void TestForm5::damagedEffectsFileReportedOnceAndKept()
     // The built-ins load; saving is refused with the same report, before any name is asked.
     preview.EffectBox->setFocus();
     QTest::keyClick(preview.EffectBox, Qt::Key_Down);
-    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).fields.texts);
+    QCOMPARE(fieldTexts(*form), effect::builtInEffects().at(0).layers.front().fields.texts);
     input.answers = {QString("Mine")};
     QTest::mouseClick(preview.SaveAsButton, Qt::LeftButton);
     QCOMPARE(input.asked, QStringList());
@@ -1235,7 +1235,11 @@ void TestForm5::tabOrderRunsDownTheWindow()
     retype(form->Text(kPositionZ), "_h + 1");
     Form5 &preview = openPreview();
     const preview::SourceGroup &group = *preview.SourceBox;
-    QList<QWidget *> expected{preview.EffectBox, preview.SaveAsButton, preview.DeleteButton, group.NameText,
+    const preview::LayerGroup &layers = *preview.LayerBox;
+    QList<QWidget *> expected{preview.EffectBox,    preview.SaveAsButton, preview.DeleteButton, layers.LayerList,
+                              layers.AddButton,     layers.RemoveButton,  layers.RenameButton,  layers.UpButton,
+                              layers.DownButton,    layers.SoloCheck,     layers.StartText,     layers.EndText,
+                              layers.OffsetText[0], layers.OffsetText[1], layers.OffsetText[2], group.NameText,
                               group.RandomBox};
     for (int i = Random::LifeTime; i <= Random::DirIntensity; ++i)
         expected << group.RandomText.at(i);

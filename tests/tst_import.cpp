@@ -1356,7 +1356,7 @@ void TestImport::builtInsSurviveCopySource()
 {
     QFETCH(int, index);
     QFETCH(bool, separate);
-    const effect::EffectFields &effect = effect::builtInEffects().at(index).fields;
+    const effect::EffectFields &effect = effect::builtInEffects().at(index).layers.front().fields;
     const QString name = separate ? QStringLiteral("_color") : QString();
     compareBlock(import::parseSourceBlock(copiedSource(effect.texts, separate, name, effect.source), false, {}),
                  {effect.texts, separate, name, effect.source, {}});
