@@ -170,6 +170,7 @@ private slots:
     void damagedEffectsFileReportedOnceAndKept();
 
     void tabOrderRunsDownTheWindow();
+    void layersAreEditedOneAtATime();
     void everyControlInSightAt1280By700_data();
     void everyControlInSightAt1280By700();
     void mnemonicScrollsItsControlIntoSight();
@@ -1228,6 +1229,67 @@ void TestForm5::damagedEffectsFileReportedOnceAndKept()
 
 QTEST_MAIN(TestForm5)
 #include "tst_form5.moc"
+
+void TestForm5::layersAreEditedOneAtATime()
+{
+    MessagesFake messages;
+    TextInputFake input;
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    preview::LayerGroup &group = *preview.LayerBox;
+    const effect::Source &source = form->source();
+    QCOMPARE(group.LayerList->count(), 1);
+    QVERIFY(!group.RemoveButton->isEnabled());
+
+    // A copy of the selected layer, under a name of its own, becomes the one the main window shows.
+    QTest::mouseClick(group.AddButton, Qt::LeftButton);
+    QCOMPARE(group.LayerList->count(), 2);
+    QCOMPARE(group.LayerList->currentRow(), 1);
+    QCOMPARE(preview.SourceBox->NameText->text(), "_ps2");
+    QCOMPARE(form->Text(kLifeTime)->text(), "10");
+    retype(form->Text(kLifeTime), "3");
+    retype(group.StartText, "0.5");
+    QCOMPARE(source.layers().at(1).start, "0.5");
+
+    // Choosing the first writes its fields back; an edit there leaves the second as it was.
+    group.LayerList->setFocus();
+    QTest::keyClick(group.LayerList, Qt::Key_Up);
+    QCOMPARE(source.selected(), 0);
+    QCOMPARE(form->Text(kLifeTime)->text(), "10");
+    QCOMPARE(preview.SourceBox->NameText->text(), "_ps");
+    QCOMPARE(group.StartText->text(), "0");
+    retype(form->Text(kWeight), "2");
+    QTest::keyClick(group.LayerList, Qt::Key_Down);
+    QCOMPARE(form->Text(kLifeTime)->text(), "3");
+    QCOMPARE(form->Text(kWeight)->text(), "1.275");
+
+    // Alt+Up moves the selected layer, F2 renames it, its check box mutes it.
+    QTest::keyClick(group.LayerList, Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(source.layers().at(0).name(), "_ps2");
+    QCOMPARE(source.selected(), 0);
+    QCOMPARE(form->Text(kLifeTime)->text(), "3");
+    input.answers = {QString("_ps"), QString("_smoke")};
+    QTest::keyClick(group.LayerList, Qt::Key_F2);
+    QCOMPARE(messages.shown.last(), "error|Rename Layer|Another layer is named _ps.");
+    QCOMPARE(preview.SourceBox->NameText->text(), "_smoke");
+    QCOMPARE(group.LayerList->item(0)->text(), "_smoke");
+    group.LayerList->item(1)->setCheckState(Qt::Unchecked);
+    QVERIFY(source.layers().at(1).muted);
+    QVERIFY(!source.layers().at(0).muted);
+
+    // Delete asks first, and keeps the layer when the answer is no; the last layer stays.
+    messages.answer = false;
+    QTest::keyClick(group.LayerList, Qt::Key_Delete);
+    QCOMPARE(group.LayerList->count(), 2);
+    messages.answer = true;
+    QTest::keyClick(group.LayerList, Qt::Key_Delete);
+    QCOMPARE(group.LayerList->count(), 1);
+    QCOMPARE(form->Text(kLifeTime)->text(), "10");
+    QCOMPARE(form->Text(kWeight)->text(), "2");
+    QCOMPARE(preview.SourceBox->NameText->text(), "_ps");
+    QTest::keyClick(group.LayerList, Qt::Key_Delete);
+    QCOMPARE(group.LayerList->count(), 1);
+}
 
 void TestForm5::tabOrderRunsDownTheWindow()
 {
