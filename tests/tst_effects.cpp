@@ -200,51 +200,56 @@ void TestEffects::builtInsImportBackAndMove()
 {
     QFETCH(int, index);
     const Effect &effect = builtInEffects().at(index);
-    QCOMPARE(effect.layers.front().fields.texts.size(), 27);
-    QVERIFY(!effect.layers.front().fields.separateColours);
     QVERIFY(!effect.description.isEmpty());
-    // Size and AnimationPhase are three plain numbers each.
-    for (const int number : {16, 17, 18, 20, 21, 22}) {
-        bool number_ok = false;
-        effect.layers.front().fields.texts.at(number - 1).toDouble(&number_ok);
-        QVERIFY2(number_ok, qPrintable(effect.layers.front().fields.texts.at(number - 1)));
+    // Every layer on its own as a built-in of one layer is.
+    for (const Layer &layer : effect.layers) {
+        const EffectFields &fields = layer.fields;
+        QCOMPARE(fields.texts.size(), 27);
+        QVERIFY(!fields.separateColours);
+        // Size and AnimationPhase are three plain numbers each.
+        for (const int number : {16, 17, 18, 20, 21, 22}) {
+            bool number_ok = false;
+            fields.texts.at(number - 1).toDouble(&number_ok);
+            QVERIFY2(number_ok, qPrintable(fields.texts.at(number - 1)));
+        }
+
+        const QString dropString = drop::formatDropString(fields.texts, drop::ColourMode::Inline, "_color");
+        const import::ParseOutcome outcome = import::parseDropArray(dropString, false, {});
+        QVERIFY2(outcome.array, qPrintable(dropString));
+        QCOMPARE(outcome.array->fields, fields.texts);
+
+        const Recipe recipe = readRecipe(fields.texts, fields.source);
+        QCOMPARE(recipe.problems, QStringList());
+        QCOMPARE(valueProblems(recipe, {}), QStringList());
+        QVERIFY(recipe.variables.isEmpty());
+        // Only what every effect is told: no texture, no timer script, the object stands at 0, no turning.
+        for (const QString &note : recipe.notes)
+            QVERIFY2(note.startsWith("ShapeName, Type:") || note.startsWith("Object ") || note.startsWith("TimePeriod")
+                         || note.startsWith("setParticleRandom RotationVelocity, Angle:"),
+                     qPrintable(note));
+
+        // Copy Source gives plain commands: one each, the array as the drop string has it.
+        const QStringList commands = sourceCommandLines(fields.source, dropString, false, {});
+        QCOMPARE(commands.size(),
+                 1 + int(fields.source.random.set) + int(fields.source.circle.set) + int(fields.source.interval.set));
+        QCOMPARE(commands.front(), fields.source.name + " setParticleParams " + dropString.mid(5) + ";");
+        for (const QString &command : commands)
+            QVERIFY2(command.startsWith(fields.source.name + " set") && command.endsWith(';')
+                         && command.count(';') == 1,
+                     qPrintable(command));
+
+        Simulation simulation(3);
+        simulation.setRecipe(recipe);
+        QVERIFY(simulation.emitting());
+        simulation.advance(1.0);
+        QVERIFY(!simulation.particles().empty());
+        const bool moving =
+            std::any_of(simulation.particles().cbegin(), simulation.particles().cend(), [](const Particle &p) {
+                const Vec3 from = p.values.position;
+                return std::hypot(p.position.x - from.x, p.position.y - from.y, p.position.z - from.z) > 0.05;
+            });
+        QVERIFY(moving);
     }
-
-    const QString dropString = drop::formatDropString(effect.layers.front().fields.texts, drop::ColourMode::Inline, "_color");
-    const import::ParseOutcome outcome = import::parseDropArray(dropString, false, {});
-    QVERIFY2(outcome.array, qPrintable(dropString));
-    QCOMPARE(outcome.array->fields, effect.layers.front().fields.texts);
-
-    const Recipe recipe = readRecipe(effect.layers.front().fields.texts, effect.layers.front().fields.source);
-    QCOMPARE(recipe.problems, QStringList());
-    QCOMPARE(valueProblems(recipe, {}), QStringList());
-    QVERIFY(recipe.variables.isEmpty());
-    // Only what every effect is told: no texture, no timer script, the object stands at 0, no turning.
-    for (const QString &note : recipe.notes)
-        QVERIFY2(note.startsWith("ShapeName, Type:") || note.startsWith("Object ") || note.startsWith("TimePeriod")
-                     || note.startsWith("setParticleRandom RotationVelocity, Angle:"),
-                 qPrintable(note));
-
-    // Copy Source gives plain commands: one each, the array as the drop string has it.
-    const QStringList commands = sourceCommandLines(effect.layers.front().fields.source, dropString, false, {});
-    QCOMPARE(commands.size(), 1 + int(effect.layers.front().fields.source.random.set) + int(effect.layers.front().fields.source.circle.set)
-                                  + int(effect.layers.front().fields.source.interval.set));
-    QCOMPARE(commands.front(), "_ps setParticleParams " + dropString.mid(5) + ";");
-    for (const QString &command : commands)
-        QVERIFY2(command.startsWith("_ps set") && command.endsWith(';') && command.count(';') == 1,
-                 qPrintable(command));
-
-    Simulation simulation(3);
-    simulation.setRecipe(recipe);
-    QVERIFY(simulation.emitting());
-    simulation.advance(1.0);
-    QVERIFY(!simulation.particles().empty());
-    const bool moving =
-        std::any_of(simulation.particles().cbegin(), simulation.particles().cend(), [](const Particle &p) {
-            const Vec3 from = p.values.position;
-            return std::hypot(p.position.x - from.x, p.position.y - from.y, p.position.z - from.z) > 0.05;
-        });
-    QVERIFY(moving);
 }
 
 void TestEffects::builtInSourcesForTheLaterGames()
@@ -252,7 +257,7 @@ void TestEffects::builtInSourcesForTheLaterGames()
     int sources = 0;
     for (const Effect &effect : builtInEffects()) {
         const SourceSettings &source = effect.layers.front().fields.source;
-        if (!source.random.set)
+        if (!source.random.set || effect.layers.size() > 1)
             continue;
         ++sources;
         QVERIFY(source.circle.set && source.interval.set);
@@ -436,10 +441,10 @@ void TestEffects::layersKeptInTheFile()
     haze.fields.source.otherCommands = {"setParticleClass \"HeatHaze\""};
     haze.classOnly = true;
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("Campfire", {fire, smoke, haze}), std::nullopt);
+    QCOMPARE(library.save("My campfire", {fire, smoke, haze}), std::nullopt);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.problem(), QString());
-    QVERIFY(restarted.find("Campfire")->layers == (QList<Layer>{fire, smoke, haze}));
+    QVERIFY(restarted.find("My campfire")->layers == (QList<Layer>{fire, smoke, haze}));
     // Layers that cannot be one effect are not saved.
     haze.fields.source.name = "_Fire";
     QCOMPARE(library.save("Twice", {fire, haze}),
@@ -596,7 +601,7 @@ void TestEffects::damagedFileReportedAndKept_data()
     Layer smoke = layerOf(startFields());
     smoke.fields.source.name = "_smoke";
     const QList<Layer> two{layerOf(startFields()), smoke};
-    const auto secondLayer = [two](const std::function<void(QJsonObject &layer)> &damage) {
+    const auto secondLayer = [two](const std::function<void(QJsonObject & layer)> &damage) {
         return damagedFile(
             [&damage](QJsonObject &, QJsonObject &effect) {
                 QJsonArray layers = effect.value("layers").toArray();
@@ -1061,7 +1066,8 @@ void TestEffects::builtInsAsConfigClassesReadBack()
     QFETCH(int, index);
     const Effect &effect = builtInEffects().at(index);
     const EffectClass name = classNameFor({}, effect.name);
-    const QStringList lines = configClassLines(effect.layers.front().fields.texts, effect.layers.front().fields.source, name);
+    const QStringList lines =
+        configClassLines(effect.layers.front().fields.texts, effect.layers.front().fields.source, name);
     const import::ClassOutcome outcome = import::parseConfigClass(lines.join('\n'));
     QVERIFY2(outcome.imported, qPrintable(outcome.problem));
     const import::ImportedClass &imported = *outcome.imported;
