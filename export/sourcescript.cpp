@@ -266,7 +266,7 @@ QStringList layerCommandLines(const Layer &layer, const QString &colourName)
 QStringList effectCommandLines(const QList<Layer> &layers, const EmitterSettings &settings)
 {
     const QString colourName = layerColourName(settings);
-    if (layers.size() == 1)
+    if (layers.size() == 1 && atTheAnchor(layers.front()))
         return layerCommandLines(layers.front(), colourName);
     // The anchor as the Object field names it: an object to attach to, else a position.
     const QString anchor = objectElement(settings.objectText);

@@ -42,7 +42,7 @@ QString layerColourName(const EmitterSettings &settings);
 // line made in its colour mode; a class-only layer's without the colour line and the array.
 QStringList layerCommandLines(const effect::Layer &layer, const QString &colourName);
 
-// What Copy Effect copies: a single layer's commands as Copy Source copies them; for more, each
+// What Copy Effect copies: a single layer at the anchor as Copy Source copies it; otherwise each
 // layer in order as its createVehicleLocal at the anchor (the Object field's object, else its
 // position, else _pos), its commands, and "attachTo [object, [x, y, z]]" with its offset, or at a
 // position "setPos (position vectorAdd [x, y, z])". Starts and ends are the saved script's.

@@ -1,6 +1,7 @@
 #include "effectscript.h"
 
 #include "drop/dropstring.h"
+#include "input/singleline.h"
 #include "sourcereader.h"
 #include "sqf/statements.h"
 #include "sqf/values.h"
@@ -336,8 +337,9 @@ EffectOutcome parseEffectScript(const QString &pasted, bool separateColours, con
     QList<Statement> statements;
     if (!split.fault && !(!split.statements.isEmpty() && isPlainArray(split.statements.constFirst()))) {
         statements.reserve(split.statements.size());
+        // Line breaks inside a statement read as blanks, as the block import reads them.
         for (const QString &statement : split.statements)
-            statements << sqf::readStatement(statement);
+            statements << sqf::readStatement(input::joinLines(statement));
     }
     // A plain array, a text of no source command and a fault of its brackets: the block import's.
     if (std::none_of(statements.cbegin(), statements.cend(), commandsASource))
