@@ -343,8 +343,9 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
     const QString lasting = settings.duration > 0     ? QStringLiteral("for %1 s").arg(scriptNumber(settings.duration))
                             : place.watched.isEmpty() ? QStringLiteral("without end")
                                                       : QStringLiteral("while %1 exists").arg(place.watched);
-    lines << QStringLiteral("// Particle effect of %1 layers, %2: %3.")
-                 .arg(QString::number(layers.size()), lasting, names.join(kSeparator));
+    const QString count =
+        layers.size() == 1 ? QStringLiteral("1 layer") : QStringLiteral("%1 layers").arg(layers.size());
+    lines << QStringLiteral("// Particle effect of %1, %2: %3.").arg(count, lasting, names.join(kSeparator));
     for (qsizetype i = 0; i < layers.size(); ++i) {
         const Layer &layer = layers.at(i);
         QString times =
