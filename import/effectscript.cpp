@@ -25,6 +25,7 @@ struct Part {
     QString name;
     qsizetype at = 0;
     bool created = false;
+    QRegularExpression mention; // the name as a whole word
 };
 
 qsizetype partNamed(const QList<Part> &parts, const QString &name)
@@ -35,14 +36,13 @@ qsizetype partNamed(const QList<Part> &parts, const QString &name)
     return -1;
 }
 
-// True when the text names the variable as a whole word, outside nothing: a rough test that tells
-// which layer a left-out statement is about.
-bool mentions(const QString &text, const QString &name)
+// The variable's name as a whole word in any letter case: a rough test that tells which layer a
+// left-out statement is about.
+QRegularExpression mentionOf(const QString &name)
 {
-    const QRegularExpression word(
+    return QRegularExpression(
         QStringLiteral("(?<![A-Za-z0-9_])%1(?![A-Za-z0-9_])").arg(QRegularExpression::escape(name)),
         QRegularExpression::CaseInsensitiveOption);
-    return word.match(text).hasMatch();
 }
 
 // The three texts of a bracketed [x, y, z], as written.
@@ -141,11 +141,12 @@ private:
 
 QString ScriptReader::findParts()
 {
+    QString twice;
     for (qsizetype i = 0; i < m_statements.size(); ++i) {
         const Statement &statement = m_statements.at(i);
         if (createsA(statement, QLatin1StringView("#lightpoint"))) {
             if (partNamed(m_lights, statement.name) < 0)
-                m_lights << Part{statement.name, i, true};
+                m_lights << Part{statement.name, i, true, mentionOf(statement.name)};
             continue;
         }
         const bool creates = createsASource(statement);
@@ -153,16 +154,18 @@ QString ScriptReader::findParts()
             continue;
         const qsizetype known = partNamed(m_sources, statement.name);
         if (known < 0) {
-            m_sources << Part{statement.name, i, creates};
+            m_sources << Part{statement.name, i, creates, mentionOf(statement.name)};
         } else if (creates && m_sources.at(known).created) {
-            return QStringLiteral("%1: created twice: give each source its own variable").arg(statement.name);
+            if (twice.isEmpty())
+                twice = QStringLiteral("%1: created twice: give each source its own variable").arg(statement.name);
         } else if (creates) {
             m_sources[known].at = i;
             m_sources[known].created = true;
         }
     }
     std::stable_sort(m_sources.begin(), m_sources.end(), [](const Part &a, const Part &b) { return a.at < b.at; });
-    return {};
+    // One source made again reads as the block import reads it: with all its commands.
+    return m_sources.size() > 1 ? twice : QString();
 }
 
 QString ScriptReader::readLayer(qsizetype index)
@@ -250,7 +253,7 @@ QStringList ScriptReader::layeredNotes() const
             continue;
         const qsizetype light =
             std::find_if(m_lights.cbegin(), m_lights.cend(),
-                         [&statement](const Part &part) { return mentions(statement.text, part.name); })
+                         [&statement](const Part &part) { return part.mention.match(statement.text).hasMatch(); })
             - m_lights.cbegin();
         if (light < m_lights.size()) {
             if (statement.kind == Statement::Kind::Command && !lightCommands[light].contains(statement.command))
@@ -260,9 +263,10 @@ QStringList ScriptReader::layeredNotes() const
         const QString &word = statement.kind == Statement::Kind::Assignment ? statement.name : statement.command;
         if (word.isEmpty() || is(word, QLatin1StringView("private")))
             continue;
-        qsizetype layer = std::find_if(m_sources.cbegin(), m_sources.cend(),
-                                       [&statement](const Part &part) { return mentions(statement.text, part.name); })
-                          - m_sources.cbegin();
+        qsizetype layer =
+            std::find_if(m_sources.cbegin(), m_sources.cend(),
+                         [&statement](const Part &part) { return part.mention.match(statement.text).hasMatch(); })
+            - m_sources.cbegin();
         if (layer == m_sources.size())
             layer = std::max<qsizetype>(m_owner.at(i), 0);
         QStringList &words = leftOut[layer];

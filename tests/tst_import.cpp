@@ -1591,6 +1591,11 @@ void TestImport::effectScripts_data()
                + ";\nwaitUntil {time >= _plwStart + 5};\ndeleteVehicle _ps;"
         << QList<effect::Layer>{layerOf("late", onlyName("_ps"), {"0", "0", "0"}, "2", "5")} << QStringList{""} << none;
 
+    QTest::newRow("one source made twice reads as the block import: with all its commands")
+        << "_ps" + kCreate + "_ps setParticleParams " + arrayOf("again") + ";\n_ps" + kCreate
+               + "_ps setDropInterval 0.1;"
+        << QList<effect::Layer>{layerOf("again", intervalOf("_ps", "0.1"))} << QStringList{""} << none;
+
     effect::Layer coloured = layerWith(exampleFields("[1,0,0,1],[0,1,0,0.5]"), true, onlyName("_fire"));
     QTest::newRow("a layer of separate colours beside one of inline colours")
         << "_fire" + kCreate + "_smoke" + kCreate + "_c1 = [[1, 0, 0, 1], [0, 1, 0, 0.5]];\n_fire setParticleParams "
