@@ -164,8 +164,13 @@ QString ScriptReader::findParts()
         }
     }
     std::stable_sort(m_sources.begin(), m_sources.end(), [](const Part &a, const Part &b) { return a.at < b.at; });
-    // One source made again reads as the block import reads it: with all its commands.
-    return m_sources.size() > 1 ? twice : QString();
+    if (m_sources.size() < 2)
+        return {}; // one source made again reads as the block import reads it: with all its commands
+    // A layer is written back as its own variable's creation, which an expression cannot take.
+    for (const Part &source : std::as_const(m_sources))
+        if (!sqf::isIdentifier(source.name))
+            return QStringLiteral("%1: a layer needs a variable of its own, not an expression").arg(source.name);
+    return twice;
 }
 
 QString ScriptReader::readLayer(qsizetype index)

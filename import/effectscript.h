@@ -30,8 +30,10 @@ struct EffectOutcome {
 // sleep, deleteVehicle, lights) is left out and named in the notes with the layer it belongs to: the
 // one whose name it mentions, else the one before it. A text with one source, a plain drop array
 // or no source at all reads as parseSourceBlock reads it, with its notes and failure reasons, the
-// offset and times read as above; a text whose layers cannot all be taken is refused, the reason
-// naming the layer.
+// offset and times read as above. A text whose layers cannot all be taken is refused, never taken
+// in part, the reason naming the layer: a command the block import refuses, a source given no
+// commands, or neither an array nor a class, a variable made into two sources, a source named by
+// an expression beside others.
 EffectOutcome parseEffectScript(const QString &pasted, bool separateColours, const QString &separateColourText);
 
 } // namespace import

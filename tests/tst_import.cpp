@@ -1629,6 +1629,9 @@ void TestImport::effectRefusalsNameTheLayer_data()
     QTest::newRow("a source created twice")
         << fire + "_smoke" + kCreate + "_smoke setParticleParams " + arrayOf("smoke") + ";\n_FIRE" + kCreate
         << "_FIRE: created twice: give each source its own variable";
+    QTest::newRow("a source given by an expression beside another")
+        << fire + "(_this select 0) setParticleParams " + arrayOf("smoke") + ";"
+        << "(_this select 0): a layer needs a variable of its own, not an expression";
     QTest::newRow("neither an array nor a class")
         << fire + "_smoke" + kCreate + "_smoke setDropInterval 0.1;\n_smoke setParticleRandom " + kRandom + ";"
         << "_smoke: given neither a setParticleParams array nor a setParticleClass";
