@@ -1,5 +1,11 @@
 #include "sourcescript.h"
 
+#include "drop/dropstring.h"
+#include "drop/fieldtable.h"
+
+#include "sqf/statements.h"
+#include "sqf/values.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -54,6 +60,11 @@ bool isGlobalName(const QString &name)
     return pattern.match(name).hasMatch() && !sameName(name, QStringLiteral("objNull"));
 }
 
+QString sourceName(const SourceSettings &source)
+{
+    return source.name.trimmed().isEmpty() ? QStringLiteral("_ps") : source.name.trimmed();
+}
+
 } // namespace
 
 QString randomArray(const SourceRandom &random)
@@ -81,18 +92,23 @@ QString circleArray(const SourceCircle &circle)
            + vector(circle.texts, SourceCircle::VelocityX, 3) + QLatin1Char(']');
 }
 
-QStringList sourceCommandLines(const SourceSettings &source, const QString &dropString, bool separateColours,
-                               const QString &colourLine)
+namespace {
+
+// The source's commands as sourceCommandLines writes them; without the array for a source given
+// by its class alone, which has none.
+QStringList commandLines(const SourceSettings &source, const QString &dropString, bool separateColours,
+                         const QString &colourLine, bool withArray)
 {
-    const QString name = source.name.trimmed().isEmpty() ? QStringLiteral("_ps") : source.name.trimmed();
+    const QString name = sourceName(source);
     const auto command = [&name](const QString &text) { return name + QLatin1Char(' ') + text + QLatin1Char(';'); };
     QStringList lines;
-    if (separateColours && !colourLine.trimmed().isEmpty())
+    if (withArray && separateColours && !colourLine.trimmed().isEmpty())
         lines << colourLine + QLatin1Char(';');
     for (const QString &kept : source.otherCommands)
         if (isClassCommand(kept))
             lines << command(kept.trimmed());
-    lines << command(QStringLiteral("setParticleParams ") + dropArray(dropString));
+    if (withArray)
+        lines << command(QStringLiteral("setParticleParams ") + dropArray(dropString));
     for (const QString &kept : source.otherCommands)
         if (!isClassCommand(kept) && !kept.trimmed().isEmpty())
             lines << command(kept.trimmed());
@@ -105,78 +121,289 @@ QStringList sourceCommandLines(const SourceSettings &source, const QString &drop
     return lines;
 }
 
-QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSettings &source, const QString &fileName)
-{
-    const QString name = source.name.trimmed().isEmpty() ? QStringLiteral("_ps") : source.name.trimmed();
-    const QString objectText = objectElement(settings.objectText);
-    const QString variable = objectVariable(settings.objectText);
-    const Start start = !variable.isEmpty()                             ? Start::ObjectVariable
-                        : sameName(objectText, QStringLiteral("_this")) ? Start::ObjectArgument
-                                                                        : Start::Place;
-    // The object whose end ends the source: the argument's, or one the mission names.
-    const QString watched = start == Start::ObjectVariable   ? variable
-                            : start == Start::ObjectArgument ? QStringLiteral("_this")
-                            : isGlobalName(objectText)       ? objectText
-                                                             : QString();
-    const QString place = QStringLiteral("_plwPlace");
-    const QString colourName = colourVariable(settings);
-    const ScriptVariables variables =
-        scriptVariables(settings.variables, {variable, colourName, name, place}, ScriptFormat::Sqf);
+} // namespace
 
+QStringList sourceCommandLines(const SourceSettings &source, const QString &dropString, bool separateColours,
+                               const QString &colourLine)
+{
+    return commandLines(source, dropString, separateColours, colourLine, true);
+}
+
+namespace {
+
+// Where a script makes its sources and what it watches, from the Object field.
+struct ScriptPlace {
+    Start start = Start::Place;
+    QString variable; // the Object field's local variable
+    QString watched;  // the object whose end ends the sources; empty when none
+    QString object;   // what the sources are attached to; empty at a place
+    QString at;       // where createVehicleLocal makes them
+};
+
+const QString kPlace = QStringLiteral("_plwPlace");
+
+ScriptPlace scriptPlace(const EmitterSettings &settings)
+{
+    ScriptPlace place;
+    const QString objectText = objectElement(settings.objectText);
+    place.variable = objectVariable(settings.objectText);
+    place.start = !place.variable.isEmpty()                       ? Start::ObjectVariable
+                  : sameName(objectText, QStringLiteral("_this")) ? Start::ObjectArgument
+                                                                  : Start::Place;
+    // The object whose end ends the source: the argument's, or one the mission names.
+    place.watched = place.start == Start::ObjectVariable   ? place.variable
+                    : place.start == Start::ObjectArgument ? QStringLiteral("_this")
+                    : isGlobalName(objectText)             ? objectText
+                                                           : QString();
+    place.object = place.start == Start::ObjectVariable   ? place.variable
+                   : place.start == Start::ObjectArgument ? QStringLiteral("_this")
+                                                          : QString();
+    place.at = place.object.isEmpty() ? kPlace : QStringLiteral("getPos ") + place.object;
+    return place;
+}
+
+QStringList startComments(Start start, const QString &fileName, const QString &made)
+{
     QStringList lines;
-    const QString shape =
-        settings.shapeName.trimmed().isEmpty() ? QStringLiteral("no shape given") : settings.shapeName.trimmed();
-    const QString lasting =
-        settings.duration > 0
-            ? QStringLiteral("for %1 s").arg(scriptNumber(settings.duration))
-            : (watched.isEmpty() ? QStringLiteral("without end") : QStringLiteral("while %1 exists").arg(watched));
-    lines << QStringLiteral("// Particle source of %1: setDropInterval %2, %3.")
-                 .arg(shape, source.interval.text.trimmed(), lasting);
     switch (start) {
     case Start::ObjectVariable:
         lines << QStringLiteral("// Start it with: [unit] execVM \"%1\";").arg(fileName);
-        lines << QStringLiteral("// unit: the object the source is made at (this in the object's init line).");
+        lines << QStringLiteral("// unit: the object the %1 made at (this in the object's init line).").arg(made);
         break;
     case Start::ObjectArgument:
         lines << QStringLiteral("// Start it with: unit execVM \"%1\";").arg(fileName);
-        lines << QStringLiteral("// unit: the object the source is made at (this in the object's init line).");
+        lines << QStringLiteral("// unit: the object the %1 made at (this in the object's init line).").arg(made);
         break;
     case Start::Place:
         lines << QStringLiteral("// Start it with: [place] execVM \"%1\";").arg(fileName);
-        lines << QStringLiteral("// place: a position [x, y, z] or an object, where the source is made.");
+        lines << QStringLiteral("// place: a position [x, y, z] or an object, where the %1 made.").arg(made);
         break;
     }
     lines << QStringLiteral("// Source commands act only on the machine that runs them: run this script on every "
                             "machine (from init.sqf, for example) for every player to see the effect.");
-    lines << variableComments(variables, ScriptFormat::Sqf);
+    return lines;
+}
 
-    const QString local = isLocalName(name) ? QStringLiteral("private ") : QString();
-    const QString create = local + name + QStringLiteral(" = \"#particlesource\" createVehicleLocal ");
-    switch (start) {
+// The lines that take the argument and set the assumed values.
+QStringList prologue(const ScriptPlace &place, const ScriptVariables &variables)
+{
+    QStringList lines;
+    switch (place.start) {
     case Start::ObjectVariable:
-        lines << QStringLiteral("private %1 = _this select 0;").arg(variable);
-        lines << variableAssignments(variables, ScriptFormat::Sqf);
-        lines << create + QStringLiteral("getPos %1;").arg(variable);
+        lines << QStringLiteral("private %1 = _this select 0;").arg(place.variable);
         break;
     case Start::ObjectArgument:
-        lines << variableAssignments(variables, ScriptFormat::Sqf);
-        lines << create + QStringLiteral("getPos _this;");
         break;
     case Start::Place:
-        lines << QStringLiteral("private %1 = _this select 0;").arg(place);
-        lines << QStringLiteral("if (%1 isEqualType objNull) then {%1 = getPos %1};").arg(place);
-        lines << variableAssignments(variables, ScriptFormat::Sqf);
-        lines << create + place + QLatin1Char(';');
+        lines << QStringLiteral("private %1 = _this select 0;").arg(kPlace);
+        lines << QStringLiteral("if (%1 isEqualType objNull) then {%1 = getPos %1};").arg(kPlace);
         break;
     }
+    lines << variableAssignments(variables, ScriptFormat::Sqf);
+    return lines;
+}
+
+QString createLine(const QString &name)
+{
+    const QString local = isLocalName(name) ? QStringLiteral("private ") : QString();
+    return local + name + QStringLiteral(" = \"#particlesource\" createVehicleLocal ");
+}
+
+bool atTheAnchor(const Layer &layer)
+{
+    return std::all_of(layer.offset.cbegin(), layer.offset.cend(),
+                       [](const QString &text) { return text.trimmed() == QLatin1String("0"); });
+}
+
+QString offsetArray(const Layer &layer)
+{
+    return QLatin1Char('[') + QStringList(layer.offset.cbegin(), layer.offset.cend()).join(kSeparator)
+           + QLatin1Char(']');
+}
+
+// The line that places the layer at its offset: attached to an object, else moved from the place.
+QString offsetLine(const Layer &layer, const QString &object, const QString &place)
+{
+    const QString name = sourceName(layer.fields.source);
+    if (!object.isEmpty())
+        return QStringLiteral("%1 attachTo [%2, %3];").arg(name, object, offsetArray(layer));
+    return QStringLiteral("%1 setPos (%2 vectorAdd %3);").arg(name, place, offsetArray(layer));
+}
+
+bool startsAtOnce(const Layer &layer)
+{
+    const QString start = layer.start.trimmed();
+    return start.isEmpty() || start == QLatin1String("0");
+}
+
+// A time of the timeline as a number to order by; a time that is no number goes first.
+double secondsOf(const QString &text)
+{
+    bool ok = false;
+    const double seconds = text.trimmed().toDouble(&ok);
+    return ok ? seconds : 0;
+}
+
+} // namespace
+
+QString layerColourName(const EmitterSettings &settings)
+{
+    const QString name = drop::colourVarNameFromLine(settings.colourLine).value_or(QString());
+    return name.isEmpty() ? QStringLiteral("_color") : name;
+}
+
+QStringList layerCommandLines(const Layer &layer, const QString &colourName)
+{
+    const EffectFields &fields = layer.fields;
+    const drop::ColourMode mode = fields.separateColours ? drop::ColourMode::Separate : drop::ColourMode::Inline;
+    const QString colourLine = fields.separateColours
+                                   ? drop::formatColourLine(colourName, fields.texts.value(drop::kColourField - 1))
+                                   : QString();
+    return commandLines(fields.source, drop::formatDropString(fields.texts, mode, colourName), fields.separateColours,
+                        colourLine, !layer.classOnly);
+}
+
+QStringList effectCommandLines(const QList<Layer> &layers, const EmitterSettings &settings)
+{
+    const QString colourName = layerColourName(settings);
+    if (layers.size() == 1 && atTheAnchor(layers.front()))
+        return layerCommandLines(layers.front(), colourName);
+    // The anchor as the Object field names it: an object to attach to, else a position.
+    const QString anchor = objectElement(settings.objectText);
+    const bool object = sqf::isIdentifier(anchor) && !sameName(anchor, QStringLiteral("objNull"));
+    const QString place = object || sqf::isBracketed(anchor) ? anchor : QStringLiteral("_pos");
+    QStringList lines;
+    for (const Layer &layer : layers) {
+        const QString name = sourceName(layer.fields.source);
+        lines << name + QStringLiteral(" = \"#particlesource\" createVehicleLocal ")
+                     + (object ? QStringLiteral("getPos ") + anchor : place) + QLatin1Char(';');
+        lines << layerCommandLines(layer, colourName);
+        lines << offsetLine(layer, object ? anchor : QString(), place);
+    }
+    return lines;
+}
+
+QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSettings &source, const QString &fileName)
+{
+    const QString name = sourceName(source);
+    const ScriptPlace place = scriptPlace(settings);
+    const QString colourName = colourVariable(settings);
+    const ScriptVariables variables =
+        scriptVariables(settings.variables, {place.variable, colourName, name, kPlace}, ScriptFormat::Sqf);
+
+    QStringList lines;
+    const QString shape =
+        settings.shapeName.trimmed().isEmpty() ? QStringLiteral("no shape given") : settings.shapeName.trimmed();
+    const QString lasting = settings.duration > 0     ? QStringLiteral("for %1 s").arg(scriptNumber(settings.duration))
+                            : place.watched.isEmpty() ? QStringLiteral("without end")
+                                                      : QStringLiteral("while %1 exists").arg(place.watched);
+    lines << QStringLiteral("// Particle source of %1: setDropInterval %2, %3.")
+                 .arg(shape, source.interval.text.trimmed(), lasting);
+    lines << startComments(place.start, fileName, QStringLiteral("source is"));
+    lines << variableComments(variables, ScriptFormat::Sqf);
+    lines << prologue(place, variables);
+    lines << createLine(name) + place.at + QLatin1Char(';');
     lines << sourceCommandLines(source, settings.dropString, settings.separateColours, settings.colourLine);
 
     if (settings.duration > 0) {
         lines << QStringLiteral("sleep %1;").arg(scriptNumber(settings.duration));
         lines << QStringLiteral("deleteVehicle %1;").arg(name);
-    } else if (!watched.isEmpty()) {
-        lines << QStringLiteral("waitUntil {sleep 1; isNull %1};").arg(watched);
+    } else if (!place.watched.isEmpty()) {
+        lines << QStringLiteral("waitUntil {sleep 1; isNull %1};").arg(place.watched);
         lines << QStringLiteral("deleteVehicle %1;").arg(name);
+    }
+    return lines;
+}
+
+QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer> &layers, const QString &fileName)
+{
+    const QString colourName = layerColourName(settings);
+    if (layers.size() == 1 && startsAtOnce(layers.front()) && layers.front().end.trimmed().isEmpty()
+        && !layers.front().classOnly && atTheAnchor(layers.front())) {
+        const EffectFields &fields = layers.front().fields;
+        EmitterSettings one = settings;
+        one.separateColours = fields.separateColours;
+        one.dropString = drop::formatDropString(
+            fields.texts, fields.separateColours ? drop::ColourMode::Separate : drop::ColourMode::Inline, colourName);
+        one.colourLine = fields.separateColours
+                             ? drop::formatColourLine(colourName, fields.texts.value(drop::kColourField - 1))
+                             : settings.colourLine;
+        return sourceScriptLines(one, fields.source, fileName);
+    }
+
+    const ScriptPlace place = scriptPlace(settings);
+    QStringList names;
+    for (const Layer &layer : layers)
+        names << sourceName(layer.fields.source);
+    const QString clock = QStringLiteral("_plwStart");
+    const ScriptVariables variables = scriptVariables(
+        settings.variables, QStringList{place.variable, colourName, kPlace, clock} + names, ScriptFormat::Sqf);
+
+    QStringList lines;
+    const QString lasting = settings.duration > 0     ? QStringLiteral("for %1 s").arg(scriptNumber(settings.duration))
+                            : place.watched.isEmpty() ? QStringLiteral("without end")
+                                                      : QStringLiteral("while %1 exists").arg(place.watched);
+    const QString count =
+        layers.size() == 1 ? QStringLiteral("1 layer") : QStringLiteral("%1 layers").arg(layers.size());
+    lines << QStringLiteral("// Particle effect of %1, %2: %3.").arg(count, lasting, names.join(kSeparator));
+    for (qsizetype i = 0; i < layers.size(); ++i) {
+        const Layer &layer = layers.at(i);
+        QString times =
+            QStringLiteral("from %1 s").arg(startsAtOnce(layer) ? QStringLiteral("0") : layer.start.trimmed());
+        if (!layer.end.trimmed().isEmpty())
+            times += QStringLiteral(" to %1 s").arg(layer.end.trimmed());
+        const QString what = layer.classOnly
+                                 ? QStringLiteral("its class as written")
+                                 : QStringLiteral("setDropInterval ") + layer.fields.source.interval.text.trimmed();
+        lines << QStringLiteral("// Layer %1: %2, %3, at %4 from the anchor.")
+                     .arg(names.at(i), what, times, offsetArray(layer));
+    }
+    lines << startComments(place.start, fileName, QStringLiteral("effect is"));
+    lines << variableComments(variables, ScriptFormat::Sqf);
+    lines << prologue(place, variables);
+    lines << QStringLiteral("private %1 = time;").arg(clock);
+
+    // Every layer is made at once, in order, and given its commands at its start.
+    for (const Layer &layer : layers) {
+        lines << createLine(sourceName(layer.fields.source)) + place.at + QLatin1Char(';');
+        if (!atTheAnchor(layer))
+            lines << offsetLine(layer, place.object, kPlace);
+        if (startsAtOnce(layer))
+            lines << layerCommandLines(layer, colourName);
+    }
+    struct Step {
+        QString time;
+        qsizetype layer;
+        bool ends;
+    };
+    QList<Step> steps;
+    for (qsizetype i = 0; i < layers.size(); ++i)
+        if (!startsAtOnce(layers.at(i)))
+            steps << Step{layers.at(i).start.trimmed(), i, false};
+    for (qsizetype i = 0; i < layers.size(); ++i)
+        if (!layers.at(i).end.trimmed().isEmpty())
+            steps << Step{layers.at(i).end.trimmed(), i, true};
+    std::stable_sort(steps.begin(), steps.end(),
+                     [](const Step &a, const Step &b) { return secondsOf(a.time) < secondsOf(b.time); });
+    const QString orGone = place.watched.isEmpty() ? QString() : QStringLiteral(" || isNull ") + place.watched;
+    QString reached;
+    for (const Step &step : std::as_const(steps)) {
+        if (step.time != reached)
+            lines << QStringLiteral("waitUntil {time >= %1 + %2%3};").arg(clock, step.time, orGone);
+        reached = step.time;
+        if (step.ends)
+            lines << QStringLiteral("deleteVehicle %1;").arg(names.at(step.layer));
+        else
+            lines << layerCommandLines(layers.at(step.layer), colourName);
+    }
+
+    const QString all = QStringLiteral("{deleteVehicle _x} forEach [%1];").arg(names.join(kSeparator));
+    if (settings.duration > 0) {
+        lines << QStringLiteral("waitUntil {time >= %1 + %2%3};").arg(clock, scriptNumber(settings.duration), orGone);
+        lines << all;
+    } else if (!place.watched.isEmpty()) {
+        lines << QStringLiteral("waitUntil {sleep 1; isNull %1};").arg(place.watched);
+        lines << all;
     }
     return lines;
 }

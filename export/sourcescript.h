@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effect/layers.h"
 #include "effect/source.h"
 #include "emitterscript.h"
 
@@ -31,6 +32,32 @@ QString circleArray(const effect::SourceCircle &circle);
 // used: the source's own settings say them. fileName is the script's own name, for the line that
 // tells how to start it.
 QStringList sourceScriptLines(const EmitterSettings &settings, const effect::SourceSettings &source,
+                              const QString &fileName);
+
+// The colour variable the layers' arrays name in the separate colour mode: the one the colour line
+// assigns, else _color.
+QString layerColourName(const EmitterSettings &settings);
+
+// A layer's commands as sourceCommandLines writes them for its fields, its drop string and colour
+// line made in its colour mode; a class-only layer's without the colour line and the array.
+QStringList layerCommandLines(const effect::Layer &layer, const QString &colourName);
+
+// What Copy Effect copies: a single layer at the anchor as Copy Source copies it; otherwise each
+// layer in order as its createVehicleLocal at the anchor (the Object field's object, else its
+// position, else _pos), its commands, and "attachTo [object, [x, y, z]]" with its offset, or at a
+// position "setPos (position vectorAdd [x, y, z])". Starts and ends are the saved script's.
+QStringList effectCommandLines(const QList<effect::Layer> &layers, const EmitterSettings &settings);
+
+// The saved source script of the whole effect. A single layer from the start, at the anchor and
+// without an end is the script sourceScriptLines writes. Otherwise the header names every layer
+// with its times and offset; the script makes every layer at once at the object or place, in
+// order, placed at its offset as effectCommandLines places it, takes "private _plwStart = time;"
+// and gives each layer its commands at its start and deletes it at its end, each a step
+// "waitUntil {time >= _plwStart + t};" (with " || isNull object" while an object is watched) in
+// the order of the times. Once the duration is over ("waitUntil {time >= _plwStart + d}"), or
+// without one once the watched object is gone, "{deleteVehicle _x} forEach [...]" deletes them
+// all; with neither they stay.
+QStringList effectScriptLines(const EmitterSettings &settings, const QList<effect::Layer> &layers,
                               const QString &fileName);
 
 } // namespace exporter

@@ -10,6 +10,9 @@
 // commands with their values as numbers, variables or expressions, vectors whole or as one expression), with
 // comments, blank lines, other statements and the commands in any order, reads into its fields and settings,
 // and Copy Source of what it read reads back into the same.
+// An effect script: any text reads into layers that are one effect or a problem, never both;
+// generated layers (several sources, their commands interleaved, offsets, class-only layers, starts
+// and ends) read back from an author's interleaving, from Copy Effect and from the saved script.
 // A pasted config class: any text, bare or inside a class body, reads into a class or a reason, never
 // both; what it reads gives 27 fields; a class copied from generated fields reads back, and copied
 // again gives the same values.
@@ -19,6 +22,7 @@
 #include "export/sourcescript.h"
 #include "fuzzinput.h"
 #include "import/classimport.h"
+#include "import/effectscript.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
 #include "roundtripfields.h"
@@ -332,6 +336,157 @@ void generatedBlock(FuzzedDataProvider &data)
     compareRead(import::parseSourceBlock(copy, false, {}), expected, copy, true);
 }
 
+// Any text read as an effect script: layers or a problem, never both; layers that are one effect.
+void anyEffect(FuzzedDataProvider &data)
+{
+    const bool separate = data.ConsumeBool();
+    const QString colourText = consumeText(data, 64);
+    const QString pasted = consumeRemainingText(data);
+    const import::EffectOutcome outcome = import::parseEffectScript(pasted, separate, colourText);
+    if (outcome.layers.has_value() == !outcome.problem.isEmpty())
+        violated("not exactly one of layers and a problem", pasted);
+    if (!outcome.layers)
+        return;
+    if (outcome.colourNames.size() != outcome.layers->size())
+        violated("not one colour variable name for each layer", pasted);
+    if (!effect::layersProblem(*outcome.layers).isEmpty())
+        violated("layers that are no effect", pasted + "\n" + effect::layersProblem(*outcome.layers));
+    for (const effect::Layer &layer : *outcome.layers)
+        if (layer.fields.texts.size() != drop::kFieldCount)
+            violated("a layer that does not give 27 fields", pasted);
+}
+
+QList<effect::Layer> untimed(QList<effect::Layer> layers)
+{
+    for (effect::Layer &layer : layers) {
+        layer.start = QStringLiteral("0");
+        layer.end.clear();
+    }
+    return layers;
+}
+
+void compareLayers(const import::EffectOutcome &outcome, const QList<effect::Layer> &expected, const QString &text)
+{
+    if (!outcome.layers)
+        violated("an effect does not read", text + "\n" + outcome.problem);
+    if (outcome.layers->size() != expected.size())
+        violated("an effect reads into another count of layers", text);
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        const effect::Layer &read = outcome.layers->at(i);
+        const effect::Layer &layer = expected.at(i);
+        if (read.name() != layer.name())
+            violated("a layer reads back in another place or name", text);
+        if (read.fields.texts != layer.fields.texts || read.fields.separateColours != layer.fields.separateColours)
+            violated("a layer does not give back its fields", text);
+        if (!(read.fields.source == layer.fields.source))
+            violated("a layer does not give back its source settings", text);
+        if (read.offset != layer.offset)
+            violated("a layer does not give back its offset", text);
+        if (read.start != layer.start || read.end != layer.end)
+            violated("a layer does not give back its start and end", text);
+        if (read.classOnly != layer.classOnly)
+            violated("a layer does not give back its class-only mark", text);
+    }
+}
+
+// Generated layers, written as authors interleave them, as Copy Effect copies them and as the
+// saved script writes them, read back into the same layers.
+void generatedEffect(FuzzedDataProvider &data)
+{
+    const auto pick = [&data](int n) { return data.ConsumeIntegralInRange<int>(0, n - 1); };
+    const auto oneOf = [&pick](const QStringList &texts) { return texts.at(pick(int(texts.size()))); };
+    const QStringList values{"0", "0.25", "-1", "_v", "random 0.5", "(0.1 + _a)", "1e-3"};
+    const QStringList names{"_fire", "_Smoke", "_spark2", "_haze", "glow"};
+    RoundTripFields generate(pick);
+    QList<effect::Layer> layers;
+    QList<SourceRead> reads;
+    const int count = pick(4) + 1;
+    for (int i = 0; i < count; ++i) {
+        SourceRead read;
+        read.separate = data.ConsumeBool();
+        read.fields = generate.fields(read.separate);
+        if (read.separate) {
+            read.colorVarName = QStringLiteral("_c%1").arg(i);
+            read.fields[drop::kColourField - 1] =
+                QStringLiteral("[%1,%2,%3,%4]").arg(oneOf(values), oneOf(values), oneOf(values), oneOf(values));
+        }
+        effect::SourceSettings &settings = read.settings;
+        settings.name = names.at(i);
+        if (data.ConsumeBool()) {
+            settings.interval.set = true;
+            settings.interval.text = oneOf({"0.1", "0", "_int", "(0.1)", "0.1 + random 0.05"});
+        }
+        if (data.ConsumeBool()) {
+            settings.circle.set = true;
+            for (QString &text : settings.circle.texts)
+                text = oneOf(values);
+        }
+        if (pick(3) == 0)
+            settings.otherCommands << QStringLiteral("setParticleFire [0.3, 1, 0.5]");
+        effect::Layer layer;
+        layer.classOnly = pick(5) == 0;
+        if (layer.classOnly || pick(4) == 0)
+            settings.otherCommands.prepend(QStringLiteral("setParticleClass \"Fire%1\"").arg(i));
+        if (layer.classOnly) {
+            read.separate = false;
+            read.colorVarName.clear();
+            read.fields = drop::startTexts();
+        }
+        layer.fields.texts = read.fields;
+        layer.fields.separateColours = read.separate;
+        layer.fields.source = settings;
+        if (data.ConsumeBool())
+            layer.offset = {oneOf(values), oneOf(values), oneOf(values)};
+        layer.start = oneOf({"0", "0", "0.5", "2", "10"});
+        layer.end = oneOf({"", "", "1", "3.25", "12"});
+        layers << layer;
+        reads << read;
+    }
+
+    // As an author writes them: each layer's creation, commands and attachTo in its order, the
+    // layers' lines interleaved, the colour line kept before its array.
+    QList<QStringList> lines;
+    for (qsizetype i = 0; i < layers.size(); ++i) {
+        QStringList own{layers.at(i).name() + QStringLiteral(" = \"#particlesource\" createVehicleLocal _pos")};
+        QStringList commands = copyLines(reads.at(i));
+        if (layers.at(i).classOnly)
+            commands.removeIf(
+                [](const QString &line) { return line.contains(QLatin1StringView("setParticleParams")); });
+        own << commands;
+        const auto &offset = layers.at(i).offset;
+        own << layers.at(i).name()
+                   + QStringLiteral(" attachTo [_obj, [%1, %2, %3]]").arg(offset[0], offset[1], offset[2]);
+        lines << own;
+    }
+    QString written;
+    // Each layer's creation first, so that the layers keep their order.
+    for (QStringList &own : lines)
+        written += own.takeFirst() + QStringLiteral(";\n");
+    for (;;) {
+        QList<qsizetype> open;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (!lines.at(i).isEmpty())
+                open << i;
+        if (open.isEmpty())
+            break;
+        written += lines[open.at(pick(int(open.size())))].takeFirst() + QStringLiteral(";\n");
+        if (pick(4) == 0)
+            written += QStringLiteral("sleep 0.5; // a pause\n");
+    }
+    const QList<effect::Layer> plain = untimed(layers);
+    compareLayers(import::parseEffectScript(written, false, {}), plain, written);
+
+    exporter::EmitterSettings settings;
+    settings.objectText = oneOf({"_obj", "_this", "tank1", "[1, 2, 0]", "\"\""});
+    settings.duration = oneOf({"0", "12.5"}).toDouble();
+    settings.colourLine = QStringLiteral("_color = []");
+    const QString copy = exporter::effectCommandLines(layers, settings).join(QLatin1Char('\n'));
+    compareLayers(import::parseEffectScript(copy, false, {}), plain, copy);
+    const QString script =
+        exporter::effectScriptLines(settings, layers, QStringLiteral("fx.sqf")).join(QLatin1Char('\n'));
+    compareLayers(import::parseEffectScript(script, false, {}), layers, script);
+}
+
 } // namespace
 
 // A class's lines without their comments: the values a config reads.
@@ -407,7 +562,7 @@ void generatedClass(FuzzedDataProvider &data)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    switch (data.ConsumeIntegralInRange<int>(0, 6)) {
+    switch (data.ConsumeIntegralInRange<int>(0, 8)) {
     case 0:
         builtString(data);
         break;
@@ -425,6 +580,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         break;
     case 5:
         generatedClass(data);
+        break;
+    case 6:
+        anyEffect(data);
+        break;
+    case 7:
+        generatedEffect(data);
         break;
     default:
         generatedBlock(data);

@@ -1,4 +1,5 @@
 #include "sourceblock.h"
+#include "sourcereader.h"
 
 #include "drop/fieldtable.h"
 #include "input/singleline.h"
@@ -29,11 +30,6 @@ constexpr std::array<const char *, 4> kCounted{"setParticleParams", "setParticle
                                                "setDropInterval"};
 enum Counted { kParams, kRandom, kCircle, kInterval };
 
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 bool is(const QString &command, QLatin1StringView name)
 {
     return command.compare(name, Qt::CaseInsensitive) == 0;
@@ -54,21 +50,6 @@ bool isSourceCommand(const QString &command)
 {
     return command.startsWith(QLatin1StringView("setParticle"), Qt::CaseInsensitive)
            || is(command, QLatin1StringView("setDropInterval"));
-}
-
-bool commandsASource(const Statement &statement)
-{
-    return statement.kind == Statement::Kind::Command && isSourceCommand(statement.command);
-}
-
-// "_ps = "#particlesource" createVehicleLocal _pos", or createVehicle in either of its forms.
-bool createsASource(const Statement &statement)
-{
-    if (statement.kind != Statement::Kind::Assignment)
-        return false;
-    const QString word = sqf::commandWord(statement.argument);
-    return (is(word, QLatin1StringView("createVehicle")) || is(word, QLatin1StringView("createVehicleLocal")))
-           && statement.argument.contains(QLatin1StringView("\"#particlesource\""), Qt::CaseInsensitive);
 }
 
 // A text that no statement reading can take apart, yet names a source command outside its
@@ -96,16 +77,6 @@ bool namesASourceCommand(QStringView text)
         i = end;
     }
     return false;
-}
-
-// Today's drop array or bare array: "[" or the drop keyword first.
-bool isPlainArray(QStringView text)
-{
-    if (text.startsWith(QLatin1Char('[')))
-        return true;
-    if (!text.startsWith(QLatin1StringView("drop"), Qt::CaseInsensitive))
-        return false;
-    return text.size() == 4 || !(text[4].isLetterOrNumber() || text[4] == QLatin1Char('_'));
 }
 
 BlockFailure failure(Kind kind, const QString &command = {})
@@ -256,53 +227,42 @@ std::optional<QString> colourListOf(const QString &expression, bool bare)
     return bare ? sqf::bracketContent(value) : std::optional<QString>(value);
 }
 
-// The block as its statements, with the source and its commands picked out.
-class BlockReader {
+// One source's commands among the statements, picked out by its name.
+class SourceReader {
 public:
-    BlockReader(const QList<Statement> &statements, bool separateColours, const QString &separateColourText)
+    SourceReader(const QList<Statement> &statements, const QString &name, bool separateColours,
+                 const QString &separateColourText)
         : m_statements(statements)
+        , m_name(name)
         , m_separateColours(separateColours)
         , m_separateColourText(separateColourText)
     {}
 
-    BlockOutcome read(const QString &cleanedText);
+    SourceRead read();
 
 private:
-    void findSources();
-    std::optional<BlockFailure> readCommands(ImportedBlock &block);
-    std::optional<BlockFailure> readArray(ImportedBlock &block);
-    QStringList notes() const;
+    std::optional<BlockFailure> readCommands(SourceRead &read);
+    std::optional<BlockFailure> readArray(SourceRead &read);
 
     const QList<Statement> &m_statements;
+    const QString &m_name;
     const bool m_separateColours;
     const QString &m_separateColourText;
-    QStringList m_sources;       // as first named, in their order
-    qsizetype m_params = -1;     // the setParticleParams taken
-    qsizetype m_colourLine = -1; // the colour variable's line that its array uses
+    qsizetype m_params = -1; // the setParticleParams taken
     std::array<int, kCounted.size()> m_repeats{};
 };
 
-void BlockReader::findSources()
+std::optional<BlockFailure> SourceReader::readCommands(SourceRead &read)
 {
-    for (const Statement &statement : m_statements) {
-        if (!commandsASource(statement) && !createsASource(statement))
-            continue;
-        const bool known = std::any_of(m_sources.cbegin(), m_sources.cend(),
-                                       [&statement](const QString &name) { return sameName(name, statement.name); });
-        if (!known)
-            m_sources << statement.name;
-    }
-}
-
-std::optional<BlockFailure> BlockReader::readCommands(ImportedBlock &block)
-{
-    effect::SourceSettings &settings = block.settings;
+    effect::SourceSettings &settings = read.block.settings;
+    settings.name = m_name;
     qsizetype classes = 0;
     for (qsizetype i = 0; i < m_statements.size(); ++i) {
         const Statement &statement = m_statements.at(i);
-        // Another source's commands go with it; the notes count the sources.
-        if (!commandsASource(statement) || !sameName(statement.name, m_sources.front()))
+        // Another source's commands go with it.
+        if (!commandsASource(statement) || !sameName(statement.name, m_name))
             continue;
+        read.used << i;
         const int counted = countedCommand(statement.command);
         if (counted < 0) {
             const QString command = statement.argument.isEmpty()
@@ -310,10 +270,12 @@ std::optional<BlockFailure> BlockReader::readCommands(ImportedBlock &block)
                                         : statement.command + QLatin1Char(' ') + statement.argument;
             // A class goes before the others, where a copy writes it: its values come first, and
             // setParticleParams overrides them.
-            if (is(statement.command, QLatin1StringView("setParticleClass")))
+            if (is(statement.command, QLatin1StringView("setParticleClass"))) {
                 settings.otherCommands.insert(classes++, command);
-            else
+                read.hasClass = true;
+            } else {
                 settings.otherCommands << command;
+            }
             continue;
         }
         ++m_repeats.at(counted);
@@ -343,8 +305,9 @@ std::optional<BlockFailure> BlockReader::readCommands(ImportedBlock &block)
     return std::nullopt;
 }
 
-std::optional<BlockFailure> BlockReader::readArray(ImportedBlock &block)
+std::optional<BlockFailure> SourceReader::readArray(SourceRead &read)
 {
+    ImportedBlock &block = read.block;
     const Statement &params = m_statements.at(m_params);
     block.settings.name = params.name;
     bool separate = m_separateColours;
@@ -363,7 +326,7 @@ std::optional<BlockFailure> BlockReader::readArray(ImportedBlock &block)
             if (const std::optional<QString> list = colourListOf(line.argument, bare)) {
                 separate = true;
                 colourList = *list;
-                m_colourLine = i;
+                read.used << i;
             }
             break;
         }
@@ -381,15 +344,58 @@ std::optional<BlockFailure> BlockReader::readArray(ImportedBlock &block)
     return std::nullopt;
 }
 
+SourceRead SourceReader::read()
+{
+    SourceRead read;
+    read.failure = readCommands(read);
+    if (!read.failure && m_params < 0) {
+        read.failure = failure(Kind::NoParticleParams);
+        read.failure->source = m_name;
+    }
+    if (!read.failure)
+        read.failure = readArray(read);
+    for (std::size_t i = 0; i < kCounted.size(); ++i) {
+        if (m_repeats.at(i) > 1)
+            read.repeats << QStringLiteral("%1 %2: the last was taken")
+                                .arg(m_repeats.at(i))
+                                .arg(QLatin1StringView(kCounted.at(i)));
+    }
+    std::sort(read.used.begin(), read.used.end());
+    return read;
+}
+
+// The sources the statements create or command, as first named.
+QStringList sourcesOf(const QList<Statement> &statements)
+{
+    QStringList sources;
+    for (const Statement &statement : statements) {
+        if (!commandsASource(statement) && !createsASource(statement))
+            continue;
+        const bool known = std::any_of(sources.cbegin(), sources.cend(),
+                                       [&statement](const QString &name) { return sameName(name, statement.name); });
+        if (!known)
+            sources << statement.name;
+    }
+    return sources;
+}
+
 // What the fields and settings do not hold: statements other than the source's creation, its
 // commands, the colour variable's line and "private", each named once by its command or the
 // variable it assigns; the other sources; commands given more than once.
-QStringList BlockReader::notes() const
+QStringList blockNotesOf(const QList<Statement> &statements, const SourceRead &read, qsizetype sources)
+{
+    return blockNotes(statements, read.used, sources, read.repeats);
+}
+
+} // namespace
+
+QStringList blockNotes(const QList<Statement> &statements, const QList<qsizetype> &used, qsizetype sources,
+                       const QStringList &repeats)
 {
     QStringList leftOut;
-    for (qsizetype i = 0; i < m_statements.size(); ++i) {
-        const Statement &statement = m_statements.at(i);
-        if (i == m_colourLine || createsASource(statement) || commandsASource(statement))
+    for (qsizetype i = 0; i < statements.size(); ++i) {
+        const Statement &statement = statements.at(i);
+        if (used.contains(i) || createsASource(statement) || commandsASource(statement))
             continue;
         const QString &word = statement.kind == Statement::Kind::Assignment ? statement.name : statement.command;
         if (word.isEmpty() || is(word, QLatin1StringView("private")))
@@ -401,38 +407,12 @@ QStringList BlockReader::notes() const
     QStringList notes;
     if (!leftOut.isEmpty())
         notes << QStringLiteral("left out: %1").arg(leftOut.join(QStringLiteral(", ")));
-    if (m_sources.size() > 1)
-        notes << QStringLiteral("%1 sources: the first was taken").arg(m_sources.size());
-    for (std::size_t i = 0; i < kCounted.size(); ++i) {
-        if (m_repeats.at(i) > 1)
-            notes << QStringLiteral("%1 %2: the last was taken")
-                         .arg(m_repeats.at(i))
-                         .arg(QLatin1StringView(kCounted.at(i)));
-    }
-    return notes;
+    if (sources > 1)
+        notes << QStringLiteral("%1 sources: the first was taken").arg(sources);
+    return notes + repeats;
 }
 
-BlockOutcome BlockReader::read(const QString &cleanedText)
-{
-    BlockOutcome outcome;
-    outcome.cleanedText = cleanedText;
-    findSources();
-    ImportedBlock block;
-    std::optional<BlockFailure> wrong = readCommands(block);
-    if (!wrong && m_params < 0) {
-        wrong = failure(Kind::NoParticleParams);
-        wrong->source = m_sources.front();
-    }
-    if (!wrong)
-        wrong = readArray(block);
-    if (wrong) {
-        outcome.failure = wrong;
-        return outcome;
-    }
-    block.notes = notes();
-    outcome.block = std::move(block);
-    return outcome;
-}
+namespace {
 
 QString valueCount(qsizetype count)
 {
@@ -442,6 +422,40 @@ QString valueCount(qsizetype count)
 }
 
 } // namespace
+
+// Today's drop array or bare array: "[" or the drop keyword first.
+bool isPlainArray(QStringView text)
+{
+    if (text.startsWith(QLatin1Char('[')))
+        return true;
+    if (!text.startsWith(QLatin1StringView("drop"), Qt::CaseInsensitive))
+        return false;
+    return text.size() == 4 || !(text[4].isLetterOrNumber() || text[4] == QLatin1Char('_'));
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool commandsASource(const Statement &statement)
+{
+    return statement.kind == Statement::Kind::Command && isSourceCommand(statement.command);
+}
+
+bool createsA(const Statement &statement, QLatin1StringView type)
+{
+    if (statement.kind != Statement::Kind::Assignment)
+        return false;
+    const QString word = sqf::commandWord(statement.argument);
+    return (is(word, QLatin1StringView("createVehicle")) || is(word, QLatin1StringView("createVehicleLocal")))
+           && statement.argument.contains(QLatin1Char('"') + type + QLatin1Char('"'), Qt::CaseInsensitive);
+}
+
+bool createsASource(const Statement &statement)
+{
+    return createsA(statement, QLatin1StringView("#particlesource"));
+}
 
 BlockOutcome parseSourceBlock(const QString &pasted, bool separateColours, const QString &separateColourText)
 {
@@ -463,7 +477,23 @@ BlockOutcome parseSourceBlock(const QString &pasted, bool separateColours, const
         statements << sqf::readStatement(statement);
     if (std::none_of(statements.cbegin(), statements.cend(), commandsASource))
         return plainArray(pasted, separateColours, separateColourText);
-    return BlockReader(statements, separateColours, separateColourText).read(text);
+    const QStringList sources = sourcesOf(statements);
+    SourceRead read = readSource(statements, sources.front(), separateColours, separateColourText);
+    BlockOutcome outcome;
+    outcome.cleanedText = text;
+    if (read.failure) {
+        outcome.failure = read.failure;
+        return outcome;
+    }
+    read.block.notes = blockNotesOf(statements, read, sources.size());
+    outcome.block = std::move(read.block);
+    return outcome;
+}
+
+SourceRead readSource(const QList<Statement> &statements, const QString &name, bool separateColours,
+                      const QString &separateColourText)
+{
+    return SourceReader(statements, name, separateColours, separateColourText).read();
 }
 
 QString blockFailureReason(const BlockFailure &failure)

@@ -4,6 +4,7 @@
 #include "export/emitterscript.h"
 #include "export/sourcescript.h"
 #include "filesizelimit.h"
+#include "import/effectscript.h"
 #include "import/importparser.h"
 #include "platform/scriptfile.h"
 #include "sqf/values.h"
@@ -207,6 +208,10 @@ private slots:
     void sourceCommands();
     void sourceScript_data();
     void sourceScript();
+    void effectScript_data();
+    void effectScript();
+    void effectCommands_data();
+    void effectCommands();
     void intervalZeroRefused();
     void linesEndInCrLf();
     void characterTheCodePageCannotHoldStopsTheWrite();
@@ -750,6 +755,193 @@ void TestEmitterScript::sourceScript()
     const QStringList commands =
         sourceCommandLines(source, settings.dropString, settings.separateColours, settings.colourLine);
     QVERIFY(lines.join('\n').contains(commands.join('\n')));
+}
+
+namespace {
+
+// A layer of the start texts with its own shape, at the object _obj.
+Layer layerNamed(const QString &name, const QString &shape, const QString &interval = {})
+{
+    QStringList texts = drop::startTexts();
+    texts[0] = shape;
+    texts[26] = "_obj";
+    Layer layer;
+    layer.fields.texts = texts;
+    layer.fields.source = sourceWith(0, {}, {}, interval);
+    layer.fields.source.name = name;
+    return layer;
+}
+
+QString paramsLine(const Layer &layer)
+{
+    return layer.name() + " setParticleParams "
+           + dropArray(drop::formatDropString(layer.fields.texts, drop::ColourMode::Inline, "_color")) + ";";
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(effect::Layer)
+
+void TestEmitterScript::effectScript_data()
+{
+    QTest::addColumn<EmitterSettings>("settings");
+    QTest::addColumn<QList<Layer>>("layers");
+    QTest::addColumn<QStringList>("expected");
+    const QString comment = "// Source commands act only on the machine that runs them: run this script on every "
+                            "machine (from init.sqf, for example) for every player to see the effect.";
+    EmitterSettings object;
+    object.objectText = "_obj";
+    object.variables = {{"_life", 2}, {"_smoke", 1}};
+    object.duration = 10;
+    const Layer fire = layerNamed("_fire", "cl_fire", "0.02");
+    Layer smoke = layerNamed("_smoke", "cl_basic");
+    smoke.offset = {"0", "0", "2"};
+    smoke.start = "1.5";
+    smoke.end = "8";
+    QTest::newRow("two layers at an object variable, the second later and ended, for a duration")
+        << object << QList<Layer>{fire, smoke}
+        << QStringList{"// Particle effect of 2 layers, for 10 s: _fire, _smoke.",
+                       "// Layer _fire: setDropInterval 0.02, from 0 s, at [0, 0, 0] from the anchor.",
+                       "// Layer _smoke: setDropInterval 0.05, from 1.5 s to 8 s, at [0, 0, 2] from the anchor.",
+                       "// Start it with: [unit] execVM \"fire.sqf\";",
+                       "// unit: the object the effect is made at (this in the object's init line).",
+                       comment,
+                       "// The values the preview assumed; change them here.",
+                       "private _obj = _this select 0;",
+                       "private _life = 2;",
+                       "private _plwStart = time;",
+                       "private _fire = \"#particlesource\" createVehicleLocal getPos _obj;",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "private _smoke = \"#particlesource\" createVehicleLocal getPos _obj;",
+                       "_smoke attachTo [_obj, [0, 0, 2]];",
+                       "waitUntil {time >= _plwStart + 1.5 || isNull _obj};",
+                       paramsLine(smoke),
+                       "waitUntil {time >= _plwStart + 8 || isNull _obj};",
+                       "deleteVehicle _smoke;",
+                       "waitUntil {time >= _plwStart + 10 || isNull _obj};",
+                       "{deleteVehicle _x} forEach [_fire, _smoke];"};
+
+    EmitterSettings place;
+    place.objectText = "\"\"";
+    Layer shifted = fire;
+    shifted.offset = {"1", "0", "_h"};
+    Layer haze = layerNamed("_haze", "", "0.5");
+    haze.classOnly = true;
+    haze.fields.texts = drop::startTexts(); // a class has no array: the import gives the start texts
+    haze.fields.source.otherCommands = {"setParticleClass \"Refract\""};
+    haze.end = "3";
+    QTest::newRow("a place without end: the layers stay, a class-only layer writes no array")
+        << place << QList<Layer>{shifted, haze}
+        << QStringList{"// Particle effect of 2 layers, without end: _fire, _haze.",
+                       "// Layer _fire: setDropInterval 0.02, from 0 s, at [1, 0, _h] from the anchor.",
+                       "// Layer _haze: its class as written, from 0 s to 3 s, at [0, 0, 0] from the anchor.",
+                       "// Start it with: [place] execVM \"fire.sqf\";",
+                       "// place: a position [x, y, z] or an object, where the effect is made.",
+                       comment,
+                       "private _plwPlace = _this select 0;",
+                       "if (_plwPlace isEqualType objNull) then {_plwPlace = getPos _plwPlace};",
+                       "private _plwStart = time;",
+                       "private _fire = \"#particlesource\" createVehicleLocal _plwPlace;",
+                       "_fire setPos (_plwPlace vectorAdd [1, 0, _h]);",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "private _haze = \"#particlesource\" createVehicleLocal _plwPlace;",
+                       "_haze setParticleClass \"Refract\";",
+                       "_haze setDropInterval 0.5;",
+                       "waitUntil {time >= _plwStart + 3};",
+                       "deleteVehicle _haze;"};
+
+    EmitterSettings argument;
+    argument.objectText = "_this";
+    Layer late = fire;
+    late.start = "2";
+    QTest::newRow("one layer starting late at the argument, while it exists")
+        << argument << QList<Layer>{late}
+        << QStringList{"// Particle effect of 1 layer, while _this exists: _fire.",
+                       "// Layer _fire: setDropInterval 0.02, from 2 s, at [0, 0, 0] from the anchor.",
+                       "// Start it with: unit execVM \"fire.sqf\";",
+                       "// unit: the object the effect is made at (this in the object's init line).",
+                       comment,
+                       "private _plwStart = time;",
+                       "private _fire = \"#particlesource\" createVehicleLocal getPos _this;",
+                       "waitUntil {time >= _plwStart + 2 || isNull _this};",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "waitUntil {sleep 1; isNull _this};",
+                       "{deleteVehicle _x} forEach [_fire];"};
+}
+
+void TestEmitterScript::effectScript()
+{
+    QFETCH(EmitterSettings, settings);
+    QFETCH(QList<Layer>, layers);
+    QFETCH(QStringList, expected);
+    const QStringList lines = effectScriptLines(settings, layers, "fire.sqf");
+    if (lines != expected) {
+        qDebug().noquote() << "written:\n" + lines.join('\n') + "\nexpected:\n" + expected.join('\n');
+        QFAIL("the script differs");
+    }
+    const import::EffectOutcome read = import::parseEffectScript(lines.join('\n'), false, {});
+    QVERIFY2(read.layers && *read.layers == layers, qPrintable(read.problem));
+}
+
+void TestEmitterScript::effectCommands_data()
+{
+    QTest::addColumn<QString>("objectText");
+    QTest::addColumn<QList<Layer>>("layers");
+    QTest::addColumn<QStringList>("expected");
+    const Layer fire = layerNamed("_fire", "cl_fire", "0.02");
+    Layer smoke = layerNamed("_smoke", "cl_basic");
+    smoke.offset = {"0", "0", "2"};
+    smoke.start = "1.5";
+    QTest::newRow("one layer at the anchor: what Copy Source copies")
+        << "_obj" << QList<Layer>{fire} << QStringList{paramsLine(fire), "_fire setDropInterval 0.02;"};
+    QTest::newRow("one layer off the anchor: made and attached")
+        << "_obj, 0, false" << QList<Layer>{smoke}
+        << QStringList{"_smoke = \"#particlesource\" createVehicleLocal getPos _obj;", paramsLine(smoke),
+                       "_smoke attachTo [_obj, [0, 0, 2]];"};
+    QTest::newRow("two layers at a global object")
+        << "tank1" << QList<Layer>{fire, smoke}
+        << QStringList{"_fire = \"#particlesource\" createVehicleLocal getPos tank1;",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "_fire attachTo [tank1, [0, 0, 0]];",
+                       "_smoke = \"#particlesource\" createVehicleLocal getPos tank1;",
+                       paramsLine(smoke),
+                       "_smoke attachTo [tank1, [0, 0, 2]];"};
+    QTest::newRow("two layers at a position")
+        << "[10, 20, 0]" << QList<Layer>{fire, smoke}
+        << QStringList{"_fire = \"#particlesource\" createVehicleLocal [10,20,0];",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "_fire setPos ([10,20,0] vectorAdd [0, 0, 0]);",
+                       "_smoke = \"#particlesource\" createVehicleLocal [10,20,0];",
+                       paramsLine(smoke),
+                       "_smoke setPos ([10,20,0] vectorAdd [0, 0, 2]);"};
+    QTest::newRow("two layers without an object: at _pos")
+        << "objNull" << QList<Layer>{fire, smoke}
+        << QStringList{"_fire = \"#particlesource\" createVehicleLocal _pos;",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "_fire setPos (_pos vectorAdd [0, 0, 0]);",
+                       "_smoke = \"#particlesource\" createVehicleLocal _pos;",
+                       paramsLine(smoke),
+                       "_smoke setPos (_pos vectorAdd [0, 0, 2]);"};
+}
+
+void TestEmitterScript::effectCommands()
+{
+    QFETCH(QString, objectText);
+    QFETCH(QList<Layer>, layers);
+    QFETCH(QStringList, expected);
+    EmitterSettings settings;
+    settings.objectText = objectText;
+    const QStringList lines = effectCommandLines(layers, settings);
+    if (lines != expected) {
+        qDebug().noquote() << "written:\n" + lines.join('\n') + "\nexpected:\n" + expected.join('\n');
+        QFAIL("the commands differ");
+    }
 }
 
 void TestEmitterScript::intervalZeroRefused()

@@ -2,6 +2,7 @@
 #include "effect/effectlibrary.h"
 #include "export/sourcescript.h"
 #include "import/classimport.h"
+#include "import/effectscript.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
 #include "import/xstrings.h"
@@ -122,6 +123,14 @@ private slots:
     void sourceBlocks();
     void builtInsSurviveCopySource_data();
     void builtInsSurviveCopySource();
+    void effectScripts_data();
+    void effectScripts();
+    void effectRefusalsNameTheLayer_data();
+    void effectRefusalsNameTheLayer();
+    void builtInsSurviveCopyEffectAndScript_data();
+    void builtInsSurviveCopyEffectAndScript();
+    void layeredBuiltInsSurviveCopyEffectAndScript_data();
+    void layeredBuiltInsSurviveCopyEffectAndScript();
     void blockRefusals_data();
     void blockRefusals();
     void configClasses_data();
@@ -1126,9 +1135,90 @@ void compareCopyInOtherMode(const QStringList &fields, bool separate, const QStr
                  {fields, !separate, separate ? QString() : name, settings, {}});
 }
 
+effect::Layer layerWith(const QStringList &texts, bool separate, const effect::SourceSettings &settings)
+{
+    effect::EffectFields fields;
+    fields.texts = texts;
+    fields.separateColours = separate;
+    fields.source = settings;
+    return effect::layerOf(fields);
+}
+
+QString describe(const effect::Layer &layer)
+{
+    return QString("%1 [%2] from %3 to %4%5%6, %7 colours: %8; %9")
+        .arg(layer.name(), QStringList(layer.offset.cbegin(), layer.offset.cend()).join(','), layer.start, layer.end,
+             layer.classOnly ? QString(", class only") : QString(), layer.muted ? QString(", muted") : QString(),
+             layer.fields.separateColours ? QString("separate") : QString("inline"), layer.fields.texts.join('|'),
+             describe(layer.fields.source));
+}
+
+QString describe(const QList<effect::Layer> &layers)
+{
+    QStringList lines;
+    for (const effect::Layer &layer : layers)
+        lines << describe(layer);
+    return lines.join("\n  ");
+}
+
+void compareEffect(const import::EffectOutcome &outcome, const QList<effect::Layer> &layers,
+                   const QStringList &colourNames, const QStringList &notes)
+{
+    QVERIFY2(outcome.layers, qPrintable(outcome.problem));
+    QVERIFY2(*outcome.layers == layers,
+             qPrintable("read\n  " + describe(*outcome.layers) + "\nexpected\n  " + describe(layers)));
+    QCOMPARE(outcome.colourNames, colourNames);
+    QCOMPARE(outcome.notes, notes);
+    QVERIFY(outcome.problem.isEmpty());
+}
+
+// The layers as Copy Effect carries them: without their times, which only the saved script keeps.
+QList<effect::Layer> untimed(QList<effect::Layer> layers)
+{
+    for (effect::Layer &layer : layers) {
+        layer.start = "0";
+        layer.end.clear();
+    }
+    return layers;
+}
+
+// The Object field's anchors the copies and scripts are made for: an object variable, the
+// argument, a position.
+exporter::EmitterSettings anchoredAt(const QString &objectText, double duration)
+{
+    exporter::EmitterSettings settings;
+    settings.objectText = objectText;
+    settings.duration = duration;
+    settings.colourLine = "_color = []";
+    return settings;
+}
+
+// Copy Effect and the saved script of the layers read back into the same layers, at each anchor.
+void compareWrittenEffect(const QList<effect::Layer> &layers)
+{
+    for (const QString &anchor : {QString("_obj"), QString("_this"), QString("[1, 2, 0]"), QString("tank1")}) {
+        for (const double duration : {0.0, 12.5}) {
+            const exporter::EmitterSettings settings = anchoredAt(anchor, duration);
+            const QString copy = exporter::effectCommandLines(layers, settings).join('\n');
+            const import::EffectOutcome copied = import::parseEffectScript(copy, false, {});
+            QVERIFY2(copied.layers, qPrintable(copied.problem + "\n" + copy));
+            QVERIFY2(*copied.layers == untimed(layers),
+                     qPrintable(anchor + ": copied\n" + copy + "\nread\n  " + describe(*copied.layers)
+                                + "\nexpected\n  " + describe(untimed(layers))));
+            const QString script = exporter::effectScriptLines(settings, layers, "fire.sqf").join('\n');
+            const import::EffectOutcome saved = import::parseEffectScript(script, false, {});
+            QVERIFY2(saved.layers, qPrintable(saved.problem + "\n" + script));
+            QVERIFY2(*saved.layers == layers,
+                     qPrintable(anchor + ": saved\n" + script + "\nread\n  " + describe(*saved.layers)
+                                + "\nexpected\n  " + describe(layers)));
+        }
+    }
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(effect::SourceSettings)
+Q_DECLARE_METATYPE(effect::Layer)
 
 void TestImport::sourceBlocks_data()
 {
@@ -1334,6 +1424,17 @@ void TestImport::sourceBlocks()
     QFETCH(QStringList, notes);
     QFETCH(QString, copy);
     compareBlock(import::parseSourceBlock(pasted, box, colourText), {fields, separate, colorVarName, settings, notes});
+    // The effect reader reads a text of one source into one layer of the same; it takes an attachTo
+    // as the layer's offset, where the block import leaves it out.
+    if (!pasted.contains("_ps2") && !pasted.contains("_c setDropInterval")) {
+        QStringList effectNotes = notes;
+        effect::Layer layer = layerWith(fields, separate, settings);
+        if (pasted.contains("attachTo [player, [0, 0, 1]]")) {
+            effectNotes.replaceInStrings(", attachTo", "");
+            layer.offset = {"0", "0", "1"};
+        }
+        compareEffect(import::parseEffectScript(pasted, box, colourText), {layer}, {colorVarName}, effectNotes);
+    }
     // A copy in the compact form reads back into the same, with the dialog as it opens; so does
     // what Copy Source writes, in this colour mode and in the other.
     compareBlock(import::parseSourceBlock(copy, false, {}), {fields, separate, colorVarName, settings, {}});
@@ -1360,6 +1461,266 @@ void TestImport::builtInsSurviveCopySource()
     const QString name = separate ? QStringLiteral("_color") : QString();
     compareBlock(import::parseSourceBlock(copiedSource(effect.texts, separate, name, effect.source), false, {}),
                  {effect.texts, separate, name, effect.source, {}});
+}
+
+namespace {
+
+const QString kCreate = " = \"#particlesource\" createVehicleLocal getPos _obj;\n";
+
+QString arrayOf(const QString &shape)
+{
+    return QString(kArray).replace("shape1", shape);
+}
+
+QStringList fieldsOf(const QString &shape)
+{
+    QStringList fields = exampleFields(kExampleColours);
+    fields[0] = shape;
+    return fields;
+}
+
+effect::Layer layerOf(const QString &shape, const effect::SourceSettings &settings,
+                      std::array<QString, 3> offset = {"0", "0", "0"}, const QString &start = "0",
+                      const QString &end = {})
+{
+    effect::Layer layer = layerWith(fieldsOf(shape), false, settings);
+    layer.offset = offset;
+    layer.start = start;
+    layer.end = end;
+    return layer;
+}
+
+effect::SourceSettings intervalOf(const QString &name, const QString &interval)
+{
+    effect::SourceSettings settings = onlyName(name);
+    settings.interval.set = true;
+    settings.interval.text = interval;
+    return settings;
+}
+
+} // namespace
+
+void TestImport::effectScripts_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QList<effect::Layer>>("layers");
+    QTest::addColumn<QStringList>("colourNames");
+    QTest::addColumn<QStringList>("notes");
+    const QStringList none;
+    const QStringList inlineTwo{"", ""};
+
+    effect::SourceSettings fire = intervalOf("_fire", "0.02");
+    fire.circle = circleOf({"3", "0", "0", "0.5"});
+    effect::SourceSettings smoke = intervalOf("_smoke", "0.1");
+    smoke.random = blockSettings().random;
+    QTest::newRow("two sources, their commands interleaved")
+        << "_fire" + kCreate + "_smoke" + kCreate + "_smoke setParticleParams " + arrayOf("smoke")
+               + ";\n_fire setParticleParams " + arrayOf("fire") + ";\n_fire setDropInterval 0.02;\n"
+               + "_smoke setParticleRandom " + kRandom + ";\n_smoke setDropInterval 0.1;\n_fire setParticleCircle "
+               + kCircle + ";"
+        << QList<effect::Layer>{layerOf("fire", fire), layerOf("smoke", smoke)} << inlineTwo << none;
+
+    QTest::newRow("three sources in the order created, offsets in three forms")
+        << "_a" + kCreate + "_b = \"#particlesource\" createVehicle _pos; _c" + kCreate + "_c setParticleParams "
+               + arrayOf("c") + "; _b setParticleParams " + arrayOf("b") + "; _a setParticleParams " + arrayOf("a")
+               + "; _a attachTo [_obj, [0, 0, 1.5]]; _b setPos (_pos vectorAdd [1, -1, 0]);"
+                 " _c setPos (_obj modelToWorld [_dx, 0, 2]);"
+        << QList<effect::Layer>{layerOf("a", onlyName("_a"), {"0", "0", "1.5"}),
+                                layerOf("b", onlyName("_b"), {"1", "-1", "0"}),
+                                layerOf("c", onlyName("_c"), {"_dx", "0", "2"})}
+        << QStringList{"", "", ""} << none;
+
+    QTest::newRow("commanded first, created later: the creation orders")
+        << "_b setParticleParams " + arrayOf("b") + "; _a setParticleParams " + arrayOf("a") + "; _a" + kCreate + "_b"
+               + kCreate + "_b attachTo [_obj];"
+        << QList<effect::Layer>{layerOf("a", onlyName("_a")), layerOf("b", onlyName("_b"))} << inlineTwo << none;
+
+    effect::Layer haze = layerWith(drop::startTexts(), false, intervalOf("_haze", "0.5"));
+    haze.fields.source.otherCommands = QStringList{"setParticleClass \"ObjectDestructionRefract\""};
+    haze.classOnly = true;
+    haze.offset = {"0", "0", "0.5"};
+    QTest::newRow("a source given only its class is kept as a layer")
+        << "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire") + ";\n_haze" + kCreate
+               + "_haze setParticleClass \"ObjectDestructionRefract\";\n_haze setDropInterval 0.5;\n"
+                 "_haze attachTo [_obj, [0, 0, 0.5]];"
+        << QList<effect::Layer>{layerOf("fire", onlyName("_fire")), haze} << inlineTwo
+        << QStringList{"_haze: given only setParticleClass: kept as written, not previewed"};
+    QTest::newRow("one source given only its class")
+        << "_haze" + kCreate
+               + "_haze setParticleClass \"ObjectDestructionRefract\";\n_haze setDropInterval 0.5;\n"
+                 "_haze attachTo [_obj, [0, 0, 0.5]];"
+        << QList<effect::Layer>{haze} << QStringList{""}
+        << QStringList{"_haze: given only setParticleClass: kept as written, not previewed"};
+
+    QTest::newRow("lights, loops and sleeps left out, named with their layer")
+        << "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire")
+               + ";\n_light = \"#lightpoint\" createVehicleLocal getPos _obj;\n_light setLightColor [1, 0.5, 0];\n"
+                 "_light setLightBrightness 0.3;\n_smoke"
+               + kCreate + "_smoke setDropInterval 0.1;\n_smoke setParticleParams " + arrayOf("smoke")
+               + ";\nsleep 0.5;\n_smoke setDropInterval 0.2;\n"
+                 "while {!isNull _light} do {_light setLightBrightness (0.2 + random 0.1); sleep 0.1};\n"
+                 "deleteVehicle _fire;\nplaySound \"fire\";"
+        << QList<effect::Layer>{layerOf("fire", onlyName("_fire")), layerOf("smoke", intervalOf("_smoke", "0.2"))}
+        << inlineTwo
+        << QStringList{"_fire: left out: deleteVehicle", "_smoke: left out: sleep, playSound",
+                       "_smoke: 2 setDropInterval: the last was taken",
+                       "_light: a #lightpoint, left out with its commands (setLightColor, setLightBrightness): "
+                       "lights are not layers yet"};
+
+    QTest::newRow("another author's sleeps are no timeline: starts and ends stay")
+        << "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire") + ";\nsleep 2;\n_smoke" + kCreate
+               + "_smoke setParticleParams " + arrayOf("smoke") + ";\nsleep 5;\ndeleteVehicle _smoke;"
+        << QList<effect::Layer>{layerOf("fire", onlyName("_fire")), layerOf("smoke", onlyName("_smoke"))} << inlineTwo
+        << QStringList{"_fire: left out: sleep", "_smoke: left out: sleep, deleteVehicle"};
+
+    QTest::newRow("the saved script's clock: starts, ends and offsets")
+        << "// Particle effect of 2 layers\nprivate _obj = _this select 0;\nprivate _plwStart = time;\n"
+           "private _fire"
+               + kCreate + "_fire setParticleParams " + arrayOf("fire") + ";\nprivate _smoke" + kCreate
+               + "_smoke attachTo [_obj, [0, 0, 2]];\nwaitUntil {time >= _plwStart + 1.5 || isNull _obj};\n"
+                 "_smoke setParticleParams "
+               + arrayOf("smoke")
+               + ";\nwaitUntil {time >= _plwStart + 4 || isNull _obj};\ndeleteVehicle _fire;\n"
+                 "waitUntil {time >= _plwStart + 10 || isNull _obj};\n{deleteVehicle _x} forEach [_fire, _smoke];"
+        << QList<effect::Layer>{layerOf("fire", onlyName("_fire"), {"0", "0", "0"}, "0", "4"),
+                                layerOf("smoke", onlyName("_smoke"), {"0", "0", "2"}, "1.5")}
+        << inlineTwo << QStringList{"_fire: left out: _obj"};
+    QTest::newRow("one layer on the saved script's clock")
+        << "private _plwStart = time;\nprivate _ps" + kCreate
+               + "waitUntil {time >= _plwStart + 2};\n_ps setParticleParams " + arrayOf("late")
+               + ";\nwaitUntil {time >= _plwStart + 5};\ndeleteVehicle _ps;"
+        << QList<effect::Layer>{layerOf("late", onlyName("_ps"), {"0", "0", "0"}, "2", "5")} << QStringList{""} << none;
+
+    QTest::newRow("one source made twice reads as the block import: with all its commands")
+        << "_ps" + kCreate + "_ps setParticleParams " + arrayOf("again") + ";\n_ps" + kCreate
+               + "_ps setDropInterval 0.1;"
+        << QList<effect::Layer>{layerOf("again", intervalOf("_ps", "0.1"))} << QStringList{""} << none;
+
+    effect::Layer coloured = layerWith(exampleFields("[1,0,0,1],[0,1,0,0.5]"), true, onlyName("_fire"));
+    QTest::newRow("a layer of separate colours beside one of inline colours")
+        << "_fire" + kCreate + "_smoke" + kCreate + "_c1 = [[1, 0, 0, 1], [0, 1, 0, 0.5]];\n_fire setParticleParams "
+               + QString(kArray).replace("[[1, 1, 1, 1], [0.5, 0.5, 0.5, 0]]", "_c1") + ";\n_smoke setParticleParams "
+               + arrayOf("smoke") + ";"
+        << QList<effect::Layer>{coloured, layerOf("smoke", onlyName("_smoke"))} << QStringList{"_c1", ""} << none;
+}
+
+void TestImport::effectScripts()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QList<effect::Layer>, layers);
+    QFETCH(QStringList, colourNames);
+    QFETCH(QStringList, notes);
+    compareEffect(import::parseEffectScript(pasted, false, {}), layers, colourNames, notes);
+    compareWrittenEffect(layers);
+}
+
+void TestImport::effectRefusalsNameTheLayer_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("problem");
+    const QString fire = "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire") + ";\n";
+    QTest::newRow("setParticleParams given a variable")
+        << fire + "_smoke" + kCreate + "_smoke setParticleParams _parray;"
+        << "_smoke: setParticleParams is given a variable or an expression: paste the array itself";
+    QTest::newRow("the first layer at fault, the second fine")
+        << "_smoke" + kCreate + "_smoke setParticleParams (_base + _rest);\n" + fire
+        << "_smoke: setParticleParams is given a variable or an expression: paste the array itself";
+    QTest::newRow("a source without commands") << fire + "_smoke" + kCreate << "_smoke: created but given no commands";
+    QTest::newRow("a source created twice")
+        << fire + "_smoke" + kCreate + "_smoke setParticleParams " + arrayOf("smoke") + ";\n_FIRE" + kCreate
+        << "_FIRE: created twice: give each source its own variable";
+    QTest::newRow("a source given by an expression beside another")
+        << fire + "(_this select 0) setParticleParams " + arrayOf("smoke") + ";"
+        << "(_this select 0): a layer needs a variable of its own, not an expression";
+    QTest::newRow("neither an array nor a class")
+        << fire + "_smoke" + kCreate + "_smoke setDropInterval 0.1;\n_smoke setParticleRandom " + kRandom + ";"
+        << "_smoke: given neither a setParticleParams array nor a setParticleClass";
+    QTest::newRow("an array of too few values")
+        << fire + "_smoke" + kCreate + "_smoke setParticleParams [\"a\", \"b\"];"
+        << "_smoke: " + import::failureReason({import::ImportFailure::Kind::TooFewValues, -1, 2});
+    QTest::newRow("randomness of 7")
+        << fire + "_spark" + kCreate + "_spark setParticleParams " + arrayOf("spark")
+               + ";\n_spark setParticleRandom [2, [0, 0, 0], [0, 0, 0], 0, 0, [0, 0, 0, 0], 0];"
+        << "_spark: setParticleRandom has 7 values; it takes 8, 9 or 10";
+    QTest::newRow("a circle without a value")
+        << fire + "_spark setParticleParams " + arrayOf("spark") + ";\n_spark setParticleCircle;"
+        << "_spark: setParticleCircle has no value";
+    QTest::newRow("one source: the block import's reason, as today")
+        << "_ps" + kCreate + "_ps setParticleParams _parray;"
+        << "setParticleParams is given a variable or an expression: paste the array itself";
+    QTest::newRow("one source without an array: as today") << "_ps" + kCreate + "_ps setDropInterval 0.1;"
+                                                           << "The block gives _ps no setParticleParams array";
+}
+
+void TestImport::effectRefusalsNameTheLayer()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, problem);
+    const import::EffectOutcome outcome = import::parseEffectScript(pasted, false, {});
+    QVERIFY2(!outcome.layers, qPrintable(describe(outcome.layers.value_or(QList<effect::Layer>()))));
+    QVERIFY(outcome.colourNames.isEmpty());
+    QCOMPARE(outcome.problem, problem);
+}
+
+void TestImport::builtInsSurviveCopyEffectAndScript_data()
+{
+    builtInsSurviveCopySource_data();
+}
+
+void TestImport::builtInsSurviveCopyEffectAndScript()
+{
+    QFETCH(int, index);
+    QFETCH(bool, separate);
+    const effect::EffectFields &effect = effect::builtInEffects().at(index).fields;
+    const effect::Layer layer = layerWith(effect.texts, separate, effect.source);
+    // One layer copies what Copy Source copies, and saves the script the source script was.
+    const exporter::EmitterSettings settings = anchoredAt("_obj", 12.5);
+    QCOMPARE(exporter::effectCommandLines({layer}, settings).join('\n'),
+             copiedSource(effect.texts, separate, separate ? QString("_color") : QString(), effect.source));
+    exporter::EmitterSettings source = settings;
+    source.separateColours = separate;
+    source.dropString = drop::formatDropString(
+        effect.texts, separate ? drop::ColourMode::Separate : drop::ColourMode::Inline, "_color");
+    source.colourLine =
+        separate ? drop::formatColourLine("_color", effect.texts.at(drop::kColourField - 1)) : settings.colourLine;
+    QCOMPARE(exporter::effectScriptLines(settings, {layer}, "fire.sqf"),
+             exporter::sourceScriptLines(source, effect.source, "fire.sqf"));
+    compareWrittenEffect({layer});
+}
+
+void TestImport::layeredBuiltInsSurviveCopyEffectAndScript_data()
+{
+    QTest::addColumn<QList<effect::Layer>>("layers");
+    const QList<effect::Effect> &effects = effect::builtInEffects();
+    const std::array<std::array<QString, 3>, 3> offsets{{{"0", "0", "0"}, {"0", "0", "1.5"}, {"-1", "2.25", "0.5"}}};
+    const std::array<QString, 3> starts{"0", "1.5", "3"};
+    const std::array<QString, 3> ends{"", "6", "4.25"};
+    for (qsizetype first = 0; first < effects.size(); ++first) {
+        QList<effect::Layer> layers;
+        for (int i = 0; i < 3; ++i) {
+            const effect::Effect &effect = effects.at((first + i) % effects.size());
+            effect::Layer layer = layerWith(effect.fields.texts, (first + i) % 2 == 1, effect.fields.source);
+            layer.fields.source.name = effect::uniqueLayerName(layers, layer.name());
+            layer.offset = offsets.at(i);
+            layer.start = starts.at(i);
+            layer.end = ends.at(i);
+            layers << layer;
+        }
+        QTest::addRow("%s and the next two", qPrintable(effects.at(first).name)) << layers;
+        if (first == 0) {
+            layers[1].classOnly = true;
+            layers[1].fields.texts = drop::startTexts();
+            layers[1].fields.separateColours = false;
+            layers[1].fields.source.otherCommands.prepend("setParticleClass \"ObjectDestructionFire1\"");
+            QTest::addRow("%s, the second given only its class", qPrintable(effects.at(first).name)) << layers;
+        }
+    }
+}
+
+void TestImport::layeredBuiltInsSurviveCopyEffectAndScript()
+{
+    QFETCH(QList<effect::Layer>, layers);
+    compareWrittenEffect(layers);
 }
 
 void TestImport::blockRefusals_data()

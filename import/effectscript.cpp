@@ -1,0 +1,359 @@
+#include "effectscript.h"
+
+#include "drop/dropstring.h"
+#include "input/singleline.h"
+#include "sourcereader.h"
+#include "sqf/statements.h"
+#include "sqf/values.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace import {
+namespace {
+
+using sqf::Statement;
+
+bool is(const QString &word, QLatin1StringView name)
+{
+    return word.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// A source or a light of the script: its variable and where it is created or first commanded.
+struct Part {
+    QString name;
+    qsizetype at = 0;
+    bool created = false;
+    QRegularExpression mention; // the name as a whole word
+};
+
+qsizetype partNamed(const QList<Part> &parts, const QString &name)
+{
+    for (qsizetype i = 0; i < parts.size(); ++i)
+        if (sameName(parts.at(i).name, name))
+            return i;
+    return -1;
+}
+
+// The variable's name as a whole word in any letter case: a rough test that tells which layer a
+// left-out statement is about.
+QRegularExpression mentionOf(const QString &name)
+{
+    return QRegularExpression(
+        QStringLiteral("(?<![A-Za-z0-9_])%1(?![A-Za-z0-9_])").arg(QRegularExpression::escape(name)),
+        QRegularExpression::CaseInsensitiveOption);
+}
+
+// The three texts of a bracketed [x, y, z], as written.
+std::optional<std::array<QString, 3>> vectorOf(const QString &text)
+{
+    const std::optional<QStringList> elements = sqf::arrayElements(text);
+    if (!elements || elements->size() != 3 || elements->contains(QString()))
+        return std::nullopt;
+    return std::array<QString, 3>{elements->at(0), elements->at(1), elements->at(2)};
+}
+
+// The offset an attachTo or a relative setPos gives; nothing for any other statement.
+std::optional<std::array<QString, 3>> offsetOf(const Statement &statement)
+{
+    if (is(statement.command, QLatin1StringView("attachTo"))) {
+        const std::optional<QStringList> elements = sqf::arrayElements(statement.argument);
+        if (!elements || elements->isEmpty() || elements->size() > 3)
+            return std::nullopt;
+        if (elements->size() == 1)
+            return effect::Layer().offset;
+        return vectorOf(elements->at(1));
+    }
+    if (is(statement.command, QLatin1StringView("setPos"))) {
+        static const QRegularExpression relative(
+            QStringLiteral("^\\(\\s*\\S.*?\\s+(?:vectorAdd|modelToWorld)\\s+(\\[.*\\])\\s*\\)$"),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch match = relative.match(statement.argument);
+        return match.hasMatch() ? vectorOf(match.captured(1)) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The statements the saved source script writes for its clock and its end.
+const QRegularExpression &clockStart()
+{
+    static const QRegularExpression pattern(QStringLiteral("^(?:private\\s+)?_plwStart\\s*=\\s*time$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+const QRegularExpression &clockStep()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(
+            "^waitUntil\\s*\\{\\s*time\\s*>=\\s*_plwStart\\s*\\+\\s*(\\S.*?)\\s*(?:\\|\\|\\s*isNull\\s+[^{}|]+?"
+            "\\s*)?\\}$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+const QRegularExpression &effectEnd()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(
+            "^(?:waitUntil\\s*\\{\\s*sleep\\s+1\\s*;\\s*isNull\\s+[^{}]+\\}|\\{\\s*deleteVehicle\\s+_x\\s*\\}"
+            "\\s*forEach\\s*\\[[^\\]]*\\])$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+const QRegularExpression &deletion()
+{
+    static const QRegularExpression pattern(QStringLiteral("^deleteVehicle\\s+(\\S+)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+class ScriptReader {
+public:
+    ScriptReader(const QList<Statement> &statements, bool separateColours, const QString &separateColourText)
+        : m_statements(statements)
+        , m_separateColours(separateColours)
+        , m_separateColourText(separateColourText)
+    {}
+
+    EffectOutcome read();
+
+private:
+    QString findParts();
+    void readPlaces();
+    QString readLayer(qsizetype index);
+    QStringList layeredNotes() const;
+
+    const QList<Statement> &m_statements;
+    const bool m_separateColours;
+    const QString &m_separateColourText;
+    QList<Part> m_sources;
+    QList<Part> m_lights;
+    QList<effect::Layer> m_layers;
+    QStringList m_colourNames;
+    QList<QStringList> m_repeats;
+    QList<bool> m_started;
+    QList<qsizetype> m_used;  // statements a layer holds, or that the saved script writes for its clock
+    QList<qsizetype> m_owner; // the layer each statement belongs to, -1 before any
+};
+
+QString ScriptReader::findParts()
+{
+    QString twice;
+    for (qsizetype i = 0; i < m_statements.size(); ++i) {
+        const Statement &statement = m_statements.at(i);
+        if (createsA(statement, QLatin1StringView("#lightpoint"))) {
+            if (partNamed(m_lights, statement.name) < 0)
+                m_lights << Part{statement.name, i, true, mentionOf(statement.name)};
+            continue;
+        }
+        const bool creates = createsASource(statement);
+        if (!creates && !commandsASource(statement))
+            continue;
+        const qsizetype known = partNamed(m_sources, statement.name);
+        if (known < 0) {
+            m_sources << Part{statement.name, i, creates, mentionOf(statement.name)};
+        } else if (creates && m_sources.at(known).created) {
+            if (twice.isEmpty())
+                twice = QStringLiteral("%1: created twice: give each source its own variable").arg(statement.name);
+        } else if (creates) {
+            m_sources[known].at = i;
+            m_sources[known].created = true;
+        }
+    }
+    std::stable_sort(m_sources.begin(), m_sources.end(), [](const Part &a, const Part &b) { return a.at < b.at; });
+    if (m_sources.size() < 2)
+        return {}; // one source made again reads as the block import reads it: with all its commands
+    // A layer is written back as its own variable's creation, which an expression cannot take.
+    for (const Part &source : std::as_const(m_sources))
+        if (!sqf::isIdentifier(source.name))
+            return QStringLiteral("%1: a layer needs a variable of its own, not an expression").arg(source.name);
+    return twice;
+}
+
+QString ScriptReader::readLayer(qsizetype index)
+{
+    const QString &name = m_sources.at(index).name;
+    SourceRead read = readSource(m_statements, name, m_separateColours, m_separateColourText);
+    effect::EffectFields fields;
+    bool classOnly = false;
+    if (read.failure) {
+        const bool noParams = read.failure->kind == BlockFailure::Kind::NoParticleParams;
+        if (noParams && read.hasClass) {
+            classOnly = true;
+        } else if (m_sources.size() == 1) {
+            return blockFailureReason(*read.failure);
+        } else if (read.used.isEmpty()) {
+            return QStringLiteral("%1: created but given no commands").arg(name);
+        } else if (noParams) {
+            return QStringLiteral("%1: given neither a setParticleParams array nor a setParticleClass").arg(name);
+        } else {
+            return name + QStringLiteral(": ") + blockFailureReason(*read.failure);
+        }
+    }
+    if (classOnly) {
+        fields.texts = drop::startTexts();
+    } else {
+        fields.texts = read.block.array.fields;
+        fields.separateColours = read.block.separateColours;
+    }
+    fields.source = read.block.settings;
+    effect::Layer layer = effect::layerOf(fields);
+    layer.classOnly = classOnly;
+    m_layers << layer;
+    m_colourNames << (classOnly ? QString() : read.block.array.colorVarName.value_or(QString()));
+    m_repeats << read.repeats;
+    m_started << false;
+    m_used << read.used;
+    return {};
+}
+
+// Offsets, starts and ends, and which layer each statement belongs to.
+void ScriptReader::readPlaces()
+{
+    const bool clocked = std::any_of(m_statements.cbegin(), m_statements.cend(), [](const Statement &statement) {
+        return clockStart().match(statement.text).hasMatch();
+    });
+    QString step = QStringLiteral("0");
+    qsizetype owner = -1;
+    for (qsizetype i = 0; i < m_statements.size(); ++i) {
+        const Statement &statement = m_statements.at(i);
+        const qsizetype named = statement.kind == Statement::Kind::Other ? -1 : partNamed(m_sources, statement.name);
+        if (named >= 0) {
+            owner = named;
+            if (const std::optional<std::array<QString, 3>> offset =
+                    statement.kind == Statement::Kind::Command ? offsetOf(statement) : std::nullopt) {
+                m_layers[named].offset = *offset;
+                m_used << i;
+            } else if (clocked && commandsASource(statement) && !m_started.at(named)) {
+                m_layers[named].start = step;
+                m_started[named] = true;
+            }
+        } else if (clocked) {
+            const QRegularExpressionMatch stepped = clockStep().match(statement.text);
+            const QRegularExpressionMatch deleted = deletion().match(statement.text);
+            const qsizetype ended = deleted.hasMatch() ? partNamed(m_sources, deleted.captured(1)) : -1;
+            if (stepped.hasMatch())
+                step = stepped.captured(1);
+            if (ended >= 0)
+                m_layers[ended].end = step;
+            if (stepped.hasMatch() || ended >= 0 || clockStart().match(statement.text).hasMatch()
+                || effectEnd().match(statement.text).hasMatch())
+                m_used << i;
+        }
+        m_owner << owner;
+    }
+}
+
+// Each left-out statement named once under the layer it belongs to; the lights as a whole.
+QStringList ScriptReader::layeredNotes() const
+{
+    QList<QStringList> leftOut(m_layers.size());
+    QList<QStringList> lightCommands(m_lights.size());
+    for (qsizetype i = 0; i < m_statements.size(); ++i) {
+        const Statement &statement = m_statements.at(i);
+        if (m_used.contains(i) || createsASource(statement) || commandsASource(statement))
+            continue;
+        const qsizetype light =
+            std::find_if(m_lights.cbegin(), m_lights.cend(),
+                         [&statement](const Part &part) { return part.mention.match(statement.text).hasMatch(); })
+            - m_lights.cbegin();
+        if (light < m_lights.size()) {
+            if (statement.kind == Statement::Kind::Command && !lightCommands[light].contains(statement.command))
+                lightCommands[light] << statement.command;
+            continue;
+        }
+        const QString &word = statement.kind == Statement::Kind::Assignment ? statement.name : statement.command;
+        if (word.isEmpty() || is(word, QLatin1StringView("private")))
+            continue;
+        qsizetype layer =
+            std::find_if(m_sources.cbegin(), m_sources.cend(),
+                         [&statement](const Part &part) { return part.mention.match(statement.text).hasMatch(); })
+            - m_sources.cbegin();
+        if (layer == m_sources.size())
+            layer = std::max<qsizetype>(m_owner.at(i), 0);
+        QStringList &words = leftOut[layer];
+        if (std::none_of(words.cbegin(), words.cend(), [&word](const QString &named) { return sameName(named, word); }))
+            words << word;
+    }
+    QStringList notes;
+    for (qsizetype i = 0; i < m_layers.size(); ++i) {
+        const QString &name = m_layers.at(i).name();
+        if (!leftOut.at(i).isEmpty())
+            notes << QStringLiteral("%1: left out: %2").arg(name, leftOut.at(i).join(QStringLiteral(", ")));
+        for (const QString &repeat : m_repeats.at(i))
+            notes << name + QStringLiteral(": ") + repeat;
+    }
+    for (qsizetype i = 0; i < m_lights.size(); ++i) {
+        const QString commands =
+            lightCommands.at(i).isEmpty() ? QString() : QStringLiteral(" (%1)").arg(lightCommands.at(i).join(", "));
+        notes << QStringLiteral("%1: a #lightpoint, left out with its commands%2: lights are not layers yet")
+                     .arg(m_lights.at(i).name, commands);
+    }
+    return notes;
+}
+
+EffectOutcome ScriptReader::read()
+{
+    EffectOutcome outcome;
+    outcome.problem = findParts();
+    for (qsizetype i = 0; outcome.problem.isEmpty() && i < m_sources.size(); ++i)
+        outcome.problem = readLayer(i);
+    if (!outcome.problem.isEmpty())
+        return outcome;
+    readPlaces();
+    if (m_sources.size() == 1) {
+        // One source reads as the block import reads it, its offset and times beside.
+        outcome.notes = blockNotes(m_statements, m_used, 1, m_repeats.front());
+    } else {
+        outcome.notes = layeredNotes();
+    }
+    for (const effect::Layer &layer : std::as_const(m_layers)) {
+        if (layer.classOnly)
+            outcome.notes
+                << QStringLiteral("%1: given only setParticleClass: kept as written, not previewed").arg(layer.name());
+    }
+    outcome.layers = m_layers;
+    outcome.colourNames = m_colourNames;
+    return outcome;
+}
+
+// The one layer of what parseSourceBlock reads.
+EffectOutcome oneLayer(const BlockOutcome &block)
+{
+    EffectOutcome outcome;
+    if (!block.block) {
+        outcome.problem = block.failure ? blockFailureReason(*block.failure) : QString();
+        return outcome;
+    }
+    effect::EffectFields fields;
+    fields.texts = block.block->array.fields;
+    fields.separateColours = block.block->separateColours;
+    fields.source = block.block->settings;
+    outcome.layers = QList<effect::Layer>{effect::layerOf(fields)};
+    outcome.colourNames = QStringList{block.block->array.colorVarName.value_or(QString())};
+    outcome.notes = block.block->notes;
+    return outcome;
+}
+
+} // namespace
+
+EffectOutcome parseEffectScript(const QString &pasted, bool separateColours, const QString &separateColourText)
+{
+    const sqf::StatementSplit split = sqf::splitStatements(pasted);
+    QList<Statement> statements;
+    if (!split.fault && !(!split.statements.isEmpty() && isPlainArray(split.statements.constFirst()))) {
+        statements.reserve(split.statements.size());
+        // Line breaks inside a statement read as blanks, as the block import reads them.
+        for (const QString &statement : split.statements)
+            statements << sqf::readStatement(input::joinLines(statement));
+    }
+    // A plain array, a text of no source command and a fault of its brackets: the block import's.
+    if (std::none_of(statements.cbegin(), statements.cend(), commandsASource))
+        return oneLayer(parseSourceBlock(pasted, separateColours, separateColourText));
+    return ScriptReader(statements, separateColours, separateColourText).read();
+}
+
+} // namespace import

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "effect/layers.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace import {
+
+struct EffectOutcome {
+    std::optional<QList<effect::Layer>> layers; // empty when the text is refused
+    // Beside each layer, the colour variable its array names in the separate colour mode; empty
+    // for a layer of inline colours or of a class only.
+    QStringList colourNames;
+    QString problem;   // why the text is refused, naming the layer where one is at fault
+    QStringList notes; // what was left out, each naming its layer when there are several
+};
+
+// Reads a pasted effect script, read once statement by statement: every "#particlesource" it
+// creates (or, never created, commands) is a layer, in the order created, with the commands given
+// to its own variable wherever they stand. "_ps attachTo [obj, [x, y, z]]", and "_ps setPos (p
+// vectorAdd [x, y, z])" or "(obj modelToWorld [x, y, z])", give its offset as written. In a script
+// that keeps its own clock ("private _plwStart = time;", as the saved source script writes it),
+// "waitUntil {time >= _plwStart + t}" steps the clock: a layer starts at the step of its first
+// command and ends at the step of its "deleteVehicle". A source given setParticleClass and no
+// setParticleParams is a class-only layer with its commands kept. Any other statement (loops,
+// sleep, deleteVehicle, lights) is left out and named in the notes with the layer it belongs to: the
+// one whose name it mentions, else the one before it. A text with one source, a plain drop array
+// or no source at all reads as parseSourceBlock reads it, with its notes and failure reasons, the
+// offset and times read as above. A text whose layers cannot all be taken is refused, never taken
+// in part, the reason naming the layer: a command the block import refuses, a source given no
+// commands, or neither an array nor a class, a variable made into two sources, a source named by
+// an expression beside others.
+EffectOutcome parseEffectScript(const QString &pasted, bool separateColours, const QString &separateColourText);
+
+} // namespace import
