@@ -64,7 +64,7 @@ QByteArray damagedFile(const std::function<void(QJsonObject &root, QJsonObject &
     if (layers.size() == 1) {
         root.insert("version", 3);
         const QJsonObject layer = effect.take("layers").toArray().at(0).toObject();
-        for (const QString &key : {"fields", "Check1", "source", "configClass"})
+        for (const char *key : {"fields", "Check1", "source", "configClass"})
             if (layer.contains(key))
                 effect.insert(key, layer.value(key));
     }

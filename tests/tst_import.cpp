@@ -1671,11 +1671,22 @@ void TestImport::builtInsSurviveCopyEffectAndScript()
 {
     QFETCH(int, index);
     QFETCH(bool, separate);
-    const effect::EffectFields &effect = effect::builtInEffects().at(index).fields;
-    const effect::Layer layer = layerWith(effect.texts, separate, effect.source);
+    const QList<effect::Layer> &builtIn = effect::builtInEffects().at(index).layers;
+    QList<effect::Layer> layers;
+    for (const effect::Layer &part : builtIn) {
+        effect::Layer layer = layerWith(part.fields.texts, separate, part.fields.source);
+        layer.offset = part.offset;
+        layer.start = part.start;
+        layer.end = part.end;
+        layers << layer;
+    }
+    compareWrittenEffect(layers);
+    if (layers.size() > 1)
+        return;
     // One layer copies what Copy Source copies, and saves the script the source script was.
+    const effect::EffectFields &effect = builtIn.front().fields;
     const exporter::EmitterSettings settings = anchoredAt("_obj", 12.5);
-    QCOMPARE(exporter::effectCommandLines({layer}, settings).join('\n'),
+    QCOMPARE(exporter::effectCommandLines(layers, settings).join('\n'),
              copiedSource(effect.texts, separate, separate ? QString("_color") : QString(), effect.source));
     exporter::EmitterSettings source = settings;
     source.separateColours = separate;
@@ -1683,9 +1694,8 @@ void TestImport::builtInsSurviveCopyEffectAndScript()
         effect.texts, separate ? drop::ColourMode::Separate : drop::ColourMode::Inline, "_color");
     source.colourLine =
         separate ? drop::formatColourLine("_color", effect.texts.at(drop::kColourField - 1)) : settings.colourLine;
-    QCOMPARE(exporter::effectScriptLines(settings, {layer}, "fire.sqf"),
+    QCOMPARE(exporter::effectScriptLines(settings, layers, "fire.sqf"),
              exporter::sourceScriptLines(source, effect.source, "fire.sqf"));
-    compareWrittenEffect({layer});
 }
 
 void TestImport::layeredBuiltInsSurviveCopyEffectAndScript_data()
@@ -1699,7 +1709,8 @@ void TestImport::layeredBuiltInsSurviveCopyEffectAndScript_data()
         QList<effect::Layer> layers;
         for (int i = 0; i < 3; ++i) {
             const effect::Effect &effect = effects.at((first + i) % effects.size());
-            effect::Layer layer = layerWith(effect.fields.texts, (first + i) % 2 == 1, effect.fields.source);
+            const effect::EffectFields &fields = effect.layers.front().fields;
+            effect::Layer layer = layerWith(fields.texts, (first + i) % 2 == 1, fields.source);
             layer.fields.source.name = effect::uniqueLayerName(layers, layer.name());
             layer.offset = offsets.at(i);
             layer.start = starts.at(i);
