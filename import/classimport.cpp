@@ -214,7 +214,8 @@ ClassOutcome parseConfigClass(const QString &pasted)
             texts[number - 1] = standIn;
     };
 
-    // The shape: a plain name while the frames are the whole texture (1, 0, 1, 1).
+    // The shape: a plain name while the frames are the whole texture (1, 0, 1, 1), unless the name
+    // starts with a bracket, which the field would read as a shape array.
     const QString shape = scalar(fields.take("particleShape").value_or(QString()));
     std::array<QString, 4> frames{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("1")};
     const char *frameNames[] = {"particleFSNtieth", "particleFSIndex", "particleFSFrameCount", "particleFSLoop"};
@@ -224,6 +225,7 @@ ClassOutcome parseConfigClass(const QString &pasted)
             sheet = sheet || !isNumber(scalar(*value), frames[i].toDouble());
             frames[i] = scalar(*value);
         }
+    sheet = sheet || shape.trimmed().startsWith(QLatin1Char('['));
     texts[kShape - 1] = sheet ? QStringLiteral("[%1,%2,%3,%4,%5]")
                                     .arg(sqf::doubleQuoted(shape), frames[0], frames[1], frames[2], frames[3])
                               : shape;

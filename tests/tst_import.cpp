@@ -1914,6 +1914,9 @@ void TestImport::configClasses_data()
         << R"(class A { particleShape = "\a\U"; particleFSNtieth = 1; particleFSIndex = 0; particleFSFrameCount = 1; particleFSLoop = 1; };)"
         << "1"
         << R"(\a\U)";
+    QTest::newRow("a shape named with a bracket stays a name") << R"(class A { particleShape = "[x]"; };)"
+                                                               << "1"
+                                                               << R"(["[x]",1,0,1,1])";
     QTest::newRow("one size") << "class A { size[] = {2}; };"
                               << "16"
                               << "2";
