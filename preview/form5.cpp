@@ -6,11 +6,14 @@
 #include "export/configclass.h"
 #include "export/emitterscript.h"
 #include "export/sourcescript.h"
+#include "import/classimport.h"
+#include "import/effectscript.h"
 #include "platform/filedialogs.h"
 #include "platform/look.h"
 #include "platform/messages.h"
 #include "platform/scriptfile.h"
 #include "platform/textinput.h"
+#include "sqf/configreader.h"
 #include "windowfit.h"
 
 #include <QCheckBox>
@@ -266,9 +269,16 @@ void Form5::createControls()
         QStringLiteral("Copies the source's commands, to paste after a createVehicleLocal (Ctrl+Shift+C)"));
     CopySourceShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
     CopySourceShortcut->setContext(Qt::WindowShortcut);
+    CopyEffectButton = new QPushButton(QStringLiteral("Copy Effect"), this);
+    CopyEffectButton->setToolTip(QStringLiteral(
+        "Copies every layer's source: its createVehicleLocal, its commands and its attachTo (Ctrl+Shift+E)"));
+    CopyEffectShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this);
+    CopyEffectShortcut->setContext(Qt::WindowShortcut);
+    PasteLayerShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this);
+    PasteLayerShortcut->setContext(Qt::WindowShortcut);
     SaveSourceButton = new QPushButton(QStringLiteral("Sa&ve Source Script…"), this);
-    SaveSourceButton->setToolTip(
-        QStringLiteral("Saves a script that creates this particle source in the game (Ctrl+Shift+S)"));
+    SaveSourceButton->setToolTip(QStringLiteral(
+        "Saves a script that creates the effect's particle sources in the game, each at its times (Ctrl+Shift+S)"));
     SaveSourceShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
     SaveSourceShortcut->setContext(Qt::WindowShortcut);
     CopyClassButton = new QPushButton(QStringLiteral("Copy Config C&lass"), this);
@@ -280,6 +290,7 @@ void Form5::createControls()
     auto *sourceColumn = new QVBoxLayout;
     sourceColumn->addWidget(SettingsPanel, 1);
     sourceColumn->addWidget(CopySourceButton);
+    sourceColumn->addWidget(CopyEffectButton);
     sourceColumn->addWidget(SaveSourceButton);
     sourceColumn->addWidget(CopyClassButton);
     auto *viewsAndSource = new QHBoxLayout;
@@ -413,6 +424,10 @@ void Form5::connectHandlers()
     connect(LayerBox, &LayerGroup::renameAsked, this, &Form5::LayerBox_RenameAsked);
     connect(LayerBox, &LayerGroup::moveAsked, this, &Form5::LayerBox_MoveAsked);
     connect(LayerBox, &LayerGroup::muteAsked, this, &Form5::LayerBox_MuteAsked);
+    connect(LayerBox, &LayerGroup::pasteAsked, this, &Form5::LayerBox_PasteAsked);
+    connect(PasteLayerShortcut, &QShortcut::activated, this, &Form5::PasteLayerShortcut_Activated);
+    connect(CopyEffectButton, &QPushButton::clicked, this, &Form5::CopyEffectButton_Click);
+    connect(CopyEffectShortcut, &QShortcut::activated, this, &Form5::CopyEffectShortcut_Activated);
     connect(&m_source, &effect::Source::changed, this, &Form5::Source_Change);
     connect(&m_source, &effect::Source::layersChanged, this, &Form5::updateEffectBox);
     connect(&m_source, &effect::Source::importNotesChanged, this, &Form5::Source_ImportNotesChange);
@@ -611,6 +626,26 @@ void Form5::CopySourceShortcut_Activated()
     copySource();
 }
 
+void Form5::CopyEffectButton_Click()
+{
+    copyEffect();
+}
+
+void Form5::CopyEffectShortcut_Activated()
+{
+    copyEffect();
+}
+
+void Form5::LayerBox_PasteAsked()
+{
+    pasteLayers();
+}
+
+void Form5::PasteLayerShortcut_Activated()
+{
+    pasteLayers();
+}
+
 void Form5::SaveSourceButton_Click()
 {
     saveSourceScript();
@@ -774,7 +809,7 @@ void Form5::saveSourceScript()
                       kSqfFilter, QStringLiteral("sqf"), nullptr);
     if (path.isEmpty() || !m_mainAlive)
         return;
-    writeScript(path, exporter::sourceScriptLines(emitterSettings(), m_source.settings(), QFileInfo(path).fileName()),
+    writeScript(path, exporter::effectScriptLines(emitterSettings(), currentLayers(), QFileInfo(path).fileName()),
                 m_simulation.emitting());
 }
 
@@ -790,6 +825,68 @@ void Form5::copySource()
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
     SaveStatus->setText(QStringLiteral("The source's %1 commands are on the clipboard.").arg(lines.size()));
     SaveStatus->show();
+}
+
+void Form5::copyEffect()
+{
+    if (!m_mainAlive) {
+        SaveStatus->setText(QStringLiteral("Nothing to copy: the main window with the fields is closed."));
+        SaveStatus->show();
+        return;
+    }
+    const QList<effect::Layer> layers = currentLayers();
+    const QStringList lines = exporter::effectCommandLines(layers, emitterSettings());
+    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+    SaveStatus->setText(
+        layers.size() == 1
+            ? QStringLiteral("The effect's one source is on the clipboard, %1 commands.").arg(lines.size())
+            : QStringLiteral("The effect's %1 sources are on the clipboard, %2 commands.")
+                  .arg(layers.size())
+                  .arg(lines.size()));
+    SaveStatus->show();
+}
+
+void Form5::pasteLayers()
+{
+    const QString title = QStringLiteral("Paste Layer");
+    if (!m_mainAlive)
+        return;
+    const QString text = QGuiApplication::clipboard()->text();
+    QList<effect::Layer> pasted;
+    QStringList notes;
+    if (sqf::startsWithClass(text)) {
+        const import::ClassOutcome outcome = import::parseConfigClass(text);
+        if (!outcome.imported) {
+            platform::messages().fail(
+                this, title, QStringLiteral("The clipboard's class cannot be a layer: %1").arg(outcome.problem));
+            return;
+        }
+        effect::EffectFields fields{outcome.imported->fields, false, outcome.imported->settings,
+                                    outcome.imported->configClass};
+        pasted << effect::layerOf(fields);
+        notes = outcome.imported->notes;
+    } else {
+        const import::EffectOutcome outcome = import::parseEffectScript(text, false, {});
+        if (!outcome.layers) {
+            platform::messages().fail(
+                this, title,
+                text.trimmed().isEmpty()
+                    ? QStringLiteral("The clipboard holds no text to paste as a layer.")
+                    : QStringLiteral("The clipboard's text cannot be a layer: %1").arg(outcome.problem));
+            return;
+        }
+        pasted = *outcome.layers;
+        notes = outcome.notes;
+    }
+    QList<effect::Layer> layers = currentLayers();
+    int at = m_source.selected() + 1;
+    for (effect::Layer layer : pasted) {
+        layer.fields.source.name = effect::uniqueLayerName(layers, layer.name());
+        layers.insert(at++, layer);
+    }
+    m_source.setLayers(layers, at - 1);
+    m_source.setImportNotes(notes);
+    showSelectedLayer();
 }
 
 void Form5::copyConfigClass()

@@ -129,6 +129,9 @@ public:
     SourceGroup *SourceBox = nullptr;
     QPushButton *CopySourceButton = nullptr;
     QShortcut *CopySourceShortcut = nullptr;
+    QPushButton *CopyEffectButton = nullptr;
+    QShortcut *CopyEffectShortcut = nullptr;
+    QShortcut *PasteLayerShortcut = nullptr;
     QPushButton *SaveSourceButton = nullptr;
     QShortcut *SaveSourceShortcut = nullptr;
     QPushButton *CopyClassButton = nullptr;
@@ -188,6 +191,10 @@ private:
     void LayerBox_RenameAsked();
     void LayerBox_MoveAsked(int from, int to);
     void LayerBox_MuteAsked(int index, bool muted);
+    void LayerBox_PasteAsked();
+    void PasteLayerShortcut_Activated();
+    void CopyEffectButton_Click();
+    void CopyEffectShortcut_Activated();
     void Source_Change();
     void Source_ImportNotesChange();
     void Wind_Change();
@@ -198,6 +205,8 @@ private:
     void readFields();
     void saveScript();
     void copySource();
+    void copyEffect();
+    void pasteLayers();
     void copyConfigClass();
     // The main window's texts and the preview's settings, as the script writers take them.
     exporter::EmitterSettings emitterSettings() const;

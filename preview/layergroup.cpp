@@ -36,6 +36,9 @@ void LayerGroup::createControls()
     RenameButton = new QPushButton(QStringLiteral("Rename…"), this);
     UpButton = new QPushButton(QStringLiteral("Up"), this);
     DownButton = new QPushButton(QStringLiteral("Down"), this);
+    PasteButton = new QPushButton(QStringLiteral("Paste Layer"), this);
+    PasteButton->setToolTip(QStringLiteral("Adds the clipboard's array, source block, script or config class as new "
+                                           "layers after the selected one (Ctrl+Shift+V)"));
     SoloCheck = new QCheckBox(QStringLiteral("Solo: play the selected layer alone"), this);
 
     StartText = new QLineEdit(this);
@@ -52,6 +55,10 @@ void LayerGroup::createControls()
     for (QPushButton *button : {AddButton, RemoveButton, RenameButton, UpButton, DownButton})
         buttons->addWidget(button);
     buttons->addStretch(1);
+    auto *paste = new QHBoxLayout;
+    paste->addWidget(SoloCheck);
+    paste->addStretch(1);
+    paste->addWidget(PasteButton);
     auto *times = new QGridLayout;
     times->addWidget(new QLabel(QStringLiteral("Start:"), this), 0, 0);
     times->addWidget(StartText, 0, 1);
@@ -67,7 +74,7 @@ void LayerGroup::createControls()
     layout->addWidget(ListLabel);
     layout->addWidget(LayerList);
     layout->addLayout(buttons);
-    layout->addWidget(SoloCheck);
+    layout->addLayout(paste);
     layout->addLayout(times);
 }
 
@@ -79,6 +86,7 @@ void LayerGroup::connectHandlers()
     connect(AddButton, &QPushButton::clicked, this, &LayerGroup::addAsked);
     connect(RemoveButton, &QPushButton::clicked, this, &LayerGroup::removeAsked);
     connect(RenameButton, &QPushButton::clicked, this, &LayerGroup::renameAsked);
+    connect(PasteButton, &QPushButton::clicked, this, &LayerGroup::pasteAsked);
     connect(UpButton, &QPushButton::clicked, this,
             [this] { emit moveAsked(m_source.selected(), m_source.selected() - 1); });
     connect(DownButton, &QPushButton::clicked, this,

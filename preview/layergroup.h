@@ -32,7 +32,8 @@ public:
     QPushButton *RenameButton = nullptr;
     QPushButton *UpButton = nullptr;
     QPushButton *DownButton = nullptr;
-    QCheckBox *SoloCheck = nullptr; // only the selected layer plays
+    QPushButton *PasteButton = nullptr; // the clipboard's text as new layers
+    QCheckBox *SoloCheck = nullptr;     // only the selected layer plays
     QLineEdit *StartText = nullptr;
     QLineEdit *EndText = nullptr;
     std::array<QLineEdit *, 3> OffsetText{};
@@ -46,6 +47,7 @@ signals:
     void removeAsked();
     void renameAsked();
     void moveAsked(int from, int to);
+    void pasteAsked();
     void muteAsked(int index, bool muted);
 
 protected:

@@ -4,6 +4,7 @@
 #include "export/configclass.h"
 #include "export/emitterscript.h"
 #include "filedialogsfake.h"
+#include "import/effectscript.h"
 #include "import/form4.h"
 #include "messagesfake.h"
 #include "preview/form5.h"
@@ -171,6 +172,7 @@ private slots:
 
     void tabOrderRunsDownTheWindow();
     void layersAreEditedOneAtATime();
+    void pastedLayersComeBackFromCopyEffect();
     void everyControlInSightAt1280By700_data();
     void everyControlInSightAt1280By700();
     void mnemonicScrollsItsControlIntoSight();
@@ -1291,6 +1293,47 @@ void TestForm5::layersAreEditedOneAtATime()
     QCOMPARE(group.LayerList->count(), 1);
 }
 
+void TestForm5::pastedLayersComeBackFromCopyEffect()
+{
+    MessagesFake messages;
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    const effect::Source &source = form->source();
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText("_ps = 5;");
+    QTest::keyClick(preview.LayerBox->LayerList, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(source.layers().size(), 1);
+    QVERIFY(!messages.shown.isEmpty());
+    QVERIFY2(messages.shown.last().startsWith("error|Paste Layer|The clipboard's text cannot be a layer: "),
+             qPrintable(messages.shown.last()));
+
+    // Two sources, the first named as the one there: it is numbered on, and both follow it.
+    const QString array =
+        R"(["cl_fire","","Billboard",0,2,[0,0,0],[0,0,1],0,1,1,0.5,[1],[[1,1,1,1]],[0],0,0,"","",player])";
+    clipboard->setText("_ps = \"#particlesource\" createVehicleLocal getPos player; _ps setParticleParams " + array
+                       + "; _sparks = \"#particlesource\" createVehicleLocal getPos player; _sparks setParticleParams "
+                       + QString(array).replace("[0,0,1]", "[0,0,4]") + "; _sparks attachTo [player, [0, 0, 1.5]];");
+    QTest::mouseClick(preview.LayerBox->PasteButton, Qt::LeftButton);
+    QCOMPARE(source.layers().size(), 3);
+    QCOMPARE(source.layers().at(1).name(), "_ps2");
+    QCOMPARE(source.layers().at(2).name(), "_sparks");
+    QCOMPARE(source.layers().at(2).offset, (std::array<QString, 3>{"0", "0", "1.5"}));
+    QCOMPARE(source.selected(), 2);
+    QCOMPARE(form->Text(kVelocityX + 2)->text(), "4");
+    QCOMPARE(preview.SourceBox->NameText->text(), "_sparks");
+
+    // Copy Effect writes all three, and pasting it reads them back as the same three.
+    QTest::keyClick(preview.LayerBox->LayerList, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(preview.SaveStatus->text().startsWith("The effect's 3 sources are on the clipboard"));
+    const import::EffectOutcome copied = import::parseEffectScript(clipboard->text(), false, {});
+    QVERIFY2(copied.layers, qPrintable(copied.problem));
+    QCOMPARE(copied.layers->size(), 3);
+    QCOMPARE(copied.layers->at(0).fields.texts, form->source().layers().at(0).fields.texts);
+    QCOMPARE(copied.layers->at(2).fields.texts, fieldTexts(*form));
+    QCOMPARE(copied.layers->at(2).offset, (std::array<QString, 3>{"0", "0", "1.5"}));
+}
+
 void TestForm5::tabOrderRunsDownTheWindow()
 {
     using Random = effect::SourceRandom;
@@ -1298,21 +1341,21 @@ void TestForm5::tabOrderRunsDownTheWindow()
     Form5 &preview = openPreview();
     const preview::SourceGroup &group = *preview.SourceBox;
     const preview::LayerGroup &layers = *preview.LayerBox;
-    QList<QWidget *> expected{preview.EffectBox,    preview.SaveAsButton, preview.DeleteButton, layers.LayerList,
-                              layers.AddButton,     layers.RemoveButton,  layers.RenameButton,  layers.UpButton,
-                              layers.DownButton,    layers.SoloCheck,     layers.StartText,     layers.EndText,
-                              layers.OffsetText[0], layers.OffsetText[1], layers.OffsetText[2], group.NameText,
-                              group.RandomBox};
+    QList<QWidget *> expected{preview.EffectBox, preview.SaveAsButton, preview.DeleteButton, layers.LayerList,
+                              layers.AddButton,  layers.RemoveButton,  layers.RenameButton,  layers.UpButton,
+                              layers.DownButton, layers.PasteButton,   layers.SoloCheck,     layers.StartText,
+                              layers.EndText,    layers.OffsetText[0], layers.OffsetText[1], layers.OffsetText[2],
+                              group.NameText,    group.RandomBox};
     for (int i = Random::LifeTime; i <= Random::DirIntensity; ++i)
         expected << group.RandomText.at(i);
     expected << group.ElementsBox << group.RandomText.at(Random::Angle) << group.RandomText.at(Random::BounceOnSurface)
              << group.CircleBox;
     for (QLineEdit *field : group.CircleText)
         expected << field;
-    expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.SaveSourceButton
-             << preview.CopyClassButton << preview.PlayButton << preview.RestartButton << preview.SpeedBox
-             << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.SaveButton << preview.NotesButton
-             << preview.NotesList << preview.variableField("_h");
+    expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.CopyEffectButton
+             << preview.SaveSourceButton << preview.CopyClassButton << preview.PlayButton << preview.RestartButton
+             << preview.SpeedBox << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.SaveButton
+             << preview.NotesButton << preview.NotesList << preview.variableField("_h");
     QCOMPARE(tabChain(&preview), expected);
 }
 
