@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effectlibrary.h"
+#include "simulation.h"
 
 #include <QList>
 #include <QString>
@@ -36,5 +37,12 @@ QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted);
 // Why the layers cannot be one effect: none, an empty name, or a name given twice; empty when
 // they can.
 QString layersProblem(const QList<Layer> &layers);
+
+// The layer as the simulation plays it with the given variable values: its fields read as a
+// recipe, its offset and times worked out as numbers (an empty offset or start is 0). A text that
+// cannot be read or gives no number, a start below 0 and an end not after the start are problems
+// of the recipe, so that the layer emits nothing while it has one; the variables these texts name
+// join the recipe's. A class-only layer has nothing to play: it comes out muted, without a recipe.
+LayerRecipe readLayer(const Layer &layer, const sqf::VariableValues &variables);
 
 } // namespace effect
