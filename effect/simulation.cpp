@@ -145,7 +145,7 @@ void Simulation::setLayers(std::vector<LayerRecipe> layers)
         updateLayer(layer);
         Emitter &emitter = m_emitters[layer];
         if (newStart) {
-            emitter.emissionBase = std::max(current.start, time());
+            emitter.emissionBase = std::max(time(), current.start);
             emitter.sinceBase = 0;
         }
         if (newStart || newEnd)
@@ -235,7 +235,7 @@ void Simulation::restart()
     for (std::size_t layer = 0; layer < m_layers.size(); ++layer) {
         m_randoms[layer].seed(layerSeed(m_seed, layer));
         Emitter &emitter = m_emitters[layer];
-        emitter.emissionBase = m_layers[layer].start;
+        emitter.emissionBase = std::max(0.0, m_layers[layer].start); // nothing is born before the effect starts
         emitter.sinceBase = 0;
         emitter.status = LayerStatus{};
     }

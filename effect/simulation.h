@@ -16,7 +16,7 @@ struct LayerRecipe {
     Recipe recipe;
     sqf::VariableValues variables;
     Vec3 offset;
-    double start = 0;
+    double start = 0; // below 0, or no number, the layer starts with the effect
     std::optional<double> end;
     bool muted = false;
 };
