@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -30,16 +31,19 @@ constexpr QSize kImage(800, 600);
 constexpr double kHalfWidth = 400; // each view takes half of the image
 constexpr QSize kView(int(kHalfWidth), kImage.height());
 
-// Where a column stands along x: the row of them is centred on the anchor.
-double columnOffset(int layer, int layers)
+// Where a column stands: the columns on a square grid 3 m apart, centred on the anchor, so that
+// four of them fit the views at the scale of one and each disc is as large on the screen.
+effect::Vec3 columnOffset(int layer, int layers)
 {
-    return 2.0 * layer - (layers - 1);
+    const int side = int(std::ceil(std::sqrt(double(layers))));
+    const int rows = (layers + side - 1) / side;
+    return {3.0 * (layer % side - (side - 1) / 2.0), 3.0 * (layer / side - (rows - 1) / 2.0), 0};
 }
 
 // A column of smoke as a preview shows it some seconds after its start: particles of every age
 // from 0 to 20 seconds in a life of 40, risen up to 15 m, 1 to 3 m across, from grey toward
 // clear, slowing in the air and kicked now and then. Nothing dies or is emitted while it is
-// measured. With several layers, one column for each, 2 m apart in a row along x, their particles
+// measured. With several layers, one column for each (see columnOffset), their particles
 // in the one list in turn, as the layers of an effect emit them.
 effect::Simulation smokeColumns(int count, int layers)
 {
@@ -61,7 +65,9 @@ effect::Simulation smokeColumns(int count, int layers)
         values.position = {spread(random), spread(random), 15 * fraction};
         values.velocity = {0.6 * spread(random), 0.6 * spread(random), 0.5};
         const int layer = i % layers;
-        values.position.x += columnOffset(layer, layers);
+        const effect::Vec3 offset = columnOffset(layer, layers);
+        values.position.x += offset.x;
+        values.position.y += offset.y;
         effect::Particle particle = effect::newParticle(values);
         particle.age = 20 * (1 - fraction);
         particle.layer = layer;
@@ -78,7 +84,12 @@ effect::Simulation smokeColumn(int count)
 // The frame both views use, fitted to the columns as the preview fits them at their start.
 preview::Frame frameFor(preview::Plane plane, int layers = 1)
 {
-    const effect::Bounds bounds{{-3 + columnOffset(0, layers), -3, 0}, {3 + columnOffset(layers - 1, layers), 3, 17}};
+    effect::Bounds bounds{{-3, -3, 0}, {3, 3, 17}};
+    for (int layer = 0; layer < layers; ++layer) {
+        const effect::Vec3 at = columnOffset(layer, layers);
+        bounds.low = {std::min(bounds.low.x, at.x - 3), std::min(bounds.low.y, at.y - 3), 0};
+        bounds.high = {std::max(bounds.high.x, at.x + 3), std::max(bounds.high.y, at.y + 3), 17};
+    }
     const QSizeF view(kHalfWidth, kImage.height());
     return preview::fitFrame(bounds, plane, preview::fitScale(bounds, view, view));
 }
