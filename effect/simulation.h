@@ -66,10 +66,11 @@ public:
     double duration() const { return m_duration; }
 
     // The layers of the effect; an empty list is one layer that emits nothing. With as many layers
-    // as before, each takes its new values as setRecipe does, for the particles still to be born: a
-    // layer muted now loses its particles at once, one unmuted starts again at the next step
-    // without the births it missed, and a new start begins its births anew there, or at the next
-    // step once it has passed. With another number of layers the simulation restarts.
+    // as before, matched by their place in the list, each takes its new values as setRecipe does,
+    // for the particles still to be born: a layer muted now loses its particles at once, one
+    // unmuted starts again at the next step without the births it missed, and a new start begins
+    // its births anew there, or at the next step once it has passed. With another number of layers
+    // the simulation restarts.
     void setLayers(std::vector<LayerRecipe> layers);
     const std::vector<LayerRecipe> &layers() const { return m_layers; }
     const LayerStatus &layerStatus(std::size_t layer) const { return m_emitters[layer].status; }
