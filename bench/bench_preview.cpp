@@ -2,7 +2,8 @@
 // of both views, each into a 400 × 600 image of its own on one thread or on two at the same time
 // (the discs of each view on a thread, then the layers' bands on both as they come free), then
 // both drawn into an 800 × 600 image as the window draws them, for a smoke column of 500,
-// 10 000 and 18 000 particles (the later games' limit); a frame at four times the speed, eight
+// 10 000 and 18 000 particles (the later games' limit), and for four columns of 4 500 each, the
+// layers of one effect; a frame at four times the speed, eight
 // steps and the painting; and the step alone per particle. The frame stays as it is, as it does
 // while the preview plays, so the views keep their backgrounds; with keptBackground:0 they paint
 // them every frame too, as while the window is resized. Last, a particle source at its steady
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -29,13 +31,24 @@ constexpr QSize kImage(800, 600);
 constexpr double kHalfWidth = 400; // each view takes half of the image
 constexpr QSize kView(int(kHalfWidth), kImage.height());
 
+// Where a column stands: the columns on a square grid 3 m apart, centred on the anchor, so that
+// four of them fit the views at the scale of one and each disc is as large on the screen.
+effect::Vec3 columnOffset(int layer, int layers)
+{
+    const int side = int(std::ceil(std::sqrt(double(layers))));
+    const int rows = (layers + side - 1) / side;
+    return {3.0 * (layer % side - (side - 1) / 2.0), 3.0 * (layer / side - (rows - 1) / 2.0), 0};
+}
+
 // A column of smoke as a preview shows it some seconds after its start: particles of every age
 // from 0 to 20 seconds in a life of 40, risen up to 15 m, 1 to 3 m across, from grey toward
 // clear, slowing in the air and kicked now and then. Nothing dies or is emitted while it is
-// measured.
-effect::Simulation smokeColumn(int count)
+// measured. With several layers, one column for each (see columnOffset), their particles
+// in the one list in turn, as the layers of an effect emit them.
+effect::Simulation smokeColumns(int count, int layers)
 {
     effect::Simulation simulation(7);
+    simulation.setLayers(std::vector<effect::LayerRecipe>(std::size_t(layers)));
     sqf::Random random(11);
     std::uniform_real_distribution<double> spread(-0.5, 0.5);
     for (int i = 0; i < count; ++i) {
@@ -51,17 +64,32 @@ effect::Simulation smokeColumn(int count)
         const double fraction = double(i) / count;
         values.position = {spread(random), spread(random), 15 * fraction};
         values.velocity = {0.6 * spread(random), 0.6 * spread(random), 0.5};
+        const int layer = i % layers;
+        const effect::Vec3 offset = columnOffset(layer, layers);
+        values.position.x += offset.x;
+        values.position.y += offset.y;
         effect::Particle particle = effect::newParticle(values);
         particle.age = 20 * (1 - fraction);
+        particle.layer = layer;
         simulation.addParticle(particle);
     }
     return simulation;
 }
 
-// The frame both views use, fitted to the column as the preview fits it at its start.
-preview::Frame frameFor(preview::Plane plane)
+effect::Simulation smokeColumn(int count)
 {
-    const effect::Bounds bounds{{-3, -3, 0}, {3, 3, 17}};
+    return smokeColumns(count, 1);
+}
+
+// The frame both views use, fitted to the columns as the preview fits them at their start.
+preview::Frame frameFor(preview::Plane plane, int layers = 1)
+{
+    effect::Bounds bounds{{-3, -3, 0}, {3, 3, 17}};
+    for (int layer = 0; layer < layers; ++layer) {
+        const effect::Vec3 at = columnOffset(layer, layers);
+        bounds.low = {std::min(bounds.low.x, at.x - 3), std::min(bounds.low.y, at.y - 3), 0};
+        bounds.high = {std::max(bounds.high.x, at.x + 3), std::max(bounds.high.y, at.y + 3), 17};
+    }
     const QSizeF view(kHalfWidth, kImage.height());
     return preview::fitFrame(bounds, plane, preview::fitScale(bounds, view, view));
 }
@@ -109,17 +137,17 @@ private:
 
 // One frame as the window plays it: `steps` steps of the simulation, both views painted, and both
 // drawn into the window's image.
-void playFrames(benchmark::State &state, int particles, int threads, bool keptBackground, int steps)
+void playFrames(benchmark::State &state, int particles, int threads, bool keptBackground, int steps, int layers = 1)
 {
-    effect::Simulation simulation = smokeColumn(particles);
-    Window window(simulation, threads, frameFor(preview::Plane::Side), frameFor(preview::Plane::Top));
+    effect::Simulation simulation = smokeColumns(particles, layers);
+    Window window(simulation, threads, frameFor(preview::Plane::Side, layers), frameFor(preview::Plane::Top, layers));
     int stepped = 0;
     for (auto _ : state) {
         // Ten simulated seconds on (1200 is a multiple of every `steps`), the column is built anew
         // before its oldest particles die.
         if ((stepped += steps) % 1200 == 0) {
             state.PauseTiming();
-            simulation = smokeColumn(particles);
+            simulation = smokeColumns(particles, layers);
             state.ResumeTiming();
         }
         for (int s = 0; s < steps; ++s)
@@ -128,6 +156,7 @@ void playFrames(benchmark::State &state, int particles, int threads, bool keptBa
     }
     state.counters["particles"] = double(simulation.particles().size());
     state.counters["threads"] = double(window.threadCount());
+    state.counters["layers"] = double(simulation.layers().size());
 }
 
 void BM_Frame(benchmark::State &state)
@@ -137,6 +166,19 @@ void BM_Frame(benchmark::State &state)
 BENCHMARK(BM_Frame)
     ->ArgNames({"particles", "threads", "keptBackground"})
     ->ArgsProduct({{500, 10000, 18000}, {1, 2}, {1, 0}})
+    ->ComputeStatistics("min", fastest)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// An effect of several layers, all their particles in one list, costs a frame as one layer of as
+// many particles does.
+void BM_FrameLayers(benchmark::State &state)
+{
+    playFrames(state, int(state.range(1)), int(state.range(2)), true, 1, int(state.range(0)));
+}
+BENCHMARK(BM_FrameLayers)
+    ->ArgNames({"layers", "particles", "threads"})
+    ->ArgsProduct({{1, 4}, {18000}, {1, 2}})
     ->ComputeStatistics("min", fastest)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);

@@ -62,6 +62,7 @@ struct Particle {
     // From the values, once: the upward acceleration of gravity and lift, and Rubbing / (Weight + 1).
     double rise = 0;
     double drag = 0;
+    int layer = 0; // the index of the effect's layer that emitted it
 };
 
 // The upward acceleration from weight and buoyancy.

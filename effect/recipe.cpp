@@ -45,18 +45,6 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QString readingProblem(const QString &what, const QString &text, const sqf::ExpressionError &error)
-{
-    if (text.trimmed().isEmpty())
-        return QStringLiteral("%1 is empty.").arg(what);
-    if (error.word.isEmpty())
-        return QStringLiteral("%1 ends too early (%2): it is not a number or a calculation.").arg(what, quoted(text));
-    return QStringLiteral("%1 cannot be worked out at %2 (character %3): only numbers, arithmetic, "
-                          "random and variables can be previewed.")
-        .arg(what, quoted(error.word))
-        .arg(error.position);
-}
-
 // A vector or list whose second and third fields are empty is one expression for all of it.
 bool isWholeValue(const QStringList &texts, int first)
 {
@@ -521,6 +509,18 @@ std::optional<ParticleValues> drawParticle(const Recipe &recipe, const sqf::Vari
             if (!std::isfinite(*component))
                 *component = 0;
     return values;
+}
+
+QString readingProblem(const QString &what, const QString &text, const sqf::ExpressionError &error)
+{
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("%1 is empty.").arg(what);
+    if (error.word.isEmpty())
+        return QStringLiteral("%1 ends too early (%2): it is not a number or a calculation.").arg(what, quoted(text));
+    return QStringLiteral("%1 cannot be worked out at %2 (character %3): only numbers, arithmetic, "
+                          "random and variables can be previewed.")
+        .arg(what, quoted(error.word))
+        .arg(error.position);
 }
 
 } // namespace effect

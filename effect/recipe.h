@@ -41,6 +41,9 @@ struct Recipe {
 // setParticleRandom and setParticleCircle are read only when set, the interval always.
 Recipe readRecipe(const QStringList &texts, const SourceSettings &source = {});
 
+// Why a text cannot be read as a number or a calculation, for the value named `what`.
+QString readingProblem(const QString &what, const QString &text, const sqf::ExpressionError &error);
+
 // The name of a field in the user's terms, such as "Position z" or "Size (end)".
 QString fieldName(int number);
 

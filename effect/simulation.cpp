@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
+#include <variant>
 
 namespace effect {
 namespace {
@@ -68,39 +70,76 @@ void followPath(const Recipe &recipe, const sqf::VariableValues &variables, cons
     }
 }
 
+// The number a layer's text gives with the variables, its variables added to the recipe's; nothing,
+// with the problem added, when it gives none. An empty text is `empty`.
+std::optional<double> layerValue(Recipe &recipe, const QString &what, const QString &text,
+                                 const sqf::VariableValues &variables, std::optional<double> empty)
+{
+    if (text.trimmed().isEmpty())
+        return empty;
+    const auto read = sqf::readExpression(text);
+    if (const auto *error = std::get_if<sqf::ExpressionError>(&read)) {
+        recipe.problems << readingProblem(what, text, *error);
+        return std::nullopt;
+    }
+    const sqf::Expression &expression = std::get<sqf::Expression>(read);
+    for (const QString &name : expression.variables())
+        if (!recipe.variables.contains(name, Qt::CaseInsensitive))
+            recipe.variables << name;
+    // One value for the layer, as a script that works it out once: a random draw is always the same.
+    sqf::Random draw(1);
+    const double value = expression.evaluate(draw, variables);
+    if (!std::isfinite(value)) {
+        recipe.problems << QStringLiteral("%1 (\"%2\") is not a number with these values.").arg(what, text);
+        return std::nullopt;
+    }
+    return value;
+}
+
 } // namespace
 
+std::uint32_t layerSeed(std::uint32_t seed, std::size_t layer)
+{
+    // Golden-ratio steps keep the layers' seeds apart, and the first layer draws as a single one.
+    return seed + std::uint32_t(layer) * 0x9E3779B9u;
+}
+
 Simulation::Simulation(std::uint32_t seed)
-    : m_seed(seed)
-    , m_random(seed)
+    : m_randoms{sqf::Random(seed)}
+    , m_seed(seed)
 {}
 
 void Simulation::setRecipe(Recipe recipe)
 {
-    m_recipe = std::move(recipe);
-    m_valueProblems = valueProblems(m_recipe, m_variables);
-    updateInterval();
+    m_layers.front().recipe = std::move(recipe);
+    updateLayer(0);
 }
 
 void Simulation::setVariables(sqf::VariableValues variables)
 {
-    m_variables = std::move(variables);
-    m_valueProblems = valueProblems(m_recipe, m_variables);
-    updateInterval();
+    m_layers.front().variables = std::move(variables);
+    updateLayer(0);
 }
 
-void Simulation::updateInterval()
+void Simulation::updateLayer(std::size_t layer)
 {
-    const std::optional<double> interval = intervalValue(m_recipe, m_variables);
-    if (interval == m_interval)
+    m_emitters[layer].valueProblems = valueProblems(m_layers[layer].recipe, m_layers[layer].variables);
+    updateInterval(layer);
+}
+
+void Simulation::updateInterval(std::size_t layer)
+{
+    Emitter &emitter = m_emitters[layer];
+    const std::optional<double> interval = intervalValue(m_layers[layer].recipe, m_layers[layer].variables);
+    if (interval == emitter.interval)
         return;
     // The particle already due keeps its time; the new spacing starts from it. Without an interval
     // the steps keep the next birth at their own time.
-    if (m_interval > 0.0) {
-        m_emissionBase = nextEmission();
-        m_sinceBase = 0;
+    if (emitter.interval > 0.0) {
+        emitter.emissionBase = nextEmission(layer);
+        emitter.sinceBase = 0;
     }
-    m_interval = interval;
+    emitter.interval = interval;
 }
 
 void Simulation::setDuration(double seconds)
@@ -108,34 +147,127 @@ void Simulation::setDuration(double seconds)
     m_duration = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
 }
 
-double Simulation::nextEmission() const
+void Simulation::setLayers(std::vector<LayerRecipe> layers)
 {
-    return m_emissionBase + double(m_sinceBase) * m_interval.value_or(0);
+    if (layers.empty())
+        layers.resize(1);
+    if (layers.size() != m_layers.size()) {
+        m_layers = std::move(layers);
+        m_emitters.assign(m_layers.size(), Emitter{});
+        for (std::size_t layer = 0; layer < m_layers.size(); ++layer) {
+            m_emitters[layer].valueProblems = valueProblems(m_layers[layer].recipe, m_layers[layer].variables);
+            m_emitters[layer].interval = intervalValue(m_layers[layer].recipe, m_layers[layer].variables);
+        }
+        m_randoms.resize(m_layers.size());
+        restart();
+        return;
+    }
+    for (std::size_t layer = 0; layer < m_layers.size(); ++layer) {
+        LayerRecipe &current = m_layers[layer];
+        LayerRecipe &next = layers[layer];
+        const bool newStart = next.start != current.start;
+        const bool newEnd = next.end != current.end;
+        const bool muting = next.muted && !current.muted;
+        current = std::move(next);
+        updateLayer(layer);
+        Emitter &emitter = m_emitters[layer];
+        if (newStart) {
+            emitter.emissionBase = std::max(time(), current.start);
+            emitter.sinceBase = 0;
+        }
+        if (newStart || newEnd)
+            emitter.status.emissionOver = false;
+        if (muting)
+            removeParticles(layer);
+    }
 }
 
-bool Simulation::emitting() const
+void Simulation::removeParticles(std::size_t layer)
 {
-    return m_recipe.usable() && m_valueProblems.isEmpty();
+    std::erase_if(m_particles, [layer](const Particle &p) { return std::size_t(p.layer) == layer; });
+    m_emitters[layer].status.live = 0;
+    m_emitters[layer].status.atLimit = false;
+    ++m_revision;
+}
+
+double Simulation::nextEmission(std::size_t layer) const
+{
+    const Emitter &emitter = m_emitters[layer];
+    return emitter.emissionBase + double(emitter.sinceBase) * emitter.interval.value_or(0);
+}
+
+double Simulation::emissionStop(std::size_t layer) const
+{
+    double stop = m_layers[layer].end.value_or(std::numeric_limits<double>::infinity());
+    if (m_duration > 0)
+        stop = std::min(stop, m_duration);
+    return stop;
+}
+
+bool Simulation::playing(std::size_t layer) const
+{
+    return !m_layers[layer].muted;
+}
+
+bool Simulation::layerEmitting(std::size_t layer) const
+{
+    return m_layers[layer].recipe.usable() && m_emitters[layer].valueProblems.isEmpty();
+}
+
+bool Simulation::atLimit() const
+{
+    return std::any_of(m_emitters.cbegin(), m_emitters.cend(),
+                       [](const Emitter &emitter) { return emitter.status.atLimit; });
+}
+
+std::int64_t Simulation::emissions() const
+{
+    std::int64_t total = 0;
+    for (const Emitter &emitter : m_emitters)
+        total += emitter.status.emissions;
+    return total;
+}
+
+double Simulation::lastEmission() const
+{
+    double last = 0;
+    for (const Emitter &emitter : m_emitters)
+        last = std::max(last, emitter.status.lastEmission);
+    return last;
+}
+
+bool Simulation::emissionOver() const
+{
+    for (std::size_t layer = 0; layer < m_layers.size(); ++layer)
+        if (playing(layer) && !m_emitters[layer].status.emissionOver)
+            return false;
+    return true;
 }
 
 bool settled(const Simulation &simulation)
 {
-    return simulation.particles().empty() && (simulation.emissionOver() || simulation.interval() == 0.0);
+    if (!simulation.particles().empty())
+        return false;
+    for (std::size_t layer = 0; layer < simulation.layers().size(); ++layer)
+        if (!simulation.layers()[layer].muted && !simulation.layerStatus(layer).emissionOver
+            && simulation.layerInterval(layer) != 0.0)
+            return false;
+    return true;
 }
 
 void Simulation::restart()
 {
     m_particles.clear();
     ++m_revision;
-    m_random.seed(m_seed);
+    for (std::size_t layer = 0; layer < m_layers.size(); ++layer) {
+        m_randoms[layer].seed(layerSeed(m_seed, layer));
+        Emitter &emitter = m_emitters[layer];
+        emitter.emissionBase = std::max(0.0, m_layers[layer].start); // nothing is born before the effect starts
+        emitter.sinceBase = 0;
+        emitter.status = LayerStatus{};
+    }
     m_steps = 0;
     m_pending = 0;
-    m_emissionBase = 0;
-    m_sinceBase = 0;
-    m_emissions = 0;
-    m_lastEmission = 0;
-    m_emissionOver = false;
-    m_atLimit = false;
 }
 
 void Simulation::advance(double seconds)
@@ -149,51 +281,91 @@ void Simulation::advance(double seconds)
     }
 }
 
-void Simulation::emitParticle(double ahead)
+void Simulation::addParticle(Particle particle)
 {
+    if (particle.layer < 0 || std::size_t(particle.layer) >= m_layers.size())
+        particle.layer = 0;
+    ++m_emitters[std::size_t(particle.layer)].status.live;
+    m_particles.push_back(std::move(particle));
+    ++m_revision;
+}
+
+void Simulation::emitParticle(std::size_t layer, double ahead)
+{
+    LayerStatus &status = m_emitters[layer].status;
     if (int(m_particles.size()) >= kMaxParticles) {
-        m_atLimit = true;
+        status.atLimit = true;
         return;
     }
-    m_atLimit = false;
-    auto values = drawParticle(m_recipe, m_variables, m_random);
+    status.atLimit = false;
+    const LayerRecipe &source = m_layers[layer];
+    sqf::Random &random = m_randoms[layer];
+    auto values = drawParticle(source.recipe, source.variables, random);
     if (!values)
         return;
+    values->position.x += source.offset.x;
+    values->position.y += source.offset.y;
+    values->position.z += source.offset.z;
     Particle particle = newParticle(std::move(*values));
+    particle.layer = int(layer);
     // Born between two steps, the particle catches up to the end of the step.
     if (ahead > 0)
-        effect::advance(particle, ahead, m_wind, m_random);
-    if (particle.age < particle.values.lifeTime)
+        effect::advance(particle, ahead, m_wind, random);
+    if (particle.age < particle.values.lifeTime) {
         m_particles.push_back(std::move(particle));
+        ++status.live;
+    }
 }
 
 void Simulation::step()
 {
     ++m_revision;
     for (Particle &particle : m_particles)
-        effect::advance(particle, kStep, m_wind, m_random);
-    std::erase_if(m_particles, [](const Particle &p) { return p.age >= p.values.lifeTime; });
+        effect::advance(particle, kStep, m_wind, m_randoms[std::size_t(particle.layer)]);
+    std::erase_if(m_particles, [this](const Particle &p) {
+        if (p.age < p.values.lifeTime)
+            return false;
+        --m_emitters[std::size_t(p.layer)].status.live;
+        return true;
+    });
     ++m_steps;
     const double now = time();
-    if (!emitting() || !(m_interval > 0.0)) {
-        m_emissionBase = now;
-        m_sinceBase = 0;
-        return;
-    }
-    for (;;) {
-        const double next = nextEmission();
-        if (next > now + kTimeTolerance)
-            break;
-        // A birth time within the tolerance of the end counts as at the end, not before it: a
-        // product such as 10 * 0.1 lands a rounding error either side of 1.
-        if (m_duration > 0 && !(next < m_duration - kTimeTolerance)) {
-            m_emissionOver = true;
-            break;
+    const auto emits = [this](std::size_t layer) {
+        return playing(layer) && layerEmitting(layer) && m_emitters[layer].interval > 0.0;
+    };
+    for (std::size_t layer = 0; layer < m_layers.size(); ++layer)
+        if (!emits(layer)) {
+            m_emitters[layer].emissionBase = std::max(now, m_layers[layer].start);
+            m_emitters[layer].sinceBase = 0;
         }
-        emitParticle(now - next);
-        m_lastEmission = next;
-        ++m_emissions;
-        ++m_sinceBase;
+    for (;;) {
+        // The earliest birth due in this step of any layer.
+        std::size_t first = m_layers.size();
+        double firstTime = 0;
+        for (std::size_t layer = 0; layer < m_layers.size(); ++layer) {
+            if (!emits(layer))
+                continue;
+            const double next = nextEmission(layer);
+            if (next > now + kTimeTolerance)
+                continue;
+            // A birth time within the tolerance of the end counts as at the end, not before it: a
+            // product such as 10 * 0.1 lands a rounding error either side of 1.
+            if (!(next < emissionStop(layer) - kTimeTolerance)) {
+                m_emitters[layer].status.emissionOver = true;
+                continue;
+            }
+            if (first == m_layers.size() || next < firstTime) {
+                first = layer;
+                firstTime = next;
+            }
+        }
+        if (first == m_layers.size())
+            break;
+        emitParticle(first, now - firstTime);
+        LayerStatus &status = m_emitters[first].status;
+        status.lastEmission = firstTime;
+        ++status.emissions;
+        ++m_emitters[first].sinceBase;
     }
 }
 
@@ -219,6 +391,23 @@ Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, co
     return bounds;
 }
 
+Bounds pathBounds(const std::vector<LayerRecipe> &layers, const Vec3 &wind, std::uint32_t seed)
+{
+    Bounds bounds; // the anchor
+    for (std::size_t layer = 0; layer < layers.size(); ++layer) {
+        const LayerRecipe &played = layers[layer];
+        if (played.muted)
+            continue;
+        const Bounds own = pathBounds(played.recipe, played.variables, wind, layerSeed(seed, layer));
+        const Vec3 &at = played.offset;
+        bounds.low = {std::min(bounds.low.x, own.low.x + at.x), std::min(bounds.low.y, own.low.y + at.y),
+                      std::min(bounds.low.z, own.low.z + at.z)};
+        bounds.high = {std::max(bounds.high.x, own.high.x + at.x), std::max(bounds.high.y, own.high.y + at.y),
+                       std::max(bounds.high.z, own.high.z + at.z)};
+    }
+    return bounds;
+}
+
 double gridStep(double metres)
 {
     if (!(metres > 0) || !std::isfinite(metres))
@@ -230,6 +419,35 @@ double gridStep(double metres)
                 return step * factor;
         step *= 10;
     }
+}
+
+LayerRecipe readLayer(const Layer &layer, const sqf::VariableValues &variables)
+{
+    LayerRecipe played;
+    played.variables = variables;
+    if (layer.classOnly) {
+        played.muted = true;
+        return played;
+    }
+    played.muted = layer.muted;
+    Recipe &recipe = played.recipe;
+    recipe = readRecipe(layer.fields.texts, layer.fields.source);
+    const std::array<double *, 3> offset{&played.offset.x, &played.offset.y, &played.offset.z};
+    for (std::size_t axis = 0; axis < offset.size(); ++axis) {
+        const QString what = QStringLiteral("Offset %1").arg(QLatin1Char(char('x' + axis)));
+        *offset[axis] = layerValue(recipe, what, layer.offset[axis], variables, 0.0).value_or(0);
+    }
+    const std::optional<double> start = layerValue(recipe, QStringLiteral("Start"), layer.start, variables, 0.0);
+    played.start = start.value_or(0);
+    if (start < 0.0)
+        recipe.problems << QStringLiteral("Start (%1) is below 0: a layer starts with the effect or later.")
+                               .arg(layer.start.trimmed());
+    played.end = layerValue(recipe, QStringLiteral("End"), layer.end, variables, std::nullopt);
+    if (start && played.end && !(*played.end > *start))
+        recipe.problems << QStringLiteral("End (%1) is not after the start (%2): the layer would emit nothing.")
+                               .arg(layer.end.trimmed(),
+                                    layer.start.trimmed().isEmpty() ? QStringLiteral("0") : layer.start.trimmed());
+    return played;
 }
 
 } // namespace effect

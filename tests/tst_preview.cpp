@@ -1,3 +1,4 @@
+#include "effect/layers.h"
 #include "effect/particles.h"
 #include "effect/recipe.h"
 #include "effect/simulation.h"
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -50,6 +52,37 @@ SourceSettings emitting(const QString &interval, const std::function<void(Source
     return source;
 }
 
+// A layer of particles that stay where they are born and live long, emitting at the interval from
+// the offset and times given as their texts.
+Layer floatingLayer(const QString &interval, const std::array<QString, 3> &offset = {"0", "0", "0"},
+                    const QString &start = "0", const QString &end = {})
+{
+    Layer layer;
+    layer.fields.texts = fields({{5, "1000"}, {13, "1.275"}, {14, "1"}});
+    layer.fields.source = emitting(interval);
+    layer.offset = offset;
+    layer.start = start;
+    layer.end = end;
+    return layer;
+}
+
+// The same, pushed about and spread at random: particles that show whose draws they take.
+Layer kickedLayer(const QString &interval, const std::array<QString, 3> &offset = {"0", "0", "0"},
+                  const QString &start = "0", const QString &end = {})
+{
+    Layer layer = floatingLayer(interval, offset, start, end);
+    layer.fields.texts = fields({{5, "1000"},
+                                 {6, "random 2"},
+                                 {9, "random 2 - 1"},
+                                 {11, "2"},
+                                 {13, "1"},
+                                 {14, "1"},
+                                 {15, "0.3"},
+                                 {23, "0.2"},
+                                 {24, "0.5"}});
+    return layer;
+}
+
 // A particle that floats (buoyancy equals weight) unless the test says otherwise.
 ParticleValues floating()
 {
@@ -69,11 +102,6 @@ Particle follow(ParticleValues values, double seconds, Vec3 wind = {}, std::uint
     for (int i = 0; i < steps; ++i)
         advance(particle, kStep, wind, random);
     return particle;
-}
-
-double length(const Vec3 &v)
-{
-    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }
 
 // setParticleRandom of the given element count with the given values; the others 0.
@@ -165,6 +193,15 @@ private slots:
     void sameSeedSameParticles();
     void limitStopsTheEmission();
     void editedRecipeChangesOnlyNewParticles();
+    void layersEmitFromTheirOffsetsAtTheirTimes_data();
+    void layersEmitFromTheirOffsetsAtTheirTimes();
+    void mutedLayerVanishesAndComesBack();
+    void layerLimitHoldsForAllLayers_data();
+    void layerLimitHoldsForAllLayers();
+    void layersDoNotDependOnTheFrames_data();
+    void layersDoNotDependOnTheFrames();
+    void layerTextsThatCannotBePlayed_data();
+    void layerTextsThatCannotBePlayed();
     void fieldsThatCannotBePreviewed_data();
     void fieldsThatCannotBePreviewed();
     void variablesAreCollectedOnce();
@@ -194,6 +231,8 @@ private slots:
     void gridStepCutsIntoFiveToFifteen_data();
     void gridStepCutsIntoFiveToFifteen();
     void pathBoundsHoldTheWholeLife();
+    void pathBoundsCoverEveryLayer_data();
+    void pathBoundsCoverEveryLayer();
     void softDiscFadesOutToItsRadius_data();
     void softDiscFadesOutToItsRadius();
     void laterDiscCoversEarlierOne_data();
@@ -534,6 +573,218 @@ void TestPreview::editedRecipeChangesOnlyNewParticles()
     for (std::size_t i = 0; i < simulation.particles().size(); ++i)
         QCOMPARE(simulation.particles()[i].values.velocity.z, i < before ? 1.0 : 7.0);
     QVERIFY(simulation.particles().size() > before);
+}
+
+void TestPreview::layersEmitFromTheirOffsetsAtTheirTimes_data()
+{
+    QTest::addColumn<QStringList>("times"); // the second layer's start and end; the first's are 0 and none
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<int>("firstBirths"); // over the first second, its ends included
+    QTest::addColumn<int>("secondBirths");
+    QTest::addColumn<double>("secondFrom"); // the time of the second layer's first birth
+    QTest::newRow("both from the start") << QStringList{"0", ""} << 0.0 << 11 << 11 << 0.0;
+    QTest::newRow("second from 0.25") << QStringList{"0.25", ""} << 0.0 << 11 << 8 << 0.25;
+    QTest::newRow("second from 0.25 to 0.6") << QStringList{"0.25", "0.6"} << 0.0 << 11 << 4 << 0.25;
+    QTest::newRow("an end on a birth is before it") << QStringList{"0.25", "0.55"} << 0.0 << 11 << 3 << 0.25;
+    QTest::newRow("both ended by the duration") << QStringList{"0.25", ""} << 0.5 << 5 << 3 << 0.25;
+    QTest::newRow("the duration before the end") << QStringList{"0", "0.8"} << 0.3 << 3 << 3 << 0.0;
+    QTest::newRow("start from a variable") << QStringList{"_t", ""} << 0.0 << 11 << 6 << 0.5;
+    QTest::newRow("end from a variable") << QStringList{"0", "_t"} << 0.0 << 11 << 5 << 0.0;
+    QTest::newRow("starting after the second") << QStringList{"2", ""} << 0.0 << 11 << 0 << 2.0;
+}
+
+void TestPreview::layersEmitFromTheirOffsetsAtTheirTimes()
+{
+    QFETCH(QStringList, times);
+    QFETCH(double, duration);
+    QFETCH(int, firstBirths);
+    QFETCH(int, secondBirths);
+    QFETCH(double, secondFrom);
+    const sqf::VariableValues variables{{"_t", 0.5}, {"_h", 3}};
+    Simulation simulation;
+    simulation.setDuration(duration);
+    simulation.setLayers({readLayer(floatingLayer("0.1"), variables),
+                          readLayer(floatingLayer("0.1", {"2", "-1", "_h"}, times[0], times[1]), variables)});
+    QVERIFY(simulation.layerEmitting(1));
+    simulation.advance(1.0 + kStep / 2);
+    QCOMPARE(simulation.layerStatus(0).emissions, std::int64_t(firstBirths));
+    QCOMPARE(simulation.layerStatus(1).emissions, std::int64_t(secondBirths));
+    QCOMPARE(simulation.layerStatus(0).live, firstBirths);
+    QCOMPARE(simulation.layerStatus(1).live, secondBirths);
+    QCOMPARE(simulation.emissions(), std::int64_t(firstBirths + secondBirths));
+    const std::vector<Particle> &particles = simulation.particles();
+    QCOMPARE(particles.size(), std::size_t(firstBirths + secondBirths));
+    for (std::size_t i = 0; i < particles.size(); ++i) {
+        const Particle &particle = particles[i];
+        const bool second = particle.layer == 1;
+        QCOMPARE(particle.position.x, second ? 2.0 : 0.0);
+        QCOMPARE(particle.position.y, second ? -1.0 : 0.0);
+        QCOMPARE(particle.position.z, second ? 3.0 : 0.0);
+        // Born on its layer's own times, oldest first across the layers.
+        const double born = simulation.time() - particle.age;
+        const double intervals = (born - (second ? secondFrom : 0)) / 0.1;
+        QCOMPARE_LE(std::abs(intervals - std::round(intervals)), 1e-6);
+        QCOMPARE_GE(intervals, -1e-6);
+        if (i > 0)
+            QCOMPARE_LE(particle.age, particles[i - 1].age + 1e-12);
+    }
+}
+
+void TestPreview::mutedLayerVanishesAndComesBack()
+{
+    Simulation alone(3);
+    alone.setLayers({readLayer(kickedLayer("0.05"), {})});
+    Simulation both(3);
+    std::vector<LayerRecipe> layers{readLayer(kickedLayer("0.05"), {}),
+                                    readLayer(kickedLayer("0.05", {"5", "0", "0"}), {})};
+    both.setLayers(layers);
+    // The first layer's particles are those it has alone: no draw of the second's changes them.
+    const auto firstLayerAsAlone = [&] {
+        std::vector<Particle> first;
+        std::copy_if(both.particles().cbegin(), both.particles().cend(), std::back_inserter(first),
+                     [](const Particle &particle) { return particle.layer == 0; });
+        return std::equal(first.cbegin(), first.cend(), alone.particles().cbegin(), alone.particles().cend(),
+                          [](const Particle &a, const Particle &b) {
+                              return a.values.position.x == b.values.position.x && a.position.x == b.position.x
+                                     && a.position.z == b.position.z;
+                          });
+    };
+    alone.advance(0.5 + kStep / 2);
+    both.advance(0.5 + kStep / 2);
+    QCOMPARE(both.layerStatus(1).live, 11);
+    QVERIFY(firstLayerAsAlone());
+    // Muted, its particles are gone at once and the other layer plays on as it would alone.
+    layers[1].muted = true;
+    both.setLayers(layers);
+    QCOMPARE(both.layerStatus(1).live, 0);
+    QCOMPARE(both.particles().size(), alone.particles().size());
+    alone.advance(0.5);
+    both.advance(0.5);
+    QCOMPARE(both.layerStatus(1).emissions, std::int64_t(11));
+    QVERIFY(!both.emissionOver());
+    QVERIFY(firstLayerAsAlone());
+    // Unmuted, it starts again at the next step without the births it missed.
+    layers[1].muted = false;
+    both.setLayers(layers);
+    alone.advance(0.25 + kStep / 2);
+    both.advance(0.25 + kStep / 2);
+    QCOMPARE(both.layerStatus(1).emissions, std::int64_t(11 + 6));
+    QCOMPARE(both.layerStatus(1).live, 6);
+    QVERIFY(firstLayerAsAlone());
+    // A layer given only by its class has nothing to play.
+    Layer classOnly = kickedLayer("0.05");
+    classOnly.classOnly = true;
+    QVERIFY(readLayer(classOnly, {}).muted);
+}
+
+void TestPreview::layerLimitHoldsForAllLayers_data()
+{
+    QTest::addColumn<QList<double>>("intervals");
+    QTest::addColumn<int>("muted"); // the layer muted, or -1
+    QTest::addColumn<QList<int>>("live");
+    QTest::addColumn<QList<bool>>("marked");
+    const double fast = kShortestInterval;
+    QTest::newRow("four at the shortest interval share it evenly")
+        << QList<double>{fast, fast, fast, fast} << -1 << QList<int>{4500, 4500, 4500, 4500}
+        << QList<bool>{true, true, true, true};
+    QTest::newRow("a slow layer is not refused")
+        << QList<double>{fast, fast, fast, 10.0} << -1 << QList<int>{6000, 6000, 5999, 1}
+        << QList<bool>{true, true, true, false};
+    QTest::newRow("a muted layer takes no share")
+        << QList<double>{fast, fast, fast, fast} << 2 << QList<int>{6000, 6000, 0, 6000}
+        << QList<bool>{true, true, false, true};
+    QTest::newRow("one layer alone below it") << QList<double>{fast} << -1 << QList<int>{7001} << QList<bool>{false};
+}
+
+void TestPreview::layerLimitHoldsForAllLayers()
+{
+    QFETCH(QList<double>, intervals);
+    QFETCH(int, muted);
+    QFETCH(QList<int>, live);
+    QFETCH(QList<bool>, marked);
+    std::vector<LayerRecipe> layers;
+    for (qsizetype i = 0; i < intervals.size(); ++i) {
+        Layer layer = floatingLayer(QString::number(intervals[i]), {QString::number(i), "0", "0"});
+        layer.muted = i == muted;
+        layers.push_back(readLayer(layer, {}));
+    }
+    Simulation simulation;
+    simulation.setLayers(layers);
+    simulation.advance(0.7 + kStep / 2);
+    int total = 0;
+    for (qsizetype i = 0; i < intervals.size(); ++i) {
+        QCOMPARE(simulation.layerStatus(std::size_t(i)).live, live[i]);
+        QCOMPARE(simulation.layerStatus(std::size_t(i)).atLimit, marked[i]);
+        total += live[i];
+    }
+    QCOMPARE(simulation.particles().size(), std::size_t(total));
+    QCOMPARE_LE(total, kMaxParticles);
+    QCOMPARE(simulation.atLimit(), marked.contains(true));
+}
+
+void TestPreview::layersDoNotDependOnTheFrames_data()
+{
+    QTest::addColumn<double>("frame");
+    QTest::newRow("60 frames a second") << 1.0 / 60;
+    QTest::newRow("144 frames a second") << 1.0 / 144;
+    QTest::newRow("long frames") << 0.3;
+}
+
+void TestPreview::layersDoNotDependOnTheFrames()
+{
+    QFETCH(double, frame);
+    const std::vector<LayerRecipe> layers{readLayer(kickedLayer("0.05"), {}),
+                                          readLayer(kickedLayer("0.05", {"3", "0", "0"}, "0.35", "1.4"), {}),
+                                          readLayer(kickedLayer("0.003", {"0", "-2", "1"}, "0.7"), {})};
+    Simulation once(5);
+    Simulation frames(5);
+    once.setLayers(layers);
+    frames.setLayers(layers);
+    const double seconds = 2 + kStep / 2;
+    once.advance(seconds);
+    for (double left = seconds; left > 0; left -= frame)
+        frames.advance(std::min(frame, left));
+    QCOMPARE(frames.time(), once.time());
+    QCOMPARE(frames.particles().size(), once.particles().size());
+    QVERIFY(once.layerStatus(2).live > 100);
+    for (std::size_t i = 0; i < once.particles().size(); ++i) {
+        QCOMPARE(frames.particles()[i].layer, once.particles()[i].layer);
+        QCOMPARE_LE(std::abs(frames.particles()[i].position.x - once.particles()[i].position.x), 1e-9);
+        QCOMPARE_LE(std::abs(frames.particles()[i].position.z - once.particles()[i].position.z), 1e-9);
+    }
+}
+
+void TestPreview::layerTextsThatCannotBePlayed_data()
+{
+    QTest::addColumn<QStringList>("texts"); // offset x, start, end
+    QTest::addColumn<QString>("problem");   // empty: none
+    QTest::newRow("empty offset and start are 0") << QStringList{"", "", ""} << "";
+    QTest::newRow("numbers and variables") << QStringList{"_x * 2", "_x", "_x + 1"} << "";
+    QTest::newRow("offset cut short") << QStringList{"2 +", "0", ""} << "Offset x ends too early (\"2 +\")";
+    QTest::newRow("no number") << QStringList{"sqrt -1", "0", ""} << "Offset x (\"sqrt -1\") is not a number";
+    QTest::newRow("start below 0") << QStringList{"0", "-1", ""} << "Start (-1) is below 0";
+    QTest::newRow("end before the start") << QStringList{"0", "1", "0.5"} << "End (0.5) is not after the start (1)";
+    QTest::newRow("end at an empty start") << QStringList{"0", "", "0"} << "End (0) is not after the start (0)";
+}
+
+void TestPreview::layerTextsThatCannotBePlayed()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QString, problem);
+    const LayerRecipe layer = readLayer(floatingLayer("0.1", {texts[0], "0", "0"}, texts[1], texts[2]), {{"_x", 2}});
+    Simulation simulation;
+    simulation.setLayers({readLayer(floatingLayer("0.1"), {}), layer});
+    QCOMPARE(simulation.layerEmitting(1), problem.isEmpty());
+    if (problem.isEmpty()) {
+        // The window asks for the values of the variables the offset and times name.
+        QCOMPARE(layer.recipe.variables.contains("_x"), texts[0].contains("_x"));
+        return;
+    }
+    QCOMPARE(layer.recipe.problems.size(), 1);
+    QVERIFY2(layer.recipe.problems.front().startsWith(problem), qPrintable(layer.recipe.problems.front()));
+    simulation.advance(1);
+    QCOMPARE(simulation.layerStatus(1).emissions, std::int64_t(0));
+    QVERIFY(simulation.layerStatus(0).emissions > 0);
 }
 
 void TestPreview::fieldsThatCannotBePreviewed_data()
@@ -1048,6 +1299,32 @@ void TestPreview::pathBoundsHoldTheWholeLife()
     QCOMPARE_LE(std::abs(bounds.low.z - (-4.905 * 2 * (2 + kStep) - 1)), 9.81 * 2 * kStep);
     QCOMPARE_LE(std::abs(bounds.high.z - 0.5), 1e-6);
     QCOMPARE(bounds.low.x, -0.5);
+}
+
+void TestPreview::pathBoundsCoverEveryLayer_data()
+{
+    QTest::addColumn<bool>("firstMuted");
+    QTest::addColumn<QList<double>>("bounds"); // low x, y, z, high x, y, z
+    // 1 m across, born 1 m beyond the first layer's offset of (5, 0, 0) by its variable, and at the
+    // second's of (-2, 3, 1); the anchor is always in.
+    QTest::newRow("both layers") << false << QList<double>{-2.5, -0.5, -0.5, 6.5, 3.5, 1.5};
+    QTest::newRow("a muted layer is left out") << true << QList<double>{-2.5, 0, 0, 0, 3.5, 1.5};
+}
+
+void TestPreview::pathBoundsCoverEveryLayer()
+{
+    QFETCH(bool, firstMuted);
+    QFETCH(QList<double>, bounds);
+    Layer first = floatingLayer("0.1", {"5", "0", "0"});
+    first.fields.texts = fields({{5, "2"}, {6, "_x"}, {13, "1.275"}, {14, "1"}, {16, "1"}, {17, "1"}, {18, "1"}});
+    first.muted = firstMuted;
+    Layer second = first;
+    second.offset = {"-2", "3", "1"};
+    second.muted = false;
+    const Bounds fit = pathBounds({readLayer(first, {{"_x", 1}}), readLayer(second, {})}, {}, 1);
+    const QList<double> found{fit.low.x, fit.low.y, fit.low.z, fit.high.x, fit.high.y, fit.high.z};
+    for (qsizetype i = 0; i < found.size(); ++i)
+        QCOMPARE_LE(std::abs(found[i] - bounds[i]), 1e-9);
 }
 
 void TestPreview::softDiscFadesOutToItsRadius_data()
