@@ -429,7 +429,8 @@ void Form5::connectHandlers()
     connect(CopyEffectButton, &QPushButton::clicked, this, &Form5::CopyEffectButton_Click);
     connect(CopyEffectShortcut, &QShortcut::activated, this, &Form5::CopyEffectShortcut_Activated);
     connect(&m_source, &effect::Source::changed, this, &Form5::Source_Change);
-    connect(&m_source, &effect::Source::layersChanged, this, &Form5::updateEffectBox);
+    connect(&m_source, &effect::Source::layersChanged, this, &Form5::Source_LayersChange);
+    connect(LayerBox->SoloCheck, &QCheckBox::toggled, this, &Form5::SoloCheck_Toggled);
     connect(&m_source, &effect::Source::importNotesChanged, this, &Form5::Source_ImportNotesChange);
     connect(WindXBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(WindYBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
@@ -672,6 +673,17 @@ void Form5::Source_Change()
     updateEffectBox();
 }
 
+void Form5::Source_LayersChange()
+{
+    readFields();
+    updateEffectBox();
+}
+
+void Form5::SoloCheck_Toggled()
+{
+    readFields();
+}
+
 void Form5::Source_ImportNotesChange()
 {
     const QStringList &notes = m_source.importNotes();
@@ -692,15 +704,10 @@ void Form5::NotesButton_Toggled(bool shown)
 
 void Form5::Variable_Change()
 {
-    const QStringList &names = m_simulation.recipe().variables;
+    const QStringList names = variableNames();
     for (int i = 0; i < m_variableFields.size() && i < names.size(); ++i)
         m_variableValues.insert(names.at(i).toLower(), m_variableFields.at(i)->value());
-    const bool wasEmitting = m_simulation.emitting();
-    m_simulation.setVariables(m_variableValues);
-    if (!wasEmitting && m_simulation.emitting())
-        restartPreview();
-    updateNotes();
-    updateTimer();
+    readFields();
 }
 
 void Form5::FrameTimer_Timer()
@@ -722,36 +729,74 @@ void Form5::runFor(double seconds)
 
 QDoubleSpinBox *Form5::variableField(const QString &name) const
 {
-    const QStringList &names = m_simulation.recipe().variables;
+    const QStringList names = variableNames();
     for (int i = 0; i < names.size() && i < m_variableFields.size(); ++i)
         if (names.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return m_variableFields.at(i);
     return nullptr;
 }
 
+const effect::Recipe &Form5::selectedRecipe() const
+{
+    static const effect::Recipe none;
+    const auto &layers = m_simulation.layers();
+    const std::size_t selected = std::size_t(m_source.selected());
+    return selected < layers.size() ? layers[selected].recipe : none;
+}
+
+std::optional<double> Form5::selectedInterval() const
+{
+    const std::size_t selected = std::size_t(m_source.selected());
+    return selected < m_simulation.layers().size() ? m_simulation.layerInterval(selected) : std::nullopt;
+}
+
+QStringList Form5::variableNames() const
+{
+    QStringList names;
+    for (const effect::LayerRecipe &layer : m_simulation.layers())
+        for (const QString &name : layer.recipe.variables)
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names << name;
+    return names;
+}
+
+bool Form5::effectEmitting() const
+{
+    const auto &layers = m_simulation.layers();
+    for (std::size_t i = 0; i < layers.size(); ++i)
+        if (!layers[i].muted && m_simulation.layerEmitting(i))
+            return true;
+    return false;
+}
+
 void Form5::readFields()
 {
-    QStringList texts;
-    for (int n = 1; n <= drop::kFieldCount; ++n) {
-        const QLineEdit *field = m_mainAlive ? m_main.text(n) : nullptr;
-        texts << (field ? field->text() : QString());
+    // While the main window is gone, the layers play as they were last stored.
+    const QList<effect::Layer> layers = m_mainAlive ? currentLayers() : m_source.layers();
+    const int selected = m_source.selected();
+    const bool solo = LayerBox->SoloCheck->isChecked();
+    std::vector<effect::LayerRecipe> recipes;
+    for (qsizetype i = 0; i < layers.size(); ++i) {
+        effect::LayerRecipe recipe = effect::readLayer(layers.at(i), m_variableValues);
+        recipe.muted = recipe.muted || (solo && i != selected);
+        recipes.push_back(std::move(recipe));
     }
-    const bool wasEmitting = m_simulation.emitting();
-    const QStringList oldNames = m_simulation.recipe().variables;
-    m_simulation.setRecipe(effect::readRecipe(texts, m_source.settings()));
-    if (m_simulation.recipe().variables != oldNames)
+    const bool wasEmitting = effectEmitting();
+    const QStringList oldNames = variableNames();
+    const bool sameCount = recipes.size() == m_simulation.layers().size();
+    m_simulation.setLayers(std::move(recipes));
+    if (variableNames() != oldNames)
         rebuildVariableFields();
-    m_simulation.setVariables(m_variableValues);
 
-    const QString shape = m_simulation.recipe().shapeName;
+    const QString shape = selectedRecipe().shapeName;
     ShapeCaption->setText(shape.isEmpty() ? QStringLiteral("Shape: (none given)")
                                           : QStringLiteral("Shape: %1 (drawn as soft discs)").arg(shape));
-    if (!m_simulation.emitting()) {
+    if (!effectEmitting()) {
         // Nothing is shown until the fields can be previewed again.
         m_simulation.restart();
         SideView->update();
         TopView->update();
-    } else if (!wasEmitting && m_started) {
+    } else if ((!wasEmitting || !sameCount) && m_started) {
         restartPreview();
     }
     updateNotes();
@@ -762,8 +807,7 @@ void Form5::readFields()
 void Form5::restartPreview()
 {
     m_simulation.restart();
-    const effect::Recipe &recipe = m_simulation.recipe();
-    const effect::Bounds bounds = effect::pathBounds(recipe, m_simulation.variables(), m_simulation.wind(), kSeed);
+    const effect::Bounds bounds = effect::pathBounds(m_simulation.layers(), m_simulation.wind(), kSeed);
     const double scale = fitScale(bounds, SideView->size(), TopView->size());
     SideView->frame = fitFrame(bounds, Plane::Side, scale);
     TopView->frame = fitFrame(bounds, Plane::Top, scale);
@@ -782,7 +826,7 @@ void Form5::saveScript()
         platform::messages().fail(this, QStringLiteral("Save Emitter Script"), *refusal);
         return;
     }
-    const QString shape = m_simulation.recipe().shapeName;
+    const QString shape = selectedRecipe().shapeName;
     QString filter = kSqsFilter;
     const QString path = askScriptPath(QStringLiteral("Save Emitter Script"), exporter::proposedScriptName(shape),
                                        kSqsFilter + QLatin1String(";;") + kSqfFilter, QStringLiteral("sqs"), &filter);
@@ -793,7 +837,7 @@ void Form5::saveScript()
     emitter.shapeName = shape;
     const QString fileName = QFileInfo(path).fileName();
     writeScript(path, exporter::emitterScriptLines(emitter, exporter::scriptFormatFor(fileName), fileName),
-                m_simulation.emitting());
+                effectEmitting());
 }
 
 void Form5::saveSourceScript()
@@ -805,12 +849,12 @@ void Form5::saveSourceScript()
     }
     const QString path =
         askScriptPath(QStringLiteral("Save Particle Source Script"),
-                      exporter::proposedScriptName(m_simulation.recipe().shapeName, exporter::ScriptFormat::Sqf),
-                      kSqfFilter, QStringLiteral("sqf"), nullptr);
+                      exporter::proposedScriptName(selectedRecipe().shapeName, exporter::ScriptFormat::Sqf), kSqfFilter,
+                      QStringLiteral("sqf"), nullptr);
     if (path.isEmpty() || !m_mainAlive)
         return;
     writeScript(path, exporter::effectScriptLines(emitterSettings(), currentLayers(), QFileInfo(path).fileName()),
-                m_simulation.emitting());
+                effectEmitting());
 }
 
 void Form5::copySource()
@@ -907,15 +951,15 @@ void Form5::copyConfigClass()
 exporter::EmitterSettings Form5::emitterSettings() const
 {
     exporter::EmitterSettings emitter;
-    emitter.shapeName = m_simulation.recipe().shapeName;
+    emitter.shapeName = selectedRecipe().shapeName;
     emitter.objectText = m_main.text(drop::kFieldCount)->text();
     emitter.dropString = m_main.Text28->text();
     emitter.separateColours = m_main.Check1->isChecked();
     emitter.colourLine = m_main.Text29->text();
-    for (const QString &name : m_simulation.recipe().variables)
+    for (const QString &name : variableNames())
         emitter.variables.append({name, m_variableValues.value(name.toLower(), 0.0)});
     // An interval that cannot be read is no time to wait: the drop loop refuses it.
-    emitter.interval = m_simulation.interval().value_or(std::numeric_limits<double>::quiet_NaN());
+    emitter.interval = selectedInterval().value_or(std::numeric_limits<double>::quiet_NaN());
     emitter.duration = DurationBox->value();
     emitter.sourceRandom = m_source.settings().random.set;
     emitter.sourceCircle = m_source.settings().circle.set;
@@ -968,7 +1012,7 @@ void Form5::rebuildVariableFields()
     while (m_variablesLayout->rowCount() > 0)
         m_variablesLayout->removeRow(0);
     m_variableFields.clear();
-    const QStringList &names = m_simulation.recipe().variables;
+    const QStringList names = variableNames();
     for (const QString &name : names) {
         const double value = m_variableValues.value(name.toLower(), 0.0);
         m_variableValues.insert(name.toLower(), value);
@@ -984,8 +1028,7 @@ void Form5::rebuildVariableFields()
 
 void Form5::updateTimer()
 {
-    const bool run =
-        isVisible() && !isMinimized() && m_playing && m_simulation.emitting() && !effect::settled(m_simulation);
+    const bool run = isVisible() && !isMinimized() && m_playing && effectEmitting() && !effect::settled(m_simulation);
     if (run && !FrameTimer->isActive()) {
         m_clock.restart();
         FrameTimer->start();
@@ -996,12 +1039,25 @@ void Form5::updateTimer()
 
 void Form5::updateNotes()
 {
+    // The selected layer's notes; of the others, only what keeps them from being shown.
     QStringList lines;
-    for (const QString &problem : m_simulation.recipe().problems)
-        lines << QStringLiteral("Nothing is shown: ") + problem;
-    for (const QString &problem : effect::valueProblems(m_simulation.recipe(), m_simulation.variables()))
-        lines << QStringLiteral("Nothing is shown: ") + problem;
-    lines << m_simulation.recipe().notes;
+    const auto &layers = m_simulation.layers();
+    const bool several = layers.size() > 1;
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        const effect::LayerRecipe &layer = layers[i];
+        const QString prefix =
+            several ? m_source.layers().value(qsizetype(i)).name() + QStringLiteral(": ") : QString();
+        if (m_source.layers().value(qsizetype(i)).classOnly) {
+            lines << prefix + QStringLiteral("a class of the game or a mod, not in the text: not previewed.");
+            continue;
+        }
+        QStringList problems = layer.recipe.problems;
+        problems << effect::valueProblems(layer.recipe, layer.variables);
+        for (const QString &problem : problems)
+            lines << prefix + QStringLiteral("Nothing is shown: ") + problem;
+        if (int(i) == m_source.selected())
+            lines << layer.recipe.notes;
+    }
     const QStringList shown = [this] {
         QStringList items;
         for (int i = 0; i < NotesList->count(); ++i)
@@ -1020,10 +1076,23 @@ void Form5::updateCount()
         QStringLiteral("%1 particles, %2 s").arg(m_simulation.particles().size()).arg(m_simulation.time(), 0, 'f', 1);
     if (m_simulation.emissionOver())
         text += QStringLiteral(" — emission over after %1 s (Restart shows it again)").arg(m_simulation.duration());
+    QList<int> counts;
+    QList<bool> atLimit;
+    QStringList limited;
+    for (std::size_t i = 0; i < m_simulation.layers().size(); ++i) {
+        const effect::LayerStatus &status = m_simulation.layerStatus(i);
+        counts << status.live;
+        atLimit << status.atLimit;
+        if (status.atLimit)
+            limited << m_source.layers().value(qsizetype(i)).name();
+    }
     if (m_simulation.atLimit())
-        text += QStringLiteral(" — at most %1 particles live at once: no new ones until some are gone.")
-                    .arg(effect::kMaxParticles);
+        text += QStringLiteral(" — at most %1 particles live at once in all layers: no new ones until some are gone%2.")
+                    .arg(effect::kMaxParticles)
+                    .arg(counts.size() > 1 ? QStringLiteral(" (held back: %1)").arg(limited.join(QStringLiteral(", ")))
+                                           : QString());
     CountLabel->setText(text);
+    LayerBox->showCounts(counts.size() > 1 ? counts : QList<int>{}, counts.size() > 1 ? atLimit : QList<bool>{});
 }
 
 void Form5::fillEffectList()
@@ -1177,6 +1246,9 @@ void Form5::LayerBox_MoveAsked(int from, int to)
         return;
     layers.move(from, to);
     m_source.setLayers(layers, to);
+    // The particles keep the place of their layer in the list: they start anew in the new order.
+    if (m_started)
+        restartPreview();
 }
 
 void Form5::LayerBox_MuteAsked(int index, bool muted)

@@ -196,6 +196,8 @@ private:
     void CopyEffectButton_Click();
     void CopyEffectShortcut_Activated();
     void Source_Change();
+    void Source_LayersChange();
+    void SoloCheck_Toggled();
     void Source_ImportNotesChange();
     void Wind_Change();
     void NotesButton_Toggled(bool shown);
@@ -203,6 +205,13 @@ private:
     void FrameTimer_Timer();
 
     void readFields();
+    // The selected layer's recipe and interval as the simulation plays them.
+    const effect::Recipe &selectedRecipe() const;
+    std::optional<double> selectedInterval() const;
+    // The variables every layer names, each once, in the order first named.
+    QStringList variableNames() const;
+    // True while some layer that is not muted can be previewed.
+    bool effectEmitting() const;
     void saveScript();
     void copySource();
     void copyEffect();

@@ -1274,10 +1274,29 @@ void TestForm5::layersAreEditedOneAtATime()
     QTest::keyClick(group.LayerList, Qt::Key_F2);
     QCOMPARE(messages.shown.last(), "error|Rename Layer|Another layer is named _ps.");
     QCOMPARE(preview.SourceBox->NameText->text(), "_smoke");
-    QCOMPARE(group.LayerList->item(0)->text(), "_smoke");
+    QVERIFY(group.LayerList->item(0)->text().startsWith("_smoke — "));
+    // Both play, each with its count; a muted layer's particles are gone, and solo plays only the
+    // selected layer.
+    const auto count = [&preview](int layer) { return preview.simulation().layerStatus(std::size_t(layer)).live; };
+    preview.runFor(1);
+    QCOMPARE_GT(count(0), 0);
+    QCOMPARE_GT(count(1), 0);
+    QCOMPARE(group.LayerList->item(1)->text(), QString("_ps — %1").arg(count(1)));
     group.LayerList->item(1)->setCheckState(Qt::Unchecked);
     QVERIFY(source.layers().at(1).muted);
     QVERIFY(!source.layers().at(0).muted);
+    preview.runFor(0.5);
+    QCOMPARE(count(1), 0);
+    QCOMPARE_GT(count(0), 0);
+    group.LayerList->item(1)->setCheckState(Qt::Checked);
+    QTest::mouseClick(group.SoloCheck, Qt::LeftButton);
+    preview.runFor(0.5);
+    QCOMPARE(count(1), 0);
+    QCOMPARE_GT(count(0), 0);
+    QTest::mouseClick(group.SoloCheck, Qt::LeftButton);
+    preview.runFor(0.5);
+    QCOMPARE_GT(count(1), 0);
+    group.LayerList->item(1)->setCheckState(Qt::Unchecked);
 
     // Delete asks first, and keeps the layer when the answer is no; the last layer stays.
     messages.answer = false;
