@@ -6,6 +6,7 @@
 #include "input/singleline.h"
 #include "platform/frmOnTop.h"
 #include "platform/look.h"
+#include "platform/messages.h"
 #include "sourceblock.h"
 #include "sqf/configreader.h"
 #include "sqf/values.h"
@@ -203,6 +204,13 @@ void Form4::Command1_Click()
         close();
         return;
     }
+    // A script of several sources, or of one placed off the anchor or at its times, is an effect of
+    // layers; one plain source goes into the selected layer as it always has.
+    const EffectOutcome effect = parseEffectScript(Text1->text(), Check1->isChecked(), Text2->text());
+    if (effect.layers && isLayered(*effect.layers)) {
+        importLayers(effect);
+        return;
+    }
     const BlockOutcome outcome = parseSourceBlock(Text1->text(), Check1->isChecked(), Text2->text());
     Text1->setText(outcome.cleanedText);
     if (!outcome.block) {
@@ -220,6 +228,39 @@ void Form4::Command1_Click()
     m_source.setSettings(block.settings);
     m_source.setImportNotes(block.notes);
     drop::writeFields(m_main, block.array.fields, block.separateColours, block.array.colorVarName);
+    close();
+}
+
+bool Form4::isLayered(const QList<effect::Layer> &layers)
+{
+    const effect::Layer plain = effect::layerOf(layers.front().fields);
+    return layers.size() > 1 || layers.front().classOnly || layers.front().offset != plain.offset
+           || layers.front().start != plain.start || layers.front().end != plain.end;
+}
+
+void Form4::importLayers(const EffectOutcome &effect)
+{
+    if (!m_mainAlive)
+        return;
+    const QList<effect::Layer> &layers = *effect.layers;
+    const qsizetype kept = m_source.layers().size();
+    if (kept > 1
+        && !platform::messages().askYesNo(
+            this, QStringLiteral("Import Array"),
+            QStringLiteral("The effect has %1 layers. Replace them with the %2 of the pasted script?")
+                .arg(kept)
+                .arg(layers.size() == 1 ? QStringLiteral("layer") : QStringLiteral("%1 layers").arg(layers.size()))))
+        return;
+    // The layers first, then the selected one's settings and fields, whose writing tells the
+    // preview that a new effect is there as a whole.
+    const effect::Layer &first = layers.front();
+    m_source.setLayers(layers, 0);
+    m_source.setConfigClass(first.fields.configClass);
+    m_source.setSettings(first.fields.source);
+    m_source.setImportNotes(effect.notes);
+    const QString colourName = effect.colourNames.value(0);
+    drop::writeFields(m_main, first.fields.texts, first.fields.separateColours,
+                      colourName.isEmpty() ? std::nullopt : std::optional<QString>(colourName));
     close();
 }
 

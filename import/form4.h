@@ -1,5 +1,7 @@
 #pragma once
 
+#include "effectscript.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -51,6 +53,12 @@ private:
     void Check1_Click();
     void Command1_Click();
     void Command2_Click();
+
+    // True for layers that the selected layer cannot hold alone: several, or one that is a class,
+    // off the anchor or at times of its own.
+    static bool isLayered(const QList<effect::Layer> &layers);
+    // The pasted effect in place of the whole effect, asked first when other layers would go.
+    void importLayers(const EffectOutcome &effect);
 
     drop::MainFields &m_main;
     effect::Source &m_source;

@@ -78,6 +78,7 @@ private slots:
     void closeBoxWritesNothing();
     void importArrayKeepsOpenDialog();
     void pastedSourceBlockFillsFieldsAndSource();
+    void pastedEffectReplacesTheLayersAfterTheQuestion();
     void pastedConfigClassFillsFieldsSourceAndClass();
 
 private:
@@ -740,8 +741,11 @@ void TestForm4::pastedSourceBlockFillsFieldsAndSource()
     QVERIFY(settings.interval.set);
     QCOMPARE(settings.interval.text, "0.05");
     QVERIFY(settings.otherCommands.isEmpty());
-    QCOMPARE(form->source().importNotes(), QStringList{"left out: attachTo, playSound"});
+    // The attachTo places the source off the object: the effect's one layer, there.
+    QCOMPARE(form->source().importNotes(), QStringList{"left out: playSound"});
     QCOMPARE(notesChanged.count(), 1);
+    QCOMPARE(form->source().layers().size(), 1);
+    QCOMPARE(form->source().layers().at(0).offset, (std::array<QString, 3>{"0", "0", "1"}));
 
     // A plain drop array afterwards: the commands unset, the name _ps, the notes gone.
     dialog = openDialog();
@@ -753,6 +757,50 @@ void TestForm4::pastedSourceBlockFillsFieldsAndSource()
     QVERIFY(form->source().settings() == effect::SourceSettings());
     QVERIFY(form->source().importNotes().isEmpty());
     QCOMPARE(notesChanged.count(), 2);
+}
+
+void TestForm4::pastedEffectReplacesTheLayersAfterTheQuestion()
+{
+    const QString array = kExample.mid(5);
+    const QString script = "_fire = \"#particlesource\" createVehicleLocal getPos _obj;\n"
+                           "_smoke = \"#particlesource\" createVehicleLocal getPos _obj;\n"
+                           "_fire setParticleParams "
+                           + array + ";\n_smoke setParticleParams " + QString(array).replace("\"shape1\"", "\"smoke\"")
+                           + ";\n_smoke attachTo [_obj, [0, 0, 0.6]];\n_fire setDropInterval 0.03;\n"
+                             "_haze = \"#particlesource\" createVehicleLocal getPos _obj;\n"
+                             "_haze setParticleClass \"HeatHaze\";\nsleep 2;\n";
+    import::Form4 *dialog = openDialog();
+    dialog->Text1->setText(script);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY2(!import::Form4::existing(), qPrintable(dialog->Text1->toolTip()));
+    QVERIFY(boxes->shown.isEmpty());
+    const effect::Source &source = form->source();
+    QCOMPARE(source.layers().size(), 3);
+    QCOMPARE(source.layers().at(1).name(), "_smoke");
+    QCOMPARE(source.layers().at(1).offset, (std::array<QString, 3>{"0", "0", "0.6"}));
+    QVERIFY(source.layers().at(2).classOnly);
+    QCOMPARE(source.selected(), 0);
+    QCOMPARE(source.settings().name, "_fire");
+    QCOMPARE(mainState().fields, kExampleFields);
+    QVERIFY(source.importNotes().join('\n').contains("_haze"));
+
+    // Over an effect of several layers, the import asks first; no keeps them all.
+    boxes->answer = false;
+    dialog = openDialog();
+    dialog->Text1->setText(QString(script).replace("_haze", "_embers"));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.last(), "question|Import Array|The effect has 3 layers. Replace them with the 3 layers of "
+                                  "the pasted script?");
+    QCOMPARE(source.layers().at(2).name(), "_haze");
+    dialog->close();
+    // A plain array goes into the selected layer and keeps the others.
+    dialog = openDialog();
+    QTest::keyClicks(dialog->Text1, QString(kExample).replace("\"shape1\"", "\"other\""));
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(source.layers().size(), 3);
+    QCOMPARE(form->Text(1)->text(), "other");
 }
 
 QTEST_MAIN(TestForm4)
