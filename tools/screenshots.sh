@@ -2,11 +2,11 @@
 # Takes the README's screenshots under Xvfb: the main window, the colour chooser opened with its
 # "Choose Colors" button, and the particle preview of a smoke column imported through "Import
 # Array", then the preview with the built-in effect "Burning vehicle smoke" chosen in its effect
-# list, and with the particle source "Spreading smoke plume". Needs xvfb-run, xdotool and
-# ImageMagick's import.
+# list, with the particle source "Spreading smoke plume" and with the layers of "Campfire". Needs
+# xvfb-run, xdotool and ImageMagick's import.
 # Usage: tools/screenshots.sh [BUILD_DIR]
 #        (writes docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png,
-#        docs/effect-library.png, docs/particle-source.png)
+#        docs/effect-library.png, docs/particle-source.png, docs/layered-effect.png)
 set -euo pipefail
 script=$(realpath "$0")
 cd "$(dirname "$script")/.."
@@ -84,5 +84,10 @@ import -window root -crop "$geometry" +repage docs/effect-library.png
 xdotool key Down Down Down Down Down Down Down
 sleep 10
 import -window root -crop "$geometry" +repage docs/particle-source.png
-echo "wrote docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png, docs/effect-library.png" \
-  "and docs/particle-source.png"
+
+# An effect of several layers: the built-in "Campfire", four further down.
+xdotool key Down Down Down Down
+sleep 10
+import -window root -crop "$geometry" +repage docs/layered-effect.png
+echo "wrote docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png, docs/effect-library.png," \
+  "docs/particle-source.png and docs/layered-effect.png"
