@@ -81,6 +81,7 @@ void LayerGroup::createControls()
 void LayerGroup::connectHandlers()
 {
     connect(&m_source, &effect::Source::layersChanged, this, &LayerGroup::Source_LayersChanged);
+    connect(&m_source, &effect::Source::changed, this, &LayerGroup::Source_Changed);
     connect(LayerList, &QListWidget::currentRowChanged, this, &LayerGroup::LayerList_CurrentRowChanged);
     connect(LayerList, &QListWidget::itemChanged, this, &LayerGroup::LayerList_ItemChanged);
     connect(AddButton, &QPushButton::clicked, this, &LayerGroup::addAsked);
@@ -143,6 +144,15 @@ QString LayerGroup::itemText(int index) const
 void LayerGroup::Source_LayersChanged()
 {
     showLayers();
+}
+
+void LayerGroup::Source_Changed()
+{
+    // The selected layer's name is the source settings' while they are edited.
+    if (QListWidgetItem *item = LayerList->item(m_source.selected())) {
+        const QSignalBlocker blocker(LayerList);
+        item->setText(itemText(m_source.selected()));
+    }
 }
 
 void LayerGroup::showLayers()

@@ -58,6 +58,7 @@ private:
     void connectHandlers();
 
     void Source_LayersChanged();
+    void Source_Changed();
     void LayerList_CurrentRowChanged(int row);
     void LayerList_ItemChanged(QListWidgetItem *item);
     void Times_Change();

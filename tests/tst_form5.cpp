@@ -1249,6 +1249,9 @@ void TestForm5::layersAreEditedOneAtATime()
     QCOMPARE(group.LayerList->currentRow(), 1);
     QCOMPARE(preview.SourceBox->NameText->text(), "_ps2");
     QCOMPARE(form->Text(kLifeTime)->text(), "10");
+    retype(preview.SourceBox->NameText, "_spark");
+    QVERIFY(group.LayerList->item(1)->text().startsWith("_spark — "));
+    retype(preview.SourceBox->NameText, "_ps2");
     retype(form->Text(kLifeTime), "3");
     retype(group.StartText, "0.5");
     QCOMPARE(source.layers().at(1).start, "0.5");
