@@ -37,7 +37,8 @@ effect::Vec3 columnOffset(int layer, int layers)
 {
     const int side = int(std::ceil(std::sqrt(double(layers))));
     const int rows = (layers + side - 1) / side;
-    return {3.0 * (layer % side - (side - 1) / 2.0), 3.0 * (layer / side - (rows - 1) / 2.0), 0};
+    const int row = layer / side;
+    return {3.0 * (layer % side - (side - 1) / 2.0), 3.0 * (row - (rows - 1) / 2.0), 0};
 }
 
 // A column of smoke as a preview shows it some seconds after its start: particles of every age

@@ -30,7 +30,7 @@ Layer layerOf(const EffectFields &fields)
 
 QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted)
 {
-    const QString trimmed = wanted.trimmed();
+    QString trimmed = wanted.trimmed();
     if (!trimmed.isEmpty() && !named(layers, trimmed))
         return trimmed;
     QString base = trimmed;
@@ -39,7 +39,7 @@ QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted)
     if (base.isEmpty())
         base = QStringLiteral("_ps");
     for (int n = 2;; ++n) {
-        const QString name = base + QString::number(n);
+        QString name = base + QString::number(n);
         if (!named(layers, name))
             return name;
     }

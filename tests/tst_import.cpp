@@ -1484,7 +1484,7 @@ effect::Layer layerOf(const QString &shape, const effect::SourceSettings &settin
                       const QString &end = {})
 {
     effect::Layer layer = layerWith(fieldsOf(shape), false, settings);
-    layer.offset = offset;
+    layer.offset = std::move(offset);
     layer.start = start;
     layer.end = end;
     return layer;
