@@ -198,6 +198,7 @@ Form5::Form5(drop::MainFields &main, effect::Source &source)
     , m_main(main)
     , m_source(source)
     , m_mainAlive(main.Check1.data())
+    , m_sourceAlive(&source)
     , m_simulation(kSeed)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -771,7 +772,9 @@ bool Form5::effectEmitting() const
 
 void Form5::readFields()
 {
-    // While the main window is gone, the layers play as they were last stored.
+    // The main window's source goes with it: the layers then play on as they were.
+    if (!m_sourceAlive)
+        return;
     const QList<effect::Layer> layers = m_mainAlive ? currentLayers() : m_source.layers();
     const int selected = m_source.selected();
     const bool solo = LayerBox->SoloCheck->isChecked();
@@ -1040,6 +1043,8 @@ void Form5::updateTimer()
 void Form5::updateNotes()
 {
     // The selected layer's notes; of the others, only what keeps them from being shown.
+    if (!m_sourceAlive)
+        return;
     QStringList lines;
     const auto &layers = m_simulation.layers();
     const bool several = layers.size() > 1;
@@ -1079,6 +1084,10 @@ void Form5::updateCount()
     QList<int> counts;
     QList<bool> atLimit;
     QStringList limited;
+    if (!m_sourceAlive) {
+        CountLabel->setText(text);
+        return;
+    }
     for (std::size_t i = 0; i < m_simulation.layers().size(); ++i) {
         const effect::LayerStatus &status = m_simulation.layerStatus(i);
         counts << status.live;

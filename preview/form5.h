@@ -247,6 +247,7 @@ private:
     drop::MainFields &m_main;
     effect::Source &m_source;
     QPointer<QWidget> m_mainAlive;
+    QPointer<effect::Source> m_sourceAlive;
     effect::Simulation m_simulation;
     QFormLayout *m_variablesLayout = nullptr;
     QList<QDoubleSpinBox *> m_variableFields;

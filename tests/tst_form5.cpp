@@ -523,9 +523,10 @@ void TestForm5::mainWindowClosedFirstLeavesThePreviewUsable()
 {
     typeFloatingParticle();
     Form5 &preview = openPreview();
+    QTest::mouseClick(preview.LayerBox->AddButton, Qt::LeftButton);
     QPointer<Form5> guard(&preview);
     // The main window goes away on its own (as at the end of the program) while the preview still
-    // handles a frame: it must not read the deleted fields.
+    // handles a frame: it must not read the deleted fields, nor the layers that went with them.
     form.reset();
     QVERIFY(guard);
     guard->runFor(0.2);
