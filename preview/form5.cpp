@@ -76,6 +76,16 @@ QDoubleSpinBox *newNumberBox(QWidget *parent, double low, double high, double st
     return box;
 }
 
+// The same effect, the mute marks aside: they only choose what the preview plays.
+bool sameLayers(QList<effect::Layer> a, QList<effect::Layer> b)
+{
+    for (effect::Layer &layer : a)
+        layer.muted = false;
+    for (effect::Layer &layer : b)
+        layer.muted = false;
+    return a == b;
+}
+
 } // namespace
 
 ParticleView::ParticleView(const effect::Simulation &simulation, Plane plane, QWidget *parent)
@@ -1153,20 +1163,6 @@ QList<effect::Layer> Form5::currentLayers() const
     layers[m_source.selected()].fields = currentFields();
     return layers;
 }
-
-namespace {
-
-// The same effect, the mute marks aside: they only choose what the preview plays.
-bool sameLayers(QList<effect::Layer> a, QList<effect::Layer> b)
-{
-    for (effect::Layer &layer : a)
-        layer.muted = false;
-    for (effect::Layer &layer : b)
-        layer.muted = false;
-    return a == b;
-}
-
-} // namespace
 
 bool Form5::fieldsUnsaved() const
 {
