@@ -1,6 +1,8 @@
 #include "effectlibrary.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace effect {
 namespace {
@@ -406,6 +408,7 @@ struct BuiltInLayer {
     std::array<const char *, 3> offset{"0", "0", "0"};
     const char *start = "0";
     const char *end = "";
+    const char *textsOf = nullptr; // where given, the texts are those of the built-in of that name
 };
 
 struct LayeredBuiltInRow {
@@ -653,38 +656,7 @@ constexpr LayeredBuiltInRow kLayeredBuiltIns[] = {
         {"0", "0", "0"},
         "0",
         "0.3"},
-       {"_debris",
-        {"cl_basic",
-         "",
-         "Billboard",
-         "0",
-         "1.8",
-         "0",
-         "0",
-         "0.5",
-         "-6+random 12",
-         "-6+random 12",
-         "7+random 5",
-         "0",
-         "20",
-         "0.01",
-         "0.05",
-         "0.4",
-         "0.4",
-         "0.4",
-         "[0.15,0.12,0.1,1],[0.15,0.12,0.1,1],[0.15,0.12,0.1,0]",
-         "0",
-         "0",
-         "0",
-         "0",
-         "0",
-         "",
-         "",
-         "player"},
-        {0, {}, {}, "0.01"},
-        {"0", "0", "0"},
-        "0",
-        "0.2"},
+       {"_debris", {}, {0, {}, {}, "0.01"}, {"0", "0", "0"}, "0", "0.2", "Explosion debris"},
        {"_smoke",
         {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,7,48,1])",
          "",
@@ -768,7 +740,11 @@ const QList<Effect> &builtInEffects()
                 if (!part.name)
                     break;
                 EffectFields fields;
-                for (const char *text : part.texts)
+                const auto *like =
+                    std::find_if(std::begin(kBuiltIns), std::end(kBuiltIns), [&part](const BuiltInRow &row) {
+                        return part.textsOf && std::strcmp(row.name, part.textsOf) == 0;
+                    });
+                for (const char *text : like != std::end(kBuiltIns) ? like->texts : part.texts)
                     fields.texts << QString::fromUtf8(text);
                 fields.source = sourceOf(part.source);
                 fields.source.name = QString::fromUtf8(part.name);
