@@ -166,6 +166,8 @@ void SourceGroup::Source_Changed()
 {
     if (shownSettings() != m_source.settings())
         showSettings();
+    else
+        showOtherCommands(); // the one part of the settings that shownSettings() takes as it is
 }
 
 void SourceGroup::Control_Change()
@@ -189,13 +191,17 @@ void SourceGroup::showSettings()
         CircleText.at(i)->setText(settings.circle.texts.at(i));
     IntervalCheck->setChecked(settings.interval.set);
     IntervalText->setText(settings.interval.text);
-    OtherCommandsLabel->setText(settings.otherCommands.isEmpty()
-                                    ? QString()
-                                    : QStringLiteral("Also kept: ")
-                                          + settings.otherCommands.join(QStringLiteral("; ")));
-    OtherCommandsLabel->setVisible(!settings.otherCommands.isEmpty());
+    showOtherCommands();
     m_showing = false;
     enableOptionalElements();
+}
+
+void SourceGroup::showOtherCommands()
+{
+    const QStringList &commands = m_source.settings().otherCommands;
+    OtherCommandsLabel->setText(
+        commands.isEmpty() ? QString() : QStringLiteral("Also kept: ") + commands.join(QStringLiteral("; ")));
+    OtherCommandsLabel->setVisible(!commands.isEmpty());
 }
 
 effect::SourceSettings SourceGroup::shownSettings() const

@@ -42,6 +42,7 @@ private:
 
     // The controls as the settings say; no edit is reported while they are written.
     void showSettings();
+    void showOtherCommands();
     effect::SourceSettings shownSettings() const;
     void enableOptionalElements();
 

@@ -172,6 +172,7 @@ private slots:
 
     void tabOrderRunsDownTheWindow();
     void layersAreEditedOneAtATime();
+    void keptCommandsFollowTheSelectedLayer();
     void pastedLayersComeBackFromCopyEffect();
     void everyControlInSightAt1280By700_data();
     void everyControlInSightAt1280By700();
@@ -1314,6 +1315,26 @@ void TestForm5::layersAreEditedOneAtATime()
     QCOMPARE(preview.SourceBox->NameText->text(), "_ps");
     QTest::keyClick(group.LayerList, Qt::Key_Delete);
     QCOMPARE(group.LayerList->count(), 1);
+}
+
+void TestForm5::keptCommandsFollowTheSelectedLayer()
+{
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    // Only the kept commands change, as a block of the same source pasted again gives them.
+    effect::SourceSettings settings = form->source().settings();
+    settings.otherCommands = {"setParticleFire [0.3, 1, 0.5]"};
+    form->source().setSettings(settings);
+    QCOMPARE(preview.SourceBox->OtherCommandsLabel->text(), "Also kept: setParticleFire [0.3, 1, 0.5]");
+    QVERIFY(!preview.SourceBox->OtherCommandsLabel->isHidden());
+    // A layer without them shows none.
+    QTest::mouseClick(preview.LayerBox->AddButton, Qt::LeftButton);
+    settings = form->source().settings();
+    settings.otherCommands.clear();
+    form->source().setSettings(settings);
+    QVERIFY(preview.SourceBox->OtherCommandsLabel->isHidden());
+    preview.LayerBox->LayerList->setCurrentRow(0);
+    QCOMPARE(preview.SourceBox->OtherCommandsLabel->text(), "Also kept: setParticleFire [0.3, 1, 0.5]");
 }
 
 void TestForm5::pastedLayersComeBackFromCopyEffect()
