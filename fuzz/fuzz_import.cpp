@@ -548,7 +548,8 @@ void generatedClass(FuzzedDataProvider &data)
         text = values.at(pick(int(values.size())));
     for (QString &text : settings.circle.texts)
         text = values.at(pick(int(values.size())));
-    const QStringList lines = exporter::configClassLines(fields, settings, {generate.name(), QString()}, {{"_v", 2}});
+    const QStringList lines =
+        exporter::configClassLines(fields, settings, {generate.name(), QString(), {}, {}}, {{"_v", 2}});
     const import::ClassOutcome outcome = import::parseConfigClass(lines.join(QLatin1Char('\n')));
     if (!outcome.imported)
         violated("a copied class does not read", lines.join(QLatin1Char('\n')) + "\n" + outcome.problem);
