@@ -45,6 +45,16 @@ QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted)
     }
 }
 
+int insertLayers(QList<Layer> &layers, int at, const QList<Layer> &added)
+{
+    at = std::clamp(at, 0, int(layers.size()));
+    for (Layer layer : added) {
+        layer.fields.source.name = uniqueLayerName(layers, layer.name());
+        layers.insert(at++, layer);
+    }
+    return at - 1;
+}
+
 QString layersProblem(const QList<Layer> &layers)
 {
     if (layers.isEmpty())

@@ -48,6 +48,10 @@ Layer layerOf(const EffectFields &fields);
 // wanted name without its trailing digits followed by 2, 3, ... until unique: _ps, _ps2, _ps3.
 QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted);
 
+// Puts the added layers into the list from the place `at` on, in their order, each under its own
+// name where no layer has it, else numbered on (uniqueLayerName); gives the place of the last.
+int insertLayers(QList<Layer> &layers, int at, const QList<Layer> &added);
+
 // Why the layers cannot be one effect: none, an empty name, or a name given twice; empty when
 // they can.
 QString layersProblem(const QList<Layer> &layers);

@@ -1,5 +1,7 @@
 #include "effectscript.h"
 
+#include "classimport.h"
+
 #include "drop/dropstring.h"
 #include "input/singleline.h"
 #include "sourcereader.h"
@@ -354,6 +356,28 @@ EffectOutcome parseEffectScript(const QString &pasted, bool separateColours, con
     if (std::none_of(statements.cbegin(), statements.cend(), commandsASource))
         return oneLayer(parseSourceBlock(pasted, separateColours, separateColourText));
     return ScriptReader(statements, separateColours, separateColourText).read();
+}
+
+EffectOutcome parsePastedLayers(const QString &pasted)
+{
+    EffectOutcome outcome;
+    if (pasted.trimmed().isEmpty()) {
+        outcome.problem = QStringLiteral("there is no text to paste");
+        return outcome;
+    }
+    if (!sqf::startsWithClass(pasted))
+        return parseEffectScript(pasted, false, {});
+    const ClassOutcome read = parseConfigClass(pasted);
+    if (!read.imported) {
+        outcome.problem = read.problem;
+        return outcome;
+    }
+    const effect::EffectFields fields{read.imported->fields, false, read.imported->settings,
+                                      read.imported->configClass};
+    outcome.layers = QList<effect::Layer>{effect::layerOf(fields)};
+    outcome.colourNames = QStringList{QString()};
+    outcome.notes = read.imported->notes;
+    return outcome;
 }
 
 } // namespace import

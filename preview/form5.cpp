@@ -6,7 +6,6 @@
 #include "export/configclass.h"
 #include "export/emitterscript.h"
 #include "export/sourcescript.h"
-#include "import/classimport.h"
 #include "import/effectscript.h"
 #include "platform/filedialogs.h"
 #include "platform/look.h"
@@ -905,44 +904,26 @@ void Form5::copyEffect()
 
 void Form5::pasteLayers()
 {
-    const QString title = QStringLiteral("Paste Layer");
     if (!m_mainAlive)
         return;
+    const QString title = QStringLiteral("Paste Layer");
     const QString text = QGuiApplication::clipboard()->text();
-    QList<effect::Layer> pasted;
-    QStringList notes;
-    if (sqf::startsWithClass(text)) {
-        const import::ClassOutcome outcome = import::parseConfigClass(text);
-        if (!outcome.imported) {
-            platform::messages().fail(
-                this, title, QStringLiteral("The clipboard's class cannot be a layer: %1").arg(outcome.problem));
-            return;
-        }
-        effect::EffectFields fields{outcome.imported->fields, false, outcome.imported->settings,
-                                    outcome.imported->configClass};
-        pasted << effect::layerOf(fields);
-        notes = outcome.imported->notes;
-    } else {
-        const import::EffectOutcome outcome = import::parseEffectScript(text, false, {});
-        if (!outcome.layers) {
-            platform::messages().fail(
-                this, title,
-                text.trimmed().isEmpty()
-                    ? QStringLiteral("The clipboard holds no text to paste as a layer.")
-                    : QStringLiteral("The clipboard's text cannot be a layer: %1").arg(outcome.problem));
-            return;
-        }
-        pasted = *outcome.layers;
-        notes = outcome.notes;
+    if (text.trimmed().isEmpty()) {
+        platform::messages().fail(this, title, QStringLiteral("The clipboard holds no text to paste as a layer."));
+        return;
+    }
+    const import::EffectOutcome outcome = import::parsePastedLayers(text);
+    if (!outcome.layers) {
+        platform::messages().fail(
+            this, title,
+            QStringLiteral("The clipboard's %1 cannot be a layer: %2")
+                .arg(sqf::startsWithClass(text) ? QStringLiteral("class") : QStringLiteral("text"), outcome.problem));
+        return;
     }
     QList<effect::Layer> layers = currentLayers();
-    int at = m_source.selected() + 1;
-    for (effect::Layer layer : pasted) {
-        layer.fields.source.name = effect::uniqueLayerName(layers, layer.name());
-        layers.insert(at++, layer);
-    }
-    m_source.setLayers(layers, at - 1);
-    m_source.setImportNotes(notes);
+    const int last = effect::insertLayers(layers, m_source.selected() + 1, *outcome.layers);
+    m_source.setLayers(layers, last);
+    m_source.setImportNotes(outcome.notes);
     showSelectedLayer();
 }
 
@@ -1194,10 +1175,9 @@ void Form5::LayerBox_AddAsked()
     QList<effect::Layer> layers = currentLayers();
     const int selected = m_source.selected();
     effect::Layer copy = layers.at(selected);
-    copy.fields.source.name = effect::uniqueLayerName(layers, copy.name());
     copy.muted = false;
-    layers.insert(selected + 1, copy);
-    m_source.setLayers(layers, selected + 1);
+    const int added = effect::insertLayers(layers, selected + 1, {copy});
+    m_source.setLayers(layers, added);
     showSelectedLayer();
 }
 

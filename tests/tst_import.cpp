@@ -123,6 +123,8 @@ private slots:
     void sourceBlocks();
     void builtInsSurviveCopySource_data();
     void builtInsSurviveCopySource();
+    void pastedLayers_data();
+    void pastedLayers();
     void effectScripts_data();
     void effectScripts();
     void effectRefusalsNameTheLayer_data();
@@ -1499,6 +1501,41 @@ effect::SourceSettings intervalOf(const QString &name, const QString &interval)
 }
 
 } // namespace
+
+void TestImport::pastedLayers_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QStringList>("names"); // none when refused
+    QTest::addColumn<QString>("lifeTime");  // the first layer's
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("a class is one layer") << "class Smoke: Default { lifeTime = 7; };" << QStringList{"_ps"} << "7"
+                                          << "";
+    QTest::newRow("a script of two sources")
+        << "_a setParticleParams " + kArray + "; _b setParticleParams " + kArray << QStringList{"_a", "_b"} << "5"
+        << "";
+    QTest::newRow("a bare array") << kArray << QStringList{"_ps"} << "5"
+                                  << "";
+    QTest::newRow("blanks only") << " \n " << QStringList{} << ""
+                                 << "there is no text to paste";
+}
+
+void TestImport::pastedLayers()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QStringList, names);
+    QFETCH(QString, lifeTime);
+    QFETCH(QString, problem);
+    const import::EffectOutcome outcome = import::parsePastedLayers(pasted);
+    QCOMPARE(outcome.problem, problem);
+    QCOMPARE(outcome.layers.has_value(), !names.isEmpty());
+    if (!outcome.layers)
+        return;
+    QStringList read;
+    for (const effect::Layer &layer : *outcome.layers)
+        read << layer.name();
+    QCOMPARE(read, names);
+    QCOMPARE(outcome.layers->front().fields.texts.at(4), lifeTime);
+}
 
 void TestImport::effectScripts_data()
 {
