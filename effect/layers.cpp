@@ -28,6 +28,14 @@ Layer layerOf(const EffectFields &fields)
     return layer;
 }
 
+Layer lightLayerOf(const QString &name, const LightSettings &light)
+{
+    Layer layer;
+    layer.fields.source.name = name;
+    layer.light = light;
+    return layer;
+}
+
 QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted)
 {
     QString trimmed = wanted.trimmed();
@@ -59,6 +67,8 @@ QString layersProblem(const QList<Layer> &layers)
 {
     if (layers.isEmpty())
         return QStringLiteral("an effect has at least one layer");
+    if (std::all_of(layers.cbegin(), layers.cend(), [](const Layer &layer) { return layer.isLight(); }))
+        return QStringLiteral("an effect has at least one particle layer");
     for (qsizetype i = 0; i < layers.size(); ++i) {
         const QString name = layers.at(i).name().trimmed();
         if (name.isEmpty())
@@ -87,8 +97,21 @@ void Source::setImportNotes(const QStringList &notes)
 
 void Source::setLayers(const QList<Layer> &layers, int selected)
 {
-    m_layers = layers.isEmpty() ? QList<Layer>{layerOf(startFields())} : layers;
+    const QString shownName = m_layers.value(m_shown).name();
+    m_layers = layers;
+    const auto particles = [](const Layer &layer) { return !layer.isLight(); };
+    if (std::none_of(m_layers.cbegin(), m_layers.cend(), particles))
+        m_layers << layerOf(startFields());
     m_selected = selected >= 0 && selected < m_layers.size() ? selected : 0;
+    if (!m_layers.at(m_selected).isLight()) {
+        m_shown = m_selected;
+    } else {
+        const auto kept = std::find_if(m_layers.cbegin(), m_layers.cend(), [&shownName](const Layer &layer) {
+            return !layer.isLight() && layer.name() == shownName;
+        });
+        m_shown = int((kept != m_layers.cend() ? kept : std::find_if(m_layers.cbegin(), m_layers.cend(), particles))
+                      - m_layers.cbegin());
+    }
     emit layersChanged();
 }
 

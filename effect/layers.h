@@ -1,5 +1,6 @@
 #pragma once
 
+#include "light.h"
 #include "source.h"
 
 #include <QList>
@@ -24,11 +25,13 @@ struct EffectFields {
 // The program's start values: the fields' start texts, Check1 clear.
 EffectFields startFields();
 
-// One part of a layered effect: a particle source with its own array, settings and times, placed
-// at an offset from the effect's anchor (the object or position every part is created at). Every
-// value is kept as the text it was written as.
+// One part of a layered effect: a particle source with its own array, settings and times, or a
+// light, placed at an offset from the effect's anchor (the object or position every part is
+// created at). Every value is kept as the text it was written as.
 struct Layer {
     EffectFields fields; // its source settings' name is the layer's name: the script's variable
+    // A light layer's settings; it has no particles, and its fields only give its name.
+    std::optional<LightSettings> light;
     std::array<QString, 3> offset{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}; // x, y, z in m
     QString start = QStringLiteral("0"); // seconds after the effect starts
     QString end;                         // seconds after the effect starts; empty: it ends with the effect
@@ -38,11 +41,14 @@ struct Layer {
     bool classOnly = false;
 
     const QString &name() const { return fields.source.name; }
+    bool isLight() const { return light.has_value(); }
     bool operator==(const Layer &) const = default;
 };
 
 // A layer of the given fields, at the anchor, from the start, to the end of the effect.
 Layer layerOf(const EffectFields &fields);
+// A light layer of the given name and settings, at the anchor, for the whole effect.
+Layer lightLayerOf(const QString &name, const LightSettings &light);
 
 // The wanted name where no layer has it (letter case aside, as the game's variables), else the
 // wanted name without its trailing digits followed by 2, 3, ... until unique: _ps, _ps2, _ps3.
@@ -52,14 +58,15 @@ QString uniqueLayerName(const QList<Layer> &layers, const QString &wanted);
 // name where no layer has it, else numbered on (uniqueLayerName); gives the place of the last.
 int insertLayers(QList<Layer> &layers, int at, const QList<Layer> &added);
 
-// Why the layers cannot be one effect: none, an empty name, or a name given twice; empty when
-// they can.
+// Why the layers cannot be one effect: no particle layer (the main window shows one), an empty
+// name, or a name given twice; empty when they can.
 QString layersProblem(const QList<Layer> &layers);
 
-// The edited effect beside the main window's fields: the selected layer's source settings, which
-// the preview edits and shows and the import writes, and the effect's layers. The selected layer's
-// texts are the main window's fields and its settings these; its entry in layers() is what they
-// were when it was last stored. Outlives the preview window.
+// The edited effect beside the main window's fields: the shown layer's source settings, which the
+// preview edits and shows and the import writes, and the effect's layers. The shown layer is the
+// particle layer last selected: its texts are the main window's fields and its settings these; its
+// entry in layers() is what they were when it was last stored. A selected light leaves the shown
+// layer as it is. Outlives the preview window.
 class Source : public QObject {
     Q_OBJECT
 public:
@@ -76,10 +83,16 @@ public:
     const EffectClass &configClass() const { return m_configClass; }
     void setConfigClass(const EffectClass &configClass) { m_configClass = configClass; }
 
-    // The layers, at least one, and the selected one's place.
+    // The layers, at least one particle layer among them, the selected one's place and the shown
+    // one's.
     const QList<Layer> &layers() const { return m_layers; }
     int selected() const { return m_selected; }
-    // Tells the listeners; a selection outside the list selects the first layer.
+    int shown() const { return m_shown; }
+    const Layer &selectedLayer() const { return m_layers.at(m_selected); }
+    // Tells the listeners; a selection outside the list selects the first layer. A selected
+    // particle layer is shown; with a light selected, the layer shown before stays shown where it
+    // is still in the list (by its name), else the first particle layer. A list without particle
+    // layers gets one of the start fields after its lights.
     void setLayers(const QList<Layer> &layers, int selected);
 
 signals:
@@ -93,6 +106,7 @@ private:
     EffectClass m_configClass;
     QList<Layer> m_layers{layerOf(startFields())};
     int m_selected = 0;
+    int m_shown = 0;
 };
 
 } // namespace effect

@@ -177,9 +177,14 @@ void Simulation::setLayers(std::vector<LayerRecipe> layers)
         }
         if (newStart || newEnd)
             emitter.status.emissionOver = false;
+        if (newStart)
+            emitter.light = LightStatus{};
         if (muting)
             removeParticles(layer);
     }
+    // The lights are drawn from the layers' values, which may have changed.
+    ++m_revision;
+    updateLights();
 }
 
 void Simulation::removeParticles(std::size_t layer)
@@ -212,6 +217,52 @@ bool Simulation::playing(std::size_t layer) const
 bool Simulation::layerEmitting(std::size_t layer) const
 {
     return m_layers[layer].recipe.usable() && m_emitters[layer].valueProblems.isEmpty();
+}
+
+double Simulation::lightIntensity(std::size_t layer) const
+{
+    const LightStatus &status = m_emitters[layer].light;
+    const std::optional<LightRecipe> &light = m_layers[layer].light;
+    if (!status.on || !light)
+        return 0;
+    return light->flicker == LightFlicker::None ? light->intensity : status.flickered;
+}
+
+void Simulation::updateLights()
+{
+    const double now = time();
+    for (std::size_t layer = 0; layer < m_layers.size(); ++layer) {
+        const std::optional<LightRecipe> &light = m_layers[layer].light;
+        if (!light)
+            continue;
+        Emitter &emitter = m_emitters[layer];
+        LightStatus &status = emitter.light;
+        const double start = std::max(0.0, m_layers[layer].start);
+        const bool over = !(now < emissionStop(layer) - kTimeTolerance);
+        emitter.status.emissionOver = over;
+        const bool on = playing(layer) && m_layers[layer].recipe.usable() && !over && now >= start - kTimeTolerance;
+        if (!on) {
+            status.on = false;
+            continue;
+        }
+        sqf::Random &random = m_randoms[layer];
+        const auto draw = [&random](double low, double high) {
+            return low + (high - low) * std::uniform_real_distribution<double>(0, 1)(random);
+        };
+        if (!status.on) {
+            // The script's loop starts with the light: its first value at once.
+            status.on = true;
+            status.nextChange = std::max(start, now - kStep);
+            status.flickered = light->intensity;
+        }
+        if (light->flicker == LightFlicker::None)
+            continue;
+        while (status.nextChange <= now + kTimeTolerance) {
+            status.flickered = draw(light->low, light->high);
+            status.nextChange += draw(light->shortest, light->longest);
+            ++status.changes;
+        }
+    }
 }
 
 bool Simulation::atLimit() const
@@ -248,10 +299,22 @@ bool settled(const Simulation &simulation)
 {
     if (!simulation.particles().empty())
         return false;
-    for (std::size_t layer = 0; layer < simulation.layers().size(); ++layer)
-        if (!simulation.layers()[layer].muted && !simulation.layerStatus(layer).emissionOver
-            && simulation.layerInterval(layer) != 0.0)
+    for (std::size_t layer = 0; layer < simulation.layers().size(); ++layer) {
+        const LayerRecipe &played = simulation.layers()[layer];
+        if (played.muted || simulation.layerStatus(layer).emissionOver)
+            continue;
+        if (!played.light) {
+            if (simulation.layerInterval(layer) != 0.0)
+                return false;
+            continue;
+        }
+        if (!played.recipe.usable())
+            continue;
+        // A steady light that is on and has no end to come changes nothing more.
+        const bool ends = played.end || simulation.duration() > 0;
+        if (!simulation.lightStatus(layer).on || ends || played.light->flicker != LightFlicker::None)
             return false;
+    }
     return true;
 }
 
@@ -265,9 +328,11 @@ void Simulation::restart()
         emitter.emissionBase = std::max(0.0, m_layers[layer].start); // nothing is born before the effect starts
         emitter.sinceBase = 0;
         emitter.status = LayerStatus{};
+        emitter.light = LightStatus{};
     }
     m_steps = 0;
     m_pending = 0;
+    updateLights();
 }
 
 void Simulation::advance(double seconds)
@@ -329,6 +394,7 @@ void Simulation::step()
         return true;
     });
     ++m_steps;
+    updateLights();
     const double now = time();
     const auto emits = [this](std::size_t layer) {
         return playing(layer) && layerEmitting(layer) && m_emitters[layer].interval > 0.0;
@@ -431,7 +497,14 @@ LayerRecipe readLayer(const Layer &layer, const sqf::VariableValues &variables)
     }
     played.muted = layer.muted;
     Recipe &recipe = played.recipe;
-    recipe = readRecipe(layer.fields.texts, layer.fields.source);
+    if (layer.light) {
+        played.light = readLight(*layer.light, variables);
+        recipe.variables = played.light->variables;
+        recipe.problems = played.light->problems;
+        recipe.notes = played.light->notes;
+    } else {
+        recipe = readRecipe(layer.fields.texts, layer.fields.source);
+    }
     const std::array<double *, 3> offset{&played.offset.x, &played.offset.y, &played.offset.z};
     for (std::size_t axis = 0; axis < offset.size(); ++axis) {
         const QString what = QStringLiteral("Offset %1").arg(QLatin1Char(char('x' + axis)));

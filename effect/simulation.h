@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layers.h"
+#include "light.h"
 #include "particles.h"
 #include "recipe.h"
 
@@ -20,6 +21,9 @@ struct LayerRecipe {
     double start = 0; // below 0, or no number, the layer starts with the effect
     std::optional<double> end;
     bool muted = false;
+    // A light layer's values; its recipe then emits nothing and holds the light's variables,
+    // problems and notes beside those of its offset and times.
+    std::optional<LightRecipe> light;
 };
 
 // What one layer has done since the start.
@@ -30,6 +34,17 @@ struct LayerStatus {
     std::int64_t emissions = 0; // counting those the limit refused
     double lastEmission = 0;    // the simulated time of the last of them
     bool emissionOver = false;  // its end or the effect's duration has passed
+};
+
+// What a light layer shows now. A light is on from its start until its end or the effect's
+// duration, while its values can be read. A flicker sets a new intensity drawn from the layer's
+// random source at the light's start and then at the end of every period, itself drawn; the
+// steady light has its intensity.
+struct LightStatus {
+    bool on = false;
+    double flickered = 0;  // the last intensity the flicker drew
+    double nextChange = 0; // when the flicker draws again
+    std::int64_t changes = 0;
 };
 
 // Particles emitted one every interval of simulated time from time 0 on (for a duration, or
@@ -79,6 +94,9 @@ public:
     std::optional<double> layerInterval(std::size_t layer) const { return m_emitters[layer].interval; }
     // True while the layer's recipe can be previewed and gives particles with its variables.
     bool layerEmitting(std::size_t layer) const;
+    const LightStatus &lightStatus(std::size_t layer) const { return m_emitters[layer].light; }
+    // A light layer's intensity now: 0 while it is off, its flicker's draw or its own intensity.
+    double lightIntensity(std::size_t layer) const;
 
     // No particles, time 0, the random draws from the seed again.
     void restart();
@@ -118,7 +136,11 @@ private:
         double emissionBase = 0;
         std::int64_t sinceBase = 0;
         LayerStatus status;
+        LightStatus light;
     };
+
+    // Switches the light layers on and off at the current time and draws their flickers.
+    void updateLights();
 
     void emitParticle(std::size_t layer, double ahead);
     double nextEmission(std::size_t layer) const;
@@ -144,9 +166,10 @@ private:
 // The seed of a layer's random draws: the simulation's seed for the first layer.
 std::uint32_t layerSeed(std::uint32_t seed, std::size_t layer);
 
-// True while nothing moves and nothing is to be born: no particles live, and the emission of every
-// layer that plays is over or its interval is 0. Until the recipe, the variables or the duration change, stepping on
-// changes nothing.
+// True while nothing moves and nothing is to be born: no particles live, the emission of every
+// layer that plays is over or its interval is 0, and no light that plays is still to start, to
+// end or to flicker. Until the recipe, the variables or the duration change, stepping on changes
+// nothing.
 bool settled(const Simulation &simulation);
 
 // Where the path of the particles reaches over a whole life: one particle with the current
@@ -169,6 +192,7 @@ double gridStep(double metres);
 // cannot be read or gives no number, a start below 0 and an end not after the start are problems
 // of the recipe, so that the layer emits nothing while it has one; the variables these texts name
 // join the recipe's. A class-only layer has nothing to play: it comes out muted, without a recipe.
+// A light layer comes out with its light read, and a recipe that emits nothing.
 LayerRecipe readLayer(const Layer &layer, const sqf::VariableValues &variables);
 
 } // namespace effect
