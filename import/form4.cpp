@@ -253,13 +253,14 @@ void Form4::importLayers(const EffectOutcome &effect)
         return;
     // The layers first, then the selected one's settings and fields, whose writing tells the
     // preview that a new effect is there as a whole.
-    const effect::Layer &first = layers.front();
     m_source.setLayers(layers, 0);
-    m_source.setConfigClass(first.fields.configClass);
-    m_source.setSettings(first.fields.source);
+    // The first particle layer, where the script creates a light first.
+    const effect::Layer shown = m_source.layers().at(m_source.shown());
+    m_source.setConfigClass(shown.fields.configClass);
+    m_source.setSettings(shown.fields.source);
     m_source.setImportNotes(effect.notes);
-    const QString colourName = effect.colourNames.value(0);
-    drop::writeFields(m_main, first.fields.texts, first.fields.separateColours,
+    const QString colourName = effect.colourNames.value(m_source.shown());
+    drop::writeFields(m_main, shown.fields.texts, shown.fields.separateColours,
                       colourName.isEmpty() ? std::nullopt : std::optional<QString>(colourName));
     close();
 }

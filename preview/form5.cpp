@@ -59,6 +59,7 @@ constexpr std::uint32_t kSeed = 20261208;
 constexpr double kSpeeds[] = {0.25, 0.5, 1, 2, 4};
 constexpr int kNormalSpeed = 2;
 const QLatin1String kScriptFolderKey("preview/scriptFolder");
+const QLatin1String kNightKey("preview/night");
 const QLatin1String kSqsFilter("Game script (*.sqs)");
 const QLatin1String kSqfFilter("Script function file (*.sqf)");
 constexpr int kOwnEffect = 1; // item data of an own effect; built-ins carry 0
@@ -110,7 +111,7 @@ void ParticleView::paintAlongside(ParticleView &other, int threads)
 
 ParticleView::Painted ParticleView::wanted() const
 {
-    return {m_simulation.revision(), frame, size(), devicePixelRatioF(), font()};
+    return {m_simulation.revision(), frame, size(), devicePixelRatioF(), font(), night};
 }
 
 bool ParticleView::pictureIsCurrent() const
@@ -118,7 +119,8 @@ bool ParticleView::pictureIsCurrent() const
     const Painted now = wanted();
     return m_painted && m_painted->revision == now.revision && m_painted->frame.centre.x() == now.frame.centre.x()
            && m_painted->frame.centre.y() == now.frame.centre.y() && m_painted->frame.scale == now.frame.scale
-           && m_painted->size == now.size && m_painted->ratio == now.ratio && m_painted->font == now.font;
+           && m_painted->size == now.size && m_painted->ratio == now.ratio && m_painted->font == now.font
+           && m_painted->night == now.night;
 }
 
 void ParticleView::paintEvent(QPaintEvent *)
@@ -126,6 +128,7 @@ void ParticleView::paintEvent(QPaintEvent *)
     // The first of the two views to be painted paints the pictures of both, at the same time; the
     // other then finds its picture current.
     std::vector<ViewToPaint> views;
+    std::array<Lights, 2> lights;
     for (ParticleView *view : {this, m_partner.data()}) {
         if (!view || (view != this && !view->isVisible()) || view->pictureIsCurrent())
             continue;
@@ -135,14 +138,17 @@ void ParticleView::paintEvent(QPaintEvent *)
         // the threads would take from each other on every label.
         QFont font;
         font.fromString(painted.font.toString());
+        Lights &shown = lights[views.size()];
+        shown = lightsOf(view->m_simulation, painted.night);
         views.push_back({&view->m_picture, painted.size, painted.ratio, font, painted.frame, view->m_plane,
-                         &view->m_simulation.particles()});
+                         &view->m_simulation.particles(), &shown});
     }
     if (m_pool)
         paintViewImages(views, *m_pool);
     else
         for (const ViewToPaint &view : views)
-            paintViewImage(*view.view, view.size, view.ratio, view.font, view.frame, view.plane, *view.particles);
+            paintViewImage(*view.view, view.size, view.ratio, view.font, view.frame, view.plane, *view.particles,
+                           *view.lights);
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_picture.image);
 }
@@ -274,6 +280,9 @@ void Form5::createControls()
     SettingsPanel->addGroup(LayerBox);
     SourceBox = new SourceGroup(m_source, this);
     SettingsPanel->addGroup(SourceBox);
+    LightBox = new LightGroup(m_source, this);
+    SettingsPanel->addGroup(LightBox);
+    LightBox->hide();
     CopySourceButton = new QPushButton(QStringLiteral("C&opy Source"), this);
     CopySourceButton->setToolTip(
         QStringLiteral("Copies the source's commands, to paste after a createVehicleLocal (Ctrl+Shift+C)"));
@@ -320,6 +329,9 @@ void Form5::createControls()
     WindXBox->setSuffix(QStringLiteral(" m/s"));
     WindYBox = newNumberBox(this, -100, 100, 0.5, 0, 1);
     WindYBox->setSuffix(QStringLiteral(" m/s"));
+    NightCheck = new QCheckBox(QStringLiteral("Ni&ght"), this);
+    NightCheck->setToolTip(QStringLiteral(
+        "Dark views, in which every light and its flare show; by day only lights with day light, without flares"));
     // Last in the row and in the tab order.
     SaveButton = new QPushButton(QStringLiteral("Save S&cript…"), this);
     SaveButton->setToolTip(QStringLiteral("Saves a script that drops these particles in the game (Ctrl+S)"));
@@ -343,6 +355,7 @@ void Form5::createControls()
     controls->addWidget(WindXBox);
     controls->addWidget(labelFor(QStringLiteral("Wind &y:"), WindYBox));
     controls->addWidget(WindYBox);
+    controls->addWidget(NightCheck);
     controls->addStretch(1);
     controls->addWidget(SaveButton);
 
@@ -351,7 +364,7 @@ void Form5::createControls()
         QStringLiteral("An approximation: the particles move by the old game's engine step, assumed the same in the "
                        "later games, in the wind set here, not the game's changing weather; the game's textures make "
                        "them look different, and the source's randomness, circle and bounce are played by a model of "
-                       "the preview's own."),
+                       "the preview's own, as are the lights, drawn as glows whose size follows their attenuation."),
         this);
     ApproximationLabel->setWordWrap(true);
     QFont italic = ApproximationLabel->font();
@@ -444,12 +457,15 @@ void Form5::connectHandlers()
     connect(&m_source, &effect::Source::importNotesChanged, this, &Form5::Source_ImportNotesChange);
     connect(WindXBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
     connect(WindYBox, &QDoubleSpinBox::valueChanged, this, &Form5::Wind_Change);
+    connect(NightCheck, &QCheckBox::toggled, this, &Form5::NightCheck_Toggled);
+    connect(LayerBox, &LayerGroup::addLightAsked, this, &Form5::LayerBox_AddLightAsked);
     connect(NotesButton, &QToolButton::toggled, this, &Form5::NotesButton_Toggled);
     connect(FrameTimer, &QTimer::timeout, this, &Form5::FrameTimer_Timer);
 }
 
 void Form5::Form_Load()
 {
+    NightCheck->setChecked(QSettings().value(kNightKey, false).toBool());
     m_simulation.setDuration(DurationBox->value());
     readFields();
     Source_ImportNotesChange();
@@ -685,6 +701,10 @@ void Form5::Source_Change()
 
 void Form5::Source_LayersChange()
 {
+    const bool light = m_source.selectedLayer().isLight();
+    // Hidden first, so that the column never holds both.
+    (light ? static_cast<QWidget *>(SourceBox) : LightBox)->hide();
+    (light ? static_cast<QWidget *>(LightBox) : SourceBox)->show();
     readFields();
     updateEffectBox();
 }
@@ -704,6 +724,15 @@ void Form5::Source_ImportNotesChange()
 void Form5::Wind_Change()
 {
     m_simulation.setWind({WindXBox->value(), WindYBox->value(), 0});
+}
+
+void Form5::NightCheck_Toggled(bool night)
+{
+    QSettings().setValue(kNightKey, night);
+    SideView->night = night;
+    TopView->night = night;
+    SideView->update();
+    TopView->update();
 }
 
 void Form5::NotesButton_Toggled(bool shown)
@@ -750,14 +779,14 @@ const effect::Recipe &Form5::selectedRecipe() const
 {
     static const effect::Recipe none;
     const auto &layers = m_simulation.layers();
-    const std::size_t selected = std::size_t(m_source.selected());
-    return selected < layers.size() ? layers[selected].recipe : none;
+    const std::size_t shown = std::size_t(m_source.shown());
+    return shown < layers.size() ? layers[shown].recipe : none;
 }
 
 std::optional<double> Form5::selectedInterval() const
 {
-    const std::size_t selected = std::size_t(m_source.selected());
-    return selected < m_simulation.layers().size() ? m_simulation.layerInterval(selected) : std::nullopt;
+    const std::size_t shown = std::size_t(m_source.shown());
+    return shown < m_simulation.layers().size() ? m_simulation.layerInterval(shown) : std::nullopt;
 }
 
 QStringList Form5::variableNames() const
@@ -774,7 +803,7 @@ bool Form5::effectEmitting() const
 {
     const auto &layers = m_simulation.layers();
     for (std::size_t i = 0; i < layers.size(); ++i)
-        if (!layers[i].muted && m_simulation.layerEmitting(i))
+        if (!layers[i].muted && (layers[i].light ? layers[i].recipe.usable() : m_simulation.layerEmitting(i)))
             return true;
     return false;
 }
@@ -876,6 +905,14 @@ void Form5::copySource()
         SaveStatus->show();
         return;
     }
+    const effect::Layer &selected = m_source.selectedLayer();
+    if (selected.isLight()) {
+        const QStringList lines = exporter::layerCommandLines(selected, exporter::layerColourName(emitterSettings()));
+        QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+        SaveStatus->setText(QStringLiteral("The light's %1 commands are on the clipboard.").arg(lines.size()));
+        SaveStatus->show();
+        return;
+    }
     const QStringList lines = exporter::sourceCommandLines(m_source.settings(), m_main.Text28->text(),
                                                            m_main.Check1->isChecked(), m_main.Text29->text());
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
@@ -893,12 +930,16 @@ void Form5::copyEffect()
     const QList<effect::Layer> layers = currentLayers();
     const QStringList lines = exporter::effectCommandLines(layers, emitterSettings());
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
-    SaveStatus->setText(
-        layers.size() == 1
-            ? QStringLiteral("The effect's one source is on the clipboard, %1 commands.").arg(lines.size())
-            : QStringLiteral("The effect's %1 sources are on the clipboard, %2 commands.")
-                  .arg(layers.size())
-                  .arg(lines.size()));
+    const auto lights = std::count_if(layers.cbegin(), layers.cend(), [](const effect::Layer &layer) {
+        return layer.isLight();
+    });
+    const auto sources = layers.size() - lights;
+    QString parts = sources == 1 ? QStringLiteral("one source") : QStringLiteral("%1 sources").arg(sources);
+    if (lights > 0)
+        parts += lights == 1 ? QStringLiteral(" and one light") : QStringLiteral(" and %1 lights").arg(lights);
+    SaveStatus->setText(QStringLiteral("The effect's %1 %2 on the clipboard, %3 commands.")
+                            .arg(parts, layers.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"))
+                            .arg(lines.size()));
     SaveStatus->show();
 }
 
@@ -922,9 +963,8 @@ void Form5::pasteLayers()
     }
     QList<effect::Layer> layers = currentLayers();
     const int last = effect::insertLayers(layers, m_source.selected() + 1, *outcome.layers);
-    m_source.setLayers(layers, last);
     m_source.setImportNotes(outcome.notes);
-    showSelectedLayer();
+    selectLayers(layers, last);
 }
 
 void Form5::copyConfigClass()
@@ -1051,8 +1091,10 @@ void Form5::updateNotes()
         problems << effect::valueProblems(layer.recipe, layer.variables);
         for (const QString &problem : problems)
             lines << prefix + QStringLiteral("Nothing is shown: ") + problem;
-        if (int(i) == m_source.selected())
-            lines << layer.recipe.notes;
+        // With a light selected, its notes and those of the particle layer the main window shows.
+        if (int(i) == m_source.selected() || int(i) == m_source.shown())
+            for (const QString &note : layer.recipe.notes)
+                lines << (m_source.selected() == m_source.shown() ? note : prefix + note);
     }
     const QStringList shown = [this] {
         QStringList items;
@@ -1079,6 +1121,19 @@ void Form5::updateCount()
         CountLabel->setText(text);
         return;
     }
+    QStringList lights;
+    for (std::size_t i = 0; i < m_simulation.layers().size(); ++i) {
+        if (!m_simulation.layers()[i].light)
+            continue;
+        const double intensity = m_simulation.lightIntensity(i);
+        lights << QStringLiteral("%1 %2").arg(
+            m_source.layers().value(qsizetype(i)).name(),
+            m_simulation.lightStatus(i).on ? QString::number(intensity, 'f', intensity < 10 ? 2 : 0)
+                                           : QStringLiteral("off"));
+    }
+    if (!lights.isEmpty())
+        text += (lights.size() == 1 ? QStringLiteral("; light ") : QStringLiteral("; lights ")) +
+                lights.join(QStringLiteral(", "));
     for (std::size_t i = 0; i < m_simulation.layers().size(); ++i) {
         const effect::LayerStatus &status = m_simulation.layerStatus(i);
         counts << status.live;
@@ -1141,7 +1196,7 @@ effect::EffectFields Form5::currentFields() const
 QList<effect::Layer> Form5::currentLayers() const
 {
     QList<effect::Layer> layers = m_source.layers();
-    layers[m_source.selected()].fields = currentFields();
+    layers[m_source.shown()].fields = currentFields();
     return layers;
 }
 
@@ -1154,18 +1209,26 @@ bool Form5::fieldsUnsaved() const
 
 void Form5::showSelectedLayer()
 {
-    const effect::Layer &layer = m_source.layers().at(m_source.selected());
+    const effect::Layer &layer = m_source.layers().at(m_source.shown());
     m_source.setConfigClass(layer.fields.configClass);
     m_source.setSettings(layer.fields.source);
     drop::writeFields(m_main, layer.fields.texts, layer.fields.separateColours);
+}
+
+void Form5::selectLayers(const QList<effect::Layer> &layers, int selected)
+{
+    const QString shown = m_source.layers().at(m_source.shown()).name();
+    m_source.setLayers(layers, selected);
+    // The main window holds the shown layer's fields already while it stays shown.
+    if (m_source.layers().at(m_source.shown()).name() != shown)
+        showSelectedLayer();
 }
 
 void Form5::LayerBox_Chosen(int index)
 {
     if (!m_mainAlive)
         return;
-    m_source.setLayers(currentLayers(), index);
-    showSelectedLayer();
+    selectLayers(currentLayers(), index);
 }
 
 void Form5::LayerBox_AddAsked()
@@ -1177,23 +1240,44 @@ void Form5::LayerBox_AddAsked()
     effect::Layer copy = layers.at(selected);
     copy.muted = false;
     const int added = effect::insertLayers(layers, selected + 1, {copy});
-    m_source.setLayers(layers, added);
-    showSelectedLayer();
+    selectLayers(layers, added);
+}
+
+void Form5::LayerBox_AddLightAsked()
+{
+    if (!m_mainAlive)
+        return;
+    QList<effect::Layer> layers = currentLayers();
+    const int added = effect::insertLayers(layers, m_source.selected() + 1,
+                                           {effect::lightLayerOf(QStringLiteral("_light"), effect::newLight())});
+    selectLayers(layers, added);
 }
 
 void Form5::LayerBox_RemoveAsked()
 {
     if (!m_mainAlive || m_source.layers().size() < 2)
         return;
+    const QString title = QStringLiteral("Remove Layer");
     const int selected = m_source.selected();
-    if (!platform::messages().askYesNo(
-            this, QStringLiteral("Remove Layer"),
-            QStringLiteral("Remove the layer %1 and its fields from the effect?").arg(m_source.settings().name)))
+    QList<effect::Layer> layers = currentLayers();
+    const effect::Layer &layer = layers.at(selected);
+    if (!layer.isLight() && std::none_of(layers.cbegin(), layers.cend(), [&layer](const effect::Layer &other) {
+            return !other.isLight() && &other != &layer;
+        })) {
+        platform::messages().fail(this, title,
+                                  QStringLiteral("%1 is the effect's only particle layer: the main window shows its "
+                                                 "fields, and an effect keeps one at least.")
+                                      .arg(layer.name()));
         return;
-    QList<effect::Layer> layers = m_source.layers();
+    }
+    if (!platform::messages().askYesNo(this, title,
+                                       layer.isLight()
+                                           ? QStringLiteral("Remove the light %1 from the effect?").arg(layer.name())
+                                           : QStringLiteral("Remove the layer %1 and its fields from the effect?")
+                                                 .arg(layer.name())))
+        return;
     layers.removeAt(selected);
-    m_source.setLayers(layers, std::min<int>(selected, int(layers.size()) - 1));
-    showSelectedLayer();
+    selectLayers(layers, std::min<int>(selected, int(layers.size()) - 1));
 }
 
 void Form5::LayerBox_RenameAsked()
@@ -1204,7 +1288,10 @@ void Form5::LayerBox_RenameAsked()
     QString name = layers.at(selected).name();
     for (;;) {
         const std::optional<QString> answer = platform::textInput().askText(
-            this, title, QStringLiteral("Name of the layer (its source's variable in the script):"), name);
+            this, title,
+            layers.at(selected).isLight() ? QStringLiteral("Name of the layer (its light's variable in the script):")
+                                          : QStringLiteral("Name of the layer (its source's variable in the script):"),
+            name);
         if (!answer || answer->trimmed() == layers.at(selected).name())
             return;
         name = answer->trimmed();
@@ -1217,9 +1304,11 @@ void Form5::LayerBox_RenameAsked()
         else
             break;
     }
-    effect::SourceSettings settings = m_source.settings();
-    settings.name = name;
-    m_source.setSettings(settings);
+    if (selected == m_source.shown()) {
+        effect::SourceSettings settings = m_source.settings();
+        settings.name = name;
+        m_source.setSettings(settings);
+    }
     layers[selected].fields.source.name = name;
     m_source.setLayers(layers, selected);
 }

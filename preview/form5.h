@@ -4,6 +4,7 @@
 #include "effect/simulation.h"
 #include "export/emitterscript.h"
 #include "layergroup.h"
+#include "lightgroup.h"
 #include "painting.h"
 #include "paintpool.h"
 #include "sidepanel.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <optional>
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QFormLayout;
 class QGroupBox;
@@ -51,6 +53,7 @@ public:
     void paintAlongside(ParticleView &other, int threads = PaintPool::defaultThreadCount());
 
     Frame frame;
+    bool night = false; // dark, with every light and its flare
     // Called with the factor of a wheel turn, so that both views zoom together.
     std::function<void(double factor)> zoomed;
 
@@ -69,6 +72,7 @@ private:
         QSize size;
         qreal ratio = 0;
         QFont font;
+        bool night = false;
     };
     Painted wanted() const;
     bool pictureIsCurrent() const;
@@ -127,6 +131,7 @@ public:
     SidePanel *SettingsPanel = nullptr; // the column of groups beside the views
     LayerGroup *LayerBox = nullptr;
     SourceGroup *SourceBox = nullptr;
+    LightGroup *LightBox = nullptr; // in the source group's place while a light is selected
     QPushButton *CopySourceButton = nullptr;
     QShortcut *CopySourceShortcut = nullptr;
     QPushButton *CopyEffectButton = nullptr;
@@ -139,6 +144,7 @@ public:
     QLabel *ImportStatus = nullptr; // what the last import left out of its block
     QDoubleSpinBox *WindXBox = nullptr;
     QDoubleSpinBox *WindYBox = nullptr;
+    QCheckBox *NightCheck = nullptr; // dark views with every light, kept between runs
     QLabel *CountLabel = nullptr;
     QLabel *ApproximationLabel = nullptr;
     QGroupBox *VariablesBox = nullptr;
@@ -187,6 +193,7 @@ private:
     void CopyClassShortcut_Activated();
     void LayerBox_Chosen(int index);
     void LayerBox_AddAsked();
+    void LayerBox_AddLightAsked();
     void LayerBox_RemoveAsked();
     void LayerBox_RenameAsked();
     void LayerBox_MoveAsked(int from, int to);
@@ -200,6 +207,7 @@ private:
     void SoloCheck_Toggled();
     void Source_ImportNotesChange();
     void Wind_Change();
+    void NightCheck_Toggled(bool night);
     void NotesButton_Toggled(bool shown);
     void Variable_Change();
     void FrameTimer_Timer();
@@ -238,8 +246,11 @@ private:
     effect::EffectFields currentFields() const;
     // The effect's layers with the selected one's fields as the main window and the source hold them.
     QList<effect::Layer> currentLayers() const;
-    // Writes the selected layer into the main window's fields and the source settings.
+    // Writes the shown layer into the main window's fields and the source settings.
     void showSelectedLayer();
+    // Stores the layers with the given one selected; writes the shown layer into the main window
+    // where another particle layer is shown now.
+    void selectLayers(const QList<effect::Layer> &layers, int selected);
     bool fieldsUnsaved() const;
     void updateEffectBox();
     void reportLibraryProblem();

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace preview {
 
 LayerGroup::LayerGroup(effect::Source &source, QWidget *parent)
@@ -36,6 +38,8 @@ void LayerGroup::createControls()
     RenameButton = new QPushButton(QStringLiteral("Rename…"), this);
     UpButton = new QPushButton(QStringLiteral("Up"), this);
     DownButton = new QPushButton(QStringLiteral("Down"), this);
+    AddLightButton = new QPushButton(QStringLiteral("Add Light"), this);
+    AddLightButton->setToolTip(QStringLiteral("Adds a light after the selected layer, every value of it written"));
     PasteButton = new QPushButton(QStringLiteral("Paste Layer"), this);
     PasteButton->setToolTip(QStringLiteral("Adds the clipboard's array, source block, script or config class as new "
                                            "layers after the selected one (Ctrl+Shift+V)"));
@@ -58,6 +62,7 @@ void LayerGroup::createControls()
     auto *paste = new QHBoxLayout;
     paste->addWidget(SoloCheck);
     paste->addStretch(1);
+    paste->addWidget(AddLightButton);
     paste->addWidget(PasteButton);
     auto *times = new QGridLayout;
     times->addWidget(new QLabel(QStringLiteral("Start:"), this), 0, 0);
@@ -85,6 +90,7 @@ void LayerGroup::connectHandlers()
     connect(LayerList, &QListWidget::currentRowChanged, this, &LayerGroup::LayerList_CurrentRowChanged);
     connect(LayerList, &QListWidget::itemChanged, this, &LayerGroup::LayerList_ItemChanged);
     connect(AddButton, &QPushButton::clicked, this, &LayerGroup::addAsked);
+    connect(AddLightButton, &QPushButton::clicked, this, &LayerGroup::addLightAsked);
     connect(RemoveButton, &QPushButton::clicked, this, &LayerGroup::removeAsked);
     connect(RenameButton, &QPushButton::clicked, this, &LayerGroup::renameAsked);
     connect(PasteButton, &QPushButton::clicked, this, &LayerGroup::pasteAsked);
@@ -131,8 +137,10 @@ void LayerGroup::showCounts(const QList<int> &counts, const QList<bool> &atLimit
 QString LayerGroup::itemText(int index) const
 {
     const effect::Layer &layer = m_source.layers().at(index);
-    QString text = index == m_source.selected() ? m_source.settings().name : layer.name();
-    if (layer.classOnly)
+    QString text = index == m_source.shown() ? m_source.settings().name : layer.name();
+    if (layer.isLight())
+        text += QStringLiteral(" (light)");
+    else if (layer.classOnly)
         text += QStringLiteral(" (a class, not previewed)");
     else if (index < m_counts.size())
         text += QStringLiteral(" — %1%2")
@@ -148,10 +156,10 @@ void LayerGroup::Source_LayersChanged()
 
 void LayerGroup::Source_Changed()
 {
-    // The selected layer's name is the source settings' while they are edited.
-    if (QListWidgetItem *item = LayerList->item(m_source.selected())) {
+    // The shown layer's name is the source settings' while they are edited.
+    if (QListWidgetItem *item = LayerList->item(m_source.shown())) {
         const QSignalBlocker blocker(LayerList);
-        item->setText(itemText(m_source.selected()));
+        item->setText(itemText(m_source.shown()));
     }
 }
 
@@ -182,8 +190,11 @@ void LayerGroup::showLayers()
     show(EndText, selected.end);
     for (std::size_t axis = 0; axis < 3; ++axis)
         show(OffsetText[axis], selected.offset[axis]);
-    const bool several = m_source.layers().size() > 1;
-    RemoveButton->setEnabled(several);
+    // The main window always shows a particle layer: the last of them stays.
+    const bool particlesLeft =
+        std::count_if(m_source.layers().cbegin(), m_source.layers().cend(),
+                      [](const effect::Layer &layer) { return !layer.isLight(); }) > 1;
+    RemoveButton->setEnabled(selected.isLight() || particlesLeft);
     UpButton->setEnabled(m_source.selected() > 0);
     DownButton->setEnabled(m_source.selected() + 1 < m_source.layers().size());
     m_showing = false;

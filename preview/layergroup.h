@@ -16,7 +16,7 @@ class QPushButton;
 namespace preview {
 
 // "Layers": the parts of the effect, one line each with its name and, while it plays, its
-// particle count, and a check box that is cleared to mute it; the buttons that add, remove,
+// particle count (a light is marked as one), and a check box that is cleared to mute it; the buttons that add, remove,
 // rename and move them and the solo mark; and the start, end and offset of the selected layer,
 // which go straight into the layer. What changes the list as a whole or the selection is asked
 // of the window, which holds the selected layer's fields.
@@ -28,6 +28,7 @@ public:
     QLabel *ListLabel = nullptr;
     QListWidget *LayerList = nullptr;
     QPushButton *AddButton = nullptr;
+    QPushButton *AddLightButton = nullptr; // a new light with every value written
     QPushButton *RemoveButton = nullptr;
     QPushButton *RenameButton = nullptr;
     QPushButton *UpButton = nullptr;
@@ -44,6 +45,7 @@ public:
 signals:
     void chosen(int index);
     void addAsked();
+    void addLightAsked();
     void removeAsked();
     void renameAsked();
     void moveAsked(int from, int to);

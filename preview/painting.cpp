@@ -2,7 +2,9 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
+#include <QRadialGradient>
 
 #include <algorithm>
 #include <array>
@@ -30,6 +32,10 @@ const QColor kGridLine(255, 255, 255, 40);
 const QColor kGround(0xc8, 0xb0, 0x80, 200);
 const QColor kLabel(255, 255, 255, 190);
 const QColor kMarker(0xff, 0xd0, 0x40);
+const QColor kNightBackground(0x10, 0x14, 0x1c);
+const QColor kNightGridLine(255, 255, 255, 22);
+const QColor kNightLabel(255, 255, 255, 120);
+constexpr int kGlowStops = 16;
 
 } // namespace
 
@@ -619,9 +625,11 @@ QPointF viewPixel(const QRectF &area, const Frame &frame, QPointF at)
 }
 
 // Background, metre grid with labels and the object's marker at the origin.
-void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane)
+void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, Plane plane, bool night)
 {
-    painter.fillRect(area, kBackground);
+    const QColor gridLine = night ? kNightGridLine : kGridLine;
+    const QColor labelColour = night ? kNightLabel : kLabel;
+    painter.fillRect(area, night ? kNightBackground : kBackground);
     const auto toPixels = [&](QPointF at) { return viewPixel(area, frame, at); };
     const double halfWidth = area.width() / 2 / frame.scale;
     const double halfHeight = area.height() / 2 / frame.scale;
@@ -650,18 +658,18 @@ void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, 
                                    metrics.horizontalAdvance(gridLabel(frame.centre.x() + halfWidth, step)));
     lines(frame.centre.x() - halfWidth, frame.centre.x() + halfWidth, every(widest), [&](double x, bool label) {
         const double px = toPixels({x, 0}).x();
-        painter.setPen(kGridLine);
+        painter.setPen(gridLine);
         painter.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
-        painter.setPen(kLabel);
+        painter.setPen(labelColour);
         if (label)
             painter.drawText(QPointF(px + 3, area.bottom() - 4), gridLabel(x, step));
     });
     lines(frame.centre.y() - halfHeight, frame.centre.y() + halfHeight, every(metrics.height()),
           [&](double y, bool label) {
               const double py = toPixels({0, y}).y();
-              painter.setPen(y == 0 && plane == Plane::Side ? QPen(kGround, 2) : QPen(kGridLine));
+              painter.setPen(y == 0 && plane == Plane::Side ? QPen(kGround, 2) : QPen(gridLine));
               painter.drawLine(QPointF(area.left(), py), QPointF(area.right(), py));
-              painter.setPen(kLabel);
+              painter.setPen(labelColour);
               if (label)
                   painter.drawText(QPointF(area.left() + 3, py - 3), gridLabel(y, step));
           });
@@ -674,6 +682,66 @@ void paintBackground(QPainter &painter, const QRectF &area, const Frame &frame, 
         painter.drawLine(origin + arm * 4, origin + arm * 8);
     painter.setPen(QPen(kMarker, 1));
     painter.drawEllipse(origin, 4, 4);
+}
+
+// Adds the glows and, where they have one, the flares onto the image; returns the device pixels
+// drawn.
+QRect paintGlows(QImage &image, const QRectF &area, qreal ratio, const Frame &frame, Plane plane, const Lights &lights)
+{
+    QRect drawn;
+    if (lights.glows.empty())
+        return drawn;
+    QPainter painter(&image);
+    painter.setClipRect(area);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    painter.setPen(Qt::NoPen);
+    const auto mark = [&](const QRectF &rect) {
+        drawn |= QRectF(rect.topLeft() * ratio, rect.size() * ratio).toAlignedRect().adjusted(-1, -1, 1, 1);
+    };
+    for (const Glow &glow : lights.glows) {
+        const QPointF at = viewPixel(area, frame, planeCoordinates(glow.at, plane));
+        const double radius = std::min(glow.radius * frame.scale, 4.0 * std::max(area.width(), area.height()));
+        if (!std::isfinite(at.x()) || !std::isfinite(at.y()) || !(radius > 0.5) || glow.profile.size() < 2)
+            continue;
+        const QRectF box(at - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
+        if (box.intersects(area)) {
+            QRadialGradient gradient(at, radius);
+            for (std::size_t i = 0; i < glow.profile.size(); ++i) {
+                QColor stop = glow.colour;
+                stop.setAlphaF(float(glow.colour.alphaF() * glow.profile[i]));
+                // Premultiplied for the additive composition: the colour scaled by its alpha.
+                gradient.setColorAt(double(i) / double(glow.profile.size() - 1), stop);
+            }
+            painter.setBrush(gradient);
+            painter.drawEllipse(box);
+            mark(box.intersected(area));
+        }
+        if (!glow.flare)
+            continue;
+        // A lens flare: a bright core with four rays, of a size on the screen, not in metres.
+        const double size = kFlarePixels * glow.flareSize;
+        if (!(size > 0.5))
+            continue;
+        QRadialGradient core(at, size / 3);
+        core.setColorAt(0, QColor(255, 255, 255, 230));
+        core.setColorAt(1, QColor(glow.colour.red(), glow.colour.green(), glow.colour.blue(), 0));
+        painter.setBrush(core);
+        painter.drawEllipse(at, size / 3, size / 3);
+        for (const bool across : {true, false}) {
+            QLinearGradient ray(across ? at - QPointF(size, 0) : at - QPointF(0, size),
+                                across ? at + QPointF(size, 0) : at + QPointF(0, size));
+            const QColor clear(glow.colour.red(), glow.colour.green(), glow.colour.blue(), 0);
+            ray.setColorAt(0, clear);
+            ray.setColorAt(0.5, QColor(255, 255, 255, 200));
+            ray.setColorAt(1, clear);
+            painter.setBrush(ray);
+            painter.drawRect(across ? QRectF(at.x() - size, at.y() - 1, 2 * size, 2)
+                                    : QRectF(at.x() - 1, at.y() - size, 2, 2 * size));
+        }
+        mark(QRectF(at - QPointF(size, size), QSizeF(2 * size, 2 * size)).intersected(area));
+    }
+    return drawn.intersected(image.rect());
 }
 
 // The particles as soft discs, the oldest first, blended into the layer; returns where the layer
@@ -792,7 +860,7 @@ void drawLayerBands(ViewImage &view, QImage &image, std::atomic<int> &next)
 // Puts the view's background back, or paints it anew, and blends its discs into its layer; what is
 // left to do is drawing the layer (view.layerDrawing).
 void blendView(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
-               const std::vector<effect::Particle> &particles)
+               const std::vector<effect::Particle> &particles, const Lights &lights)
 {
     const QSize pixels = (QSizeF(size) * ratio).toSize();
     if (pixels.isEmpty()) {
@@ -800,7 +868,7 @@ void blendView(ViewImage &view, QSize size, qreal ratio, const QFont &font, cons
         return;
     }
     const QRectF area(QPointF(0, 0), QSizeF(size));
-    const ViewImage::Background wanted{size, ratio, frame.centre, frame.scale, plane, font};
+    const ViewImage::Background wanted{size, ratio, frame.centre, frame.scale, plane, font, lights.night};
     if (!view.kept || !(*view.kept == wanted)) {
         // The view without particles is painted only when it changes, and kept to put back where
         // the particles were.
@@ -809,7 +877,7 @@ void blendView(ViewImage &view, QSize size, qreal ratio, const QFont &font, cons
         QPainter painter(&view.background);
         painter.setFont(font);
         painter.setClipRect(area);
-        paintBackground(painter, area, frame, plane);
+        paintBackground(painter, area, frame, plane, lights.night);
         painter.end();
         view.image = view.background.copy();
         view.kept = wanted;
@@ -822,23 +890,59 @@ void blendView(ViewImage &view, QSize size, qreal ratio, const QFont &font, cons
                         std::size_t(drawn.width()) * 4);
         view.drawn = {};
     }
+    view.drawn = paintGlows(view.image, area, ratio, frame, plane, lights);
     view.layerDrawing = blendParticles(area, ratio, frame, plane, particles, view.layer);
     // The device pixels the smooth scaling may touch, with one to spare.
     if (view.layerDrawing) {
         const QRectF &target = view.layerDrawing->target;
-        view.drawn = QRectF(target.topLeft() * ratio, target.size() * ratio)
-                         .toAlignedRect()
-                         .adjusted(-1, -1, 1, 1)
-                         .intersected(view.image.rect());
+        view.drawn |= QRectF(target.topLeft() * ratio, target.size() * ratio)
+                          .toAlignedRect()
+                          .adjusted(-1, -1, 1, 1)
+                          .intersected(view.image.rect());
     }
 }
 
 } // namespace
 
-void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
-                    const std::vector<effect::Particle> &particles)
+Lights lightsOf(const effect::Simulation &simulation, bool night)
 {
-    blendView(view, size, ratio, font, frame, plane, particles);
+    Lights lights;
+    lights.night = night;
+    const auto &layers = simulation.layers();
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        const std::optional<effect::LightRecipe> &light = layers[i].light;
+        const double intensity = simulation.lightIntensity(i);
+        if (!light || !(intensity > 0) || (!night && !light->dayLight))
+            continue;
+        const double brightest = std::max({light->colour[0], light->colour[1], light->colour[2]});
+        if (!(brightest > 0))
+            continue;
+        // Values above 1 are common: the hue is the colour over its brightest channel where that is above 1.
+        const double scale = 1 / std::max(1.0, brightest);
+        QColor colour;
+        colour.setRgbF(float(std::clamp(light->colour[0] * scale, 0.0, 1.0)),
+                       float(std::clamp(light->colour[1] * scale, 0.0, 1.0)),
+                       float(std::clamp(light->colour[2] * scale, 0.0, 1.0)), float(effect::glowStrength(intensity)));
+        Glow glow;
+        glow.at = layers[i].offset;
+        glow.colour = colour;
+        glow.radius = effect::glowRadius(*light);
+        for (int stop = 0; stop <= kGlowStops; ++stop) {
+            const double falloff = effect::lightFalloff(*light, glow.radius * stop / kGlowStops);
+            const double above = std::max(0.0, (falloff - effect::kGlowFraction) / (1 - effect::kGlowFraction));
+            glow.profile.push_back(stop == kGlowStops ? 0.0 : std::pow(above, 1 / 2.2));
+        }
+        glow.flare = night && light->useFlare;
+        glow.flareSize = light->flareSize;
+        lights.glows.push_back(std::move(glow));
+    }
+    return lights;
+}
+
+void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
+                    const std::vector<effect::Particle> &particles, const Lights &lights)
+{
+    blendView(view, size, ratio, font, frame, plane, particles, lights);
     if (view.layerDrawing) {
         std::atomic<int> next = 0;
         drawLayerBands(view, view.image, next);
@@ -848,10 +952,11 @@ void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font,
 void paintViewImages(std::span<const ViewToPaint> views, PaintPool &pool)
 {
     std::vector<std::function<void()>> jobs;
+    static const Lights none;
     for (const ViewToPaint &painted : views)
         jobs.emplace_back([&painted] {
             blendView(*painted.view, painted.size, painted.ratio, painted.font, painted.frame, painted.plane,
-                      *painted.particles);
+                      *painted.particles, painted.lights ? *painted.lights : none);
         });
     pool.run(jobs);
     // Then every thread draws bands, of whichever view has some left: one view's discs may take

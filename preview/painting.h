@@ -74,6 +74,7 @@ struct ViewImage {
         double scale;
         Plane plane;
         QFont font;
+        bool night;
         bool operator==(const Background &) const = default;
     };
     QImage background;
@@ -98,14 +99,41 @@ struct ViewImage {
     QImage alongside;
 };
 
+// A light as the views draw it: a glow in its colour around its position, fading out to its
+// radius, and by night its flare.
+struct Glow {
+    effect::Vec3 at;
+    QColor colour;         // the light's hue at the glow's strength in its alpha
+    double radius = 0;     // metres
+    // The glow's alpha at evenly spaced distances from the centre (0) to the radius (the last,
+    // 0), as fractions of the colour's alpha.
+    std::vector<double> profile;
+    bool flare = false;
+    double flareSize = 1; // the flare's radius in units of kFlarePixels
+};
+inline constexpr double kFlarePixels = 14;
+
+// What the views show beside the particles: the lights and whether it is night.
+struct Lights {
+    std::vector<Glow> glows;
+    bool night = false;
+};
+
+// The glows of the simulation's lights that are on: by day only those with day light and without
+// flares, by night all with their flares. A light's alpha follows its intensity now
+// (effect::glowStrength), its profile its falloff: the part of the falloff above the glow's
+// fraction, brought to the eye's scale (a power of 1/2.2) so that the fading reads evenly.
+Lights lightsOf(const effect::Simulation &simulation, bool night);
+
 // Paints the view of `size` logical pixels at the device pixel ratio into view.image: background,
-// metre grid with labels in the font, the object's marker at the origin, then the particles as soft
+// metre grid with labels in the font (darker by night), the object's marker at the origin, the
+// lights' glows and flares added on, then the particles as soft
 // discs, the oldest first. The discs are blended into view.layer, at a lower resolution when they
 // are large, and the layer is drawn over the grid, smoothly scaled. The background, grid and labels
 // are painted only when the size, ratio, frame, plane or font change; otherwise the part the
 // particles took is put back from the kept background before they are drawn again.
 void paintViewImage(ViewImage &view, QSize size, qreal ratio, const QFont &font, const Frame &frame, Plane plane,
-                    const std::vector<effect::Particle> &particles);
+                    const std::vector<effect::Particle> &particles, const Lights &lights = {});
 
 // A view for paintViewImages(), with what paintViewImage() takes.
 struct ViewToPaint {
@@ -116,6 +144,7 @@ struct ViewToPaint {
     Frame frame;
     Plane plane;
     const std::vector<effect::Particle> *particles;
+    const Lights *lights = nullptr; // none: no lights, by day
 };
 
 // Paints the views as paintViewImage() paints each, at the same time on the pool: the discs of

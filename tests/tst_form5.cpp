@@ -98,7 +98,7 @@ QList<QWidget *> tabChain(QWidget *window)
 {
     QList<QWidget *> chain;
     for (QWidget *widget = window->nextInFocusChain(); widget != window; widget = widget->nextInFocusChain())
-        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy())
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && widget->isVisibleTo(window))
             chain << widget;
     return chain;
 }
@@ -1387,7 +1387,7 @@ void TestForm5::tabOrderRunsDownTheWindow()
     const preview::LayerGroup &layers = *preview.LayerBox;
     QList<QWidget *> expected{preview.EffectBox, preview.SaveAsButton, preview.DeleteButton, layers.LayerList,
                               layers.AddButton,  layers.RemoveButton,  layers.RenameButton,  layers.UpButton,
-                              layers.DownButton, layers.PasteButton,   layers.SoloCheck,     layers.StartText,
+                              layers.DownButton, layers.AddLightButton, layers.PasteButton, layers.SoloCheck,  layers.StartText,
                               layers.EndText,    layers.OffsetText[0], layers.OffsetText[1], layers.OffsetText[2],
                               group.NameText,    group.RandomBox};
     for (int i = Random::LifeTime; i <= Random::DirIntensity; ++i)
@@ -1398,7 +1398,8 @@ void TestForm5::tabOrderRunsDownTheWindow()
         expected << field;
     expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.CopyEffectButton
              << preview.SaveSourceButton << preview.CopyClassButton << preview.PlayButton << preview.RestartButton
-             << preview.SpeedBox << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.SaveButton
+             << preview.SpeedBox << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.NightCheck
+             << preview.SaveButton
              << preview.NotesButton << preview.NotesList << preview.variableField("_h");
     QCOMPARE(tabChain(&preview), expected);
 }
