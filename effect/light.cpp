@@ -14,7 +14,8 @@
 //   intensity = 2500 × brightness².
 // - The falloff never exceeds the light's own intensity: its denominator is taken as at least 1.
 //   The glow reaches where the falloff drops to kGlowFraction of its value at the start, and no
-//   further than the hard limit's end. Negative coefficients count as 0.
+//   further than the hard limit's end. Negative coefficients count as 0; a hard limit's end of 0
+//   or less is no limit.
 // - An attenuation of other than six values gives its first four as start, constant, linear and
 //   quadratic, and hard limits only from its fifth and sixth.
 // - A flicker draws its value and its period evenly between their bounds; a period below one
@@ -78,10 +79,9 @@ void readAttenuation(LightRecipe &light, const LightAttenuation &attenuation, co
 {
     static const char *const names[] = {"start", "constant", "linear", "quadratic", "hard limit start",
                                         "hard limit end"};
-    if (!attenuation.set) {
-        light.attenuation = {0, 0, 0, 1, 0, 0};
+    light.attenuation = {0, 0, 0, 1, 0, 0};
+    if (!attenuation.set)
         return;
-    }
     QStringList texts(attenuation.texts.cbegin(), attenuation.texts.cend());
     if (!attenuation.asWritten.isEmpty()) {
         texts = sqf::arrayElements(attenuation.asWritten).value_or(QStringList{});
@@ -117,6 +117,9 @@ LightSettings newLight()
     light.useFlare = {true, QStringLiteral("false")};
     light.flareSize = {true, QStringLiteral("1")};
     light.flareMaxDistance = {true, QStringLiteral("300")};
+    // Ready for a flicker once one is chosen; not written while there is none.
+    light.flicker = {LightFlicker::None, QStringLiteral("2000"), QStringLiteral("3000"), QStringLiteral("0.05"),
+                     QStringLiteral("0.15")};
     return light;
 }
 
@@ -197,7 +200,7 @@ double lightFalloff(const LightRecipe &light, double distance)
                                      + a[LightAttenuation::Quadratic] * past * past);
     };
     double falloff = value(d) / value(0);
-    if (light.hardLimits) {
+    if (light.hardLimits && a[LightAttenuation::HardLimitEnd] > 0) {
         const double from = a[LightAttenuation::HardLimitStart];
         const double to = a[LightAttenuation::HardLimitEnd];
         if (distance >= to)

@@ -84,7 +84,7 @@ struct LightRecipe {
     std::array<double, 3> ambient{0, 0, 0};
     double intensity = 0; // as the commands leave it, brightness converted
     // start, constant, linear, quadratic; the hard limits where given (0 and 0 otherwise: none).
-    std::array<double, LightAttenuation::ValueCount> attenuation{0, 1, 0, 0, 0, 0};
+    std::array<double, LightAttenuation::ValueCount> attenuation{0, 0, 0, 1, 0, 0};
     bool hardLimits = false;
     bool dayLight = false;
     bool useFlare = false;

@@ -174,6 +174,7 @@ private slots:
     void layersAreEditedOneAtATime();
     void keptCommandsFollowTheSelectedLayer();
     void pastedLayersComeBackFromCopyEffect();
+    void lightIsEditedInItsGroupAndTheFieldsStay();
     void everyControlInSightAt1280By700_data();
     void everyControlInSightAt1280By700();
     void mnemonicScrollsItsControlIntoSight();
@@ -1376,6 +1377,68 @@ void TestForm5::pastedLayersComeBackFromCopyEffect()
     QCOMPARE(copied.layers->at(0).fields.texts, form->source().layers().at(0).fields.texts);
     QCOMPARE(copied.layers->at(2).fields.texts, fieldTexts(*form));
     QCOMPARE(copied.layers->at(2).offset, (std::array<QString, 3>{"0", "0", "1.5"}));
+}
+
+void TestForm5::lightIsEditedInItsGroupAndTheFieldsStay()
+{
+    MessagesFake messages;
+    QSettings().remove("preview/night");
+    typeFloatingParticle();
+    Form5 &preview = openPreview();
+    preview::LayerGroup &layers = *preview.LayerBox;
+    preview::LightGroup &light = *preview.LightBox;
+    const effect::Source &source = form->source();
+    QVERIFY(!preview.NightCheck->isChecked());
+
+    // Add Light: a light with every value, edited in its own group; the fields stay the particles'.
+    QTest::mouseClick(layers.AddLightButton, Qt::LeftButton);
+    QCOMPARE(source.layers().size(), 2);
+    QCOMPARE(source.selected(), 1);
+    QCOMPARE(source.shown(), 0);
+    QCOMPARE(*source.layers().at(1).light, effect::newLight());
+    QVERIFY(light.isVisible());
+    QVERIFY(!preview.SourceBox->isVisible());
+    QCOMPARE(layers.LayerList->item(1)->text(), "_light (light)");
+    QVERIFY(light.ShownLabel->text().contains("particle layer _ps"));
+    QCOMPARE(form->Text(kLifeTime)->text(), "10");
+    retype(light.IntensityText, "4000");
+    QCOMPARE(source.layers().at(1).light->intensity.text, "4000");
+    QCOMPARE(form->Text(kLifeTime)->text(), "10");
+    preview.runFor(0.1);
+    QVERIFY2(preview.CountLabel->text().contains("light _light 4000"), qPrintable(preview.CountLabel->text()));
+    // A new light has no day light: by day it is not drawn, by night it is.
+    QVERIFY(preview::lightsOf(preview.simulation(), false).glows.empty());
+    QCOMPARE(preview::lightsOf(preview.simulation(), true).glows.size(), 1u);
+
+    // The fields edited meanwhile belong to the particle layer they show.
+    retype(form->Text(kWeight), "2");
+    layers.LayerList->setFocus();
+    QTest::keyClick(layers.LayerList, Qt::Key_Up);
+    QVERIFY(preview.SourceBox->isVisible());
+    QVERIFY(!light.isVisible());
+    QCOMPARE(form->Text(kWeight)->text(), "2");
+    QCOMPARE(source.layers().at(0).fields.texts.at(kWeight - 1), "2");
+
+    // The only particle layer stays, with the reason; the light goes.
+    QVERIFY(!layers.RemoveButton->isEnabled());
+    QTest::keyClick(layers.LayerList, Qt::Key_Delete);
+    QCOMPARE(messages.shown.last(), "error|Remove Layer|_ps is the effect's only particle layer: the main window "
+                                    "shows its fields, and an effect keeps one at least.");
+    QCOMPARE(source.layers().size(), 2);
+    QTest::keyClick(layers.LayerList, Qt::Key_Down);
+    QVERIFY(layers.RemoveButton->isEnabled());
+    QTest::keyClick(layers.LayerList, Qt::Key_Delete);
+    QCOMPARE(messages.shown.last(), "question|Remove Layer|Remove the light _light from the effect?");
+    QCOMPARE(source.layers().size(), 1);
+    QCOMPARE(form->Text(kWeight)->text(), "2");
+
+    // Night is the preview's choice, kept for the next window.
+    QTest::mouseClick(preview.NightCheck, Qt::LeftButton);
+    QVERIFY(preview.SideView->night);
+    preview.close();
+    processDeletes();
+    QVERIFY(openPreview().NightCheck->isChecked());
+    QSettings().remove("preview/night");
 }
 
 void TestForm5::tabOrderRunsDownTheWindow()

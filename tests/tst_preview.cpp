@@ -200,6 +200,12 @@ private slots:
     void layerLimitHoldsForAllLayers();
     void layersDoNotDependOnTheFrames_data();
     void layersDoNotDependOnTheFrames();
+    void lightIsReadByTheModel_data();
+    void lightIsReadByTheModel();
+    void lightPlaysFromItsStartToItsEnd_data();
+    void lightPlaysFromItsStartToItsEnd();
+    void flickerStaysWithinItsBoundsAndReplays();
+    void glowIsDrawnWithinItsRadiusByNight();
     void layerTextsThatCannotBePlayed_data();
     void layerTextsThatCannotBePlayed();
     void fieldsThatCannotBePreviewed_data();
@@ -754,6 +760,213 @@ void TestPreview::layersDoNotDependOnTheFrames()
         QCOMPARE_LE(std::abs(frames.particles()[i].position.x - once.particles()[i].position.x), 1e-9);
         QCOMPARE_LE(std::abs(frames.particles()[i].position.z - once.particles()[i].position.z), 1e-9);
     }
+}
+
+void TestPreview::lightIsReadByTheModel_data()
+{
+    // Each row changes the new light: "command=text" sets a value, "command" alone clears it.
+    QTest::addColumn<QStringList>("changes");
+    QTest::addColumn<double>("intensity");
+    QTest::addColumn<double>("radius"); // of the glow, in m
+    QTest::addColumn<QString>("said");  // a problem or a note, in part; empty: none
+    QTest::newRow("new light") << QStringList{} << 2500.0 << std::sqrt(50.0) << "";
+    QTest::newRow("brightness alone") << QStringList{"intensity", "brightness=2"} << 10000.0 << std::sqrt(50.0) << "";
+    QTest::newRow("brightness set last holds") << QStringList{"brightness=2"} << 10000.0 << std::sqrt(50.0)
+                                               << "the preview takes the one set last";
+    QTest::newRow("intensity set last holds") << QStringList{"brightness=2", "brightnessFirst"} << 2500.0
+                                              << std::sqrt(50.0) << "the preview takes the one set last";
+    QTest::newRow("neither") << QStringList{"intensity"} << 0.0 << std::sqrt(50.0) << "the preview draws none";
+    QTest::newRow("hard limit cuts the glow")
+        << QStringList{"attenuation=0,0,0,0.01,3,4"} << 2500.0 << 4.0 << "";
+    QTest::newRow("start moves it out") << QStringList{"attenuation=2,0,0,2,30,40"} << 2500.0
+                                        << 2 + std::sqrt(50.0) << "";
+    QTest::newRow("linear falloff") << QStringList{"attenuation=0,1,1,0,0,0"} << 2500.0 << 99.0 << "";
+    QTest::newRow("no falloff") << QStringList{"attenuation=0,1,0,0,0,0"} << 2500.0 << kLongestGlow << "";
+    QTest::newRow("hard limit end below the start") << QStringList{"attenuation=0,0,0,2,5,-1"} << 2500.0
+                                                    << std::sqrt(50.0) << "";
+    QTest::newRow("not set: 1 / d²") << QStringList{"attenuation"} << 2500.0 << 10.0 << "";
+    QTest::newRow("four values as written")
+        << QStringList{"asWritten=[0, 0, 0, 2]"} << 2500.0 << std::sqrt(50.0) << "Attenuation of 4 values";
+    QTest::newRow("seven values: hard limits read")
+        << QStringList{"asWritten=[0, 0, 0, 2, 1, 3, 9]"} << 2500.0 << 3.0 << "the next two as the hard limits";
+    QTest::newRow("a variable as written") << QStringList{"asWritten=_att"} << 2500.0 << 10.0
+                                           << "is not an array of four values or more";
+    QTest::newRow("variable intensity") << QStringList{"intensity=_i * 2"} << 600.0 << std::sqrt(50.0) << "";
+    QTest::newRow("unreadable intensity") << QStringList{"intensity=2 +"} << 0.0 << std::sqrt(50.0)
+                                          << "Intensity ends too early";
+    QTest::newRow("unreadable day light") << QStringList{"dayLight=maybe *"} << 2500.0 << std::sqrt(50.0)
+                                          << "Day light";
+    QTest::newRow("a reflector") << QStringList{"type=#lightreflector"} << 2500.0 << std::sqrt(50.0)
+                                 << "drawn as a point light, without its cone";
+    QTest::newRow("kept commands") << QStringList{"other=setLightConePars [60, 30, 1]"} << 2500.0 << std::sqrt(50.0)
+                                   << "Not previewed: setLightConePars [60, 30, 1]";
+}
+
+void TestPreview::lightIsReadByTheModel()
+{
+    QFETCH(QStringList, changes);
+    QFETCH(double, intensity);
+    QFETCH(double, radius);
+    QFETCH(QString, said);
+    LightSettings settings = newLight();
+    for (const QString &change : changes) {
+        const QString name = change.section('=', 0, 0);
+        const QString value = change.section('=', 1);
+        const bool set = change.contains('=');
+        if (name == "intensity")
+            settings.intensity = {set, value};
+        else if (name == "brightness")
+            settings.brightness = {set, value};
+        else if (name == "brightnessFirst")
+            settings.brightnessFirst = true;
+        else if (name == "attenuation" && set)
+            std::copy_n(value.split(',').cbegin(), 6, settings.attenuation.texts.begin());
+        else if (name == "attenuation")
+            settings.attenuation.set = false;
+        else if (name == "asWritten")
+            settings.attenuation.asWritten = value;
+        else if (name == "dayLight")
+            settings.dayLight = {set, value};
+        else if (name == "type")
+            settings.type = value;
+        else if (name == "other")
+            settings.otherCommands << value;
+    }
+    const LightRecipe light = readLight(settings, {{"_i", 300}});
+    const QStringList both = light.problems + light.notes;
+    QVERIFY2(said.isEmpty() ? both.isEmpty() : both.join('|').contains(said), qPrintable(both.join('|')));
+    QCOMPARE(light.intensity, intensity);
+    QVERIFY2(std::abs(glowRadius(light) - radius) < 1e-9, qPrintable(QString::number(glowRadius(light))));
+    // The falloff is whole up to the start and at the glow's fraction at its radius, where the hard
+    // limits do not cut it first.
+    QCOMPARE(lightFalloff(light, light.attenuation[LightAttenuation::Start]), 1.0);
+    if (radius < kLongestGlow && !(light.hardLimits && light.attenuation[LightAttenuation::HardLimitEnd] <= radius))
+        QVERIFY(std::abs(lightFalloff(light, radius) - kGlowFraction) < 1e-9);
+}
+
+void TestPreview::lightPlaysFromItsStartToItsEnd_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<QList<double>>("onAt");  // seconds
+    QTest::addColumn<QList<double>>("offAt"); // seconds
+    QTest::addColumn<bool>("settlesOn");      // settled once on, with no particles
+    QTest::newRow("the whole effect") << "0" << "" << 0.0 << QList<double>{0, 5, 60} << QList<double>{} << true;
+    QTest::newRow("later") << "1.5" << "" << 0.0 << QList<double>{1.5, 3} << QList<double>{0, 1.4} << true;
+    QTest::newRow("a flash") << "0" << "0.5" << 0.0 << QList<double>{0, 0.4} << QList<double>{0.5, 2} << false;
+    QTest::newRow("the duration ends it") << "1" << "" << 3.0 << QList<double>{1, 2.9} << QList<double>{0.5, 3, 5}
+                                          << false;
+}
+
+void TestPreview::lightPlaysFromItsStartToItsEnd()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(double, duration);
+    QFETCH(QList<double>, onAt);
+    QFETCH(QList<double>, offAt);
+    QFETCH(bool, settlesOn);
+    Layer light = lightLayerOf("_light", newLight());
+    light.start = start;
+    light.end = end;
+    Layer silent = floatingLayer("0");
+    Simulation simulation;
+    simulation.setDuration(duration);
+    simulation.setLayers({readLayer(silent, {}), readLayer(light, {})});
+    QList<std::pair<double, bool>> expected;
+    for (const double at : onAt)
+        expected << std::pair{at, true};
+    for (const double at : offAt)
+        expected << std::pair{at, false};
+    std::sort(expected.begin(), expected.end());
+    for (const auto &[at, on] : expected) {
+        simulation.advance(at - simulation.time() + kStep / 2);
+        QCOMPARE(simulation.lightStatus(1).on, on);
+        QCOMPARE(simulation.lightIntensity(1), on ? 2500.0 : 0.0);
+        if (on)
+            QCOMPARE(settled(simulation), settlesOn);
+    }
+    // Muted, it is off at once.
+    light.muted = true;
+    simulation.setLayers({readLayer(silent, {}), readLayer(light, {})});
+    QVERIFY(!simulation.lightStatus(1).on);
+}
+
+void TestPreview::flickerStaysWithinItsBoundsAndReplays()
+{
+    LightSettings settings = newLight();
+    settings.flicker = {LightFlicker::Brightness, "0.8", "1.2", "0.05", "0.15"};
+    const std::vector<LayerRecipe> layers{readLayer(floatingLayer("0"), {}),
+                                          readLayer(lightLayerOf("_light", settings), {})};
+    Simulation simulation(7);
+    simulation.setLayers(layers);
+    QList<double> first;
+    for (int frame = 0; frame < 300; ++frame) {
+        simulation.advance(0.02);
+        const double intensity = simulation.lightIntensity(1);
+        QVERIFY(intensity >= intensityOfBrightness(0.8) && intensity <= intensityOfBrightness(1.2));
+        first << intensity;
+    }
+    // One change every 0.05 to 0.15 s over the 6 s: about 60, never fewer than 40 or more than 120.
+    QVERIFY2(simulation.lightStatus(1).changes >= 40 && simulation.lightStatus(1).changes <= 121,
+             qPrintable(QString::number(simulation.lightStatus(1).changes)));
+    QVERIFY(!settled(simulation));
+    // The same draws after a restart, and the same in steps of another length.
+    simulation.restart();
+    QList<double> again;
+    for (int frame = 0; frame < 300; ++frame) {
+        simulation.advance(0.02);
+        again << simulation.lightIntensity(1);
+    }
+    QCOMPARE(again, first);
+    Simulation other(7);
+    other.setLayers(layers);
+    other.advance(6);
+    QCOMPARE(other.lightIntensity(1), first.last());
+}
+
+void TestPreview::glowIsDrawnWithinItsRadiusByNight()
+{
+    // A red light 2 m up with a glow of sqrt(50) m, drawn at 20 pixels a metre.
+    Layer light = lightLayerOf("_light", newLight());
+    light.offset = {"0", "0", "2"};
+    light.light->colour.texts = {"2", "0", "0"};
+    Simulation simulation;
+    simulation.setLayers({readLayer(floatingLayer("0"), {}), readLayer(light, {})});
+    const QSize size(400, 400);
+    const Frame frame{{0, 0}, 20};
+    const auto painted = [&](bool night, bool dayLight) {
+        light.light->dayLight.text = dayLight ? "true" : "false";
+        simulation.setLayers({readLayer(floatingLayer("0"), {}), readLayer(light, {})});
+        ViewImage view;
+        paintViewImage(view, size, 1, QFont(), frame, Plane::Side, {}, lightsOf(simulation, night));
+        return view.image;
+    };
+    const QImage night = painted(true, false);
+    const QImage bare = [&] {
+        ViewImage view;
+        paintViewImage(view, size, 1, QFont(), frame, Plane::Side, {}, Lights{{}, true});
+        return view.image;
+    }();
+    const QPoint centre(200, 200 - 40);
+    const QColor lit = night.pixelColor(centre);
+    const QColor dark = bare.pixelColor(centre);
+    QCOMPARE_GT(lit.red() - dark.red(), 60);
+    QCOMPARE(lit.blue(), dark.blue());
+    // Fading out: less a metre away, nothing past the radius.
+    QCOMPARE_LT(night.pixelColor(centre + QPoint(20, 0)).red(), lit.red());
+    const int beyond = int(std::ceil(std::sqrt(50.0) * 20)) + 2;
+    QCOMPARE(night.pixelColor(centre + QPoint(beyond, 0)), bare.pixelColor(centre + QPoint(beyond, 0)));
+    // By day only a light with day light shows, and the background is the day's.
+    const QImage day = [&] {
+        ViewImage view;
+        paintViewImage(view, size, 1, QFont(), frame, Plane::Side, {});
+        return view.image;
+    }();
+    QCOMPARE(painted(false, false), day);
+    QCOMPARE_GT(painted(false, true).pixelColor(centre).red() - day.pixelColor(centre).red(), 60);
+    QVERIFY(day.pixelColor(5, 5) != bare.pixelColor(5, 5));
 }
 
 void TestPreview::layerTextsThatCannotBePlayed_data()
