@@ -184,6 +184,13 @@ LightRecipe readLight(const LightSettings &settings, const sqf::VariableValues &
         light.shortest = std::max(kShortestPeriod, light.shortest);
         light.longest = std::max(light.shortest, light.longest);
     }
+    QStringList undrawn;
+    if (settings.ambient.set)
+        undrawn << QStringLiteral("the ambient colour (the views show no surfaces)");
+    if (settings.flareMaxDistance.set)
+        undrawn << QStringLiteral("the flare's maximum distance (the views have no camera)");
+    if (!undrawn.isEmpty())
+        light.notes << QStringLiteral("Not drawn: %1.").arg(undrawn.join(QStringLiteral(" and ")));
     if (!settings.otherCommands.isEmpty())
         light.notes << QStringLiteral("Not previewed: %1.").arg(settings.otherCommands.join(QStringLiteral("; ")));
     if (settings.type.compare(QLatin1String("#lightreflector"), Qt::CaseInsensitive) == 0)

@@ -833,7 +833,11 @@ void TestPreview::lightIsReadByTheModel()
             settings.otherCommands << value;
     }
     const LightRecipe light = readLight(settings, {{"_i", 300}});
-    const QStringList both = light.problems + light.notes;
+    QStringList both = light.problems + light.notes;
+    // Every new light sets both.
+    QVERIFY(both.removeAll("Not drawn: the ambient colour (the views show no surfaces) and the flare's maximum "
+                           "distance (the views have no camera).")
+            == 1);
     QVERIFY2(said.isEmpty() ? both.isEmpty() : both.join('|').contains(said), qPrintable(both.join('|')));
     QCOMPARE(light.intensity, intensity);
     QVERIFY2(std::abs(glowRadius(light) - radius) < 1e-9, qPrintable(QString::number(glowRadius(light))));
