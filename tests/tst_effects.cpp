@@ -133,6 +133,7 @@ QMap<QString, QString> classValues(const QString &text)
 } // namespace
 
 Q_DECLARE_METATYPE(effect::SourceSettings)
+Q_DECLARE_METATYPE(effect::LightSettings)
 
 class TestEffects : public QObject {
     Q_OBJECT
@@ -156,6 +157,8 @@ private slots:
     void sourceSettingsRoundTrip();
     void configClassNameKeptInTheFile();
     void layersKeptInTheFile();
+    void lightLayerKeptInTheFile_data();
+    void lightLayerKeptInTheFile();
     void earlierVersionFileLoadsAndIsKept_data();
     void earlierVersionFileLoadsAndIsKept();
     void firstVersionCopyIsNeverOverwritten();
@@ -321,7 +324,7 @@ void TestEffects::fileIsReadableJsonWithAVersion()
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Mine", {layerOf(fieldsWith({{1, "cl_basic"}}))}), std::nullopt);
     const QByteArray bytes = readAll(m_path);
-    QVERIFY(bytes.contains("\n    \"version\": 4"));
+    QVERIFY(bytes.contains("\n    \"version\": 5"));
     QVERIFY(bytes.contains("\"setParticleRandom\": {"));
     QVERIFY(bytes.contains("\"Text1\": \"cl_basic\""));
     QVERIFY(bytes.contains("\"Check1\": false"));
@@ -452,6 +455,65 @@ void TestEffects::layersKeptInTheFile()
     QVERIFY(!EffectLibrary(m_path).find("Twice"));
 }
 
+void TestEffects::lightLayerKeptInTheFile_data()
+{
+    QTest::addColumn<LightSettings>("light");
+    LightSettings every;
+    every.type = "#lightreflector";
+    every.colour = {true, {"255", " 0.5 ", "_g * 2"}};
+    every.ambient = {true, {"0.1", "0", "0.05"}};
+    every.intensity = {true, "1e5"};
+    every.brightness = {true, "(6.3)"};
+    every.brightnessFirst = true;
+    every.attenuation = {true, {"0.5", "0", "1", "0.25", "20", "25"}, ""};
+    every.dayLight = {true, "TRUE"};
+    every.useFlare = {true, "_flare"};
+    every.flareSize = {true, "2.5"};
+    every.flareMaxDistance = {true, "600"};
+    every.flicker = {LightFlicker::Brightness, "0.8", "1.1", "0.05", "random 0.15"};
+    every.otherCommands = {"setLightConePars [60, 30, 1]", "lightAttachObject [_flare, [0, 0, 0]]"};
+    QTest::newRow("every value set") << every;
+    QTest::newRow("none set") << LightSettings{};
+    LightSettings unset = every;
+    for (LightColour *colour : {&unset.colour, &unset.ambient})
+        colour->set = false;
+    for (LightValue *value : {&unset.intensity, &unset.brightness, &unset.dayLight, &unset.useFlare, &unset.flareSize,
+                              &unset.flareMaxDistance})
+        value->set = false;
+    unset.attenuation.set = false;
+    unset.flicker.kind = LightFlicker::None;
+    QTest::newRow("unset, texts kept") << unset;
+    LightSettings asWritten = newLight();
+    asWritten.attenuation.asWritten = "[0, 1, 0, 2, 30, 40, 1]";
+    asWritten.flicker = {LightFlicker::Intensity, "2000", "3000", "0.05", "0.12"};
+    QTest::newRow("attenuation of seven values, intensity flickering") << asWritten;
+    QTest::newRow("new light") << newLight();
+}
+
+void TestEffects::lightLayerKeptInTheFile()
+{
+    QFETCH(LightSettings, light);
+    Layer fire = layerOf(fieldsWith({{1, "cl_fire"}}));
+    fire.fields.source.name = "_fire";
+    Layer glow = lightLayerOf("_Glow 2", light);
+    glow.offset = {"0", "-0.5", "1 + _h"};
+    glow.start = "0.25";
+    glow.end = "_end";
+    glow.muted = true;
+    Layer flash = lightLayerOf("_flash", light);
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Lit", {glow, fire, flash}), std::nullopt);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.problem(), QString());
+    const QList<Layer> &layers = restarted.find("Lit")->layers;
+    QCOMPARE(layers.size(), 3);
+    QVERIFY(layers.at(0).isLight() && !layers.at(1).isLight() && layers.at(2).isLight());
+    QCOMPARE(*layers.at(0).light, light);
+    QVERIFY(layers == (QList<Layer>{glow, fire, flash}));
+    // Read as the file holds it, the same again.
+    QVERIFY(readEffectFile(writeEffectFile(restarted.effects())).effects.front().layers == layers);
+}
+
 void TestEffects::configClassNameKeptInTheFile()
 {
     EffectFields fields = startFields();
@@ -465,7 +527,7 @@ void TestEffects::configClassNameKeptInTheFile()
     QCOMPARE(library.save("Flare", {layerOf(fields)}), std::nullopt);
     QCOMPARE(library.save("Plain", {layerOf(startFields())}), std::nullopt);
     const QJsonObject root = QJsonDocument::fromJson(readAll(m_path)).object();
-    QCOMPARE(root.value("version").toInt(), 4);
+    QCOMPARE(root.value("version").toInt(), 5);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.problem(), QString());
     QVERIFY(restarted.find("Flare")->layers.front().fields == fields);
@@ -479,20 +541,38 @@ void TestEffects::earlierVersionFileLoadsAndIsKept_data()
     QTest::newRow("first: no source settings") << 1 << false;
     QTest::newRow("second: a class without marks") << 2 << true;
     QTest::newRow("third: one layer") << 3 << true;
+    QTest::newRow("fourth: layers without lights") << 4 << true;
 }
 
 void TestEffects::earlierVersionFileLoadsAndIsKept()
 {
     QFETCH(int, version);
     QFETCH(bool, withSource);
-    // A file as the earlier version wrote it.
-    QJsonObject root = QJsonDocument::fromJson(damagedFile([&](QJsonObject &root, QJsonObject &effect) {
-                           root.insert("version", version);
-                           if (!withSource)
-                               effect.remove("source");
-                           else
-                               effect.insert("configClass", QJsonObject{{"name", "Smoke"}, {"base", "Default"}});
-                       })).object();
+    // A file as the earlier version wrote it: from the fourth on, with its layers.
+    Layer smoke = layerOf(fieldsWith({{5, "9"}}));
+    smoke.fields.source.name = "_smoke";
+    smoke.offset = {"0", "0", "0.6"};
+    smoke.start = "0.5";
+    const QList<Layer> layers =
+        version < 4 ? QList<Layer>{layerOf(startFields())} : QList<Layer>{layerOf(startFields()), smoke};
+    const QJsonObject smokeClass{{"name", "Smoke"}, {"base", "Default"}};
+    QJsonObject root = QJsonDocument::fromJson(damagedFile(
+                                                   [&](QJsonObject &root, QJsonObject &effect) {
+                                                       root.insert("version", version);
+                                                       if (version >= 4) {
+                                                           QJsonArray list = effect.value("layers").toArray();
+                                                           QJsonObject first = list.at(0).toObject();
+                                                           first.insert("configClass", smokeClass);
+                                                           list[0] = first;
+                                                           effect.insert("layers", list);
+                                                       } else if (!withSource) {
+                                                           effect.remove("source");
+                                                       } else {
+                                                           effect.insert("configClass", smokeClass);
+                                                       }
+                                                   },
+                                                   layers))
+                           .object();
     const QByteArray earlier = QJsonDocument(root).toJson();
     QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
     writeAll(m_path, earlier);
@@ -500,21 +580,31 @@ void TestEffects::earlierVersionFileLoadsAndIsKept()
     EffectLibrary library(m_path);
     QCOMPARE(library.problem(), QString());
     QCOMPARE(library.effects().size(), 1);
+    QCOMPARE(library.find("Mine")->layers.size(), layers.size());
     QVERIFY(library.find("Mine")->layers.front().fields.source == SourceSettings{});
     const EffectClass expected = withSource ? EffectClass{"Smoke", "Default", {}, {}} : EffectClass{};
     QCOMPARE(library.find("Mine")->layers.front().fields.configClass, expected);
+    if (version >= 4)
+        QVERIFY(library.find("Mine")->layers.back() == smoke);
     const QString copy = library.earlierVersionPath(version);
     QVERIFY(!QFile::exists(copy));
     QCOMPARE(copy, m_dir->filePath(QString("data/effects.v%1.json").arg(version)));
 
     EffectFields fields = startFields();
     fields.source.interval = {true, "0.2"};
-    QCOMPARE(library.save("Other", {layerOf(fields)}), std::nullopt);
+    QCOMPARE(library.save("Other", {layerOf(fields), lightLayerOf("_light", newLight())}), std::nullopt);
     QCOMPARE(readAll(copy), earlier);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.effects().size(), 2);
-    QVERIFY(restarted.find("Other")->layers.front().fields == fields);
-    QVERIFY(readAll(m_path).contains("\"version\": 4"));
+    QVERIFY(restarted.find("Other")->layers == (QList<Layer>{layerOf(fields), lightLayerOf("_light", newLight())}));
+    QCOMPARE(restarted.find("Mine")->layers.size(), layers.size());
+    QVERIFY(readAll(m_path).contains("\"version\": 5"));
+    // Written again in the current version, nothing more is copied.
+    QCOMPARE(restarted.earlierVersionPath(kEffectFileVersion), m_dir->filePath("data/effects.v5.json"));
+    EffectLibrary again(m_path);
+    QCOMPARE(again.remove("Other"), std::nullopt);
+    QCOMPARE(QDir(m_dir->filePath("data")).entryList(QDir::Files),
+             QStringList({"effects.json", QString("effects.v%1.json").arg(version)}));
 }
 
 void TestEffects::firstVersionCopyIsNeverOverwritten()
@@ -541,8 +631,8 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("empty file") << QByteArray() << "it is not JSON (";
     QTest::newRow("no version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.remove("version"); })
                                 << "it names no format version";
-    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 5); })
-                                   << "it has the format version 5; this program reads versions 1 to 4";
+    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 6); })
+                                   << "it has the format version 6; this program reads versions 1 to 5";
     QTest::newRow("no version 0") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 0); })
                                   << "it has the format version 0;";
     QTest::newRow("no source settings") << damagedFile([](QJsonObject &, QJsonObject &effect) {
@@ -626,6 +716,101 @@ void TestEffects::damagedFileReportedAndKept_data()
         source.insert("name", "_PS");
         layer.insert("source", source);
     }) << "effect 1 (\"Mine\") cannot be one effect: two layers are named _PS";
+
+    // A light layer after the particle layer, changed by the damage, or its light's object.
+    const QList<Layer> lit{layerOf(startFields()), lightLayerOf("_light", newLight())};
+    const auto lightLayer = [lit](const std::function<void(QJsonObject & layer)> &damage, int version = 5) {
+        return damagedFile(
+            [&damage, version](QJsonObject &root, QJsonObject &effect) {
+                root.insert("version", version);
+                QJsonArray layers = effect.value("layers").toArray();
+                QJsonObject layer = layers.at(1).toObject();
+                damage(layer);
+                layers[1] = layer;
+                effect.insert("layers", layers);
+            },
+            lit);
+    };
+    const auto secondLight = [lightLayer](const std::function<void(QJsonObject & light)> &damage) {
+        return lightLayer([&damage](QJsonObject &layer) {
+            QJsonObject light = layer.value("light").toObject();
+            damage(light);
+            layer.insert("light", light);
+        });
+    };
+    const auto lightValue = [](const char *key, const QJsonValue &value) {
+        return [key, value](QJsonObject &light) {
+            QJsonObject command = light.value(key).toObject();
+            command.insert("value", value);
+            light.insert(key, command);
+        };
+    };
+    const auto lightEntry = [](const char *key, const char *entry, const QJsonValue &value) {
+        return [key, entry, value](QJsonObject &light) {
+            QJsonObject object = light.value(key).toObject();
+            if (value.isUndefined())
+                object.remove(entry);
+            else
+                object.insert(entry, value);
+            light.insert(key, object);
+        };
+    };
+    const QString light = "effect 1 (\"Mine\"), layer 2, has ";
+    QTest::newRow("a light a text") << lightLayer([](QJsonObject &layer) { layer.insert("light", "warm"); })
+                                    << light + "a light that is not an object";
+    QTest::newRow("a light without its name")
+        << lightLayer([](QJsonObject &layer) { layer.remove("name"); }) << light + "a light without a name";
+    QTest::newRow("a light without its type")
+        << secondLight([](QJsonObject &l) { l.remove("type"); }) << light + "a light without its type";
+    QTest::newRow("a colour of two values")
+        << secondLight(lightEntry("setLightColor", "values", QJsonArray{"1", "0.5"}))
+        << light + "a setLightColor that cannot be read";
+    QTest::newRow("an ambient without its set flag")
+        << secondLight(lightEntry("setLightAmbient", "set", QJsonValue::Undefined))
+        << light + "a setLightAmbient that cannot be read";
+    QTest::newRow("an intensity a number")
+        << secondLight(lightValue("setLightIntensity", 2500)) << light + "a setLightIntensity that cannot be read";
+    QTest::newRow("a brightness without its text")
+        << secondLight(lightEntry("setLightBrightness", "value", QJsonValue::Undefined))
+        << light + "a setLightBrightness that cannot be read";
+    QTest::newRow("day light set by a text") << secondLight(lightEntry("setLightDayLight", "set", "true"))
+                                             << light + "a setLightDayLight that cannot be read";
+    QTest::newRow("use flare a switch") << secondLight(lightValue("setLightUseFlare", true))
+                                        << light + "a setLightUseFlare that cannot be read";
+    QTest::newRow("no flare size") << secondLight([](QJsonObject &l) { l.remove("setLightFlareSize"); })
+                                   << light + "a setLightFlareSize that cannot be read";
+    QTest::newRow("flare distance a number") << secondLight(lightValue("setLightFlareMaxDistance", 300))
+                                             << light + "a setLightFlareMaxDistance that cannot be read";
+    QTest::newRow("no brightness order") << secondLight([](QJsonObject &l) { l.remove("brightnessFirst"); })
+                                         << light + "no brightnessFirst of true or false";
+    QTest::newRow("attenuation of five values")
+        << secondLight(lightEntry("setLightAttenuation", "values", QJsonArray{"0", "0", "0", "2", "30"}))
+        << light + "a setLightAttenuation that cannot be read";
+    QTest::newRow("attenuation as written a list")
+        << secondLight(lightEntry("setLightAttenuation", "asWritten", QJsonArray{"0", "1", "0", "2"}))
+        << light + "a setLightAttenuation that cannot be read";
+    QTest::newRow("a flicker of another kind")
+        << secondLight(lightEntry("flicker", "kind", "colour")) << light + "a light's flicker that cannot be read";
+    QTest::newRow("a flicker kind by its number")
+        << secondLight(lightEntry("flicker", "kind", 1)) << light + "a light's flicker that cannot be read";
+    QTest::newRow("a flicker bound a number")
+        << secondLight(lightEntry("flicker", "low", 0.5)) << light + "a light's flicker that cannot be read";
+    QTest::newRow("no flicker period") << secondLight(lightEntry("flicker", "longest", QJsonValue::Undefined))
+                                       << light + "a light's flicker that cannot be read";
+    QTest::newRow("other light commands a text")
+        << secondLight([](QJsonObject &l) { l.insert("otherCommands", "setLightConePars [1,2,3]"); })
+        << light + "no list of other light commands";
+    QTest::newRow("another light command a number") << secondLight([](QJsonObject &l) {
+        l.insert("otherCommands", QJsonArray{"lightAttachObject [_o,[0,0,1]]", 2});
+    }) << light + "another light command that is not a text";
+    QTest::newRow("a light without its mute mark")
+        << lightLayer([](QJsonObject &layer) { layer.remove("muted"); }) << light + "no muted of true or false";
+    QTest::newRow("a light in a file of the fourth version")
+        << lightLayer([](QJsonObject &) {}, 4) << light + "no fields";
+    QTest::newRow("lights only") << damagedFile(
+        [](QJsonObject &, QJsonObject &) {}, {lightLayerOf("_light", newLight()), lightLayerOf("_flash", newLight())})
+                                 << "effect 1 (\"Mine\") cannot be one effect: an effect has at least one particle "
+                                    "layer";
 }
 
 void TestEffects::damagedFileReportedAndKept()
