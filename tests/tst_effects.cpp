@@ -144,6 +144,9 @@ private slots:
     void builtInsImportBackAndMove();
     void builtInSourcesForTheLaterGames();
     void builtInNamesAreDistinct();
+    void builtInLightsPlay_data();
+    void builtInLightsPlay();
+    void builtInFlashAndFlareOutshineTheFires();
 
     void saveRestartLoadKeepsTextsExactly();
     void fileIsReadableJsonWithAVersion();
@@ -204,8 +207,11 @@ void TestEffects::builtInsImportBackAndMove()
     QFETCH(int, index);
     const Effect &effect = builtInEffects().at(index);
     QVERIFY(!effect.description.isEmpty());
-    // Every layer on its own as a built-in of one layer is.
+    QVERIFY(!effect.layers.front().isLight());
+    // Every particle layer on its own as a built-in of one layer is; the lights are below.
     for (const Layer &layer : effect.layers) {
+        if (layer.isLight())
+            continue;
         const EffectFields &fields = layer.fields;
         QCOMPARE(fields.texts.size(), 27);
         QVERIFY(!fields.separateColours);
@@ -286,6 +292,137 @@ void TestEffects::builtInNamesAreDistinct()
         QVERIFY(effects.at(i).builtIn);
     }
     QCOMPARE(findBuiltIn("no such effect"), nullptr);
+}
+
+void TestEffects::builtInLightsPlay_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("dayLight");
+    QTest::addColumn<bool>("flare");
+    QTest::addColumn<double>("glowFrom"); // the glow's radius in m
+    QTest::addColumn<double>("glowTo");
+    QTest::addColumn<double>("onAt");  // s
+    QTest::addColumn<double>("offAt"); // s; 0: on to the end
+    QTest::newRow("Campfire") << "Campfire" << false << false << 2.0 << 6.0 << 1.0 << 0.0;
+    QTest::newRow("Burning wreck") << "Burning wreck" << false << false << 6.0 << 15.0 << 1.0 << 0.0;
+    QTest::newRow("Explosion") << "Explosion" << true << false << 8.0 << 30.0 << 0.2 << 0.6;
+    QTest::newRow("Flare") << "Flare" << true << true << 20.0 << 80.0 << 1.0 << 0.0;
+}
+
+void TestEffects::builtInLightsPlay()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, dayLight);
+    QFETCH(bool, flare);
+    QFETCH(double, glowFrom);
+    QFETCH(double, glowTo);
+    QFETCH(double, onAt);
+    QFETCH(double, offAt);
+    const Effect *effect = findBuiltIn(name);
+    QVERIFY(effect);
+    QVERIFY2(effect->description.contains(" light"), qPrintable(effect->description));
+    // One light, after the sources.
+    const QList<Layer> &layers = effect->layers;
+    QCOMPARE(std::count_if(layers.cbegin(), layers.cend(), [](const Layer &layer) { return layer.isLight(); }), 1);
+    QVERIFY(layers.back().isLight());
+    QCOMPARE(layersProblem(layers), QString());
+    const LightSettings &settings = *layers.back().light;
+
+    // Written as a new light is: every value set, six values of attenuation.
+    const LightSettings fresh = newLight();
+    QCOMPARE(settings.type, fresh.type);
+    for (const auto &[mine, theirs] : {std::pair{&settings.colour, &fresh.colour}, {&settings.ambient, &fresh.ambient}})
+        QCOMPARE(mine->set, theirs->set);
+    for (const auto &[mine, theirs] : {std::pair{&settings.intensity, &fresh.intensity},
+                                       {&settings.brightness, &fresh.brightness},
+                                       {&settings.dayLight, &fresh.dayLight},
+                                       {&settings.useFlare, &fresh.useFlare},
+                                       {&settings.flareSize, &fresh.flareSize},
+                                       {&settings.flareMaxDistance, &fresh.flareMaxDistance}}) {
+        QCOMPARE(mine->set, theirs->set);
+        QVERIFY(!mine->set || sqf::plainNumber(mine->text) || mine->text == "true" || mine->text == "false");
+    }
+    QVERIFY(settings.attenuation.set && settings.attenuation.asWritten.isEmpty());
+    for (const QString &text : settings.attenuation.texts)
+        QVERIFY2(sqf::plainNumber(text), qPrintable(text));
+    QVERIFY(settings.otherCommands.isEmpty());
+
+    const LightRecipe light = readLight(settings, {});
+    QCOMPARE(light.problems, QStringList());
+    QCOMPARE(light.notes, QStringList());
+    QVERIFY(light.variables.isEmpty());
+    QCOMPARE(light.dayLight, dayLight);
+    QCOMPARE(light.useFlare, flare);
+    QVERIFY(light.intensity > 0);
+    QVERIFY(!light.hardLimits || light.attenuation[LightAttenuation::HardLimitEnd] > glowRadius(light));
+    QCOMPARE_GE(glowRadius(light), glowFrom);
+    QCOMPARE_LE(glowRadius(light), glowTo);
+
+    // The whole effect plays, its light on at its time, flickering within its bounds.
+    std::vector<LayerRecipe> played;
+    for (const Layer &layer : layers) {
+        played.push_back(readLayer(layer, {}));
+        QCOMPARE(played.back().recipe.problems, QStringList());
+    }
+    Simulation simulation(7);
+    simulation.setLayers(played);
+    const std::size_t last = played.size() - 1;
+    QVERIFY(played.back().light);
+    QCOMPARE(played.back().offset.z, sqf::plainNumber(layers.back().offset[2]).value_or(-1));
+    QCOMPARE_GE(played.back().offset.z, 1.0);
+    simulation.advance(onAt);
+    QVERIFY(!simulation.particles().empty());
+    QVERIFY(simulation.lightStatus(last).on);
+    const double intensity = simulation.lightIntensity(last);
+    if (light.flicker == LightFlicker::None) {
+        QCOMPARE(intensity, light.intensity);
+    } else {
+        QCOMPARE_GE(intensity, light.low);
+        QCOMPARE_LE(intensity, light.high);
+        QCOMPARE_GT(simulation.lightStatus(last).changes, 1);
+        // A flicker, not a blink: it never drops below half its highest.
+        QCOMPARE_GE(light.low, light.high / 2);
+    }
+    if (offAt > 0) {
+        simulation.advance(offAt - onAt);
+        QVERIFY(!simulation.lightStatus(last).on);
+        QCOMPARE(simulation.lightIntensity(last), 0.0);
+    }
+}
+
+void TestEffects::builtInFlashAndFlareOutshineTheFires()
+{
+    const auto lightOf = [](const char *name) { return readLight(*findBuiltIn(name)->layers.back().light, {}); };
+    const double fires = std::max(lightOf("Campfire").high, lightOf("Burning wreck").high);
+    QCOMPARE_GT(lightOf("Burning wreck").intensity, lightOf("Campfire").intensity);
+    QCOMPARE_GT(lightOf("Explosion").intensity, 4 * fires);
+    QCOMPARE_GT(lightOf("Flare").low, lightOf("Explosion").intensity);
+
+    // The flare's light burns where its sources are; its glow sinks and its sparks fall faster.
+    const QList<Layer> &flare = findBuiltIn("Flare")->layers;
+    QCOMPARE(flare.size(), 3);
+    QCOMPARE(flare.at(0).offset, flare.back().offset);
+    QCOMPARE(flare.at(1).offset, flare.back().offset);
+    std::vector<LayerRecipe> played;
+    for (const Layer &layer : flare)
+        played.push_back(readLayer(layer, {}));
+    Simulation simulation(3);
+    simulation.setLayers(played);
+    simulation.advance(3);
+    std::array<double, 2> fastest{0, 0};
+    std::array<int, 2> counted{0, 0};
+    for (const Particle &particle : simulation.particles()) {
+        if (particle.age < 0.5)
+            continue;
+        QVERIFY(particle.layer < 2);
+        const double fall = (particle.values.position.z - particle.position.z) / particle.age;
+        QCOMPARE_GT(fall, 0.2);
+        fastest[std::size_t(particle.layer)] = std::max(fastest[std::size_t(particle.layer)], fall);
+        ++counted[std::size_t(particle.layer)];
+    }
+    QVERIFY(counted[0] > 5 && counted[1] > 5);
+    QCOMPARE_LT(fastest[0], 1.5); // under its chute
+    QCOMPARE_GT(fastest[1], fastest[0]);
 }
 
 void TestEffects::saveRestartLoadKeepsTextsExactly()
@@ -524,13 +661,13 @@ void TestEffects::configClassNameKeptInTheFile()
                            {"size", "{2}", "1 // ", true}},
                           {{"ignoreWind", false, "true", false}, {"colorCoef", true, "SMOKE_RED", true}}};
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("Flare", {layerOf(fields)}), std::nullopt);
+    QCOMPARE(library.save("Blue flare", {layerOf(fields)}), std::nullopt);
     QCOMPARE(library.save("Plain", {layerOf(startFields())}), std::nullopt);
     const QJsonObject root = QJsonDocument::fromJson(readAll(m_path)).object();
     QCOMPARE(root.value("version").toInt(), 5);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.problem(), QString());
-    QVERIFY(restarted.find("Flare")->layers.front().fields == fields);
+    QVERIFY(restarted.find("Blue flare")->layers.front().fields == fields);
     QVERIFY(restarted.find("Plain")->layers.front().fields == startFields());
 }
 
