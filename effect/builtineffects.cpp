@@ -399,8 +399,25 @@ constexpr BuiltInRow kBuiltIns[] = {
       "0.05"}},
 };
 
+// A built-in's light: every value given, as a script must write it (see newLight), the intensity
+// command alone, not the brightness.
+struct BuiltInLight {
+    std::array<const char *, 3> colour{};
+    std::array<const char *, 3> ambient{};
+    const char *intensity = nullptr; // none: the layer is a particle source
+    // start, constant, linear, quadratic, hardLimitStart, hardLimitEnd
+    std::array<const char *, LightAttenuation::ValueCount> attenuation{};
+    const char *dayLight = nullptr;
+    const char *useFlare = nullptr;
+    const char *flareSize = nullptr;
+    const char *flareMaxDistance = nullptr;
+    LightFlicker::Kind flicker = LightFlicker::None;
+    std::array<const char *, 4> flickerBounds{"", "", "", ""}; // low, high, shortest, longest
+};
+
 // One layer of a built-in of several: the source's variable, its fields and settings, its offset
-// from the object and its times, as Layer has them.
+// from the object and its times, as Layer has them; or, with a light given, a light layer of that
+// variable, which has no fields.
 struct BuiltInLayer {
     const char *name = nullptr; // none after the last layer
     std::array<const char *, 27> texts{};
@@ -409,6 +426,7 @@ struct BuiltInLayer {
     const char *start = "0";
     const char *end = "";
     const char *textsOf = nullptr; // where given, the texts are those of the built-in of that name
+    BuiltInLight light{};
 };
 
 struct LayeredBuiltInRow {
@@ -417,12 +435,14 @@ struct LayeredBuiltInRow {
     std::array<BuiltInLayer, 4> layers;
 };
 
-// The effects of several sources, as authors build fires and explosions in the later games:
-// each layer one source at the object, made and tuned in the preview with the others.
+// The effects of several sources and a light, as authors build fires and explosions in the later
+// games: each layer one source or light at the object, made and tuned in the preview with the
+// others. A light comes after the sources; the preview holds it at its offset.
 constexpr LayeredBuiltInRow kLayeredBuiltIns[] = {
     {"Campfire",
-     "Later games, three particle sources: low flames, a thin column of smoke above them and embers rising "
-     "out of the fire",
+     "Later games, three particle sources and a light: low flames, a thin column of smoke above them, embers "
+     "rising out of the fire and a warm light a metre above it that flickers and lights the ground for a few "
+     "metres around",
      {{{"_flames",
         {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,10,32,1])",
          "",
@@ -518,10 +538,22 @@ constexpr LayeredBuiltInRow kLayeredBuiltIns[] = {
          "",
          "",
          "player"},
-        {0, {}, {}, "0.2"}}}}},
+        {0, {}, {}, "0.2"}},
+       {.name = "_light",
+        .offset = {"0", "0", "1"},
+        .light = {.colour = {"1", "0.5", "0.2"},
+                  .ambient = {"0.1", "0.04", "0"},
+                  .intensity = "2000",
+                  .attenuation = {"0", "0", "0", "5", "6", "8"},
+                  .dayLight = "false",
+                  .useFlare = "false",
+                  .flareSize = "1",
+                  .flareMaxDistance = "100",
+                  .flicker = LightFlicker::Intensity,
+                  .flickerBounds = {"1500", "2500", "0.05", "0.15"}}}}}},
     {"Burning wreck",
-     "Later games, three particle sources: a wide fire over a wreck, thick black smoke billowing high and sparks "
-     "thrown up",
+     "Later games, three particle sources and a light: a wide fire over a wreck, thick black smoke billowing "
+     "high, sparks thrown up and a large orange light that flickers over the fire",
      {{{"_fire",
         {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,10,32,1])",
          "",
@@ -617,10 +649,23 @@ constexpr LayeredBuiltInRow kLayeredBuiltIns[] = {
          "",
          "",
          "player"},
-        {0, {}, {}, "0.12"}}}}},
+        {0, {}, {}, "0.12"}},
+       {.name = "_light",
+        .offset = {"0", "0", "1.5"},
+        .light = {.colour = {"1", "0.45", "0.1"},
+                  .ambient = {"0.2", "0.08", "0"},
+                  .intensity = "8000",
+                  .attenuation = {"1", "0", "0", "1", "15", "20"},
+                  .dayLight = "false",
+                  .useFlare = "false",
+                  .flareSize = "1",
+                  .flareMaxDistance = "100",
+                  .flicker = LightFlicker::Intensity,
+                  .flickerBounds = {"5000", "10000", "0.05", "0.12"}}}}}},
     {"Explosion",
-     "Later games, three particle sources: a fireball over in a third of a second, debris flung out for a fifth "
-     "and smoke that goes on rising for two and a half",
+     "Later games, three particle sources and a light: a fireball over in a third of a second, a bright flash "
+     "of light for half a second that shows by day too, debris flung out for a fifth and smoke that goes on "
+     "rising for two and a half",
      {{{"_fireball",
         {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,10,32,1])",
          "",
@@ -691,7 +736,99 @@ constexpr LayeredBuiltInRow kLayeredBuiltIns[] = {
          "0.05"},
         {"0", "0", "0"},
         "0.1",
-        "2.5"}}}},
+        "2.5"},
+       {.name = "_flash",
+        .offset = {"0", "0", "1"},
+        .start = "0",
+        .end = "0.5",
+        .light = {.colour = {"1", "0.75", "0.45"},
+                  .ambient = {"0.4", "0.25", "0.1"},
+                  .intensity = "60000",
+                  .attenuation = {"0", "0", "0", "0.4", "30", "45"},
+                  .dayLight = "true",
+                  .useFlare = "false",
+                  .flareSize = "1",
+                  .flareMaxDistance = "600"}}}}},
+    {"Flare",
+     "Later games, two particle sources and a light: a flare burning twenty metres above the object, glowing as "
+     "it sinks slowly under its chute and dropping sparks, with a bright white-red light that flickers a little, "
+     "shows by day and has a lens flare. In the game the light is attached to the falling flare "
+     "(lightAttachObject); the preview holds it where the flare burns",
+     {{{"_flare",
+        {R"(["\A3\data_f\ParticleEffects\Universal\Universal",16,10,32,1])",
+         "",
+         "Billboard",
+         "0",
+         "1.5",
+         "0",
+         "0",
+         "0",
+         "0",
+         "0",
+         "-1",
+         "0",
+         "1.3",
+         "1",
+         "1",
+         "0.8",
+         "0.6",
+         "0.3",
+         "[1,0.95,0.9,1],[1,0.6,0.5,0.8],[1,0.3,0.2,0]",
+         "0",
+         "0",
+         "0",
+         "0",
+         "0",
+         "",
+         "",
+         "player"},
+        {8,
+         {"0.2", "0.05", "0.05", "0.05", "0.1", "0.1", "0.1", "0", "0.1", "0", "0.05", "0.05", "0", "0", "0", "0", "0"},
+         {},
+         "0.02"},
+        {"0", "0", "20"}},
+       {"_sparks",
+        {"cl_fire",
+         "",
+         "Billboard",
+         "0",
+         "1.2",
+         "0",
+         "0",
+         "0",
+         "-1+random 2",
+         "-1+random 2",
+         "-0.5-random 1",
+         "0",
+         "5",
+         "0.01",
+         "0.2",
+         "0.1",
+         "0.08",
+         "0.04",
+         "[1,0.95,0.8,1],[1,0.6,0.3,0.8],[1,0.3,0.1,0]",
+         "0",
+         "0",
+         "0",
+         "0",
+         "0",
+         "",
+         "",
+         "player"},
+        {0, {}, {}, "0.05"},
+        {"0", "0", "20"}},
+       {.name = "_light",
+        .offset = {"0", "0", "20"},
+        .light = {.colour = {"1", "0.75", "0.7"},
+                  .ambient = {"0.5", "0.35", "0.3"},
+                  .intensity = "100000",
+                  .attenuation = {"2", "0", "0", "0.05", "150", "200"},
+                  .dayLight = "true",
+                  .useFlare = "true",
+                  .flareSize = "2",
+                  .flareMaxDistance = "1000",
+                  .flicker = LightFlicker::Intensity,
+                  .flickerBounds = {"85000", "100000", "0.05", "0.1"}}}}}},
 };
 
 // A built-in's source settings: the texts of what is given, set.
@@ -712,6 +849,46 @@ SourceSettings sourceOf(const BuiltInSource &row)
     if (row.interval)
         source.interval = {true, QString::fromUtf8(row.interval)};
     return source;
+}
+
+// A built-in's light, every value of it set; the brightness is left unset, as newLight leaves it.
+LightSettings lightOf(const BuiltInLight &row)
+{
+    const auto value = [](const char *text) { return LightValue{true, QString::fromUtf8(text)}; };
+    const auto colour = [](const std::array<const char *, 3> &texts) {
+        LightColour read{true, {}};
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            read.texts[i] = QString::fromUtf8(texts[i]);
+        return read;
+    };
+    LightSettings light;
+    light.colour = colour(row.colour);
+    light.ambient = colour(row.ambient);
+    light.intensity = value(row.intensity);
+    light.attenuation.set = true;
+    for (std::size_t i = 0; i < row.attenuation.size(); ++i)
+        light.attenuation.texts[i] = QString::fromUtf8(row.attenuation[i]);
+    light.dayLight = value(row.dayLight);
+    light.useFlare = value(row.useFlare);
+    light.flareSize = value(row.flareSize);
+    light.flareMaxDistance = value(row.flareMaxDistance);
+    light.flicker = {row.flicker, QString::fromUtf8(row.flickerBounds[0]), QString::fromUtf8(row.flickerBounds[1]),
+                     QString::fromUtf8(row.flickerBounds[2]), QString::fromUtf8(row.flickerBounds[3])};
+    return light;
+}
+
+// A particle layer's fields: its own texts, or those of the built-in it names.
+EffectFields fieldsOf(const BuiltInLayer &part)
+{
+    EffectFields fields;
+    const auto *like = std::find_if(std::begin(kBuiltIns), std::end(kBuiltIns), [&part](const BuiltInRow &row) {
+        return part.textsOf && std::strcmp(row.name, part.textsOf) == 0;
+    });
+    for (const char *text : like != std::end(kBuiltIns) ? like->texts : part.texts)
+        fields.texts << QString::fromUtf8(text);
+    fields.source = sourceOf(part.source);
+    fields.source.name = QString::fromUtf8(part.name);
+    return fields;
 }
 
 } // namespace
@@ -739,16 +916,8 @@ const QList<Effect> &builtInEffects()
             for (const BuiltInLayer &part : row.layers) {
                 if (!part.name)
                     break;
-                EffectFields fields;
-                const auto *like =
-                    std::find_if(std::begin(kBuiltIns), std::end(kBuiltIns), [&part](const BuiltInRow &row) {
-                        return part.textsOf && std::strcmp(row.name, part.textsOf) == 0;
-                    });
-                for (const char *text : like != std::end(kBuiltIns) ? like->texts : part.texts)
-                    fields.texts << QString::fromUtf8(text);
-                fields.source = sourceOf(part.source);
-                fields.source.name = QString::fromUtf8(part.name);
-                Layer layer = layerOf(fields);
+                Layer layer = part.light.intensity ? lightLayerOf(QString::fromUtf8(part.name), lightOf(part.light))
+                                                   : layerOf(fieldsOf(part));
                 for (std::size_t axis = 0; axis < 3; ++axis)
                     layer.offset[axis] = QString::fromUtf8(part.offset[axis]);
                 layer.start = QString::fromUtf8(part.start);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <variant>
 
 namespace effect {
@@ -53,6 +54,28 @@ const QString kStartKey = QStringLiteral("start");
 const QString kEndKey = QStringLiteral("end");
 const QString kMutedKey = QStringLiteral("muted");
 const QString kClassOnlyKey = QStringLiteral("classOnly");
+const QString kLightKey = QStringLiteral("light");
+const QString kLightTypeKey = QStringLiteral("type");
+const QString kLightColourKey = QStringLiteral("setLightColor");
+const QString kLightAmbientKey = QStringLiteral("setLightAmbient");
+const QString kLightIntensityKey = QStringLiteral("setLightIntensity");
+const QString kLightBrightnessKey = QStringLiteral("setLightBrightness");
+const QString kBrightnessFirstKey = QStringLiteral("brightnessFirst");
+const QString kLightAttenuationKey = QStringLiteral("setLightAttenuation");
+const QString kAsWrittenKey = QStringLiteral("asWritten");
+const QString kLightDayLightKey = QStringLiteral("setLightDayLight");
+const QString kLightUseFlareKey = QStringLiteral("setLightUseFlare");
+const QString kLightFlareSizeKey = QStringLiteral("setLightFlareSize");
+const QString kLightFlareDistanceKey = QStringLiteral("setLightFlareMaxDistance");
+const QString kFlickerKey = QStringLiteral("flicker");
+const QString kFlickerKindKey = QStringLiteral("kind");
+const QString kFlickerLowKey = QStringLiteral("low");
+const QString kFlickerHighKey = QStringLiteral("high");
+const QString kFlickerShortestKey = QStringLiteral("shortest");
+const QString kFlickerLongestKey = QStringLiteral("longest");
+
+// The flicker's kinds as the file names them, in the order of LightFlicker::Kind.
+constexpr std::array<const char *, 3> kFlickerKinds{"none", "intensity", "brightness"};
 
 QString fieldKey(int number)
 {
@@ -224,6 +247,148 @@ QJsonObject classObject(const EffectClass &configClass)
     return object;
 }
 
+// A light command of one value: its set flag and its text.
+std::optional<LightValue> readLightValue(const QJsonValue &value)
+{
+    const QJsonObject object = value.toObject();
+    if (!object.value(kSetKey).isBool() || !object.value(kValueKey).isString())
+        return std::nullopt;
+    return LightValue{object.value(kSetKey).toBool(), object.value(kValueKey).toString()};
+}
+
+QJsonObject lightValueObject(const LightValue &value)
+{
+    return {{kSetKey, value.set}, {kValueKey, value.text}};
+}
+
+std::optional<LightColour> readLightColour(const QJsonValue &value)
+{
+    const QJsonObject object = value.toObject();
+    LightColour colour;
+    if (!object.value(kSetKey).isBool() || !readTexts(object.value(kValuesKey), colour.texts))
+        return std::nullopt;
+    colour.set = object.value(kSetKey).toBool();
+    return colour;
+}
+
+QJsonObject lightColourObject(const LightColour &colour)
+{
+    return {{kSetKey, colour.set}, {kValuesKey, textArray(colour.texts)}};
+}
+
+std::optional<LightFlicker> readFlicker(const QJsonValue &value)
+{
+    const QJsonObject object = value.toObject();
+    const QString kind = object.value(kFlickerKindKey).toString();
+    const auto named = std::find_if(kFlickerKinds.cbegin(), kFlickerKinds.cend(),
+                                    [&kind](const char *name) { return kind == QLatin1String(name); });
+    if (!object.value(kFlickerKindKey).isString() || named == kFlickerKinds.cend())
+        return std::nullopt;
+    LightFlicker flicker;
+    flicker.kind = LightFlicker::Kind(named - kFlickerKinds.cbegin());
+    const std::array<std::pair<const QString *, QString *>, 4> bounds{{{&kFlickerLowKey, &flicker.low},
+                                                                       {&kFlickerHighKey, &flicker.high},
+                                                                       {&kFlickerShortestKey, &flicker.shortest},
+                                                                       {&kFlickerLongestKey, &flicker.longest}}};
+    for (const auto &[key, text] : bounds) {
+        if (!object.value(*key).isString())
+            return std::nullopt;
+        *text = object.value(*key).toString();
+    }
+    return flicker;
+}
+
+QJsonObject flickerObject(const LightFlicker &flicker)
+{
+    return {{kFlickerKindKey, QLatin1String(kFlickerKinds.at(std::size_t(flicker.kind)))},
+            {kFlickerLowKey, flicker.low},
+            {kFlickerHighKey, flicker.high},
+            {kFlickerShortestKey, flicker.shortest},
+            {kFlickerLongestKey, flicker.longest}};
+}
+
+// A light layer's settings, or the part of them that cannot be read.
+std::variant<LightSettings, QString> readLightSettings(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return QStringLiteral("a %1 that is not an object").arg(kLightKey);
+    const QJsonObject object = value.toObject();
+    LightSettings light;
+    if (!object.value(kLightTypeKey).isString())
+        return QStringLiteral("a %1 without its %2").arg(kLightKey, kLightTypeKey);
+    light.type = object.value(kLightTypeKey).toString();
+
+    const auto cannotRead = [](const QString &key) { return QStringLiteral("a %1 that cannot be read").arg(key); };
+    for (const auto &[key, colour] :
+         {std::pair{&kLightColourKey, &light.colour}, {&kLightAmbientKey, &light.ambient}}) {
+        const auto read = readLightColour(object.value(*key));
+        if (!read)
+            return cannotRead(*key);
+        *colour = *read;
+    }
+    const std::array<std::pair<const QString *, LightValue *>, 6> values{
+        {{&kLightIntensityKey, &light.intensity},
+         {&kLightBrightnessKey, &light.brightness},
+         {&kLightDayLightKey, &light.dayLight},
+         {&kLightUseFlareKey, &light.useFlare},
+         {&kLightFlareSizeKey, &light.flareSize},
+         {&kLightFlareDistanceKey, &light.flareMaxDistance}}};
+    for (const auto &[key, into] : values) {
+        const auto read = readLightValue(object.value(*key));
+        if (!read)
+            return cannotRead(*key);
+        *into = *read;
+    }
+    if (!object.value(kBrightnessFirstKey).isBool())
+        return QStringLiteral("no %1 of true or false").arg(kBrightnessFirstKey);
+    light.brightnessFirst = object.value(kBrightnessFirstKey).toBool();
+
+    const QJsonObject attenuation = object.value(kLightAttenuationKey).toObject();
+    if (!attenuation.value(kSetKey).isBool() || !readTexts(attenuation.value(kValuesKey), light.attenuation.texts)
+        || !attenuation.value(kAsWrittenKey).isString())
+        return cannotRead(kLightAttenuationKey);
+    light.attenuation.set = attenuation.value(kSetKey).toBool();
+    light.attenuation.asWritten = attenuation.value(kAsWrittenKey).toString();
+
+    const auto flicker = readFlicker(object.value(kFlickerKey));
+    if (!flicker)
+        return QStringLiteral("a light's %1 that cannot be read").arg(kFlickerKey);
+    light.flicker = *flicker;
+
+    const QJsonValue others = object.value(kOtherKey);
+    if (!others.isArray())
+        return QStringLiteral("no list of other light commands");
+    for (const QJsonValue command : others.toArray()) {
+        if (!command.isString())
+            return QStringLiteral("another light command that is not a text");
+        light.otherCommands << command.toString();
+    }
+    return light;
+}
+
+QJsonObject lightObject(const LightSettings &light)
+{
+    QJsonObject attenuation;
+    attenuation.insert(kSetKey, light.attenuation.set);
+    attenuation.insert(kValuesKey, textArray(light.attenuation.texts));
+    attenuation.insert(kAsWrittenKey, light.attenuation.asWritten);
+    QJsonObject object;
+    object.insert(kLightTypeKey, light.type);
+    object.insert(kLightColourKey, lightColourObject(light.colour));
+    object.insert(kLightAmbientKey, lightColourObject(light.ambient));
+    object.insert(kLightIntensityKey, lightValueObject(light.intensity));
+    object.insert(kLightBrightnessKey, lightValueObject(light.brightness));
+    object.insert(kBrightnessFirstKey, light.brightnessFirst);
+    object.insert(kLightAttenuationKey, attenuation);
+    object.insert(kLightDayLightKey, lightValueObject(light.dayLight));
+    object.insert(kLightUseFlareKey, lightValueObject(light.useFlare));
+    object.insert(kLightFlareSizeKey, lightValueObject(light.flareSize));
+    object.insert(kLightFlareDistanceKey, lightValueObject(light.flareMaxDistance));
+    object.insert(kFlickerKey, flickerObject(light.flicker));
+    object.insert(kOtherKey, QJsonArray::fromStringList(light.otherCommands));
+    return object;
+}
+
 // A layer's fields, Check1, source settings and config class, as an effect of the earlier versions
 // holds them in its own object; `named` says whose they are. The first version has no source
 // settings.
@@ -276,16 +441,9 @@ QJsonObject fieldsObject(const EffectFields &fields)
     return object;
 }
 
-// A layer of the fourth version: its fields as above, with its offset, times and marks.
-std::variant<Layer, QString> readLayer(const QJsonValue &value, const QString &named)
+// The offset, times and mute mark every layer has from the fourth version on.
+std::optional<QString> readPlacing(const QJsonObject &object, const QString &named, Layer &layer)
 {
-    if (!value.isObject())
-        return QStringLiteral("%1 is not an object").arg(named);
-    const QJsonObject object = value.toObject();
-    auto fields = readFields(object, named, kEffectFileVersion);
-    if (const auto *problem = std::get_if<QString>(&fields))
-        return *problem;
-    Layer layer = layerOf(std::get<EffectFields>(std::move(fields)));
     const QJsonArray offset = object.value(kOffsetKey).toArray();
     if (!object.value(kOffsetKey).isArray() || offset.size() != 3
         || !std::all_of(offset.cbegin(), offset.cend(), [](const QJsonValue &v) { return v.isString(); }))
@@ -296,21 +454,56 @@ std::variant<Layer, QString> readLayer(const QJsonValue &value, const QString &n
         return QStringLiteral("%1 has no start and end texts").arg(named);
     layer.start = object.value(kStartKey).toString();
     layer.end = object.value(kEndKey).toString();
-    if (!object.value(kMutedKey).isBool() || !object.value(kClassOnlyKey).isBool())
-        return QStringLiteral("%1 has no %2 and %3 of true or false").arg(named, kMutedKey, kClassOnlyKey);
+    if (!object.value(kMutedKey).isBool())
+        return QStringLiteral("%1 has no %2 of true or false").arg(named, kMutedKey);
     layer.muted = object.value(kMutedKey).toBool();
+    return std::nullopt;
+}
+
+// A layer of the fourth version on: its fields as above, with its offset, times and marks. From
+// the fifth, a layer with a light holds its name and light settings instead of the fields.
+std::variant<Layer, QString> readLayer(const QJsonValue &value, const QString &named, int version)
+{
+    if (!value.isObject())
+        return QStringLiteral("%1 is not an object").arg(named);
+    const QJsonObject object = value.toObject();
+    if (version >= 5 && object.contains(kLightKey)) {
+        if (!object.value(kNameKey).isString())
+            return QStringLiteral("%1 has a light without a name").arg(named);
+        auto light = readLightSettings(object.value(kLightKey));
+        if (const auto *problem = std::get_if<QString>(&light))
+            return QStringLiteral("%1 has %2").arg(named, *problem);
+        Layer layer = lightLayerOf(object.value(kNameKey).toString(), std::get<LightSettings>(std::move(light)));
+        if (auto problem = readPlacing(object, named, layer))
+            return *problem;
+        return layer;
+    }
+    auto fields = readFields(object, named, version);
+    if (const auto *problem = std::get_if<QString>(&fields))
+        return *problem;
+    Layer layer = layerOf(std::get<EffectFields>(std::move(fields)));
+    if (auto problem = readPlacing(object, named, layer))
+        return *problem;
+    if (!object.value(kClassOnlyKey).isBool())
+        return QStringLiteral("%1 has no %2 of true or false").arg(named, kClassOnlyKey);
     layer.classOnly = object.value(kClassOnlyKey).toBool();
     return layer;
 }
 
 QJsonObject layerObject(const Layer &layer)
 {
-    QJsonObject object = fieldsObject(layer.fields);
+    QJsonObject object;
+    if (layer.light) {
+        object.insert(kNameKey, layer.name());
+        object.insert(kLightKey, lightObject(*layer.light));
+    } else {
+        object = fieldsObject(layer.fields);
+        object.insert(kClassOnlyKey, layer.classOnly);
+    }
     object.insert(kOffsetKey, QJsonArray{layer.offset[0], layer.offset[1], layer.offset[2]});
     object.insert(kStartKey, layer.start);
     object.insert(kEndKey, layer.end);
     object.insert(kMutedKey, layer.muted);
-    object.insert(kClassOnlyKey, layer.classOnly);
     return object;
 }
 
@@ -348,7 +541,7 @@ std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype inde
         return QStringLiteral("%1 has no layers").arg(named);
     const QJsonArray list = layers.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
-        auto layer = readLayer(list.at(i), QStringLiteral("%1, layer %2,").arg(named).arg(i + 1));
+        auto layer = readLayer(list.at(i), QStringLiteral("%1, layer %2,").arg(named).arg(i + 1), version);
         if (const auto *problem = std::get_if<QString>(&layer))
             return *problem;
         effect.layers << std::get<Layer>(std::move(layer));
@@ -396,8 +589,8 @@ FileReading readEffectFile(const QByteArray &bytes)
         reading.problem = QStringLiteral("it names no format version");
         return reading;
     }
-    if (version.toDouble() != 1 && version.toDouble() != 2 && version.toDouble() != 3
-        && version.toDouble() != kEffectFileVersion) {
+    const double number = version.toDouble();
+    if (number != std::floor(number) || number < 1 || number > kEffectFileVersion) {
         reading.problem = QStringLiteral("it has the format version %1; this program reads versions 1 to %2")
                               .arg(version.toDouble())
                               .arg(kEffectFileVersion);

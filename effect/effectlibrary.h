@@ -13,7 +13,7 @@ namespace effect {
 
 struct Effect {
     QString name;
-    QList<Layer> layers; // at least one; a built-in or a file of an earlier version has one
+    QList<Layer> layers; // at least one particle layer; one alone from a file before version 4
     QString description; // built-ins only
     QDateTime saved;     // own effects only, in UTC
     bool builtIn = false;
@@ -78,7 +78,11 @@ private:
 // Version 3 adds to the config class its field marks and its config-only fields. Version 4 holds
 // each effect's layers, each with the fields, source settings and config class an effect held
 // before, its offset, start and end texts, and its mute and class-only marks; an effect of an
-// earlier version is one layer at the anchor, for the whole effect. Other versions are refused.
+// earlier version is one layer at the anchor, for the whole effect. Version 5 adds light layers: a
+// light layer holds its name and its light settings (the type, every command's set flag and
+// texts, which of intensity and brightness came first, the attenuation as written, the flicker and
+// the other commands) in place of the fields, with the offset, times and mute mark of any layer; a
+// file of version 4 has none. Other versions are refused.
 struct FileReading {
     QList<Effect> effects;
     QString problem; // empty when the text was read
@@ -87,6 +91,6 @@ struct FileReading {
 FileReading readEffectFile(const QByteArray &bytes);
 QByteArray writeEffectFile(const QList<Effect> &effects);
 
-inline constexpr int kEffectFileVersion = 4;
+inline constexpr int kEffectFileVersion = 5;
 
 } // namespace effect

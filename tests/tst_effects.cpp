@@ -133,6 +133,7 @@ QMap<QString, QString> classValues(const QString &text)
 } // namespace
 
 Q_DECLARE_METATYPE(effect::SourceSettings)
+Q_DECLARE_METATYPE(effect::LightSettings)
 
 class TestEffects : public QObject {
     Q_OBJECT
@@ -143,6 +144,9 @@ private slots:
     void builtInsImportBackAndMove();
     void builtInSourcesForTheLaterGames();
     void builtInNamesAreDistinct();
+    void builtInLightsPlay_data();
+    void builtInLightsPlay();
+    void builtInFlashAndFlareOutshineTheFires();
 
     void saveRestartLoadKeepsTextsExactly();
     void fileIsReadableJsonWithAVersion();
@@ -156,6 +160,8 @@ private slots:
     void sourceSettingsRoundTrip();
     void configClassNameKeptInTheFile();
     void layersKeptInTheFile();
+    void lightLayerKeptInTheFile_data();
+    void lightLayerKeptInTheFile();
     void earlierVersionFileLoadsAndIsKept_data();
     void earlierVersionFileLoadsAndIsKept();
     void firstVersionCopyIsNeverOverwritten();
@@ -201,8 +207,11 @@ void TestEffects::builtInsImportBackAndMove()
     QFETCH(int, index);
     const Effect &effect = builtInEffects().at(index);
     QVERIFY(!effect.description.isEmpty());
-    // Every layer on its own as a built-in of one layer is.
+    QVERIFY(!effect.layers.front().isLight());
+    // Every particle layer on its own as a built-in of one layer is; the lights are below.
     for (const Layer &layer : effect.layers) {
+        if (layer.isLight())
+            continue;
         const EffectFields &fields = layer.fields;
         QCOMPARE(fields.texts.size(), 27);
         QVERIFY(!fields.separateColours);
@@ -285,6 +294,137 @@ void TestEffects::builtInNamesAreDistinct()
     QCOMPARE(findBuiltIn("no such effect"), nullptr);
 }
 
+void TestEffects::builtInLightsPlay_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("dayLight");
+    QTest::addColumn<bool>("flare");
+    QTest::addColumn<double>("glowFrom"); // the glow's radius in m
+    QTest::addColumn<double>("glowTo");
+    QTest::addColumn<double>("onAt");  // s
+    QTest::addColumn<double>("offAt"); // s; 0: on to the end
+    QTest::newRow("Campfire") << "Campfire" << false << false << 2.0 << 6.0 << 1.0 << 0.0;
+    QTest::newRow("Burning wreck") << "Burning wreck" << false << false << 6.0 << 15.0 << 1.0 << 0.0;
+    QTest::newRow("Explosion") << "Explosion" << true << false << 8.0 << 30.0 << 0.2 << 0.6;
+    QTest::newRow("Flare") << "Flare" << true << true << 20.0 << 80.0 << 1.0 << 0.0;
+}
+
+void TestEffects::builtInLightsPlay()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, dayLight);
+    QFETCH(bool, flare);
+    QFETCH(double, glowFrom);
+    QFETCH(double, glowTo);
+    QFETCH(double, onAt);
+    QFETCH(double, offAt);
+    const Effect *effect = findBuiltIn(name);
+    QVERIFY(effect);
+    QVERIFY2(effect->description.contains(" light"), qPrintable(effect->description));
+    // One light, after the sources.
+    const QList<Layer> &layers = effect->layers;
+    QCOMPARE(std::count_if(layers.cbegin(), layers.cend(), [](const Layer &layer) { return layer.isLight(); }), 1);
+    QVERIFY(layers.back().isLight());
+    QCOMPARE(layersProblem(layers), QString());
+    const LightSettings &settings = *layers.back().light;
+
+    // Written as a new light is: every value set, six values of attenuation.
+    const LightSettings fresh = newLight();
+    QCOMPARE(settings.type, fresh.type);
+    for (const auto &[mine, theirs] : {std::pair{&settings.colour, &fresh.colour}, {&settings.ambient, &fresh.ambient}})
+        QCOMPARE(mine->set, theirs->set);
+    for (const auto &[mine, theirs] : {std::pair{&settings.intensity, &fresh.intensity},
+                                       {&settings.brightness, &fresh.brightness},
+                                       {&settings.dayLight, &fresh.dayLight},
+                                       {&settings.useFlare, &fresh.useFlare},
+                                       {&settings.flareSize, &fresh.flareSize},
+                                       {&settings.flareMaxDistance, &fresh.flareMaxDistance}}) {
+        QCOMPARE(mine->set, theirs->set);
+        QVERIFY(!mine->set || sqf::plainNumber(mine->text) || mine->text == "true" || mine->text == "false");
+    }
+    QVERIFY(settings.attenuation.set && settings.attenuation.asWritten.isEmpty());
+    for (const QString &text : settings.attenuation.texts)
+        QVERIFY2(sqf::plainNumber(text), qPrintable(text));
+    QVERIFY(settings.otherCommands.isEmpty());
+
+    const LightRecipe light = readLight(settings, {});
+    QCOMPARE(light.problems, QStringList());
+    QCOMPARE(light.notes, QStringList());
+    QVERIFY(light.variables.isEmpty());
+    QCOMPARE(light.dayLight, dayLight);
+    QCOMPARE(light.useFlare, flare);
+    QVERIFY(light.intensity > 0);
+    QVERIFY(!light.hardLimits || light.attenuation[LightAttenuation::HardLimitEnd] > glowRadius(light));
+    QCOMPARE_GE(glowRadius(light), glowFrom);
+    QCOMPARE_LE(glowRadius(light), glowTo);
+
+    // The whole effect plays, its light on at its time, flickering within its bounds.
+    std::vector<LayerRecipe> played;
+    for (const Layer &layer : layers) {
+        played.push_back(readLayer(layer, {}));
+        QCOMPARE(played.back().recipe.problems, QStringList());
+    }
+    Simulation simulation(7);
+    simulation.setLayers(played);
+    const std::size_t last = played.size() - 1;
+    QVERIFY(played.back().light);
+    QCOMPARE(played.back().offset.z, sqf::plainNumber(layers.back().offset[2]).value_or(-1));
+    QCOMPARE_GE(played.back().offset.z, 1.0);
+    simulation.advance(onAt);
+    QVERIFY(!simulation.particles().empty());
+    QVERIFY(simulation.lightStatus(last).on);
+    const double intensity = simulation.lightIntensity(last);
+    if (light.flicker == LightFlicker::None) {
+        QCOMPARE(intensity, light.intensity);
+    } else {
+        QCOMPARE_GE(intensity, light.low);
+        QCOMPARE_LE(intensity, light.high);
+        QCOMPARE_GT(simulation.lightStatus(last).changes, 1);
+        // A flicker, not a blink: it never drops below half its highest.
+        QCOMPARE_GE(light.low, light.high / 2);
+    }
+    if (offAt > 0) {
+        simulation.advance(offAt - onAt);
+        QVERIFY(!simulation.lightStatus(last).on);
+        QCOMPARE(simulation.lightIntensity(last), 0.0);
+    }
+}
+
+void TestEffects::builtInFlashAndFlareOutshineTheFires()
+{
+    const auto lightOf = [](const char *name) { return readLight(*findBuiltIn(name)->layers.back().light, {}); };
+    const double fires = std::max(lightOf("Campfire").high, lightOf("Burning wreck").high);
+    QCOMPARE_GT(lightOf("Burning wreck").intensity, lightOf("Campfire").intensity);
+    QCOMPARE_GT(lightOf("Explosion").intensity, 4 * fires);
+    QCOMPARE_GT(lightOf("Flare").low, lightOf("Explosion").intensity);
+
+    // The flare's light burns where its sources are; its glow sinks and its sparks fall faster.
+    const QList<Layer> &flare = findBuiltIn("Flare")->layers;
+    QCOMPARE(flare.size(), 3);
+    QCOMPARE(flare.at(0).offset, flare.back().offset);
+    QCOMPARE(flare.at(1).offset, flare.back().offset);
+    std::vector<LayerRecipe> played;
+    for (const Layer &layer : flare)
+        played.push_back(readLayer(layer, {}));
+    Simulation simulation(3);
+    simulation.setLayers(played);
+    simulation.advance(3);
+    std::array<double, 2> fastest{0, 0};
+    std::array<int, 2> counted{0, 0};
+    for (const Particle &particle : simulation.particles()) {
+        if (particle.age < 0.5)
+            continue;
+        QVERIFY(particle.layer < 2);
+        const double fall = (particle.values.position.z - particle.position.z) / particle.age;
+        QCOMPARE_GT(fall, 0.2);
+        fastest[std::size_t(particle.layer)] = std::max(fastest[std::size_t(particle.layer)], fall);
+        ++counted[std::size_t(particle.layer)];
+    }
+    QVERIFY(counted[0] > 5 && counted[1] > 5);
+    QCOMPARE_LT(fastest[0], 1.5); // under its chute
+    QCOMPARE_GT(fastest[1], fastest[0]);
+}
+
 void TestEffects::saveRestartLoadKeepsTextsExactly()
 {
     const EffectFields fields = fieldsWith({{1, " cl_basic "},
@@ -321,7 +461,7 @@ void TestEffects::fileIsReadableJsonWithAVersion()
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Mine", {layerOf(fieldsWith({{1, "cl_basic"}}))}), std::nullopt);
     const QByteArray bytes = readAll(m_path);
-    QVERIFY(bytes.contains("\n    \"version\": 4"));
+    QVERIFY(bytes.contains("\n    \"version\": 5"));
     QVERIFY(bytes.contains("\"setParticleRandom\": {"));
     QVERIFY(bytes.contains("\"Text1\": \"cl_basic\""));
     QVERIFY(bytes.contains("\"Check1\": false"));
@@ -452,6 +592,65 @@ void TestEffects::layersKeptInTheFile()
     QVERIFY(!EffectLibrary(m_path).find("Twice"));
 }
 
+void TestEffects::lightLayerKeptInTheFile_data()
+{
+    QTest::addColumn<LightSettings>("light");
+    LightSettings every;
+    every.type = "#lightreflector";
+    every.colour = {true, {"255", " 0.5 ", "_g * 2"}};
+    every.ambient = {true, {"0.1", "0", "0.05"}};
+    every.intensity = {true, "1e5"};
+    every.brightness = {true, "(6.3)"};
+    every.brightnessFirst = true;
+    every.attenuation = {true, {"0.5", "0", "1", "0.25", "20", "25"}, ""};
+    every.dayLight = {true, "TRUE"};
+    every.useFlare = {true, "_flare"};
+    every.flareSize = {true, "2.5"};
+    every.flareMaxDistance = {true, "600"};
+    every.flicker = {LightFlicker::Brightness, "0.8", "1.1", "0.05", "random 0.15"};
+    every.otherCommands = {"setLightConePars [60, 30, 1]", "lightAttachObject [_flare, [0, 0, 0]]"};
+    QTest::newRow("every value set") << every;
+    QTest::newRow("none set") << LightSettings{};
+    LightSettings unset = every;
+    for (LightColour *colour : {&unset.colour, &unset.ambient})
+        colour->set = false;
+    for (LightValue *value : {&unset.intensity, &unset.brightness, &unset.dayLight, &unset.useFlare, &unset.flareSize,
+                              &unset.flareMaxDistance})
+        value->set = false;
+    unset.attenuation.set = false;
+    unset.flicker.kind = LightFlicker::None;
+    QTest::newRow("unset, texts kept") << unset;
+    LightSettings asWritten = newLight();
+    asWritten.attenuation.asWritten = "[0, 1, 0, 2, 30, 40, 1]";
+    asWritten.flicker = {LightFlicker::Intensity, "2000", "3000", "0.05", "0.12"};
+    QTest::newRow("attenuation of seven values, intensity flickering") << asWritten;
+    QTest::newRow("new light") << newLight();
+}
+
+void TestEffects::lightLayerKeptInTheFile()
+{
+    QFETCH(LightSettings, light);
+    Layer fire = layerOf(fieldsWith({{1, "cl_fire"}}));
+    fire.fields.source.name = "_fire";
+    Layer glow = lightLayerOf("_Glow 2", light);
+    glow.offset = {"0", "-0.5", "1 + _h"};
+    glow.start = "0.25";
+    glow.end = "_end";
+    glow.muted = true;
+    Layer flash = lightLayerOf("_flash", light);
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Lit", {glow, fire, flash}), std::nullopt);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.problem(), QString());
+    const QList<Layer> &layers = restarted.find("Lit")->layers;
+    QCOMPARE(layers.size(), 3);
+    QVERIFY(layers.at(0).isLight() && !layers.at(1).isLight() && layers.at(2).isLight());
+    QCOMPARE(*layers.at(0).light, light);
+    QVERIFY(layers == (QList<Layer>{glow, fire, flash}));
+    // Read as the file holds it, the same again.
+    QVERIFY(readEffectFile(writeEffectFile(restarted.effects())).effects.front().layers == layers);
+}
+
 void TestEffects::configClassNameKeptInTheFile()
 {
     EffectFields fields = startFields();
@@ -462,13 +661,13 @@ void TestEffects::configClassNameKeptInTheFile()
                            {"size", "{2}", "1 // ", true}},
                           {{"ignoreWind", false, "true", false}, {"colorCoef", true, "SMOKE_RED", true}}};
     EffectLibrary library(m_path);
-    QCOMPARE(library.save("Flare", {layerOf(fields)}), std::nullopt);
+    QCOMPARE(library.save("Blue flare", {layerOf(fields)}), std::nullopt);
     QCOMPARE(library.save("Plain", {layerOf(startFields())}), std::nullopt);
     const QJsonObject root = QJsonDocument::fromJson(readAll(m_path)).object();
-    QCOMPARE(root.value("version").toInt(), 4);
+    QCOMPARE(root.value("version").toInt(), 5);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.problem(), QString());
-    QVERIFY(restarted.find("Flare")->layers.front().fields == fields);
+    QVERIFY(restarted.find("Blue flare")->layers.front().fields == fields);
     QVERIFY(restarted.find("Plain")->layers.front().fields == startFields());
 }
 
@@ -479,20 +678,38 @@ void TestEffects::earlierVersionFileLoadsAndIsKept_data()
     QTest::newRow("first: no source settings") << 1 << false;
     QTest::newRow("second: a class without marks") << 2 << true;
     QTest::newRow("third: one layer") << 3 << true;
+    QTest::newRow("fourth: layers without lights") << 4 << true;
 }
 
 void TestEffects::earlierVersionFileLoadsAndIsKept()
 {
     QFETCH(int, version);
     QFETCH(bool, withSource);
-    // A file as the earlier version wrote it.
-    QJsonObject root = QJsonDocument::fromJson(damagedFile([&](QJsonObject &root, QJsonObject &effect) {
-                           root.insert("version", version);
-                           if (!withSource)
-                               effect.remove("source");
-                           else
-                               effect.insert("configClass", QJsonObject{{"name", "Smoke"}, {"base", "Default"}});
-                       })).object();
+    // A file as the earlier version wrote it: from the fourth on, with its layers.
+    Layer smoke = layerOf(fieldsWith({{5, "9"}}));
+    smoke.fields.source.name = "_smoke";
+    smoke.offset = {"0", "0", "0.6"};
+    smoke.start = "0.5";
+    const QList<Layer> layers =
+        version < 4 ? QList<Layer>{layerOf(startFields())} : QList<Layer>{layerOf(startFields()), smoke};
+    const QJsonObject smokeClass{{"name", "Smoke"}, {"base", "Default"}};
+    QJsonObject root = QJsonDocument::fromJson(damagedFile(
+                                                   [&](QJsonObject &root, QJsonObject &effect) {
+                                                       root.insert("version", version);
+                                                       if (version >= 4) {
+                                                           QJsonArray list = effect.value("layers").toArray();
+                                                           QJsonObject first = list.at(0).toObject();
+                                                           first.insert("configClass", smokeClass);
+                                                           list[0] = first;
+                                                           effect.insert("layers", list);
+                                                       } else if (!withSource) {
+                                                           effect.remove("source");
+                                                       } else {
+                                                           effect.insert("configClass", smokeClass);
+                                                       }
+                                                   },
+                                                   layers))
+                           .object();
     const QByteArray earlier = QJsonDocument(root).toJson();
     QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
     writeAll(m_path, earlier);
@@ -500,21 +717,31 @@ void TestEffects::earlierVersionFileLoadsAndIsKept()
     EffectLibrary library(m_path);
     QCOMPARE(library.problem(), QString());
     QCOMPARE(library.effects().size(), 1);
+    QCOMPARE(library.find("Mine")->layers.size(), layers.size());
     QVERIFY(library.find("Mine")->layers.front().fields.source == SourceSettings{});
     const EffectClass expected = withSource ? EffectClass{"Smoke", "Default", {}, {}} : EffectClass{};
     QCOMPARE(library.find("Mine")->layers.front().fields.configClass, expected);
+    if (version >= 4)
+        QVERIFY(library.find("Mine")->layers.back() == smoke);
     const QString copy = library.earlierVersionPath(version);
     QVERIFY(!QFile::exists(copy));
     QCOMPARE(copy, m_dir->filePath(QString("data/effects.v%1.json").arg(version)));
 
     EffectFields fields = startFields();
     fields.source.interval = {true, "0.2"};
-    QCOMPARE(library.save("Other", {layerOf(fields)}), std::nullopt);
+    QCOMPARE(library.save("Other", {layerOf(fields), lightLayerOf("_light", newLight())}), std::nullopt);
     QCOMPARE(readAll(copy), earlier);
     const EffectLibrary restarted(m_path);
     QCOMPARE(restarted.effects().size(), 2);
-    QVERIFY(restarted.find("Other")->layers.front().fields == fields);
-    QVERIFY(readAll(m_path).contains("\"version\": 4"));
+    QVERIFY(restarted.find("Other")->layers == (QList<Layer>{layerOf(fields), lightLayerOf("_light", newLight())}));
+    QCOMPARE(restarted.find("Mine")->layers.size(), layers.size());
+    QVERIFY(readAll(m_path).contains("\"version\": 5"));
+    // Written again in the current version, nothing more is copied.
+    QCOMPARE(restarted.earlierVersionPath(kEffectFileVersion), m_dir->filePath("data/effects.v5.json"));
+    EffectLibrary again(m_path);
+    QCOMPARE(again.remove("Other"), std::nullopt);
+    QCOMPARE(QDir(m_dir->filePath("data")).entryList(QDir::Files),
+             QStringList({"effects.json", QString("effects.v%1.json").arg(version)}));
 }
 
 void TestEffects::firstVersionCopyIsNeverOverwritten()
@@ -541,8 +768,8 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("empty file") << QByteArray() << "it is not JSON (";
     QTest::newRow("no version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.remove("version"); })
                                 << "it names no format version";
-    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 5); })
-                                   << "it has the format version 5; this program reads versions 1 to 4";
+    QTest::newRow("later version") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 6); })
+                                   << "it has the format version 6; this program reads versions 1 to 5";
     QTest::newRow("no version 0") << damagedFile([](QJsonObject &root, QJsonObject &) { root.insert("version", 0); })
                                   << "it has the format version 0;";
     QTest::newRow("no source settings") << damagedFile([](QJsonObject &, QJsonObject &effect) {
@@ -626,6 +853,101 @@ void TestEffects::damagedFileReportedAndKept_data()
         source.insert("name", "_PS");
         layer.insert("source", source);
     }) << "effect 1 (\"Mine\") cannot be one effect: two layers are named _PS";
+
+    // A light layer after the particle layer, changed by the damage, or its light's object.
+    const QList<Layer> lit{layerOf(startFields()), lightLayerOf("_light", newLight())};
+    const auto lightLayer = [lit](const std::function<void(QJsonObject & layer)> &damage, int version = 5) {
+        return damagedFile(
+            [&damage, version](QJsonObject &root, QJsonObject &effect) {
+                root.insert("version", version);
+                QJsonArray layers = effect.value("layers").toArray();
+                QJsonObject layer = layers.at(1).toObject();
+                damage(layer);
+                layers[1] = layer;
+                effect.insert("layers", layers);
+            },
+            lit);
+    };
+    const auto secondLight = [lightLayer](const std::function<void(QJsonObject & light)> &damage) {
+        return lightLayer([&damage](QJsonObject &layer) {
+            QJsonObject light = layer.value("light").toObject();
+            damage(light);
+            layer.insert("light", light);
+        });
+    };
+    const auto lightValue = [](const char *key, const QJsonValue &value) {
+        return [key, value](QJsonObject &light) {
+            QJsonObject command = light.value(key).toObject();
+            command.insert("value", value);
+            light.insert(key, command);
+        };
+    };
+    const auto lightEntry = [](const char *key, const char *entry, const QJsonValue &value) {
+        return [key, entry, value](QJsonObject &light) {
+            QJsonObject object = light.value(key).toObject();
+            if (value.isUndefined())
+                object.remove(entry);
+            else
+                object.insert(entry, value);
+            light.insert(key, object);
+        };
+    };
+    const QString light = "effect 1 (\"Mine\"), layer 2, has ";
+    QTest::newRow("a light a text") << lightLayer([](QJsonObject &layer) { layer.insert("light", "warm"); })
+                                    << light + "a light that is not an object";
+    QTest::newRow("a light without its name")
+        << lightLayer([](QJsonObject &layer) { layer.remove("name"); }) << light + "a light without a name";
+    QTest::newRow("a light without its type")
+        << secondLight([](QJsonObject &l) { l.remove("type"); }) << light + "a light without its type";
+    QTest::newRow("a colour of two values")
+        << secondLight(lightEntry("setLightColor", "values", QJsonArray{"1", "0.5"}))
+        << light + "a setLightColor that cannot be read";
+    QTest::newRow("an ambient without its set flag")
+        << secondLight(lightEntry("setLightAmbient", "set", QJsonValue::Undefined))
+        << light + "a setLightAmbient that cannot be read";
+    QTest::newRow("an intensity a number")
+        << secondLight(lightValue("setLightIntensity", 2500)) << light + "a setLightIntensity that cannot be read";
+    QTest::newRow("a brightness without its text")
+        << secondLight(lightEntry("setLightBrightness", "value", QJsonValue::Undefined))
+        << light + "a setLightBrightness that cannot be read";
+    QTest::newRow("day light set by a text") << secondLight(lightEntry("setLightDayLight", "set", "true"))
+                                             << light + "a setLightDayLight that cannot be read";
+    QTest::newRow("use flare a switch") << secondLight(lightValue("setLightUseFlare", true))
+                                        << light + "a setLightUseFlare that cannot be read";
+    QTest::newRow("no flare size") << secondLight([](QJsonObject &l) { l.remove("setLightFlareSize"); })
+                                   << light + "a setLightFlareSize that cannot be read";
+    QTest::newRow("flare distance a number") << secondLight(lightValue("setLightFlareMaxDistance", 300))
+                                             << light + "a setLightFlareMaxDistance that cannot be read";
+    QTest::newRow("no brightness order") << secondLight([](QJsonObject &l) { l.remove("brightnessFirst"); })
+                                         << light + "no brightnessFirst of true or false";
+    QTest::newRow("attenuation of five values")
+        << secondLight(lightEntry("setLightAttenuation", "values", QJsonArray{"0", "0", "0", "2", "30"}))
+        << light + "a setLightAttenuation that cannot be read";
+    QTest::newRow("attenuation as written a list")
+        << secondLight(lightEntry("setLightAttenuation", "asWritten", QJsonArray{"0", "1", "0", "2"}))
+        << light + "a setLightAttenuation that cannot be read";
+    QTest::newRow("a flicker of another kind")
+        << secondLight(lightEntry("flicker", "kind", "colour")) << light + "a light's flicker that cannot be read";
+    QTest::newRow("a flicker kind by its number")
+        << secondLight(lightEntry("flicker", "kind", 1)) << light + "a light's flicker that cannot be read";
+    QTest::newRow("a flicker bound a number")
+        << secondLight(lightEntry("flicker", "low", 0.5)) << light + "a light's flicker that cannot be read";
+    QTest::newRow("no flicker period") << secondLight(lightEntry("flicker", "longest", QJsonValue::Undefined))
+                                       << light + "a light's flicker that cannot be read";
+    QTest::newRow("other light commands a text")
+        << secondLight([](QJsonObject &l) { l.insert("otherCommands", "setLightConePars [1,2,3]"); })
+        << light + "no list of other light commands";
+    QTest::newRow("another light command a number") << secondLight([](QJsonObject &l) {
+        l.insert("otherCommands", QJsonArray{"lightAttachObject [_o,[0,0,1]]", 2});
+    }) << light + "another light command that is not a text";
+    QTest::newRow("a light without its mute mark")
+        << lightLayer([](QJsonObject &layer) { layer.remove("muted"); }) << light + "no muted of true or false";
+    QTest::newRow("a light in a file of the fourth version")
+        << lightLayer([](QJsonObject &) {}, 4) << light + "no fields";
+    QTest::newRow("lights only") << damagedFile(
+        [](QJsonObject &, QJsonObject &) {}, {lightLayerOf("_light", newLight()), lightLayerOf("_flash", newLight())})
+                                 << "effect 1 (\"Mine\") cannot be one effect: an effect has at least one particle "
+                                    "layer";
 }
 
 void TestEffects::damagedFileReportedAndKept()
