@@ -239,8 +239,9 @@ double glowRadius(const LightRecipe &light)
 
 double glowStrength(double intensity)
 {
-    // Half at a campfire's 2500, nearly full at a flare's 100 000.
-    return intensity > 0 ? intensity / (intensity + 2500) : 0;
+    // Half of the most at a campfire's 2500, nearly the most at a flare's 100 000; never opaque, so
+    // that what stands behind a light still shows.
+    return intensity > 0 ? kStrongestGlow * intensity / (intensity + 2500) : 0;
 }
 
 } // namespace effect

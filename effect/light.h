@@ -117,7 +117,8 @@ inline constexpr double kGlowFraction = 0.01;
 // No glow reaches further than this, for a light without falloff or hard limits.
 inline constexpr double kLongestGlow = 500;
 
-// How strongly the glow shows for an intensity, from 0 (none) towards 1.
+// How strongly the glow shows for an intensity, from 0 (none) towards kStrongestGlow.
 double glowStrength(double intensity);
+inline constexpr double kStrongestGlow = 0.75;
 
 } // namespace effect

@@ -929,8 +929,11 @@ Lights lightsOf(const effect::Simulation &simulation, bool night)
         glow.radius = effect::glowRadius(*light);
         for (int stop = 0; stop <= kGlowStops; ++stop) {
             const double falloff = effect::lightFalloff(*light, glow.radius * stop / kGlowStops);
-            const double above = std::max(0.0, (falloff - effect::kGlowFraction) / (1 - effect::kGlowFraction));
-            glow.profile.push_back(stop == kGlowStops ? 0.0 : std::pow(above, 1 / 2.2));
+            // Each tenfold drop of the falloff takes the same part of the glow's alpha.
+            const double above = falloff > effect::kGlowFraction
+                                     ? std::log(falloff / effect::kGlowFraction) / std::log(1 / effect::kGlowFraction)
+                                     : 0.0;
+            glow.profile.push_back(stop == kGlowStops ? 0.0 : std::min(1.0, above));
         }
         glow.flare = night && light->useFlare;
         glow.flareSize = light->flareSize;

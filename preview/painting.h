@@ -121,8 +121,8 @@ struct Lights {
 
 // The glows of the simulation's lights that are on: by day only those with day light and without
 // flares, by night all with their flares. A light's alpha follows its intensity now
-// (effect::glowStrength), its profile its falloff: the part of the falloff above the glow's
-// fraction, brought to the eye's scale (a power of 1/2.2) so that the fading reads evenly.
+// (effect::glowStrength), its profile its falloff as the eye reads a light's fading: by its
+// logarithm, from whole at the falloff's top to nothing at the glow's fraction.
 Lights lightsOf(const effect::Simulation &simulation, bool night);
 
 // Paints the view of `size` logical pixels at the device pixel ratio into view.image: background,
