@@ -1432,9 +1432,10 @@ void TestForm5::lightIsEditedInItsGroupAndTheFieldsStay()
     QCOMPARE(source.layers().size(), 1);
     QCOMPARE(form->Text(kWeight)->text(), "2");
 
-    // Night is the preview's choice, kept for the next window.
-    QTest::mouseClick(preview.NightCheck, Qt::LeftButton);
-    QVERIFY(preview.SideView->night);
+    // Night (Alt+G wherever the focus is) is the preview's choice, kept for the next window.
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(preview.EffectBox, Qt::Key_G, Qt::AltModifier);
+    QTRY_VERIFY(preview.SideView->night);
     preview.close();
     processDeletes();
     QVERIFY(openPreview().NightCheck->isChecked());

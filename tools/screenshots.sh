@@ -2,11 +2,13 @@
 # Takes the README's screenshots under Xvfb: the main window, the colour chooser opened with its
 # "Choose Colors" button, and the particle preview of a smoke column imported through "Import
 # Array", then the preview with the built-in effect "Burning vehicle smoke" chosen in its effect
-# list, with the particle source "Spreading smoke plume" and with the layers of "Campfire". Needs
+# list, with the particle source "Spreading smoke plume" and with the layers of "Campfire", by day
+# and at night. Needs
 # xvfb-run, xdotool and ImageMagick's import.
 # Usage: tools/screenshots.sh [BUILD_DIR]
 #        (writes docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png,
-#        docs/effect-library.png, docs/particle-source.png, docs/layered-effect.png)
+#        docs/effect-library.png, docs/particle-source.png, docs/layered-effect.png,
+#        docs/light-night.png)
 set -euo pipefail
 script=$(realpath "$0")
 cd "$(dirname "$script")/.."
@@ -29,9 +31,9 @@ cleanup() {
 trap cleanup EXIT
 
 cp "$build/app/plumewright" "$workdir/"
-# Own effects of the user running the script stay out of the picture.
-mkdir -p "$workdir/data"
-(cd "$workdir" && XDG_DATA_HOME="$workdir/data" QT_QPA_PLATFORM=xcb ./plumewright) &
+# Own effects and settings of the user running the script stay out of the picture.
+mkdir -p "$workdir/data" "$workdir/config"
+(cd "$workdir" && XDG_DATA_HOME="$workdir/data" XDG_CONFIG_HOME="$workdir/config" QT_QPA_PLATFORM=xcb ./plumewright) &
 pid=$!
 
 main=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$pid" --name "Plumewright" | head -n 1)
@@ -89,5 +91,11 @@ import -window root -crop "$geometry" +repage docs/particle-source.png
 xdotool key Down Down Down Down
 sleep 10
 import -window root -crop "$geometry" +repage docs/layered-effect.png
+
+# The same at night, its light glowing under the flames: "Night" stands right of the wind's y,
+# in the row under the views.
+xdotool mousemove --window "$preview" 745 823 click 1
+sleep 6
+import -window root -crop "$geometry" +repage docs/light-night.png
 echo "wrote docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png, docs/effect-library.png," \
-  "docs/particle-source.png and docs/layered-effect.png"
+  "docs/particle-source.png, docs/layered-effect.png and docs/light-night.png"
