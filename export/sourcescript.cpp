@@ -318,9 +318,10 @@ QString vehicleOf(const Layer &layer)
     return sqf::doubleQuoted(layer.isLight() ? layer.light->type : QStringLiteral("#particlesource"));
 }
 
-QString createLine(const Layer &layer, const QString &name)
+// The creation, "private" for a local variable not declared before.
+QString createLine(const Layer &layer, const QString &name, bool declared = false)
 {
-    const QString local = isLocalName(name) ? QStringLiteral("private ") : QString();
+    const QString local = isLocalName(name) && !declared ? QStringLiteral("private ") : QString();
     return local + name + QStringLiteral(" = ") + vehicleOf(layer) + QStringLiteral(" createVehicleLocal ");
 }
 
@@ -491,8 +492,8 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
     lines << QStringLiteral("private %1 = time;").arg(clock);
 
     // A light is made at its start with every command it has: a new light's state is not known.
-    const auto lightLines = [&place](const Layer &layer, const QString &name) {
-        QStringList made{createLine(layer, name) + place.at + QLatin1Char(';')};
+    const auto lightLines = [&place](const Layer &layer, const QString &name, bool declared) {
+        QStringList made{createLine(layer, name, declared) + place.at + QLatin1Char(';')};
         made << lightSettingLines(layer);
         if (!atTheAnchor(layer))
             made << offsetLine(layer, place.object, kPlace);
@@ -502,8 +503,12 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
     for (qsizetype i = 0; i < layers.size(); ++i) {
         const Layer &layer = layers.at(i);
         if (layer.isLight()) {
+            // A light made later is declared here, which keeps its place among the layers.
             if (startsAtOnce(layer))
-                lines << lightLines(layer, names.at(i));
+                lines << lightLines(layer, names.at(i), false);
+            else
+                lines << QStringLiteral("%1%2 = objNull;")
+                             .arg(isLocalName(names.at(i)) ? QStringLiteral("private ") : QString(), names.at(i));
             continue;
         }
         lines << createLine(layer, names.at(i)) + place.at + QLatin1Char(';');
@@ -536,7 +541,7 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
         if (step.ends)
             lines << QStringLiteral("deleteVehicle %1;").arg(names.at(step.layer));
         else if (layer.isLight())
-            lines << lightLines(layer, names.at(step.layer));
+            lines << lightLines(layer, names.at(step.layer), true);
         else
             lines << layerCommandLines(layer, colourName);
     }

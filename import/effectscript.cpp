@@ -145,6 +145,13 @@ QString ScriptReader::findParts()
             sources[known].created = true;
         }
     }
+    // A light made later keeps the place where it is declared: "private _light = objNull;".
+    for (Part &light : lights) {
+        const auto declared =
+            std::find_if(m_statements.cbegin(), m_statements.cbegin() + light.at,
+                         [&light](const Statement &statement) { return declaresALight(statement, light.name); });
+        light.at = declared - m_statements.cbegin();
+    }
     m_parts = sources + lights;
     std::stable_sort(m_parts.begin(), m_parts.end(), [](const Part &a, const Part &b) { return a.at < b.at; });
     for (const Part &light : std::as_const(lights))

@@ -220,6 +220,12 @@ bool createsALight(const Statement &statement)
            || createsA(statement, QLatin1StringView("#lightreflector"));
 }
 
+bool declaresALight(const Statement &statement, const QString &name)
+{
+    return statement.kind == Statement::Kind::Assignment && sameName(statement.name, name)
+           && is(statement.argument, QLatin1StringView("objNull"));
+}
+
 std::optional<std::array<QString, 3>> offsetOf(const Statement &statement)
 {
     if (is(statement.command, QLatin1StringView("attachTo"))
@@ -254,6 +260,10 @@ LightRead readLightCommands(const QList<Statement> &statements, const QString &n
             static const QRegularExpression type(QStringLiteral("\"(#light[A-Za-z]*)\""),
                                                  QRegularExpression::CaseInsensitiveOption);
             light.type = type.match(statement.argument).captured(1);
+            read.used << i;
+            continue;
+        }
+        if (declaresALight(statement, name)) {
             read.used << i;
             continue;
         }

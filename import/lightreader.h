@@ -18,6 +18,9 @@ namespace import {
 // of its forms.
 bool createsALight(const sqf::Statement &statement);
 
+// "_l = objNull" (private or not): the light's variable declared before the light is made.
+bool declaresALight(const sqf::Statement &statement, const QString &name);
+
 // The offset an attachTo, a lightAttachObject or a relative setPos ("(p vectorAdd [x, y, z])",
 // "(obj modelToWorld [x, y, z])") gives a source or a light, as written; nothing for any other
 // statement.
@@ -25,7 +28,7 @@ std::optional<std::array<QString, 3>> offsetOf(const sqf::Statement &statement);
 
 struct LightRead {
     effect::LightSettings settings; // without the flicker, which a loop gives
-    QList<qsizetype> used;          // its creation and commands; the placing ones are offsetOf's
+    QList<qsizetype> used;          // its declaration, creation and commands; the placing ones are offsetOf's
     QStringList notes;              // "2 setLightIntensity: the last was taken", values kept as written
     QString failure;                // a command written without a value
 };

@@ -1657,6 +1657,21 @@ void TestImport::effectScripts_data()
         << QStringList{"_fire: left out: deleteVehicle", "_smoke: left out: sleep, for, playSound",
                        "_smoke: 2 setDropInterval: the last was taken"};
 
+    effect::LightSettings flash;
+    flash.intensity = {true, "20000"};
+    flash.flicker = {effect::LightFlicker::Intensity, "_low", "20000", "0.05", "0.1"};
+    QTest::newRow("a light declared first and made later keeps its place")
+        << "private _plwStart = time;\nprivate _flash = objNull;\n_fire" + kCreate + "_fire setParticleParams "
+               + arrayOf("fire")
+               + ";\nwaitUntil {time >= _plwStart + 0.5};\n_flash = \"#lightpoint\" createVehicleLocal getPos _obj;\n"
+                 "_flash setLightIntensity 20000;\n_flash lightAttachObject [_obj, [0, 0, 1]];\n"
+                 "[_flash] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (_low + random "
+                 "((20000) - (_low))); sleep (0.05 + random 0.05); }; };\n"
+                 "waitUntil {time >= _plwStart + 2};\ndeleteVehicle _flash;"
+        << QList<effect::Layer>{lightNamed("_flash", flash, {"0", "0", "1"}, "0.5", "2"),
+                                layerOf("fire", onlyName("_fire"))}
+        << QStringList{"", ""} << none;
+
     QTest::newRow("another author's sleeps are no timeline: starts and ends stay")
         << "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire") + ";\nsleep 2;\n_smoke" + kCreate
                + "_smoke setParticleParams " + arrayOf("smoke") + ";\nsleep 5;\ndeleteVehicle _smoke;"
