@@ -3,7 +3,6 @@
 #include "sourcereader.h"
 #include "sqf/values.h"
 
-#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -150,6 +149,8 @@ std::optional<FlickerLoop> whileFlicker(const QString &text, QStringList aliases
                 loop.flicker.kind = effect::LightFlicker::Intensity;
             else if (is(statement.command, QLatin1StringView("setLightBrightness")))
                 loop.flicker.kind = effect::LightFlicker::Brightness;
+            else
+                return std::nullopt;
             value = readRandomRange(statement.argument, false);
         }
     }

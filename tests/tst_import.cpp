@@ -1923,7 +1923,9 @@ void TestImport::lightScripts_data()
         << made
                + "_light setLightIntensity 1000;\n[_light] spawn { params [\"_l\"]; for \"_i\" from 10 to 0 step -1 do "
                  "{ _l setLightIntensity (_i * 100); sleep 0.1; }; deleteVehicle _l; };\n"
-                 "while {alive _obj} do {_light setLightIntensity 1000; sleep 1};\ndeleteVehicle _light;"
+                 "while {alive _obj} do {_light setLightIntensity 1000; sleep 1};\n"
+                 "while {!isNull _light} do {_light setLightFlareSize (1 + random 1); sleep 0.1};\n"
+                 "while {!isNull _light} do {_light setLightIntensity 900; sleep 0.1};\ndeleteVehicle _light;"
         << lightNamed("_light", light)
         << QStringList{"_light: left out: deleteVehicle", "_light: a loop that is not a flicker: left out"};
 
