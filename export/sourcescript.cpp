@@ -94,6 +94,115 @@ QString circleArray(const SourceCircle &circle)
 
 namespace {
 
+// A bound that stands alone in an expression: a plain number or a variable.
+bool standsAlone(const QString &text)
+{
+    return sqf::plainNumber(text).has_value() || sqf::isIdentifier(text);
+}
+
+QString parenthesised(const QString &text)
+{
+    return QLatin1Char('(') + text + QLatin1Char(')');
+}
+
+// A value drawn between low and high: "(2000 + random 1000)" where the span worked out reads back
+// to high itself, else "(low + random ((high) - (low)))".
+QString randomBetween(const QString &low, const QString &high)
+{
+    const std::optional<QString> span = sqf::plainDifference(high, low);
+    if (span && sqf::plainSum(low, *span) == high)
+        return parenthesised(low + QStringLiteral(" + random ") + *span);
+    return parenthesised((standsAlone(low) ? low : parenthesised(low)) + QStringLiteral(" + random (")
+                         + parenthesised(high) + QStringLiteral(" - ") + parenthesised(low) + QLatin1Char(')'));
+}
+
+// The flicker's period: fixed, or drawn between its bounds. A fixed period of a random draw is
+// written as a range of one value, so that its draw is not read as the range.
+QString periodOf(const LightFlicker &flicker)
+{
+    static const QRegularExpression random(QStringLiteral("(?<![A-Za-z0-9_])random(?![A-Za-z0-9_])"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (flicker.shortest != flicker.longest || random.match(flicker.shortest).hasMatch())
+        return randomBetween(flicker.shortest, flicker.longest);
+    return standsAlone(flicker.shortest) ? flicker.shortest : parenthesised(flicker.shortest);
+}
+
+QString lightName(const Layer &layer)
+{
+    return layer.name().trimmed().isEmpty() ? QStringLiteral("_light") : layer.name().trimmed();
+}
+
+QString colourArray(const LightColour &colour)
+{
+    return QLatin1Char('[') + QStringList(colour.texts.cbegin(), colour.texts.cend()).join(kSeparator)
+           + QLatin1Char(']');
+}
+
+// The light's commands without its flicker, each only where it is set.
+QStringList lightSettingLines(const Layer &layer)
+{
+    const LightSettings &light = *layer.light;
+    const QString name = lightName(layer);
+    QStringList lines;
+    const auto command = [&name, &lines](const char *word, const QString &argument) {
+        lines << name + QLatin1Char(' ') + QLatin1String(word) + QLatin1Char(' ') + argument + QLatin1Char(';');
+    };
+    if (light.colour.set)
+        command("setLightColor", colourArray(light.colour));
+    if (light.ambient.set)
+        command("setLightAmbient", colourArray(light.ambient));
+    const bool brightnessFirst = light.brightnessFirst && light.intensity.set;
+    if (light.brightness.set && brightnessFirst)
+        command("setLightBrightness", light.brightness.text);
+    if (light.intensity.set)
+        command("setLightIntensity", light.intensity.text);
+    if (light.brightness.set && !brightnessFirst)
+        command("setLightBrightness", light.brightness.text);
+    const LightAttenuation &attenuation = light.attenuation;
+    if (attenuation.set)
+        command("setLightAttenuation",
+                !attenuation.asWritten.isEmpty()
+                    ? attenuation.asWritten
+                    : QLatin1Char('[')
+                          + QStringList(attenuation.texts.cbegin(), attenuation.texts.cend()).join(kSeparator)
+                          + QLatin1Char(']'));
+    if (light.dayLight.set)
+        command("setLightDayLight", light.dayLight.text);
+    if (light.useFlare.set)
+        command("setLightUseFlare", light.useFlare.text);
+    if (light.flareSize.set)
+        command("setLightFlareSize", light.flareSize.text);
+    if (light.flareMaxDistance.set)
+        command("setLightFlareMaxDistance", light.flareMaxDistance.text);
+    for (const QString &kept : light.otherCommands)
+        if (!kept.trimmed().isEmpty())
+            lines << name + QLatin1Char(' ') + kept.trimmed() + QLatin1Char(';');
+    return lines;
+}
+
+// The flicker as spawned code that ends when the light is deleted; none for a steady light.
+QStringList flickerLines(const Layer &layer)
+{
+    const LightFlicker &flicker = layer.light->flicker;
+    if (flicker.kind == LightFlicker::None)
+        return {};
+    const QString command = flicker.kind == LightFlicker::Brightness ? QStringLiteral("setLightBrightness")
+                                                                     : QStringLiteral("setLightIntensity");
+    return {QStringLiteral("[%1] spawn { params [\"_l\"]; while {!isNull _l} do { _l %2 %3; sleep %4; }; };")
+                .arg(lightName(layer), command, randomBetween(flicker.low, flicker.high), periodOf(flicker))};
+}
+
+} // namespace
+
+QStringList lightCommandLines(const Layer &layer)
+{
+    if (!layer.isLight())
+        return {};
+    return lightSettingLines(layer) + flickerLines(layer);
+}
+
+namespace {
+
 // The source's commands as sourceCommandLines writes them; without the array for a source given
 // by its class alone, which has none.
 QStringList commandLines(const SourceSettings &source, const QString &dropString, bool separateColours,
@@ -203,10 +312,17 @@ QStringList prologue(const ScriptPlace &place, const ScriptVariables &variables)
     return lines;
 }
 
-QString createLine(const QString &name)
+// The vehicle type a layer is created as.
+QString vehicleOf(const Layer &layer)
 {
-    const QString local = isLocalName(name) ? QStringLiteral("private ") : QString();
-    return local + name + QStringLiteral(" = \"#particlesource\" createVehicleLocal ");
+    return sqf::doubleQuoted(layer.isLight() ? layer.light->type : QStringLiteral("#particlesource"));
+}
+
+// The creation, "private" for a local variable not declared before.
+QString createLine(const Layer &layer, const QString &name, bool declared = false)
+{
+    const QString local = isLocalName(name) && !declared ? QStringLiteral("private ") : QString();
+    return local + name + QStringLiteral(" = ") + vehicleOf(layer) + QStringLiteral(" createVehicleLocal ");
 }
 
 bool atTheAnchor(const Layer &layer)
@@ -221,12 +337,15 @@ QString offsetArray(const Layer &layer)
            + QLatin1Char(']');
 }
 
-// The line that places the layer at its offset: attached to an object, else moved from the place.
+// The line that places the layer at its offset: attached to an object (a light as lights are),
+// else moved from the place.
 QString offsetLine(const Layer &layer, const QString &object, const QString &place)
 {
-    const QString name = sourceName(layer.fields.source);
+    const QString name = layer.isLight() ? lightName(layer) : sourceName(layer.fields.source);
     if (!object.isEmpty())
-        return QStringLiteral("%1 attachTo [%2, %3];").arg(name, object, offsetArray(layer));
+        return QStringLiteral("%1 %2 [%3, %4];")
+            .arg(name, layer.isLight() ? QStringLiteral("lightAttachObject") : QStringLiteral("attachTo"), object,
+                 offsetArray(layer));
     return QStringLiteral("%1 setPos (%2 vectorAdd %3);").arg(name, place, offsetArray(layer));
 }
 
@@ -254,6 +373,8 @@ QString layerColourName(const EmitterSettings &settings)
 
 QStringList layerCommandLines(const Layer &layer, const QString &colourName)
 {
+    if (layer.isLight())
+        return lightCommandLines(layer);
     const EffectFields &fields = layer.fields;
     const drop::ColourMode mode = fields.separateColours ? drop::ColourMode::Separate : drop::ColourMode::Inline;
     const QString colourLine = fields.separateColours
@@ -266,7 +387,7 @@ QStringList layerCommandLines(const Layer &layer, const QString &colourName)
 QStringList effectCommandLines(const QList<Layer> &layers, const EmitterSettings &settings)
 {
     const QString colourName = layerColourName(settings);
-    if (layers.size() == 1 && atTheAnchor(layers.front()))
+    if (layers.size() == 1 && !layers.front().isLight() && atTheAnchor(layers.front()))
         return layerCommandLines(layers.front(), colourName);
     // The anchor as the Object field names it: an object to attach to, else a position.
     const QString anchor = objectElement(settings.objectText);
@@ -274,11 +395,17 @@ QStringList effectCommandLines(const QList<Layer> &layers, const EmitterSettings
     const QString place = object || sqf::isBracketed(anchor) ? anchor : QStringLiteral("_pos");
     QStringList lines;
     for (const Layer &layer : layers) {
-        const QString name = sourceName(layer.fields.source);
-        lines << name + QStringLiteral(" = \"#particlesource\" createVehicleLocal ")
+        const QString name = layer.isLight() ? lightName(layer) : sourceName(layer.fields.source);
+        lines << name + QStringLiteral(" = ") + vehicleOf(layer) + QStringLiteral(" createVehicleLocal ")
                      + (object ? QStringLiteral("getPos ") + anchor : place) + QLatin1Char(';');
-        lines << layerCommandLines(layer, colourName);
-        lines << offsetLine(layer, object ? anchor : QString(), place);
+        if (layer.isLight()) {
+            lines << lightSettingLines(layer);
+            lines << offsetLine(layer, object ? anchor : QString(), place);
+            lines << flickerLines(layer);
+        } else {
+            lines << layerCommandLines(layer, colourName);
+            lines << offsetLine(layer, object ? anchor : QString(), place);
+        }
     }
     return lines;
 }
@@ -302,7 +429,7 @@ QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSetti
     lines << startComments(place.start, fileName, QStringLiteral("source is"));
     lines << variableComments(variables, ScriptFormat::Sqf);
     lines << prologue(place, variables);
-    lines << createLine(name) + place.at + QLatin1Char(';');
+    lines << createLine(Layer(), name) + place.at + QLatin1Char(';');
     lines << sourceCommandLines(source, settings.dropString, settings.separateColours, settings.colourLine);
 
     if (settings.duration > 0) {
@@ -318,8 +445,8 @@ QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSetti
 QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer> &layers, const QString &fileName)
 {
     const QString colourName = layerColourName(settings);
-    if (layers.size() == 1 && startsAtOnce(layers.front()) && layers.front().end.trimmed().isEmpty()
-        && !layers.front().classOnly && atTheAnchor(layers.front())) {
+    if (layers.size() == 1 && !layers.front().isLight() && startsAtOnce(layers.front())
+        && layers.front().end.trimmed().isEmpty() && !layers.front().classOnly && atTheAnchor(layers.front())) {
         const EffectFields &fields = layers.front().fields;
         EmitterSettings one = settings;
         one.separateColours = fields.separateColours;
@@ -334,7 +461,7 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
     const ScriptPlace place = scriptPlace(settings);
     QStringList names;
     for (const Layer &layer : layers)
-        names << sourceName(layer.fields.source);
+        names << (layer.isLight() ? lightName(layer) : sourceName(layer.fields.source));
     const QString clock = QStringLiteral("_plwStart");
     const ScriptVariables variables = scriptVariables(
         settings.variables, QStringList{place.variable, colourName, kPlace, clock} + names, ScriptFormat::Sqf);
@@ -352,7 +479,8 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
             QStringLiteral("from %1 s").arg(startsAtOnce(layer) ? QStringLiteral("0") : layer.start.trimmed());
         if (!layer.end.trimmed().isEmpty())
             times += QStringLiteral(" to %1 s").arg(layer.end.trimmed());
-        const QString what = layer.classOnly
+        const QString what = layer.isLight() ? QStringLiteral("a light (%1)").arg(layer.light->type)
+                             : layer.classOnly
                                  ? QStringLiteral("its class as written")
                                  : QStringLiteral("setDropInterval ") + layer.fields.source.interval.text.trimmed();
         lines << QStringLiteral("// Layer %1: %2, %3, at %4 from the anchor.")
@@ -363,9 +491,27 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
     lines << prologue(place, variables);
     lines << QStringLiteral("private %1 = time;").arg(clock);
 
-    // Every layer is made at once, in order, and given its commands at its start.
-    for (const Layer &layer : layers) {
-        lines << createLine(sourceName(layer.fields.source)) + place.at + QLatin1Char(';');
+    // A light is made at its start with every command it has: a new light's state is not known.
+    const auto lightLines = [&place](const Layer &layer, const QString &name, bool declared) {
+        QStringList made{createLine(layer, name, declared) + place.at + QLatin1Char(';')};
+        made << lightSettingLines(layer);
+        if (!atTheAnchor(layer))
+            made << offsetLine(layer, place.object, kPlace);
+        return made + flickerLines(layer);
+    };
+    // Every source is made at once, in order, and given its commands at its start.
+    for (qsizetype i = 0; i < layers.size(); ++i) {
+        const Layer &layer = layers.at(i);
+        if (layer.isLight()) {
+            // A light made later is declared here, which keeps its place among the layers.
+            if (startsAtOnce(layer))
+                lines << lightLines(layer, names.at(i), false);
+            else
+                lines << QStringLiteral("%1%2 = objNull;")
+                             .arg(isLocalName(names.at(i)) ? QStringLiteral("private ") : QString(), names.at(i));
+            continue;
+        }
+        lines << createLine(layer, names.at(i)) + place.at + QLatin1Char(';');
         if (!atTheAnchor(layer))
             lines << offsetLine(layer, place.object, kPlace);
         if (startsAtOnce(layer))
@@ -391,10 +537,13 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
         if (step.time != reached)
             lines << QStringLiteral("waitUntil {time >= %1 + %2%3};").arg(clock, step.time, orGone);
         reached = step.time;
+        const Layer &layer = layers.at(step.layer);
         if (step.ends)
             lines << QStringLiteral("deleteVehicle %1;").arg(names.at(step.layer));
+        else if (layer.isLight())
+            lines << lightLines(layer, names.at(step.layer), true);
         else
-            lines << layerCommandLines(layers.at(step.layer), colourName);
+            lines << layerCommandLines(layer, colourName);
     }
 
     const QString all = QStringLiteral("{deleteVehicle _x} forEach [%1];").arg(names.join(kSeparator));

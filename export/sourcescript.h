@@ -38,25 +38,39 @@ QStringList sourceScriptLines(const EmitterSettings &settings, const effect::Sou
 // assigns, else _color.
 QString layerColourName(const EmitterSettings &settings);
 
+// A light layer's commands, one per line, each ended by ';' and given to the layer's name:
+// setLightColor, setLightAmbient, setLightIntensity and setLightBrightness in the order the light
+// keeps, setLightAttenuation (its six values, or the argument kept as written), setLightDayLight,
+// setLightUseFlare, setLightFlareSize, setLightFlareMaxDistance, then its other commands, each only
+// where it is set, every value as it stands. A flicker follows as spawned code that sets the
+// intensity (or the brightness) to "(low + random span)" every "sleep period" (fixed, or
+// "(shortest + random span)") until the light is deleted; the span is worked out where the bounds
+// are plain numbers, else written "((high) - (low))". Nothing for a particle layer.
+QStringList lightCommandLines(const effect::Layer &layer);
+
 // A layer's commands as sourceCommandLines writes them for its fields, its drop string and colour
-// line made in its colour mode; a class-only layer's without the colour line and the array.
+// line made in its colour mode; a class-only layer's without the colour line and the array; a
+// light's as lightCommandLines writes them.
 QStringList layerCommandLines(const effect::Layer &layer, const QString &colourName);
 
-// What Copy Effect copies: a single layer at the anchor as Copy Source copies it; otherwise each
-// layer in order as its createVehicleLocal at the anchor (the Object field's object, else its
-// position, else _pos), its commands, and "attachTo [object, [x, y, z]]" with its offset, or at a
-// position "setPos (position vectorAdd [x, y, z])". Starts and ends are the saved script's.
+// What Copy Effect copies: a single particle layer at the anchor as Copy Source copies it;
+// otherwise each layer in order as its createVehicleLocal at the anchor (the Object field's
+// object, else its position, else _pos), its commands, and "attachTo [object, [x, y, z]]" with
+// its offset, or at a position "setPos (position vectorAdd [x, y, z])". A light is created as its
+// own type ("#lightpoint", "#lightreflector") and follows the object by "lightAttachObject
+// [object, [x, y, z]]", its flicker after that. Starts and ends are the saved script's.
 QStringList effectCommandLines(const QList<effect::Layer> &layers, const EmitterSettings &settings);
 
-// The saved source script of the whole effect. A single layer from the start, at the anchor and
-// without an end is the script sourceScriptLines writes. Otherwise the header names every layer
-// with its times and offset; the script makes every layer at once at the object or place, in
-// order, placed at its offset as effectCommandLines places it, takes "private _plwStart = time;"
-// and gives each layer its commands at its start and deletes it at its end, each a step
-// "waitUntil {time >= _plwStart + t};" (with " || isNull object" while an object is watched) in
-// the order of the times. Once the duration is over ("waitUntil {time >= _plwStart + d}"), or
-// without one once the watched object is gone, "{deleteVehicle _x} forEach [...]" deletes them
-// all; with neither they stay.
+// The saved source script of the whole effect. A single particle layer from the start, at the
+// anchor and without an end is the script sourceScriptLines writes. Otherwise the header names
+// every layer with its times and offset, a light as a light; the script makes every source at once
+// at the object or place, in order, placed at its offset as effectCommandLines places it, takes
+// "private _plwStart = time;" and gives each source its commands at its start, makes each light
+// at its start with all its commands, placing and flicker, and deletes each layer at its end,
+// each a step "waitUntil {time >= _plwStart + t};" (with " || isNull object" while an object is
+// watched) in the order of the times. Once the duration is over ("waitUntil {time >= _plwStart +
+// d}"), or without one once the watched object is gone, "{deleteVehicle _x} forEach [...]" deletes
+// them all; with neither they stay.
 QStringList effectScriptLines(const EmitterSettings &settings, const QList<effect::Layer> &layers,
                               const QString &fileName);
 

@@ -11,8 +11,9 @@
 // comments, blank lines, other statements and the commands in any order, reads into its fields and settings,
 // and Copy Source of what it read reads back into the same.
 // An effect script: any text reads into layers that are one effect or a problem, never both;
-// generated layers (several sources, their commands interleaved, offsets, class-only layers, starts
-// and ends) read back from an author's interleaving, from Copy Effect and from the saved script.
+// generated layers (several sources, their commands interleaved, offsets, class-only layers, lights
+// with some of their commands and a flicker, starts and ends) read back from an author's
+// interleaving, from Copy Effect and from the saved script.
 // A pasted config class: any text, bare or inside a class body, reads into a class or a reason, never
 // both; what it reads gives 27 fields; a class copied from generated fields reads back, and copied
 // again gives the same values.
@@ -352,7 +353,7 @@ void anyEffect(FuzzedDataProvider &data)
     if (!effect::layersProblem(*outcome.layers).isEmpty())
         violated("layers that are no effect", pasted + "\n" + effect::layersProblem(*outcome.layers));
     for (const effect::Layer &layer : *outcome.layers)
-        if (layer.fields.texts.size() != drop::kFieldCount)
+        if (!layer.isLight() && layer.fields.texts.size() != drop::kFieldCount)
             violated("a layer that does not give 27 fields", pasted);
 }
 
@@ -386,7 +387,56 @@ void compareLayers(const import::EffectOutcome &outcome, const QList<effect::Lay
             violated("a layer does not give back its start and end", text);
         if (read.classOnly != layer.classOnly)
             violated("a layer does not give back its class-only mark", text);
+        if (read.light != layer.light)
+            violated("a light does not give back its settings", text);
     }
+}
+
+// A light layer with some of its commands set, each value as a script may write it.
+effect::Layer generatedLight(FuzzedDataProvider &data, const QString &name)
+{
+    const auto pick = [&data](int n) { return data.ConsumeIntegralInRange<int>(0, n - 1); };
+    const auto oneOf = [&pick](const QStringList &texts) { return texts.at(pick(int(texts.size()))); };
+    const QStringList values{"0", "0.25", "-1", "_v", "random 0.5", "(0.1 + _a)", "1e-3", "2000", "3000.0", "0.15"};
+    const auto value = [&](effect::LightValue &light, const QStringList &texts) {
+        if (data.ConsumeBool())
+            light = {true, oneOf(texts)};
+    };
+    effect::LightSettings light;
+    light.type = oneOf({"#lightpoint", "#lightreflector"});
+    for (effect::LightColour *colour : {&light.colour, &light.ambient})
+        if (data.ConsumeBool())
+            *colour = {true, {oneOf(values), oneOf(values), oneOf(values)}};
+    value(light.intensity, values);
+    value(light.brightness, values);
+    light.brightnessFirst = light.intensity.set && light.brightness.set && data.ConsumeBool();
+    if (data.ConsumeBool()) {
+        light.attenuation.set = true;
+        if (data.ConsumeBool())
+            light.attenuation.asWritten = oneOf({"[2,4, 4, 0]", "[0, 0, 0, 1, 20, 40, 1]", "_att"});
+        else
+            for (QString &text : light.attenuation.texts)
+                text = oneOf(values);
+    }
+    value(light.dayLight, {"true", "false", "_day"});
+    value(light.useFlare, {"true", "False"});
+    value(light.flareSize, values);
+    value(light.flareMaxDistance, values);
+    if (pick(3) == 0)
+        light.otherCommands << QStringLiteral("setLightConePars [45, 20, 1]") << QStringLiteral("setLightIR true");
+    if (data.ConsumeBool()) {
+        light.flicker.kind = data.ConsumeBool() ? effect::LightFlicker::Intensity : effect::LightFlicker::Brightness;
+        light.flicker.low = oneOf(values);
+        light.flicker.high = oneOf(values);
+        light.flicker.shortest = oneOf(values);
+        light.flicker.longest = data.ConsumeBool() ? light.flicker.shortest : oneOf(values);
+    }
+    effect::Layer layer = effect::lightLayerOf(name, light);
+    if (data.ConsumeBool())
+        layer.offset = {oneOf(values), oneOf(values), oneOf(values)};
+    layer.start = oneOf({"0", "0", "0.5", "2"});
+    layer.end = oneOf({"", "", "1", "3.25"});
+    return layer;
 }
 
 // Generated layers, written as authors interleave them, as Copy Effect copies them and as the
@@ -442,11 +492,30 @@ void generatedEffect(FuzzedDataProvider &data)
         layers << layer;
         reads << read;
     }
+    const QStringList lightNames{"_light", "_Glow2", "flash"};
+    for (int i = pick(3); i > 0; --i) {
+        const qsizetype at = pick(int(layers.size()) + 1);
+        layers.insert(at, generatedLight(data, lightNames.at(i - 1)));
+        reads.insert(at, SourceRead{});
+    }
 
     // As an author writes them: each layer's creation, commands and attachTo in its order, the
     // layers' lines interleaved, the colour line kept before its array.
     QList<QStringList> lines;
     for (qsizetype i = 0; i < layers.size(); ++i) {
+        if (layers.at(i).isLight()) {
+            const effect::Layer &light = layers.at(i);
+            QStringList own{light.name() + QStringLiteral(" = \"") + light.light->type
+                            + QStringLiteral("\" createVehicle _pos")};
+            for (const QString &line : exporter::lightCommandLines(light))
+                own << line.chopped(1);
+            const auto &offset = light.offset;
+            own << light.name()
+                       + (data.ConsumeBool() ? QStringLiteral(" lightAttachObject") : QStringLiteral(" attachTo"))
+                       + QStringLiteral(" [_obj, [%1, %2, %3]]").arg(offset[0], offset[1], offset[2]);
+            lines << own;
+            continue;
+        }
         QStringList own{layers.at(i).name() + QStringLiteral(" = \"#particlesource\" createVehicleLocal _pos")};
         QStringList commands = copyLines(reads.at(i));
         if (layers.at(i).classOnly)

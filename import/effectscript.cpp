@@ -4,6 +4,7 @@
 
 #include "drop/dropstring.h"
 #include "input/singleline.h"
+#include "lightreader.h"
 #include "sourcereader.h"
 #include "sqf/statements.h"
 #include "sqf/values.h"
@@ -27,6 +28,7 @@ struct Part {
     QString name;
     qsizetype at = 0;
     bool created = false;
+    bool light = false;
     QRegularExpression mention; // the name as a whole word
 };
 
@@ -45,36 +47,6 @@ QRegularExpression mentionOf(const QString &name)
     return QRegularExpression(
         QStringLiteral("(?<![A-Za-z0-9_])%1(?![A-Za-z0-9_])").arg(QRegularExpression::escape(name)),
         QRegularExpression::CaseInsensitiveOption);
-}
-
-// The three texts of a bracketed [x, y, z], as written.
-std::optional<std::array<QString, 3>> vectorOf(const QString &text)
-{
-    const std::optional<QStringList> elements = sqf::arrayElements(text);
-    if (!elements || elements->size() != 3 || elements->contains(QString()))
-        return std::nullopt;
-    return std::array<QString, 3>{elements->at(0), elements->at(1), elements->at(2)};
-}
-
-// The offset an attachTo or a relative setPos gives; nothing for any other statement.
-std::optional<std::array<QString, 3>> offsetOf(const Statement &statement)
-{
-    if (is(statement.command, QLatin1StringView("attachTo"))) {
-        const std::optional<QStringList> elements = sqf::arrayElements(statement.argument);
-        if (!elements || elements->isEmpty() || elements->size() > 3)
-            return std::nullopt;
-        if (elements->size() == 1)
-            return effect::Layer().offset;
-        return vectorOf(elements->at(1));
-    }
-    if (is(statement.command, QLatin1StringView("setPos"))) {
-        static const QRegularExpression relative(
-            QStringLiteral("^\\(\\s*\\S.*?\\s+(?:vectorAdd|modelToWorld)\\s+(\\[.*\\])\\s*\\)$"),
-            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-        const QRegularExpressionMatch match = relative.match(statement.argument);
-        return match.hasMatch() ? vectorOf(match.captured(1)) : std::nullopt;
-    }
-    return std::nullopt;
 }
 
 // The statements the saved source script writes for its clock and its end.
@@ -124,18 +96,19 @@ public:
 
 private:
     QString findParts();
-    void readPlaces();
     QString readLayer(qsizetype index);
+    QString readLightLayer(qsizetype index);
+    void readFlickers();
+    void readPlaces();
     QStringList layeredNotes() const;
 
     const QList<Statement> &m_statements;
     const bool m_separateColours;
     const QString &m_separateColourText;
-    QList<Part> m_sources;
-    QList<Part> m_lights;
+    QList<Part> m_parts; // the sources and lights in the order created: the layers' order
     QList<effect::Layer> m_layers;
     QStringList m_colourNames;
-    QList<QStringList> m_repeats;
+    QList<QStringList> m_layerNotes; // a layer's repeats and values kept as written
     QList<bool> m_started;
     QList<qsizetype> m_used;  // statements a layer holds, or that the saved script writes for its clock
     QList<qsizetype> m_owner; // the layer each statement belongs to, -1 before any
@@ -144,32 +117,51 @@ private:
 QString ScriptReader::findParts()
 {
     QString twice;
+    QList<Part> sources;
+    QList<Part> lights;
+    const auto madeTwice = [&twice](const QString &name, const char *what) {
+        if (twice.isEmpty())
+            twice = QStringLiteral("%1: created twice: give each %2 its own variable").arg(name, QLatin1String(what));
+    };
     for (qsizetype i = 0; i < m_statements.size(); ++i) {
         const Statement &statement = m_statements.at(i);
-        if (createsA(statement, QLatin1StringView("#lightpoint"))) {
-            if (partNamed(m_lights, statement.name) < 0)
-                m_lights << Part{statement.name, i, true, mentionOf(statement.name)};
+        if (createsALight(statement)) {
+            if (partNamed(lights, statement.name) < 0)
+                lights << Part{statement.name, i, true, true, mentionOf(statement.name)};
+            else
+                madeTwice(statement.name, "light");
             continue;
         }
         const bool creates = createsASource(statement);
         if (!creates && !commandsASource(statement))
             continue;
-        const qsizetype known = partNamed(m_sources, statement.name);
+        const qsizetype known = partNamed(sources, statement.name);
         if (known < 0) {
-            m_sources << Part{statement.name, i, creates, mentionOf(statement.name)};
-        } else if (creates && m_sources.at(known).created) {
-            if (twice.isEmpty())
-                twice = QStringLiteral("%1: created twice: give each source its own variable").arg(statement.name);
+            sources << Part{statement.name, i, creates, false, mentionOf(statement.name)};
+        } else if (creates && sources.at(known).created) {
+            madeTwice(statement.name, "source");
         } else if (creates) {
-            m_sources[known].at = i;
-            m_sources[known].created = true;
+            sources[known].at = i;
+            sources[known].created = true;
         }
     }
-    std::stable_sort(m_sources.begin(), m_sources.end(), [](const Part &a, const Part &b) { return a.at < b.at; });
-    if (m_sources.size() < 2)
+    // A light made later keeps the place where it is declared: "private _light = objNull;".
+    for (Part &light : lights) {
+        const auto declared =
+            std::find_if(m_statements.cbegin(), m_statements.cbegin() + light.at,
+                         [&light](const Statement &statement) { return declaresALight(statement, light.name); });
+        light.at = declared - m_statements.cbegin();
+    }
+    m_parts = sources + lights;
+    std::stable_sort(m_parts.begin(), m_parts.end(), [](const Part &a, const Part &b) { return a.at < b.at; });
+    for (const Part &light : std::as_const(lights))
+        if (partNamed(sources, light.name) >= 0)
+            return QStringLiteral("%1: made a light and given particle source commands: give each its own variable")
+                .arg(light.name);
+    if (m_parts.size() < 2)
         return {}; // one source made again reads as the block import reads it: with all its commands
     // A layer is written back as its own variable's creation, which an expression cannot take.
-    for (const Part &source : std::as_const(m_sources))
+    for (const Part &source : std::as_const(sources))
         if (!sqf::isIdentifier(source.name))
             return QStringLiteral("%1: a layer needs a variable of its own, not an expression").arg(source.name);
     return twice;
@@ -177,7 +169,9 @@ QString ScriptReader::findParts()
 
 QString ScriptReader::readLayer(qsizetype index)
 {
-    const QString &name = m_sources.at(index).name;
+    if (m_parts.at(index).light)
+        return readLightLayer(index);
+    const QString &name = m_parts.at(index).name;
     SourceRead read = readSource(m_statements, name, m_separateColours, m_separateColourText);
     effect::EffectFields fields;
     bool classOnly = false;
@@ -185,7 +179,7 @@ QString ScriptReader::readLayer(qsizetype index)
         const bool noParams = read.failure->kind == BlockFailure::Kind::NoParticleParams;
         if (noParams && read.hasClass) {
             classOnly = true;
-        } else if (m_sources.size() == 1) {
+        } else if (m_parts.size() == 1) {
             return blockFailureReason(*read.failure);
         } else if (read.used.isEmpty()) {
             return QStringLiteral("%1: created but given no commands").arg(name);
@@ -206,13 +200,48 @@ QString ScriptReader::readLayer(qsizetype index)
     layer.classOnly = classOnly;
     m_layers << layer;
     m_colourNames << (classOnly ? QString() : read.block.array.colorVarName.value_or(QString()));
-    m_repeats << read.repeats;
+    m_layerNotes << read.repeats;
     m_started << false;
     m_used << read.used;
     return {};
 }
 
-// Offsets, starts and ends, and which layer each statement belongs to.
+QString ScriptReader::readLightLayer(qsizetype index)
+{
+    const QString &name = m_parts.at(index).name;
+    const LightRead read = readLightCommands(m_statements, name);
+    if (!read.failure.isEmpty())
+        return name + QStringLiteral(": ") + read.failure;
+    m_layers << effect::lightLayerOf(name, read.settings);
+    m_colourNames << QString();
+    m_layerNotes << read.notes;
+    m_started << false;
+    m_used << read.used;
+    return {};
+}
+
+// The loops that make a light flicker; the last of a light's counts, as its commands do.
+void ScriptReader::readFlickers()
+{
+    QList<int> loops(m_layers.size(), 0);
+    for (qsizetype i = 0; i < m_statements.size(); ++i) {
+        if (m_used.contains(i))
+            continue;
+        const std::optional<FlickerLoop> loop = flickerLoopOf(m_statements.at(i));
+        const qsizetype layer = loop ? partNamed(m_parts, loop->light) : -1;
+        if (layer < 0 || !m_parts.at(layer).light)
+            continue;
+        m_layers[layer].light->flicker = loop->flicker;
+        ++loops[layer];
+        m_used << i;
+    }
+    for (qsizetype i = 0; i < loops.size(); ++i)
+        if (loops.at(i) > 1)
+            m_layerNotes[i] << QStringLiteral("%1 flicker loops: the last was taken").arg(loops.at(i));
+}
+
+// Offsets, starts and ends, and which layer each statement belongs to. A source starts with its
+// first command, a light with its creation.
 void ScriptReader::readPlaces()
 {
     const bool clocked = std::any_of(m_statements.cbegin(), m_statements.cend(), [](const Statement &statement) {
@@ -222,21 +251,22 @@ void ScriptReader::readPlaces()
     qsizetype owner = -1;
     for (qsizetype i = 0; i < m_statements.size(); ++i) {
         const Statement &statement = m_statements.at(i);
-        const qsizetype named = statement.kind == Statement::Kind::Other ? -1 : partNamed(m_sources, statement.name);
+        const qsizetype named = statement.kind == Statement::Kind::Other ? -1 : partNamed(m_parts, statement.name);
         if (named >= 0) {
             owner = named;
+            const bool starts = m_parts.at(named).light ? createsALight(statement) : commandsASource(statement);
             if (const std::optional<std::array<QString, 3>> offset =
                     statement.kind == Statement::Kind::Command ? offsetOf(statement) : std::nullopt) {
                 m_layers[named].offset = *offset;
                 m_used << i;
-            } else if (clocked && commandsASource(statement) && !m_started.at(named)) {
+            } else if (clocked && starts && !m_started.at(named)) {
                 m_layers[named].start = step;
                 m_started[named] = true;
             }
         } else if (clocked) {
             const QRegularExpressionMatch stepped = clockStep().match(statement.text);
             const QRegularExpressionMatch deleted = deletion().match(statement.text);
-            const qsizetype ended = deleted.hasMatch() ? partNamed(m_sources, deleted.captured(1)) : -1;
+            const qsizetype ended = deleted.hasMatch() ? partNamed(m_parts, deleted.captured(1)) : -1;
             if (stepped.hasMatch())
                 step = stepped.captured(1);
             if (ended >= 0)
@@ -249,32 +279,28 @@ void ScriptReader::readPlaces()
     }
 }
 
-// Each left-out statement named once under the layer it belongs to; the lights as a whole.
+// Each left-out statement named once under the layer it belongs to: the first whose name it
+// mentions, else the one before it; a loop about a light that is no flicker as such.
 QStringList ScriptReader::layeredNotes() const
 {
     QList<QStringList> leftOut(m_layers.size());
-    QList<QStringList> lightCommands(m_lights.size());
+    QList<bool> loops(m_layers.size(), false);
     for (qsizetype i = 0; i < m_statements.size(); ++i) {
         const Statement &statement = m_statements.at(i);
         if (m_used.contains(i) || createsASource(statement) || commandsASource(statement))
             continue;
-        const qsizetype light =
-            std::find_if(m_lights.cbegin(), m_lights.cend(),
-                         [&statement](const Part &part) { return part.mention.match(statement.text).hasMatch(); })
-            - m_lights.cbegin();
-        if (light < m_lights.size()) {
-            if (statement.kind == Statement::Kind::Command && !lightCommands[light].contains(statement.command))
-                lightCommands[light] << statement.command;
+        const auto mentions = [&statement](const Part &part) { return part.mention.match(statement.text).hasMatch(); };
+        const auto light = std::find_if(m_parts.cbegin(), m_parts.cend(),
+                                        [&mentions](const Part &part) { return part.light && mentions(part); });
+        if (light != m_parts.cend() && isLoop(statement)) {
+            loops[light - m_parts.cbegin()] = true;
             continue;
         }
         const QString &word = statement.kind == Statement::Kind::Assignment ? statement.name : statement.command;
         if (word.isEmpty() || is(word, QLatin1StringView("private")))
             continue;
-        qsizetype layer =
-            std::find_if(m_sources.cbegin(), m_sources.cend(),
-                         [&statement](const Part &part) { return part.mention.match(statement.text).hasMatch(); })
-            - m_sources.cbegin();
-        if (layer == m_sources.size())
+        qsizetype layer = std::find_if(m_parts.cbegin(), m_parts.cend(), mentions) - m_parts.cbegin();
+        if (layer == m_parts.size())
             layer = std::max<qsizetype>(m_owner.at(i), 0);
         QStringList &words = leftOut[layer];
         if (std::none_of(words.cbegin(), words.cend(), [&word](const QString &named) { return sameName(named, word); }))
@@ -285,14 +311,10 @@ QStringList ScriptReader::layeredNotes() const
         const QString &name = m_layers.at(i).name();
         if (!leftOut.at(i).isEmpty())
             notes << QStringLiteral("%1: left out: %2").arg(name, leftOut.at(i).join(QStringLiteral(", ")));
-        for (const QString &repeat : m_repeats.at(i))
-            notes << name + QStringLiteral(": ") + repeat;
-    }
-    for (qsizetype i = 0; i < m_lights.size(); ++i) {
-        const QString commands =
-            lightCommands.at(i).isEmpty() ? QString() : QStringLiteral(" (%1)").arg(lightCommands.at(i).join(", "));
-        notes << QStringLiteral("%1: a #lightpoint, left out with its commands%2: lights are not layers yet")
-                     .arg(m_lights.at(i).name, commands);
+        if (loops.at(i))
+            notes << name + QStringLiteral(": a loop that is not a flicker: left out");
+        for (const QString &note : m_layerNotes.at(i))
+            notes << name + QStringLiteral(": ") + note;
     }
     return notes;
 }
@@ -301,14 +323,15 @@ EffectOutcome ScriptReader::read()
 {
     EffectOutcome outcome;
     outcome.problem = findParts();
-    for (qsizetype i = 0; outcome.problem.isEmpty() && i < m_sources.size(); ++i)
+    for (qsizetype i = 0; outcome.problem.isEmpty() && i < m_parts.size(); ++i)
         outcome.problem = readLayer(i);
     if (!outcome.problem.isEmpty())
         return outcome;
+    readFlickers();
     readPlaces();
-    if (m_sources.size() == 1) {
+    if (m_parts.size() == 1) {
         // One source reads as the block import reads it, its offset and times beside.
-        outcome.notes = blockNotes(m_statements, m_used, 1, m_repeats.front());
+        outcome.notes = blockNotes(m_statements, m_used, 1, m_layerNotes.front());
     } else {
         outcome.notes = layeredNotes();
     }
@@ -352,8 +375,17 @@ EffectOutcome parseEffectScript(const QString &pasted, bool separateColours, con
         for (const QString &statement : split.statements)
             statements << sqf::readStatement(input::joinLines(statement));
     }
+    const bool lights = std::any_of(statements.cbegin(), statements.cend(), createsALight);
+    if (lights && std::none_of(statements.cbegin(), statements.cend(), [](const Statement &statement) {
+            return commandsASource(statement) || createsASource(statement);
+        })) {
+        EffectOutcome outcome;
+        outcome.problem = QStringLiteral(
+            "the script creates no particle source: an effect keeps at least one particle layer beside its lights");
+        return outcome;
+    }
     // A plain array, a text of no source command and a fault of its brackets: the block import's.
-    if (std::none_of(statements.cbegin(), statements.cend(), commandsASource))
+    if (!lights && std::none_of(statements.cbegin(), statements.cend(), commandsASource))
         return oneLayer(parseSourceBlock(pasted, separateColours, separateColourText));
     return ScriptReader(statements, separateColours, separateColourText).read();
 }

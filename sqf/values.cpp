@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -287,6 +288,43 @@ QString formatNumber(double value)
     if (value == 0)
         return QStringLiteral("0");
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
+}
+
+namespace {
+
+int decimalPlaces(QStringView text)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    return point < 0 ? 0 : int(text.size() - point - 1);
+}
+
+std::optional<QString> plainCombination(QStringView a, QStringView b, double sign)
+{
+    const std::optional<double> x = plainNumber(a);
+    const std::optional<double> y = plainNumber(b);
+    if (!x || !y)
+        return std::nullopt;
+    double value = *x + sign * *y;
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // Powers of ten up to 10^15 and whole numbers below 2^53 are exact: the division rounds once.
+    const int places = std::max(decimalPlaces(a), decimalPlaces(b));
+    const double scale = std::pow(10.0, places);
+    if (places <= 15 && std::abs(value * scale) < 9e15)
+        value = std::round(value * scale) / scale;
+    return formatNumber(value);
+}
+
+} // namespace
+
+std::optional<QString> plainSum(QStringView a, QStringView b)
+{
+    return plainCombination(a, b, 1);
+}
+
+std::optional<QString> plainDifference(QStringView a, QStringView b)
+{
+    return plainCombination(a, b, -1);
 }
 
 } // namespace sqf

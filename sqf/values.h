@@ -92,4 +92,10 @@ std::optional<double> plainNumber(QStringView text);
 // ("1.65", "0.00001", "3"); negative zero is written "0".
 QString formatNumber(double value);
 
+// The sum and the difference of two plain numbers as formatNumber writes them, rounded to the
+// decimal places the two are written with, so that 0.2 + 0.1 gives 0.3 and not the double's
+// 0.30000000000000004; nothing when either is no plain number.
+std::optional<QString> plainSum(QStringView a, QStringView b);
+std::optional<QString> plainDifference(QStringView a, QStringView b);
+
 } // namespace sqf

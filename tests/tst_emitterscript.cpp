@@ -212,6 +212,8 @@ private slots:
     void effectScript();
     void effectCommands_data();
     void effectCommands();
+    void lightCommands_data();
+    void lightCommands();
     void intervalZeroRefused();
     void linesEndInCrLf();
     void characterTheCodePageCannotHoldStopsTheWrite();
@@ -781,6 +783,7 @@ QString paramsLine(const Layer &layer)
 } // namespace
 
 Q_DECLARE_METATYPE(effect::Layer)
+Q_DECLARE_METATYPE(effect::LightSettings)
 
 void TestEmitterScript::effectScript_data()
 {
@@ -852,6 +855,47 @@ void TestEmitterScript::effectScript_data()
                        "waitUntil {time >= _plwStart + 3};",
                        "deleteVehicle _haze;"};
 
+    LightSettings flash;
+    flash.intensity = {true, "20000"};
+    flash.flicker = {LightFlicker::Intensity, "15000", "20000", "0.05", "0.05"};
+    Layer light = lightLayerOf("_flash", flash);
+    light.offset = {"0", "0", "1"};
+    light.start = "0.5";
+    light.end = "2";
+    Layer glow = lightLayerOf("_glow", LightSettings{});
+    glow.light->type = "#lightreflector";
+    glow.light->colour = {true, {"1", "0.5", "0"}};
+    QTest::newRow("lights among the sources: a later one made at its start and deleted at its end")
+        << object << QList<Layer>{light, fire, glow}
+        << QStringList{"// Particle effect of 3 layers, for 10 s: _flash, _fire, _glow.",
+                       "// Layer _flash: a light (#lightpoint), from 0.5 s to 2 s, at [0, 0, 1] from the anchor.",
+                       "// Layer _fire: setDropInterval 0.02, from 0 s, at [0, 0, 0] from the anchor.",
+                       "// Layer _glow: a light (#lightreflector), from 0 s, at [0, 0, 0] from the anchor.",
+                       "// Start it with: [unit] execVM \"fire.sqf\";",
+                       "// unit: the object the effect is made at (this in the object's init line).",
+                       comment,
+                       "// The values the preview assumed; change them here.",
+                       "private _obj = _this select 0;",
+                       "private _life = 2;",
+                       "private _smoke = 1;",
+                       "private _plwStart = time;",
+                       "private _flash = objNull;",
+                       "private _fire = \"#particlesource\" createVehicleLocal getPos _obj;",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "private _glow = \"#lightreflector\" createVehicleLocal getPos _obj;",
+                       "_glow setLightColor [1, 0.5, 0];",
+                       "waitUntil {time >= _plwStart + 0.5 || isNull _obj};",
+                       "_flash = \"#lightpoint\" createVehicleLocal getPos _obj;",
+                       "_flash setLightIntensity 20000;",
+                       "_flash lightAttachObject [_obj, [0, 0, 1]];",
+                       "[_flash] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (15000 + "
+                       "random 5000); sleep 0.05; }; };",
+                       "waitUntil {time >= _plwStart + 2 || isNull _obj};",
+                       "deleteVehicle _flash;",
+                       "waitUntil {time >= _plwStart + 10 || isNull _obj};",
+                       "{deleteVehicle _x} forEach [_flash, _fire, _glow];"};
+
     EmitterSettings argument;
     argument.objectText = "_this";
     Layer late = fire;
@@ -883,7 +927,10 @@ void TestEmitterScript::effectScript()
         QFAIL("the script differs");
     }
     const import::EffectOutcome read = import::parseEffectScript(lines.join('\n'), false, {});
-    QVERIFY2(read.layers && *read.layers == layers, qPrintable(read.problem));
+    QVERIFY2(read.layers, qPrintable(read.problem));
+    QCOMPARE(read.layers->size(), layers.size());
+    for (qsizetype i = 0; i < layers.size(); ++i)
+        QVERIFY2(read.layers->at(i) == layers.at(i), qPrintable(layers.at(i).name()));
 }
 
 void TestEmitterScript::effectCommands_data()
@@ -919,6 +966,30 @@ void TestEmitterScript::effectCommands_data()
                        "_smoke = \"#particlesource\" createVehicleLocal [10,20,0];",
                        paramsLine(smoke),
                        "_smoke setPos ([10,20,0] vectorAdd [0, 0, 2]);"};
+    Layer light = lightLayerOf("_light", LightSettings{});
+    light.light->intensity = {true, "500"};
+    light.offset = {"0", "0", "1.5"};
+    QTest::newRow("a light at an object follows it")
+        << "_obj" << QList<Layer>{fire, light}
+        << QStringList{"_fire = \"#particlesource\" createVehicleLocal getPos _obj;",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "_fire attachTo [_obj, [0, 0, 0]];",
+                       "_light = \"#lightpoint\" createVehicleLocal getPos _obj;",
+                       "_light setLightIntensity 500;",
+                       "_light lightAttachObject [_obj, [0, 0, 1.5]];"};
+    light.light->flicker = {LightFlicker::Intensity, "400", "600", "0.1", "0.1"};
+    QTest::newRow("a light at a position is placed there, its flicker last")
+        << "[10, 20, 0]" << QList<Layer>{light, fire}
+        << QStringList{"_light = \"#lightpoint\" createVehicleLocal [10,20,0];",
+                       "_light setLightIntensity 500;",
+                       "_light setPos ([10,20,0] vectorAdd [0, 0, 1.5]);",
+                       "[_light] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (400 + random "
+                       "200); sleep 0.1; }; };",
+                       "_fire = \"#particlesource\" createVehicleLocal [10,20,0];",
+                       paramsLine(fire),
+                       "_fire setDropInterval 0.02;",
+                       "_fire setPos ([10,20,0] vectorAdd [0, 0, 0]);"};
     QTest::newRow("two layers without an object: at _pos")
         << "objNull" << QList<Layer>{fire, smoke}
         << QStringList{"_fire = \"#particlesource\" createVehicleLocal _pos;",
@@ -928,6 +999,69 @@ void TestEmitterScript::effectCommands_data()
                        "_smoke = \"#particlesource\" createVehicleLocal _pos;",
                        paramsLine(smoke),
                        "_smoke setPos (_pos vectorAdd [0, 0, 2]);"};
+}
+
+void TestEmitterScript::lightCommands_data()
+{
+    QTest::addColumn<LightSettings>("light");
+    QTest::addColumn<QStringList>("expected");
+    using F = LightFlicker;
+    QTest::newRow("a new light writes every value")
+        << newLight()
+        << QStringList{"_light setLightColor [1, 0.45, 0.15];", "_light setLightAmbient [0.15, 0.05, 0];",
+                       "_light setLightIntensity 2500;",        "_light setLightAttenuation [0, 0, 0, 2, 30, 40];",
+                       "_light setLightDayLight false;",        "_light setLightUseFlare false;",
+                       "_light setLightFlareSize 1;",           "_light setLightFlareMaxDistance 300;"};
+    QTest::newRow("nothing set, nothing written") << LightSettings{} << QStringList{};
+    LightSettings both;
+    both.intensity = {true, "3000"};
+    both.brightness = {true, "0.8"};
+    QTest::newRow("intensity before brightness")
+        << both << QStringList{"_light setLightIntensity 3000;", "_light setLightBrightness 0.8;"};
+    both.brightnessFirst = true;
+    QTest::newRow("brightness first where it came first")
+        << both << QStringList{"_light setLightBrightness 0.8;", "_light setLightIntensity 3000;"};
+    LightSettings kept;
+    kept.attenuation = {true, {}, "[2,4, 4, 0]"};
+    kept.otherCommands = {"setLightConePars [45, 20, 1]", "setLightIR true"};
+    kept.dayLight = {true, "_day"};
+    QTest::newRow("attenuation as written, other commands last")
+        << kept
+        << QStringList{"_light setLightAttenuation [2,4, 4, 0];", "_light setLightDayLight _day;",
+                       "_light setLightConePars [45, 20, 1];", "_light setLightIR true;"};
+    const QString loop = "[_light] spawn { params [\"_l\"]; while {!isNull _l} do { _l %1 %2; sleep %3; }; };";
+    LightSettings flicker;
+    flicker.flicker = {F::Intensity, "2000", "3000", "0.05", "0.15"};
+    QTest::newRow("flicker of plain numbers: the spans worked out")
+        << flicker << QStringList{loop.arg("setLightIntensity", "(2000 + random 1000)", "(0.05 + random 0.1)")};
+    flicker.flicker = {F::Brightness, "0.1", "0.3", "0.1", "0.1"};
+    QTest::newRow("brightness flicker of a fixed period, the span to the places written")
+        << flicker << QStringList{loop.arg("setLightBrightness", "(0.1 + random 0.2)", "0.1")};
+    flicker.flicker = {F::Intensity, "2000", "3000.0", "_p * 2", "_p * 2"};
+    QTest::newRow("a high bound the span would not give back, a period of an expression")
+        << flicker << QStringList{loop.arg("setLightIntensity", "(2000 + random ((3000.0) - (2000)))", "(_p * 2)")};
+    flicker.flicker = {F::Intensity, "_a max 5", "_b", "random 0.1", "random 0.1"};
+    QTest::newRow("bounds of expressions; a fixed period of a draw as a range of one value")
+        << flicker
+        << QStringList{loop.arg("setLightIntensity", "((_a max 5) + random ((_b) - (_a max 5)))",
+                                "((random 0.1) + random ((random 0.1) - (random 0.1)))")};
+}
+
+void TestEmitterScript::lightCommands()
+{
+    QFETCH(LightSettings, light);
+    QFETCH(QStringList, expected);
+    const Layer layer = lightLayerOf("_light", light);
+    QCOMPARE(lightCommandLines(layer), expected);
+    QCOMPARE(layerCommandLines(layer, "_color"), expected);
+    // Each reads back beside a source into the same light.
+    Layer fire = layerNamed("_fire", "cl_fire", "0.02");
+    const QString script = (layerCommandLines(fire, "_color")
+                            + QStringList{"_light = \"#lightpoint\" createVehicleLocal _pos;"} + expected)
+                               .join('\n');
+    const import::EffectOutcome read = import::parseEffectScript(script, false, {});
+    QVERIFY2(read.layers && read.layers->size() == 2, qPrintable(read.problem));
+    QVERIFY(read.layers->at(1) == layer);
 }
 
 void TestEmitterScript::effectCommands()

@@ -4,6 +4,7 @@
 #include "import/classimport.h"
 #include "import/effectscript.h"
 #include "import/importparser.h"
+#include "import/lightreader.h"
 #include "import/sourceblock.h"
 #include "import/xstrings.h"
 #include "roundtripfields.h"
@@ -129,6 +130,10 @@ private slots:
     void effectScripts();
     void effectRefusalsNameTheLayer_data();
     void effectRefusalsNameTheLayer();
+    void lightScripts_data();
+    void lightScripts();
+    void randomRanges_data();
+    void randomRanges();
     void builtInsSurviveCopyEffectAndScript_data();
     void builtInsSurviveCopyEffectAndScript();
     void layeredBuiltInsSurviveCopyEffectAndScript_data();
@@ -1146,8 +1151,33 @@ effect::Layer layerWith(const QStringList &texts, bool separate, const effect::S
     return effect::layerOf(fields);
 }
 
+QString describe(const effect::LightSettings &light)
+{
+    const auto value = [](const effect::LightValue &v) { return v.set ? v.text : QString("-"); };
+    const auto colour = [](const effect::LightColour &c) {
+        return c.set ? QStringList(c.texts.cbegin(), c.texts.cend()).join('|') : QString("-");
+    };
+    const effect::LightAttenuation &a = light.attenuation;
+    const effect::LightFlicker &f = light.flicker;
+    return QString("%1 colour %2 ambient %3 intensity %4 brightness %5%6 attenuation %7 day %8 flare %9 size %10 "
+                   "distance %11 flicker %12: %13..%14 every %15..%16 other: %17")
+        .arg(light.type, colour(light.colour), colour(light.ambient), value(light.intensity), value(light.brightness),
+             light.brightnessFirst ? QString(" (brightness first)") : QString(),
+             !a.set                  ? QString("-")
+             : a.asWritten.isEmpty() ? QStringList(a.texts.cbegin(), a.texts.cend()).join('|')
+                                     : "as written " + a.asWritten,
+             value(light.dayLight), value(light.useFlare))
+        .arg(value(light.flareSize), value(light.flareMaxDistance))
+        .arg(int(f.kind))
+        .arg(f.low, f.high, f.shortest, f.longest, light.otherCommands.join('|'));
+}
+
 QString describe(const effect::Layer &layer)
 {
+    if (layer.light)
+        return QString("%1 [%2] from %3 to %4%5, light: %6")
+            .arg(layer.name(), QStringList(layer.offset.cbegin(), layer.offset.cend()).join(','), layer.start,
+                 layer.end, layer.muted ? QString(", muted") : QString(), describe(*layer.light));
     return QString("%1 [%2] from %3 to %4%5%6, %7 colours: %8; %9")
         .arg(layer.name(), QStringList(layer.offset.cbegin(), layer.offset.cend()).join(','), layer.start, layer.end,
              layer.classOnly ? QString(", class only") : QString(), layer.muted ? QString(", muted") : QString(),
@@ -1500,6 +1530,25 @@ effect::SourceSettings intervalOf(const QString &name, const QString &interval)
     return settings;
 }
 
+effect::Layer lightNamed(const QString &name, const effect::LightSettings &settings,
+                         std::array<QString, 3> offset = {"0", "0", "0"}, const QString &start = "0",
+                         const QString &end = {})
+{
+    effect::Layer layer = effect::lightLayerOf(name, settings);
+    layer.offset = std::move(offset);
+    layer.start = start;
+    layer.end = end;
+    return layer;
+}
+
+effect::LightSettings flickering(effect::LightFlicker::Kind kind, const QString &low, const QString &high,
+                                 const QString &shortest, const QString &longest)
+{
+    effect::LightSettings light;
+    light.flicker = {kind, low, high, shortest, longest};
+    return light;
+}
+
 } // namespace
 
 void TestImport::pastedLayers_data()
@@ -1589,20 +1638,39 @@ void TestImport::effectScripts_data()
         << QList<effect::Layer>{haze} << QStringList{""}
         << QStringList{"_haze: given only setParticleClass: kept as written, not previewed"};
 
-    QTest::newRow("lights, loops and sleeps left out, named with their layer")
+    effect::LightSettings glow;
+    glow.colour = {true, {"1", "0.5", "0"}};
+    glow.brightness = {true, "0.3"};
+    glow.flicker = {effect::LightFlicker::Brightness, "0.2", "0.3", "0.1", "0.1"};
+    QTest::newRow("a light among the sources, its loop a flicker; loops and sleeps left out, named with their layer")
         << "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire")
                + ";\n_light = \"#lightpoint\" createVehicleLocal getPos _obj;\n_light setLightColor [1, 0.5, 0];\n"
                  "_light setLightBrightness 0.3;\n_smoke"
                + kCreate + "_smoke setDropInterval 0.1;\n_smoke setParticleParams " + arrayOf("smoke")
                + ";\nsleep 0.5;\n_smoke setDropInterval 0.2;\n"
                  "while {!isNull _light} do {_light setLightBrightness (0.2 + random 0.1); sleep 0.1};\n"
+                 "for \"_i\" from 1 to 3 do {_smoke setDropInterval 0.1};\n"
                  "deleteVehicle _fire;\nplaySound \"fire\";"
-        << QList<effect::Layer>{layerOf("fire", onlyName("_fire")), layerOf("smoke", intervalOf("_smoke", "0.2"))}
-        << inlineTwo
-        << QStringList{"_fire: left out: deleteVehicle", "_smoke: left out: sleep, playSound",
-                       "_smoke: 2 setDropInterval: the last was taken",
-                       "_light: a #lightpoint, left out with its commands (setLightColor, setLightBrightness): "
-                       "lights are not layers yet"};
+        << QList<effect::Layer>{layerOf("fire", onlyName("_fire")), effect::lightLayerOf("_light", glow),
+                                layerOf("smoke", intervalOf("_smoke", "0.2"))}
+        << QStringList{"", "", ""}
+        << QStringList{"_fire: left out: deleteVehicle", "_smoke: left out: sleep, for, playSound",
+                       "_smoke: 2 setDropInterval: the last was taken"};
+
+    effect::LightSettings flash;
+    flash.intensity = {true, "20000"};
+    flash.flicker = {effect::LightFlicker::Intensity, "_low", "20000", "0.05", "0.1"};
+    QTest::newRow("a light declared first and made later keeps its place")
+        << "private _plwStart = time;\nprivate _flash = objNull;\n_fire" + kCreate + "_fire setParticleParams "
+               + arrayOf("fire")
+               + ";\nwaitUntil {time >= _plwStart + 0.5};\n_flash = \"#lightpoint\" createVehicleLocal getPos _obj;\n"
+                 "_flash setLightIntensity 20000;\n_flash lightAttachObject [_obj, [0, 0, 1]];\n"
+                 "[_flash] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (_low + random "
+                 "((20000) - (_low))); sleep (0.05 + random 0.05); }; };\n"
+                 "waitUntil {time >= _plwStart + 2};\ndeleteVehicle _flash;"
+        << QList<effect::Layer>{lightNamed("_flash", flash, {"0", "0", "1"}, "0.5", "2"),
+                                layerOf("fire", onlyName("_fire"))}
+        << QStringList{"", ""} << none;
 
     QTest::newRow("another author's sleeps are no timeline: starts and ends stay")
         << "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire") + ";\nsleep 2;\n_smoke" + kCreate
@@ -1687,6 +1755,19 @@ void TestImport::effectRefusalsNameTheLayer_data()
         << "setParticleParams is given a variable or an expression: paste the array itself";
     QTest::newRow("one source without an array: as today") << "_ps" + kCreate + "_ps setDropInterval 0.1;"
                                                            << "The block gives _ps no setParticleParams array";
+    const QString light = "_light = \"#lightpoint\" createVehicleLocal getPos _obj;\n";
+    QTest::newRow("lights without a particle source")
+        << light + "_light setLightIntensity 2000;\n_flash = \"#lightpoint\" createVehicle getPos _obj;"
+        << "the script creates no particle source: an effect keeps at least one particle layer beside its lights";
+    QTest::newRow("a light and a source created without commands")
+        << light + "_ps" + kCreate << "_ps: created but given no commands";
+    QTest::newRow("a light command without a value") << fire + light + "_light setLightIntensity;"
+                                                     << "_light: setLightIntensity has no value";
+    QTest::newRow("a light created twice")
+        << fire + light + light << "_light: created twice: give each light its own variable";
+    QTest::newRow("a light given source commands")
+        << fire + light + "_light setDropInterval 0.1;"
+        << "_light: made a light and given particle source commands: give each its own variable";
 }
 
 void TestImport::effectRefusalsNameTheLayer()
@@ -1697,6 +1778,225 @@ void TestImport::effectRefusalsNameTheLayer()
     QVERIFY2(!outcome.layers, qPrintable(describe(outcome.layers.value_or(QList<effect::Layer>()))));
     QVERIFY(outcome.colourNames.isEmpty());
     QCOMPARE(outcome.problem, problem);
+}
+
+void TestImport::lightScripts_data()
+{
+    QTest::addColumn<QString>("pasted"); // after a particle source _fire
+    QTest::addColumn<effect::Layer>("light");
+    QTest::addColumn<QStringList>("notes");
+    using F = effect::LightFlicker;
+    const QStringList none;
+    const QString made = "_light = \"#lightpoint\" createVehicleLocal getPos _obj;\n";
+
+    effect::LightSettings light;
+    light.colour = {true, {"255", "200", "150"}};
+    light.ambient = {true, {"0.1", "0.05", "_a"}};
+    QTest::newRow("colour and ambient, each value as written")
+        << made + "_light setLightColor [255, 200 , 150];\n_light setLightAmbient [0.1,0.05,_a];"
+        << lightNamed("_light", light) << none;
+    light = {};
+    light.intensity = {true, "(2500 * _k)"};
+    QTest::newRow("intensity alone") << made + "_light setLightIntensity (2500 * _k);" << lightNamed("_light", light)
+                                     << none;
+    light = {};
+    light.brightness = {true, "0.8"};
+    QTest::newRow("brightness alone") << made + "_light setLightBrightness 0.8;" << lightNamed("_light", light) << none;
+    light.intensity = {true, "3000"};
+    QTest::newRow("intensity, then brightness")
+        << made + "_light setLightIntensity 3000;\n_light setLightBrightness 0.8;" << lightNamed("_light", light)
+        << none;
+    light.brightnessFirst = true;
+    QTest::newRow("brightness, then intensity: the order kept")
+        << made + "_light setLightBrightness 0.8;\nsleep 0.1;\n_light setLightIntensity 3000;"
+        << lightNamed("_light", light) << QStringList{"_light: left out: sleep"};
+    light = {};
+    light.intensity = {true, "3000"};
+    QTest::newRow("a command given twice: the last counts")
+        << made + "_light setLightIntensity 1000;\n_light setLightIntensity 3000;" << lightNamed("_light", light)
+        << QStringList{"_light: 2 setLightIntensity: the last was taken"};
+
+    light = {};
+    light.attenuation.set = true;
+    light.attenuation.texts = {"0", "0", "0", "2", "30", "_far"};
+    QTest::newRow("attenuation of six values")
+        << made + "_light setLightAttenuation [0, 0, 0, 2, 30, _far];" << lightNamed("_light", light) << none;
+    light.attenuation.texts = {};
+    light.attenuation.asWritten = "[2,4, 4, 0]";
+    QTest::newRow("attenuation of four values kept as written")
+        << made + "_light setLightAttenuation [2,4, 4, 0];" << lightNamed("_light", light)
+        << QStringList{"_light: setLightAttenuation of 4 values: kept as written"};
+    light.attenuation.asWritten = "[0, 0, 0, 1, 20, 40, 1]";
+    QTest::newRow("attenuation of seven values kept as written")
+        << made + "_light setLightAttenuation [0, 0, 0, 1, 20, 40, 1];" << lightNamed("_light", light)
+        << QStringList{"_light: setLightAttenuation of 7 values: kept as written"};
+    light.attenuation.asWritten = "_falloff";
+    QTest::newRow("attenuation given a variable, kept as written")
+        << made + "_light setLightAttenuation [0, 0, 0, 1, 2, 3];\n_light setLightAttenuation _falloff;"
+        << lightNamed("_light", light)
+        << QStringList{"_light: setLightAttenuation _falloff is no array: kept as written",
+                       "_light: 2 setLightAttenuation: the last was taken"};
+
+    light = {};
+    light.dayLight = {true, "true"};
+    light.useFlare = {true, "True"};
+    light.flareSize = {true, "2.5"};
+    light.flareMaxDistance = {true, "600"};
+    QTest::newRow("day light, flare, its size and distance")
+        << made
+               + "_light setLightFlareMaxDistance 600;\n_light setLightUseFlare True;\n_light setLightDayLight true;\n"
+                 "_light setLightFlareSize 2.5;"
+        << lightNamed("_light", light) << none;
+    light = {};
+    light.colour = {true, {"1", "1", "1"}};
+    light.otherCommands = {"setLightConePars [45, 20, 1]", "setLightVolumeShape [\"a3\\cone.p3d\", [1, 1, 2]]",
+                           "setLightIR"};
+    QTest::newRow("other commands kept as written, in order")
+        << made
+               + "_light setLightConePars [45, 20, 1];\n_light setLightColor [1, 1, 1];\n"
+                 "_light setLightVolumeShape [\"a3\\cone.p3d\", [1, 1, 2]];\n_light setLightIR;"
+        << lightNamed("_light", light) << none;
+    light = {};
+    light.colour = {true, {"1", "0.5", "0"}};
+    light.otherCommands = {"setLightColor [1, 0.5, 0, 1]"};
+    QTest::newRow("a colour of four values kept as written")
+        << made + "_light setLightColor [1, 0.5, 0];\n_light setLightColor [1, 0.5, 0, 1];"
+        << lightNamed("_light", light)
+        << QStringList{"_light: setLightColor [1, 0.5, 0, 1] is not [r, g, b]: kept as written, not previewed",
+                       "_light: 2 setLightColor: the last was taken"};
+
+    light = {};
+    light.intensity = {true, "500"};
+    QTest::newRow("lightAttachObject gives the offset")
+        << made + "_light setLightIntensity 500;\n_light lightAttachObject [_obj, [0, 0.5, 1.2]];"
+        << lightNamed("_light", light, {"0", "0.5", "1.2"}) << none;
+    QTest::newRow("attachTo gives the offset")
+        << made + "_light attachTo [_obj, [_dx, 0, 2]];\n_light setLightIntensity 500;"
+        << lightNamed("_light", light, {"_dx", "0", "2"}) << none;
+    QTest::newRow("on the saved script's clock: made late, deleted at its end")
+        << "private _plwStart = time;\nwaitUntil {time >= _plwStart + 0.5};\n" + made
+               + "_light setLightIntensity 500;\nwaitUntil {time >= _plwStart + 1.25};\ndeleteVehicle _light;"
+        << lightNamed("_light", light, {"0", "0", "0"}, "0.5", "1.25") << none;
+    light.type = "#lightreflector";
+    light.otherCommands = {"setLightConePars [30, 10, 1]"};
+    QTest::newRow("a reflector keeps its type")
+        << "_spot = \"#lightreflector\" createVehicle getPos _obj;\n_spot setLightIntensity 500;\n"
+           "_spot setLightConePars [30, 10, 1];"
+        << lightNamed("_spot", light) << none;
+
+    QTest::newRow("flicker as the writer writes it")
+        << made
+               + "[_light] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (2000 + random 1000); "
+                 "sleep (0.05 + random 0.1); }; };"
+        << lightNamed("_light", flickering(F::Intensity, "2000", "3000", "0.05", "0.15")) << none;
+    QTest::newRow("flicker of a fixed period")
+        << made
+               + "[_light] spawn {params [\"_l\"]; while {!isNull _l} do {_l setLightIntensity (900 + random 200); "
+                 "sleep 0.1}};"
+        << lightNamed("_light", flickering(F::Intensity, "900", "1100", "0.1", "0.1")) << none;
+    QTest::newRow("flicker through _this select 0, kept in a handle, on several lines")
+        << made
+               + "0 = [_light] spawn {\n  while {!isNull (_this select 0)} do {\n"
+                 "    (_this select 0) setLightIntensity (1500 + random 500);\n    sleep 0.08;\n  };\n};"
+        << lightNamed("_light", flickering(F::Intensity, "1500", "2000", "0.08", "0.08")) << none;
+    QTest::newRow("brightness flicker of a variable taken from _this select 0")
+        << made
+               + "_h = [_light] spawn { private _l = _this select 0; while {!(isNull _l)} do "
+                 "{ sleep (0.1 + random 0.05); _l setLightBrightness (0.5 + random 0.25); }; };"
+        << lightNamed("_light", flickering(F::Brightness, "0.5", "0.75", "0.1", "0.15")) << none;
+    QTest::newRow("flicker of the light spawned as _this")
+        << made
+               + "_light spawn { while {!isNull _this} do { _this setLightBrightness (0.2 + random 0.1); sleep 0.1; }; "
+                 "};"
+        << lightNamed("_light", flickering(F::Brightness, "0.2", "0.3", "0.1", "0.1")) << none;
+    QTest::newRow("flicker between variables: the high bound as written, the others as expressions")
+        << made
+               + "[_light] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (_base + random "
+                 "(_top - _base)); sleep (_p + random 0.1); }; };"
+        << lightNamed("_light", flickering(F::Intensity, "_base", "_top", "_p", "_p + 0.1")) << none;
+    QTest::newRow("flicker as a plain loop of the script")
+        << made + "while {!isNull _light} do {_light setLightIntensity (100 + random 50); sleep 0.2};"
+        << lightNamed("_light", flickering(F::Intensity, "100", "150", "0.2", "0.2")) << none;
+    light = {};
+    light.intensity = {true, "1000"};
+    QTest::newRow("a fade is no flicker: left out and noted")
+        << made
+               + "_light setLightIntensity 1000;\n[_light] spawn { params [\"_l\"]; for \"_i\" from 10 to 0 step -1 do "
+                 "{ _l setLightIntensity (_i * 100); sleep 0.1; }; deleteVehicle _l; };\n"
+                 "while {alive _obj} do {_light setLightIntensity 1000; sleep 1};\n"
+                 "while {!isNull _light} do {_light setLightFlareSize (1 + random 1); sleep 0.1};\n"
+                 "while {!isNull _light} do {_light setLightIntensity 900; sleep 0.1};\ndeleteVehicle _light;"
+        << lightNamed("_light", light)
+        << QStringList{"_light: left out: deleteVehicle", "_light: a loop that is not a flicker: left out"};
+
+    QTest::newRow("every value of a new light, as written")
+        << made + exporter::lightCommandLines(effect::lightLayerOf("_light", effect::newLight())).join('\n')
+        << lightNamed("_light", effect::newLight()) << none;
+}
+
+void TestImport::lightScripts()
+{
+    QFETCH(QString, pasted);
+    QFETCH(effect::Layer, light);
+    QFETCH(QStringList, notes);
+    const QString fire = "_fire" + kCreate + "_fire setParticleParams " + arrayOf("fire") + ";\n";
+    const QList<effect::Layer> layers{layerOf("fire", onlyName("_fire")), light};
+    compareEffect(import::parseEffectScript(fire + pasted, false, {}), layers, {"", ""}, notes);
+    compareWrittenEffect(layers);
+}
+
+void TestImport::randomRanges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("fixed");  // a text without random gives both bounds
+    QTest::addColumn<QString>("low"); // empty: no range
+    QTest::addColumn<QString>("high");
+    QTest::newRow("plain numbers: worked out") << "2000 + random 1000" << false << "2000"
+                                               << "3000";
+    QTest::newRow("to the places written") << "(0.2 + random 0.1)" << false << "0.2"
+                                           << "0.3";
+    QTest::newRow("a negative low") << "-5 +random 10" << false << "-5"
+                                    << "5";
+    QTest::newRow("a span up to a number") << "(2000 + random (3000 - 2000))" << false << "2000"
+                                           << "3000";
+    QTest::newRow("a span up to a variable") << "(_a + random ((_b) - (_a)))" << false << "_a"
+                                             << "_b";
+    QTest::newRow("bounds in parentheses lose them")
+        << "((_a max 5) + random ((_b * 2) - (_a max 5)))" << false << "_a max 5"
+        << "_b * 2";
+    QTest::newRow("a span of a number above a variable") << "(_base + random 500)" << false << "_base"
+                                                         << "_base + 500";
+    QTest::newRow("the last random ends the low bound") << "_a + random 2 + random 3" << false << "_a + random 2"
+                                                        << "_a + random 2 + 3";
+    QTest::newRow("a random inside brackets is part of a bound")
+        << "((_a + random 2) + random ((9) - (_a + random 2)))" << false << "_a + random 2"
+        << "9";
+    QTest::newRow("a fixed value") << "0.1" << true << "0.1"
+                                   << "0.1";
+    QTest::newRow("a fixed value in parentheses") << "(_p * 2)" << true << "_p * 2"
+                                                  << "_p * 2";
+    QTest::newRow("no range where one is wanted") << "0.1" << false << ""
+                                                  << "";
+    QTest::newRow("random alone") << "random 5" << false << ""
+                                  << "";
+    QTest::newRow("another word") << "_a + randomize 3" << false << ""
+                                  << "";
+    QTest::newRow("nothing after random") << "(5 + random )" << false << ""
+                                          << "";
+}
+
+void TestImport::randomRanges()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, fixed);
+    QFETCH(QString, low);
+    QFETCH(QString, high);
+    const auto range = import::readRandomRange(text, fixed);
+    QCOMPARE(range.has_value(), !low.isEmpty());
+    if (range) {
+        QCOMPARE(range->first, low);
+        QCOMPARE(range->second, high);
+    }
 }
 
 void TestImport::builtInsSurviveCopyEffectAndScript_data()
