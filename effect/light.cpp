@@ -117,9 +117,6 @@ LightSettings newLight()
     light.useFlare = {true, QStringLiteral("false")};
     light.flareSize = {true, QStringLiteral("1")};
     light.flareMaxDistance = {true, QStringLiteral("300")};
-    // Ready for a flicker once one is chosen; not written while there is none.
-    light.flicker = {LightFlicker::None, QStringLiteral("2000"), QStringLiteral("3000"), QStringLiteral("0.05"),
-                     QStringLiteral("0.15")};
     return light;
 }
 

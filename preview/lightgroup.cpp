@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "sqf/values.h"
+
 namespace preview {
 namespace {
 
@@ -177,7 +179,28 @@ void LightGroup::connectHandlers()
         connect(check, &QCheckBox::toggled, this, &LightGroup::Control_Change);
     for (QComboBox *box : {DayLightBox, UseFlareBox})
         connect(box, &QComboBox::currentTextChanged, this, &LightGroup::Control_Change);
-    connect(FlickerBox, &QComboBox::currentIndexChanged, this, &LightGroup::Control_Change);
+    connect(FlickerBox, &QComboBox::currentIndexChanged, this, &LightGroup::FlickerBox_Change);
+}
+
+void LightGroup::FlickerBox_Change()
+{
+    // A flicker chosen anew starts from a fifth below to a fifth above the light's own value,
+    // changing every 0.05 to 0.15 s, as most authors' loops do.
+    if (!m_showing && FlickerBox->currentIndex() > 0 && FlickerLowText->text().isEmpty()
+        && FlickerHighText->text().isEmpty() && PeriodShortestText->text().isEmpty()
+        && PeriodLongestText->text().isEmpty()) {
+        const bool brightness = FlickerBox->currentIndex() == effect::LightFlicker::Brightness;
+        const std::optional<double> own =
+            sqf::plainNumber((brightness ? BrightnessText : IntensityText)->text().trimmed());
+        const double value = own.value_or(brightness ? 1 : 2500);
+        m_showing = true;
+        FlickerLowText->setText(sqf::formatNumber(value * 0.8));
+        FlickerHighText->setText(sqf::formatNumber(value * 1.2));
+        PeriodShortestText->setText(QStringLiteral("0.05"));
+        PeriodLongestText->setText(QStringLiteral("0.15"));
+        m_showing = false;
+    }
+    Control_Change();
 }
 
 void LightGroup::Source_LayersChanged()

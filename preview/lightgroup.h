@@ -56,6 +56,7 @@ private:
     void Source_LayersChanged();
     void Source_Changed();
     void Control_Change();
+    void FlickerBox_Change();
 
     // The controls as the selected light says; no edit is reported while they are written.
     void showLight();

@@ -1406,6 +1406,18 @@ void TestForm5::lightIsEditedInItsGroupAndTheFieldsStay()
     QCOMPARE(form->Text(kLifeTime)->text(), "10");
     preview.runFor(0.1);
     QVERIFY2(preview.CountLabel->text().contains("light _light 4000"), qPrintable(preview.CountLabel->text()));
+    // Copy Source copies the light's commands.
+    QTest::mouseClick(preview.CopySourceButton, Qt::LeftButton);
+    QVERIFY2(QGuiApplication::clipboard()->text().contains("_light setLightIntensity 4000;"),
+             qPrintable(QGuiApplication::clipboard()->text()));
+    QVERIFY(preview.SaveStatus->text().startsWith("The light's "));
+    // A flicker chosen starts around the intensity, and plays.
+    light.FlickerBox->setCurrentIndex(1);
+    QCOMPARE(source.layers().at(1).light->flicker,
+             (effect::LightFlicker{effect::LightFlicker::Intensity, "3200", "4800", "0.05", "0.15"}));
+    preview.runFor(0.5);
+    QVERIFY(preview.simulation().lightIntensity(1) >= 3200 && preview.simulation().lightIntensity(1) <= 4800);
+    light.FlickerBox->setCurrentIndex(0);
     // A new light has no day light: by day it is not drawn, by night it is.
     QVERIFY(preview::lightsOf(preview.simulation(), false).glows.empty());
     QCOMPARE(preview::lightsOf(preview.simulation(), true).glows.size(), 1u);
