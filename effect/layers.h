@@ -25,6 +25,28 @@ struct EffectFields {
 // The program's start values: the fields' start texts, Check1 clear.
 EffectFields startFields();
 
+// A sub-class of a complex effect's root class as an imported config wrote it: its name, the
+// sibling it inherits from, and every field as written, in order (simulation, type, position[],
+// lifeTime, qualityLevel, enabled, start, intensity, interval and any other). The layer's offset,
+// end and mute mark come from it at the import; written back, a field stays as written while the
+// layer still gives what it gave then.
+struct ConfigPart {
+    QString name;
+    QString base; // empty where it names none
+    QList<sqf::ConfigEntry> entries;
+    bool operator==(const ConfigPart &) const = default;
+};
+
+// The root class of a complex effect as an imported config wrote it: its name and base, and the
+// fields of its own beside its sub-classes, as written. An empty name: the effect is none, or a
+// new one, named after the effect when written.
+struct ConfigEffect {
+    QString name;
+    QString base;
+    QList<sqf::ConfigEntry> entries;
+    bool operator==(const ConfigEffect &) const = default;
+};
+
 // One part of a layered effect: a particle source with its own array, settings and times, or a
 // light, placed at an offset from the effect's anchor (the object or position every part is
 // created at). Every value is kept as the text it was written as.
@@ -37,8 +59,15 @@ struct Layer {
     QString end;                         // seconds after the effect starts; empty: it ends with the effect
     bool muted = false;                  // kept from being played in the preview; nothing else
     // A source given only by setParticleClass, a class of the game's or a mod's: it has no array to
-    // play, keeps its commands in fields.source.otherCommands and is written back as it was.
+    // play, keeps its commands in fields.source.otherCommands and is written back as it was. Also
+    // an external part of an imported complex effect: a sub-class whose class is not in the text,
+    // or of a simulation the preview does not play (sound, ruin), kept by its part alone.
     bool classOnly = false;
+    // The sub-class of an imported complex effect that links this layer; none for a layer made
+    // here or read from a script. A light layer from a config keeps its CfgLights class's name,
+    // base, marks and config-only fields in fields.configClass, as a particle layer does its
+    // CfgCloudlets class's.
+    std::optional<ConfigPart> part;
 
     const QString &name() const { return fields.source.name; }
     bool isLight() const { return light.has_value(); }
@@ -83,6 +112,11 @@ public:
     const EffectClass &configClass() const { return m_configClass; }
     void setConfigClass(const EffectClass &configClass) { m_configClass = configClass; }
 
+    // The root class of the effect where it was imported from a complex effect, or loaded with one;
+    // kept until another effect is loaded or imported.
+    const ConfigEffect &configEffect() const { return m_configEffect; }
+    void setConfigEffect(const ConfigEffect &configEffect) { m_configEffect = configEffect; }
+
     // The layers, at least one particle layer among them, the selected one's place and the shown
     // one's.
     const QList<Layer> &layers() const { return m_layers; }
@@ -104,6 +138,7 @@ private:
     SourceSettings m_settings;
     QStringList m_importNotes;
     EffectClass m_configClass;
+    ConfigEffect m_configEffect;
     QList<Layer> m_layers{layerOf(startFields())};
     int m_selected = 0;
     int m_shown = 0;
