@@ -68,6 +68,9 @@ const QString kLightUseFlareKey = QStringLiteral("setLightUseFlare");
 const QString kLightFlareSizeKey = QStringLiteral("setLightFlareSize");
 const QString kLightFlareDistanceKey = QStringLiteral("setLightFlareMaxDistance");
 const QString kFlickerKey = QStringLiteral("flicker");
+const QString kPartKey = QStringLiteral("configPart");
+const QString kEntriesKey = QStringLiteral("entries");
+const QString kConfigEffectKey = QStringLiteral("configEffect");
 const QString kFlickerKindKey = QStringLiteral("kind");
 const QString kFlickerLowKey = QStringLiteral("low");
 const QString kFlickerHighKey = QStringLiteral("high");
@@ -178,6 +181,36 @@ QJsonObject sourceObject(const SourceSettings &source)
     return object;
 }
 
+// Config fields as written: each its name, array mark, value and, where true, its "+=".
+std::optional<QList<sqf::ConfigEntry>> readEntries(const QJsonValue &value)
+{
+    if (!value.isArray())
+        return std::nullopt;
+    QList<sqf::ConfigEntry> entries;
+    for (const QJsonValue item : value.toArray()) {
+        const QJsonObject entry = item.toObject();
+        const QJsonValue appends = entry.value(kAppendsKey);
+        if (!entry.value(kClassNameKey).isString() || !entry.value(kEntryArrayKey).isBool()
+            || !entry.value(kValueKey).isString() || !(appends.isUndefined() || appends.isBool()))
+            return std::nullopt;
+        entries << sqf::ConfigEntry{entry.value(kClassNameKey).toString(), entry.value(kEntryArrayKey).toBool(),
+                                    entry.value(kValueKey).toString(), appends.toBool()};
+    }
+    return entries;
+}
+
+QJsonArray entriesArray(const QList<sqf::ConfigEntry> &entries)
+{
+    QJsonArray array;
+    for (const sqf::ConfigEntry &entry : entries) {
+        QJsonObject written{{kClassNameKey, entry.name}, {kEntryArrayKey, entry.isArray}, {kValueKey, entry.value}};
+        if (entry.appends)
+            written.insert(kAppendsKey, true);
+        array.append(written);
+    }
+    return array;
+}
+
 // An effect's config class: its name and base, and from the third version on its marks and its
 // config-only fields, each list optional.
 std::optional<EffectClass> readClass(const QJsonValue &value)
@@ -208,17 +241,12 @@ std::optional<EffectClass> readClass(const QJsonValue &value)
                                              mark.value(kMarkImportedKey).toString(), *appends(mark)};
     }
     const QJsonValue configOnly = object.value(kConfigOnlyKey);
-    if (!configOnly.isUndefined() && !configOnly.isArray())
+    if (configOnly.isUndefined())
+        return configClass;
+    auto entries = readEntries(configOnly);
+    if (!entries)
         return std::nullopt;
-    for (const QJsonValue item : configOnly.toArray()) {
-        const QJsonObject entry = item.toObject();
-        if (!entry.value(kClassNameKey).isString() || !entry.value(kEntryArrayKey).isBool()
-            || !entry.value(kValueKey).isString() || !appends(entry))
-            return std::nullopt;
-        configClass.configOnly << sqf::ConfigEntry{entry.value(kClassNameKey).toString(),
-                                                   entry.value(kEntryArrayKey).toBool(),
-                                                   entry.value(kValueKey).toString(), *appends(entry)};
-    }
+    configClass.configOnly = std::move(*entries);
     return configClass;
 }
 
@@ -236,15 +264,25 @@ QJsonObject classObject(const EffectClass &configClass)
         marks.append(written);
     }
     object.insert(kMarksKey, marks);
-    QJsonArray configOnly;
-    for (const sqf::ConfigEntry &entry : configClass.configOnly) {
-        QJsonObject written{{kClassNameKey, entry.name}, {kEntryArrayKey, entry.isArray}, {kValueKey, entry.value}};
-        if (entry.appends)
-            written.insert(kAppendsKey, true);
-        configOnly.append(written);
-    }
-    object.insert(kConfigOnlyKey, configOnly);
+    object.insert(kConfigOnlyKey, entriesArray(configClass.configOnly));
     return object;
+}
+
+// A class written as a name, a base and its fields: a sub-class of a complex effect, or its root.
+template <typename Class> std::optional<Class> readNamedEntries(const QJsonValue &value)
+{
+    const QJsonObject object = value.toObject();
+    if (!value.isObject() || !object.value(kClassNameKey).isString() || !object.value(kClassBaseKey).isString())
+        return std::nullopt;
+    auto entries = readEntries(object.value(kEntriesKey));
+    if (!entries)
+        return std::nullopt;
+    return Class{object.value(kClassNameKey).toString(), object.value(kClassBaseKey).toString(), std::move(*entries)};
+}
+
+template <typename Class> QJsonObject namedEntriesObject(const Class &written)
+{
+    return {{kClassNameKey, written.name}, {kClassBaseKey, written.base}, {kEntriesKey, entriesArray(written.entries)}};
 }
 
 // A light command of one value: its set flag and its text.
@@ -460,6 +498,17 @@ std::optional<QString> readPlacing(const QJsonObject &object, const QString &nam
     return std::nullopt;
 }
 
+// The sub-class of a complex effect a layer came from, where it has one: from the fifth version on.
+std::optional<QString> readPart(const QJsonObject &object, const QString &named, Layer &layer)
+{
+    if (!object.contains(kPartKey))
+        return std::nullopt;
+    layer.part = readNamedEntries<ConfigPart>(object.value(kPartKey));
+    if (!layer.part)
+        return QStringLiteral("%1 has a %2 that cannot be read").arg(named, kPartKey);
+    return std::nullopt;
+}
+
 // A layer of the fourth version on: its fields as above, with its offset, times and marks. From
 // the fifth, a layer with a light holds its name and light settings instead of the fields.
 std::variant<Layer, QString> readLayer(const QJsonValue &value, const QString &named, int version)
@@ -476,6 +525,14 @@ std::variant<Layer, QString> readLayer(const QJsonValue &value, const QString &n
         Layer layer = lightLayerOf(object.value(kNameKey).toString(), std::get<LightSettings>(std::move(light)));
         if (auto problem = readPlacing(object, named, layer))
             return *problem;
+        if (object.contains(kClassKey)) {
+            const auto configClass = readClass(object.value(kClassKey));
+            if (!configClass)
+                return QStringLiteral("%1 has a light class that cannot be read").arg(named);
+            layer.fields.configClass = *configClass;
+        }
+        if (auto problem = readPart(object, named, layer))
+            return *problem;
         return layer;
     }
     auto fields = readFields(object, named, version);
@@ -487,6 +544,8 @@ std::variant<Layer, QString> readLayer(const QJsonValue &value, const QString &n
     if (!object.value(kClassOnlyKey).isBool())
         return QStringLiteral("%1 has no %2 of true or false").arg(named, kClassOnlyKey);
     layer.classOnly = object.value(kClassOnlyKey).toBool();
+    if (auto problem = readPart(object, named, layer))
+        return *problem;
     return layer;
 }
 
@@ -496,6 +555,8 @@ QJsonObject layerObject(const Layer &layer)
     if (layer.light) {
         object.insert(kNameKey, layer.name());
         object.insert(kLightKey, lightObject(*layer.light));
+        if (layer.fields.configClass != EffectClass{})
+            object.insert(kClassKey, classObject(layer.fields.configClass));
     } else {
         object = fieldsObject(layer.fields);
         object.insert(kClassOnlyKey, layer.classOnly);
@@ -504,6 +565,8 @@ QJsonObject layerObject(const Layer &layer)
     object.insert(kStartKey, layer.start);
     object.insert(kEndKey, layer.end);
     object.insert(kMutedKey, layer.muted);
+    if (layer.part)
+        object.insert(kPartKey, namedEntriesObject(*layer.part));
     return object;
 }
 
@@ -548,6 +611,12 @@ std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype inde
     }
     if (const QString problem = layersProblem(effect.layers); !problem.isEmpty())
         return QStringLiteral("%1 cannot be one effect: %2").arg(named, problem);
+    if (version >= 5 && object.contains(kConfigEffectKey)) {
+        const auto configEffect = readNamedEntries<ConfigEffect>(object.value(kConfigEffectKey));
+        if (!configEffect)
+            return QStringLiteral("%1 has a %2 that cannot be read").arg(named, kConfigEffectKey);
+        effect.configEffect = *configEffect;
+    }
     return effect;
 }
 
@@ -628,6 +697,8 @@ QByteArray writeEffectFile(const QList<Effect> &effects)
         object.insert(kNameKey, effect.name);
         object.insert(kSavedKey, effect.saved.toUTC().toString(Qt::ISODate));
         object.insert(kLayersKey, layers);
+        if (effect.configEffect != ConfigEffect{})
+            object.insert(kConfigEffectKey, namedEntriesObject(effect.configEffect));
         list.append(object);
     }
     QJsonObject root;
@@ -690,7 +761,8 @@ std::optional<QString> EffectLibrary::nameRefusal(const QString &name)
     return std::nullopt;
 }
 
-std::optional<QString> EffectLibrary::save(const QString &name, const QList<Layer> &layers, const QDateTime &when)
+std::optional<QString> EffectLibrary::save(const QString &name, const QList<Layer> &layers, const QDateTime &when,
+                                           const ConfigEffect &configEffect)
 {
     if (auto refusal = nameRefusal(name))
         return refusal;
@@ -703,6 +775,7 @@ std::optional<QString> EffectLibrary::save(const QString &name, const QList<Laye
     Effect effect;
     effect.name = name.trimmed();
     effect.layers = layers;
+    effect.configEffect = configEffect;
     effect.saved = when.toUTC();
     QList<Effect> effects = m_effects;
     const auto same = std::find_if(effects.begin(), effects.end(),

@@ -54,12 +54,13 @@ public:
     // Why an effect cannot be saved under that name (empty, a built-in's), or nothing.
     static std::optional<QString> nameRefusal(const QString &name);
 
-    // Keeps the layers under the name, replacing an own effect of the same name (letter case
-    // aside), and writes the file; the file is read again first. Refused with the reason for a
-    // built-in's name, an empty name, layers that cannot be one effect, a file that cannot be read
-    // or cannot be written.
+    // Keeps the layers, and the root class of a complex effect they were imported from, under the
+    // name, replacing an own effect of the same name (letter case aside), and writes the file; the
+    // file is read again first. Refused with the reason for a built-in's name, an empty name,
+    // layers that cannot be one effect, a file that cannot be read or cannot be written.
     std::optional<QString> save(const QString &name, const QList<Layer> &layers,
-                                const QDateTime &when = QDateTime::currentDateTimeUtc());
+                                const QDateTime &when = QDateTime::currentDateTimeUtc(),
+                                const ConfigEffect &configEffect = {});
     // Removes the own effect of that name and writes the file; the refusals as for save.
     std::optional<QString> remove(const QString &name);
 

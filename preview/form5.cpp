@@ -545,6 +545,7 @@ void Form5::EffectBox_Activated(int index)
         return;
     }
     m_current = effect;
+    m_source.setConfigEffect(effect.configEffect);
     m_source.setLayers(effect.layers, 0);
     showSelectedLayer();
     EffectBox->setCurrentIndex(indexOfEffect(effect.name, effect.builtIn));
@@ -578,7 +579,8 @@ void Form5::SaveAsButton_Click()
             continue;
         break;
     }
-    if (const auto failure = m_library->save(name, currentLayers())) {
+    if (const auto failure =
+            m_library->save(name, currentLayers(), QDateTime::currentDateTimeUtc(), m_source.configEffect())) {
         platform::messages().fail(this, title, *failure);
         return;
     }

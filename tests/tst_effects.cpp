@@ -159,6 +159,7 @@ private slots:
 
     void sourceSettingsRoundTrip();
     void configClassNameKeptInTheFile();
+    void complexEffectKeptInTheFile();
     void layersKeptInTheFile();
     void lightLayerKeptInTheFile_data();
     void lightLayerKeptInTheFile();
@@ -673,6 +674,38 @@ void TestEffects::configClassNameKeptInTheFile()
     QVERIFY(restarted.find("Plain")->layers.front().fields == startFields());
 }
 
+void TestEffects::complexEffectKeptInTheFile()
+{
+    // A complex effect as a config import leaves it: its root class, each layer's sub-class, a
+    // light's CfgLights class and an external part.
+    Layer flames = layerOf(fieldsWith({{1, "cl_fire"}}));
+    flames.fields.source.name = "_Flames";
+    flames.part = ConfigPart{"Flames", "", {{"simulation", false, "\"particles\"", false},
+                                            {"type", false, "MyTag_Flames", false},
+                                            {"position", true, "{0, 0, 0}", false},
+                                            {"qualityLevel", false, "-1", false}}};
+    Layer light = lightLayerOf("_Light1", newLight());
+    light.fields.configClass = {"MyTag_FireLight", "", {{"intensity", "\"2500*power\"", "2500", false}},
+                                {{"diffuse", true, "{1, 0.45, 0.15}", false}, {"drawLight", false, "1", false}}};
+    light.part = ConfigPart{"Light1", "Flames", {{"simulation", false, "light", false}}};
+    Layer external = layerOf(startFields());
+    external.fields.source.name = "_Boom";
+    external.classOnly = true;
+    external.part = ConfigPart{"Boom", "", {{"simulation", false, "\"sound\"", false}, {"type", false, "\"x\"", false}}};
+    const ConfigEffect root{"MyTag_Campfire", "", {{"access", false, "0", false}}};
+    EffectLibrary library(m_path);
+    QCOMPARE(library.save("Modded fire", {flames, light, external}, QDateTime::currentDateTimeUtc(), root),
+             std::nullopt);
+    QCOMPARE(library.save("Plain", {layerOf(startFields())}), std::nullopt);
+    const EffectLibrary restarted(m_path);
+    QCOMPARE(restarted.problem(), QString());
+    const Effect &read = *restarted.find("Modded fire");
+    QVERIFY(read.layers == (QList<Layer>{flames, light, external}));
+    QVERIFY(read.configEffect == root);
+    QVERIFY(restarted.find("Plain")->configEffect == ConfigEffect{});
+    QVERIFY(!restarted.find("Plain")->layers.front().part);
+}
+
 void TestEffects::earlierVersionFileLoadsAndIsKept_data()
 {
     QTest::addColumn<int>("version");
@@ -897,6 +930,27 @@ void TestEffects::damagedFileReportedAndKept_data()
     const QString light = "effect 1 (\"Mine\"), layer 2, has ";
     QTest::newRow("a light a text") << lightLayer([](QJsonObject &layer) { layer.insert("light", "warm"); })
                                     << light + "a light that is not an object";
+    QTest::newRow("a light class a text")
+        << lightLayer([](QJsonObject &layer) { layer.insert("configClass", "MyTag_Light"); })
+        << light + "a light class that cannot be read";
+    QTest::newRow("a config part without its base")
+        << lightLayer([](QJsonObject &layer) {
+               layer.insert("configPart", QJsonObject{{"name", "Light1"}, {"entries", QJsonArray{}}});
+           })
+        << light + "a configPart that cannot be read";
+    QTest::newRow("a config part's field a number")
+        << lightLayer([](QJsonObject &layer) {
+               layer.insert("configPart", QJsonObject{{"name", "Light1"}, {"base", ""}, {"entries", QJsonArray{1}}});
+           })
+        << light + "a configPart that cannot be read";
+    QTest::newRow("a root class without its fields")
+        << damagedFile(
+               [](QJsonObject &root, QJsonObject &effect) {
+                   root.insert("version", 5);
+                   effect.insert("configEffect", QJsonObject{{"name", "MyTag_Fire"}, {"base", ""}});
+               },
+               lit)
+        << "effect 1 (\"Mine\") has a configEffect that cannot be read";
     QTest::newRow("a light without its name")
         << lightLayer([](QJsonObject &layer) { layer.remove("name"); }) << light + "a light without a name";
     QTest::newRow("a light without its type")
