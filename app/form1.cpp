@@ -294,6 +294,7 @@ void Form1::Command3_Click()
     // The source's settings are part of the effect the fields make: they start anew with them.
     m_source.setSettings({});
     m_source.setConfigClass({});
+    m_source.setConfigEffect({});
     m_source.setLayers({}, 0);
     for (int n = 1; n <= drop::kFieldCount; ++n)
         Text(n)->setText(QString::fromLatin1(drop::kFields[n - 1].startText));

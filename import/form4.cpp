@@ -198,6 +198,7 @@ void Form4::Command1_Click()
         if (!m_mainAlive)
             return;
         m_source.setConfigClass(outcome.imported->configClass);
+        m_source.setConfigEffect({});
         m_source.setSettings(outcome.imported->settings);
         m_source.setImportNotes(outcome.imported->notes);
         drop::writeFields(m_main, outcome.imported->fields, false);
@@ -225,6 +226,7 @@ void Form4::Command1_Click()
     // The source's settings first: the fields' writing tells the preview that a new effect is
     // there as a whole, and the preview fits its views to it, circle and spread included.
     m_source.setConfigClass({});
+    m_source.setConfigEffect({});
     m_source.setSettings(block.settings);
     m_source.setImportNotes(block.notes);
     drop::writeFields(m_main, block.array.fields, block.separateColours, block.array.colorVarName);
@@ -257,6 +259,7 @@ void Form4::importLayers(const EffectOutcome &effect)
     // The first particle layer, where the script creates a light first.
     const effect::Layer shown = m_source.layers().at(m_source.shown());
     m_source.setConfigClass(shown.fields.configClass);
+    m_source.setConfigEffect({});
     m_source.setSettings(shown.fields.source);
     m_source.setImportNotes(effect.notes);
     const QString colourName = effect.colourNames.value(m_source.shown());
