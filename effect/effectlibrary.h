@@ -13,10 +13,10 @@ namespace effect {
 
 struct Effect {
     QString name;
-    QList<Layer> layers; // at least one particle layer; one alone from a file before version 4
+    QList<Layer> layers;       // at least one particle layer; one alone from a file before version 4
     ConfigEffect configEffect; // the root class of a complex effect it was imported from; none for most
-    QString description; // built-ins only
-    QDateTime saved;     // own effects only, in UTC
+    QString description;       // built-ins only
+    QDateTime saved;           // own effects only, in UTC
     bool builtIn = false;
 };
 

@@ -50,8 +50,7 @@ std::optional<double> lightNumber(LightRecipe &light, const QString &what, const
     return value;
 }
 
-bool lightSwitch(LightRecipe &light, const QString &what, const LightValue &value,
-                 const sqf::VariableValues &variables)
+bool lightSwitch(LightRecipe &light, const QString &what, const LightValue &value, const sqf::VariableValues &variables)
 {
     if (!value.set)
         return false;
@@ -77,8 +76,8 @@ void readColour(LightRecipe &light, const QString &what, const LightColour &colo
 
 void readAttenuation(LightRecipe &light, const LightAttenuation &attenuation, const sqf::VariableValues &variables)
 {
-    static const char *const names[] = {"start", "constant", "linear", "quadratic", "hard limit start",
-                                        "hard limit end"};
+    static const char *const names[] = {"start",     "constant",         "linear",
+                                        "quadratic", "hard limit start", "hard limit end"};
     light.attenuation = {0, 0, 0, 1, 0, 0};
     if (!attenuation.set)
         return;
@@ -91,7 +90,8 @@ void readAttenuation(LightRecipe &light, const LightAttenuation &attenuation, co
                            .arg(texts.size() >= 6 ? QStringLiteral(", the next two as the hard limits") : QString());
     }
     if (texts.size() < 4) {
-        light.problems << QStringLiteral("Attenuation %1 is not an array of four values or more.").arg(attenuation.asWritten);
+        light.problems
+            << QStringLiteral("Attenuation %1 is not an array of four values or more.").arg(attenuation.asWritten);
         return;
     }
     const qsizetype count = std::min<qsizetype>(texts.size(), LightAttenuation::ValueCount);
@@ -111,8 +111,8 @@ LightSettings newLight()
     light.ambient = {true, {QStringLiteral("0.15"), QStringLiteral("0.05"), QStringLiteral("0")}};
     light.intensity = {true, QStringLiteral("2500")};
     light.attenuation.set = true;
-    light.attenuation.texts = {QStringLiteral("0"),  QStringLiteral("0"),  QStringLiteral("0"),
-                               QStringLiteral("2"),  QStringLiteral("30"), QStringLiteral("40")};
+    light.attenuation.texts = {QStringLiteral("0"), QStringLiteral("0"),  QStringLiteral("0"),
+                               QStringLiteral("2"), QStringLiteral("30"), QStringLiteral("40")};
     light.dayLight = {true, QStringLiteral("false")};
     light.useFlare = {true, QStringLiteral("false")};
     light.flareSize = {true, QStringLiteral("1")};
@@ -136,7 +136,8 @@ LightRecipe readLight(const LightSettings &settings, const sqf::VariableValues &
     if (settings.intensity.set)
         intensity = lightNumber(light, QStringLiteral("Intensity"), settings.intensity.text, variables);
     if (settings.brightness.set)
-        if (const auto brightness = lightNumber(light, QStringLiteral("Brightness"), settings.brightness.text, variables))
+        if (const auto brightness =
+                lightNumber(light, QStringLiteral("Brightness"), settings.brightness.text, variables))
             fromBrightness = intensityOfBrightness(*brightness);
     if (intensity && fromBrightness) {
         light.intensity = settings.brightnessFirst ? *intensity : *fromBrightness;
@@ -157,8 +158,8 @@ LightRecipe readLight(const LightSettings &settings, const sqf::VariableValues &
     light.dayLight = lightSwitch(light, QStringLiteral("Day light"), settings.dayLight, variables);
     light.useFlare = lightSwitch(light, QStringLiteral("Use flare"), settings.useFlare, variables);
     if (settings.flareSize.set)
-        light.flareSize =
-            std::max(0.0, lightNumber(light, QStringLiteral("Flare size"), settings.flareSize.text, variables).value_or(1));
+        light.flareSize = std::max(
+            0.0, lightNumber(light, QStringLiteral("Flare size"), settings.flareSize.text, variables).value_or(1));
     if (settings.flareMaxDistance.set)
         lightNumber(light, QStringLiteral("Flare maximum distance"), settings.flareMaxDistance.text, variables);
 
@@ -167,9 +168,8 @@ LightRecipe readLight(const LightSettings &settings, const sqf::VariableValues &
         light.flicker = flicker.kind;
         const bool brightness = flicker.kind == LightFlicker::Brightness;
         const auto bound = [&](const char *what, const QString &text) {
-            const double value = lightNumber(light, QStringLiteral("Flicker %1").arg(QLatin1String(what)), text,
-                                             variables)
-                                     .value_or(0);
+            const double value =
+                lightNumber(light, QStringLiteral("Flicker %1").arg(QLatin1String(what)), text, variables).value_or(0);
             return brightness ? intensityOfBrightness(value) : value;
         };
         light.low = std::max(0.0, bound("low", flicker.low));
@@ -200,8 +200,9 @@ double lightFalloff(const LightRecipe &light, double distance)
     const auto &a = light.attenuation;
     const double d = std::max(0.0, distance - a[LightAttenuation::Start]);
     const auto value = [&a](double past) {
-        return 1 / std::max(1.0, a[LightAttenuation::Constant] + a[LightAttenuation::Linear] * past
-                                     + a[LightAttenuation::Quadratic] * past * past);
+        return 1
+               / std::max(1.0, a[LightAttenuation::Constant] + a[LightAttenuation::Linear] * past
+                                   + a[LightAttenuation::Quadratic] * past * past);
     };
     double falloff = value(d) / value(0);
     if (light.hardLimits && a[LightAttenuation::HardLimitEnd] > 0) {

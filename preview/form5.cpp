@@ -932,9 +932,8 @@ void Form5::copyEffect()
     const QList<effect::Layer> layers = currentLayers();
     const QStringList lines = exporter::effectCommandLines(layers, emitterSettings());
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
-    const auto lights = std::count_if(layers.cbegin(), layers.cend(), [](const effect::Layer &layer) {
-        return layer.isLight();
-    });
+    const auto lights =
+        std::count_if(layers.cbegin(), layers.cend(), [](const effect::Layer &layer) { return layer.isLight(); });
     const auto sources = layers.size() - lights;
     QString parts = sources == 1 ? QStringLiteral("one source") : QStringLiteral("%1 sources").arg(sources);
     if (lights > 0)
@@ -1128,14 +1127,14 @@ void Form5::updateCount()
         if (!m_simulation.layers()[i].light)
             continue;
         const double intensity = m_simulation.lightIntensity(i);
-        lights << QStringLiteral("%1 %2").arg(
-            m_source.layers().value(qsizetype(i)).name(),
-            m_simulation.lightStatus(i).on ? QString::number(intensity, 'f', intensity < 10 ? 2 : 0)
-                                           : QStringLiteral("off"));
+        lights << QStringLiteral("%1 %2").arg(m_source.layers().value(qsizetype(i)).name(),
+                                              m_simulation.lightStatus(i).on
+                                                  ? QString::number(intensity, 'f', intensity < 10 ? 2 : 0)
+                                                  : QStringLiteral("off"));
     }
     if (!lights.isEmpty())
-        text += (lights.size() == 1 ? QStringLiteral("; light ") : QStringLiteral("; lights ")) +
-                lights.join(QStringLiteral(", "));
+        text += (lights.size() == 1 ? QStringLiteral("; light ") : QStringLiteral("; lights "))
+                + lights.join(QStringLiteral(", "));
     for (std::size_t i = 0; i < m_simulation.layers().size(); ++i) {
         const effect::LayerStatus &status = m_simulation.layerStatus(i);
         counts << status.live;
@@ -1272,11 +1271,10 @@ void Form5::LayerBox_RemoveAsked()
                                       .arg(layer.name()));
         return;
     }
-    if (!platform::messages().askYesNo(this, title,
-                                       layer.isLight()
-                                           ? QStringLiteral("Remove the light %1 from the effect?").arg(layer.name())
-                                           : QStringLiteral("Remove the layer %1 and its fields from the effect?")
-                                                 .arg(layer.name())))
+    if (!platform::messages().askYesNo(
+            this, title,
+            layer.isLight() ? QStringLiteral("Remove the light %1 from the effect?").arg(layer.name())
+                            : QStringLiteral("Remove the layer %1 and its fields from the effect?").arg(layer.name())))
         return;
     layers.removeAt(selected);
     selectLayers(layers, std::min<int>(selected, int(layers.size()) - 1));

@@ -191,9 +191,9 @@ void LayerGroup::showLayers()
     for (std::size_t axis = 0; axis < 3; ++axis)
         show(OffsetText[axis], selected.offset[axis]);
     // The main window always shows a particle layer: the last of them stays.
-    const bool particlesLeft =
-        std::count_if(m_source.layers().cbegin(), m_source.layers().cend(),
-                      [](const effect::Layer &layer) { return !layer.isLight(); }) > 1;
+    const bool particlesLeft = std::count_if(m_source.layers().cbegin(), m_source.layers().cend(),
+                                             [](const effect::Layer &layer) { return !layer.isLight(); })
+                               > 1;
     RemoveButton->setEnabled(selected.isLight() || particlesLeft);
     UpButton->setEnabled(m_source.selected() > 0);
     DownButton->setEnabled(m_source.selected() + 1 < m_source.layers().size());

@@ -118,7 +118,8 @@ void LightGroup::createControls()
 
     auto *flicker = new QGridLayout;
     FlickerBox = new QComboBox(this);
-    FlickerBox->addItems({QStringLiteral("none"), QStringLiteral("of the intensity"), QStringLiteral("of the brightness")});
+    FlickerBox->addItems(
+        {QStringLiteral("none"), QStringLiteral("of the intensity"), QStringLiteral("of the brightness")});
     auto *flickerLabel = new QLabel(QStringLiteral("Flic&ker:"), this);
     flickerLabel->setBuddy(FlickerBox);
     FlickerBox->setToolTip(

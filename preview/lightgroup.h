@@ -22,7 +22,7 @@ class LightGroup : public QGroupBox {
 public:
     LightGroup(effect::Source &source, QWidget *parent);
 
-    QLabel *ShownLabel = nullptr;  // which particle layer the main window shows meanwhile
+    QLabel *ShownLabel = nullptr;   // which particle layer the main window shows meanwhile
     QGroupBox *ColourBox = nullptr; // setLightColor
     std::array<QLineEdit *, 3> ColourText{};
     QGroupBox *AmbientBox = nullptr; // setLightAmbient

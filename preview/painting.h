@@ -103,8 +103,8 @@ struct ViewImage {
 // radius, and by night its flare.
 struct Glow {
     effect::Vec3 at;
-    QColor colour;         // the light's hue at the glow's strength in its alpha
-    double radius = 0;     // metres
+    QColor colour;     // the light's hue at the glow's strength in its alpha
+    double radius = 0; // metres
     // The glow's alpha at evenly spaced distances from the centre (0) to the radius (the last,
     // 0), as fractions of the colour's alpha.
     std::vector<double> profile;

@@ -680,18 +680,23 @@ void TestEffects::complexEffectKeptInTheFile()
     // light's CfgLights class and an external part.
     Layer flames = layerOf(fieldsWith({{1, "cl_fire"}}));
     flames.fields.source.name = "_Flames";
-    flames.part = ConfigPart{"Flames", "", {{"simulation", false, "\"particles\"", false},
-                                            {"type", false, "MyTag_Flames", false},
-                                            {"position", true, "{0, 0, 0}", false},
-                                            {"qualityLevel", false, "-1", false}}};
+    flames.part = ConfigPart{"Flames",
+                             "",
+                             {{"simulation", false, "\"particles\"", false},
+                              {"type", false, "MyTag_Flames", false},
+                              {"position", true, "{0, 0, 0}", false},
+                              {"qualityLevel", false, "-1", false}}};
     Layer light = lightLayerOf("_Light1", newLight());
-    light.fields.configClass = {"MyTag_FireLight", "", {{"intensity", "\"2500*power\"", "2500", false}},
+    light.fields.configClass = {"MyTag_FireLight",
+                                "",
+                                {{"intensity", "\"2500*power\"", "2500", false}},
                                 {{"diffuse", true, "{1, 0.45, 0.15}", false}, {"drawLight", false, "1", false}}};
     light.part = ConfigPart{"Light1", "Flames", {{"simulation", false, "light", false}}};
     Layer external = layerOf(startFields());
     external.fields.source.name = "_Boom";
     external.classOnly = true;
-    external.part = ConfigPart{"Boom", "", {{"simulation", false, "\"sound\"", false}, {"type", false, "\"x\"", false}}};
+    external.part =
+        ConfigPart{"Boom", "", {{"simulation", false, "\"sound\"", false}, {"type", false, "\"x\"", false}}};
     const ConfigEffect root{"MyTag_Campfire", "", {{"access", false, "0", false}}};
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Modded fire", {flames, light, external}, QDateTime::currentDateTimeUtc(), root),
@@ -933,24 +938,18 @@ void TestEffects::damagedFileReportedAndKept_data()
     QTest::newRow("a light class a text")
         << lightLayer([](QJsonObject &layer) { layer.insert("configClass", "MyTag_Light"); })
         << light + "a light class that cannot be read";
-    QTest::newRow("a config part without its base")
-        << lightLayer([](QJsonObject &layer) {
-               layer.insert("configPart", QJsonObject{{"name", "Light1"}, {"entries", QJsonArray{}}});
-           })
-        << light + "a configPart that cannot be read";
-    QTest::newRow("a config part's field a number")
-        << lightLayer([](QJsonObject &layer) {
-               layer.insert("configPart", QJsonObject{{"name", "Light1"}, {"base", ""}, {"entries", QJsonArray{1}}});
-           })
-        << light + "a configPart that cannot be read";
-    QTest::newRow("a root class without its fields")
-        << damagedFile(
-               [](QJsonObject &root, QJsonObject &effect) {
-                   root.insert("version", 5);
-                   effect.insert("configEffect", QJsonObject{{"name", "MyTag_Fire"}, {"base", ""}});
-               },
-               lit)
-        << "effect 1 (\"Mine\") has a configEffect that cannot be read";
+    QTest::newRow("a config part without its base") << lightLayer([](QJsonObject &layer) {
+        layer.insert("configPart", QJsonObject{{"name", "Light1"}, {"entries", QJsonArray{}}});
+    }) << light + "a configPart that cannot be read";
+    QTest::newRow("a config part's field a number") << lightLayer([](QJsonObject &layer) {
+        layer.insert("configPart", QJsonObject{{"name", "Light1"}, {"base", ""}, {"entries", QJsonArray{1}}});
+    }) << light + "a configPart that cannot be read";
+    QTest::newRow("a root class without its fields") << damagedFile(
+        [](QJsonObject &root, QJsonObject &effect) {
+            root.insert("version", 5);
+            effect.insert("configEffect", QJsonObject{{"name", "MyTag_Fire"}, {"base", ""}});
+        },
+        lit) << "effect 1 (\"Mine\") has a configEffect that cannot be read";
     QTest::newRow("a light without its name")
         << lightLayer([](QJsonObject &layer) { layer.remove("name"); }) << light + "a light without a name";
     QTest::newRow("a light without its type")

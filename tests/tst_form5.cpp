@@ -1461,11 +1461,11 @@ void TestForm5::tabOrderRunsDownTheWindow()
     Form5 &preview = openPreview();
     const preview::SourceGroup &group = *preview.SourceBox;
     const preview::LayerGroup &layers = *preview.LayerBox;
-    QList<QWidget *> expected{preview.EffectBox, preview.SaveAsButton, preview.DeleteButton, layers.LayerList,
-                              layers.AddButton,  layers.RemoveButton,  layers.RenameButton,  layers.UpButton,
-                              layers.DownButton, layers.AddLightButton, layers.PasteButton, layers.SoloCheck,  layers.StartText,
-                              layers.EndText,    layers.OffsetText[0], layers.OffsetText[1], layers.OffsetText[2],
-                              group.NameText,    group.RandomBox};
+    QList<QWidget *> expected{preview.EffectBox,    preview.SaveAsButton,  preview.DeleteButton, layers.LayerList,
+                              layers.AddButton,     layers.RemoveButton,   layers.RenameButton,  layers.UpButton,
+                              layers.DownButton,    layers.AddLightButton, layers.PasteButton,   layers.SoloCheck,
+                              layers.StartText,     layers.EndText,        layers.OffsetText[0], layers.OffsetText[1],
+                              layers.OffsetText[2], group.NameText,        group.RandomBox};
     for (int i = Random::LifeTime; i <= Random::DirIntensity; ++i)
         expected << group.RandomText.at(i);
     expected << group.ElementsBox << group.RandomText.at(Random::Angle) << group.RandomText.at(Random::BounceOnSurface)
@@ -1475,8 +1475,7 @@ void TestForm5::tabOrderRunsDownTheWindow()
     expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.CopyEffectButton
              << preview.SaveSourceButton << preview.CopyClassButton << preview.PlayButton << preview.RestartButton
              << preview.SpeedBox << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.NightCheck
-             << preview.SaveButton
-             << preview.NotesButton << preview.NotesList << preview.variableField("_h");
+             << preview.SaveButton << preview.NotesButton << preview.NotesList << preview.variableField("_h");
     QCOMPARE(tabChain(&preview), expected);
 }
 

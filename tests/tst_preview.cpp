@@ -771,31 +771,30 @@ void TestPreview::lightIsReadByTheModel_data()
     QTest::addColumn<QString>("said");  // a problem or a note, in part; empty: none
     QTest::newRow("new light") << QStringList{} << 2500.0 << std::sqrt(50.0) << "";
     QTest::newRow("brightness alone") << QStringList{"intensity", "brightness=2"} << 10000.0 << std::sqrt(50.0) << "";
-    QTest::newRow("brightness set last holds") << QStringList{"brightness=2"} << 10000.0 << std::sqrt(50.0)
-                                               << "the preview takes the one set last";
+    QTest::newRow("brightness set last holds")
+        << QStringList{"brightness=2"} << 10000.0 << std::sqrt(50.0) << "the preview takes the one set last";
     QTest::newRow("intensity set last holds") << QStringList{"brightness=2", "brightnessFirst"} << 2500.0
                                               << std::sqrt(50.0) << "the preview takes the one set last";
     QTest::newRow("neither") << QStringList{"intensity"} << 0.0 << std::sqrt(50.0) << "the preview draws none";
-    QTest::newRow("hard limit cuts the glow")
-        << QStringList{"attenuation=0,0,0,0.01,3,4"} << 2500.0 << 4.0 << "";
-    QTest::newRow("start moves it out") << QStringList{"attenuation=2,0,0,2,30,40"} << 2500.0
-                                        << 2 + std::sqrt(50.0) << "";
+    QTest::newRow("hard limit cuts the glow") << QStringList{"attenuation=0,0,0,0.01,3,4"} << 2500.0 << 4.0 << "";
+    QTest::newRow("start moves it out") << QStringList{"attenuation=2,0,0,2,30,40"} << 2500.0 << 2 + std::sqrt(50.0)
+                                        << "";
     QTest::newRow("linear falloff") << QStringList{"attenuation=0,1,1,0,0,0"} << 2500.0 << 99.0 << "";
     QTest::newRow("no falloff") << QStringList{"attenuation=0,1,0,0,0,0"} << 2500.0 << kLongestGlow << "";
-    QTest::newRow("hard limit end below the start") << QStringList{"attenuation=0,0,0,2,5,-1"} << 2500.0
-                                                    << std::sqrt(50.0) << "";
+    QTest::newRow("hard limit end below the start")
+        << QStringList{"attenuation=0,0,0,2,5,-1"} << 2500.0 << std::sqrt(50.0) << "";
     QTest::newRow("not set: 1 / d²") << QStringList{"attenuation"} << 2500.0 << 10.0 << "";
     QTest::newRow("four values as written")
         << QStringList{"asWritten=[0, 0, 0, 2]"} << 2500.0 << std::sqrt(50.0) << "Attenuation of 4 values";
     QTest::newRow("seven values: hard limits read")
         << QStringList{"asWritten=[0, 0, 0, 2, 1, 3, 9]"} << 2500.0 << 3.0 << "the next two as the hard limits";
-    QTest::newRow("a variable as written") << QStringList{"asWritten=_att"} << 2500.0 << 10.0
-                                           << "is not an array of four values or more";
+    QTest::newRow("a variable as written")
+        << QStringList{"asWritten=_att"} << 2500.0 << 10.0 << "is not an array of four values or more";
     QTest::newRow("variable intensity") << QStringList{"intensity=_i * 2"} << 600.0 << std::sqrt(50.0) << "";
-    QTest::newRow("unreadable intensity") << QStringList{"intensity=2 +"} << 0.0 << std::sqrt(50.0)
-                                          << "Intensity ends too early";
-    QTest::newRow("unreadable day light") << QStringList{"dayLight=maybe *"} << 2500.0 << std::sqrt(50.0)
-                                          << "Day light";
+    QTest::newRow("unreadable intensity")
+        << QStringList{"intensity=2 +"} << 0.0 << std::sqrt(50.0) << "Intensity ends too early";
+    QTest::newRow("unreadable day light")
+        << QStringList{"dayLight=maybe *"} << 2500.0 << std::sqrt(50.0) << "Day light";
     QTest::newRow("a reflector") << QStringList{"type=#lightreflector"} << 2500.0 << std::sqrt(50.0)
                                  << "drawn as a point light, without its cone";
     QTest::newRow("kept commands") << QStringList{"other=setLightConePars [60, 30, 1]"} << 2500.0 << std::sqrt(50.0)
@@ -856,11 +855,14 @@ void TestPreview::lightPlaysFromItsStartToItsEnd_data()
     QTest::addColumn<QList<double>>("onAt");  // seconds
     QTest::addColumn<QList<double>>("offAt"); // seconds
     QTest::addColumn<bool>("settlesOn");      // settled once on, with no particles
-    QTest::newRow("the whole effect") << "0" << "" << 0.0 << QList<double>{0, 5, 60} << QList<double>{} << true;
-    QTest::newRow("later") << "1.5" << "" << 0.0 << QList<double>{1.5, 3} << QList<double>{0, 1.4} << true;
-    QTest::newRow("a flash") << "0" << "0.5" << 0.0 << QList<double>{0, 0.4} << QList<double>{0.5, 2} << false;
-    QTest::newRow("the duration ends it") << "1" << "" << 3.0 << QList<double>{1, 2.9} << QList<double>{0.5, 3, 5}
-                                          << false;
+    QTest::newRow("the whole effect") << "0"
+                                      << "" << 0.0 << QList<double>{0, 5, 60} << QList<double>{} << true;
+    QTest::newRow("later") << "1.5"
+                           << "" << 0.0 << QList<double>{1.5, 3} << QList<double>{0, 1.4} << true;
+    QTest::newRow("a flash") << "0"
+                             << "0.5" << 0.0 << QList<double>{0, 0.4} << QList<double>{0.5, 2} << false;
+    QTest::newRow("the duration ends it") << "1"
+                                          << "" << 3.0 << QList<double>{1, 2.9} << QList<double>{0.5, 3, 5} << false;
 }
 
 void TestPreview::lightPlaysFromItsStartToItsEnd()
