@@ -104,7 +104,7 @@ struct LightRecipe {
 // Reads the light's values with the variables. A value that is not set takes the preview's
 // assumption (see the model in light.cpp); one that cannot be read or gives no number is a
 // problem.
-LightRecipe readLight(const LightSettings &light, const sqf::VariableValues &variables);
+LightRecipe readLight(const LightSettings &settings, const sqf::VariableValues &variables);
 
 // The falloff of the attenuation at `distance` metres from the light, relative to its value at the
 // start, from 1 down to 0.

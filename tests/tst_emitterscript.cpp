@@ -889,8 +889,8 @@ void TestEmitterScript::effectScript_data()
                        "_flash = \"#lightpoint\" createVehicleLocal getPos _obj;",
                        "_flash setLightIntensity 20000;",
                        "_flash lightAttachObject [_obj, [0, 0, 1]];",
-                       "[_flash] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (15000 + "
-                       "random 5000); sleep 0.05; }; };",
+                       QString("[_flash] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity ")
+                           + "(15000 + random 5000); sleep 0.05; }; };",
                        "waitUntil {time >= _plwStart + 2 || isNull _obj};",
                        "deleteVehicle _flash;",
                        "waitUntil {time >= _plwStart + 10 || isNull _obj};",
@@ -984,8 +984,8 @@ void TestEmitterScript::effectCommands_data()
         << QStringList{"_light = \"#lightpoint\" createVehicleLocal [10,20,0];",
                        "_light setLightIntensity 500;",
                        "_light setPos ([10,20,0] vectorAdd [0, 0, 1.5]);",
-                       "[_light] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity (400 + random "
-                       "200); sleep 0.1; }; };",
+                       QString("[_light] spawn { params [\"_l\"]; while {!isNull _l} do { _l setLightIntensity ")
+                           + "(400 + random 200); sleep 0.1; }; };",
                        "_fire = \"#particlesource\" createVehicleLocal [10,20,0];",
                        paramsLine(fire),
                        "_fire setDropInterval 0.02;",
