@@ -196,14 +196,20 @@ ClassOutcome parseConfigClass(const QString &pasted)
         return outcome;
     }
     const sqf::ConfigClass &read = reading.classes.front();
+    outcome.imported = importConfigClass(read);
+    if (reading.classes.size() > 1)
+        outcome.imported->notes.prepend(QStringLiteral("The text holds %1 classes: the first, %2, is imported.")
+                                            .arg(reading.classes.size())
+                                            .arg(read.name));
+    return outcome;
+}
+
+ImportedClass importConfigClass(const sqf::ConfigClass &read)
+{
     ImportedClass imported;
     imported.configClass.name = read.name;
     imported.configClass.base = read.base;
     QStringList &notes = imported.notes;
-    if (reading.classes.size() > 1)
-        notes << QStringLiteral("The text holds %1 classes: the first, %2, is imported.")
-                     .arg(reading.classes.size())
-                     .arg(read.name);
     ClassFields fields(read.entries);
     QStringList &texts = imported.fields;
     texts = drop::startTexts();
@@ -363,8 +369,7 @@ ClassOutcome parseConfigClass(const QString &pasted)
     if (!configOnly.isEmpty())
         notes << QStringLiteral("Config-only fields, not previewed, kept and copied back as written: %1.")
                      .arg(configOnly.join(QStringLiteral(", ")));
-    outcome.imported = std::move(imported);
-    return outcome;
+    return imported;
 }
 
 } // namespace import

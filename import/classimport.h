@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effect/source.h"
+#include "sqf/configreader.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,5 +31,8 @@ struct ClassOutcome {
 // Weight 1.275, Volume 1, Size [1], Color [[1,1,1,1]]), named in the notes as inherited from the
 // base; fields that have no place in the main window or the source are named as left out.
 ClassOutcome parseConfigClass(const QString &pasted);
+
+// One class already read, as parseConfigClass takes the first.
+ImportedClass importConfigClass(const sqf::ConfigClass &read);
 
 } // namespace import

@@ -16,20 +16,20 @@ public:
         : m_text(std::move(text))
     {}
 
-    ConfigReading read()
+    ConfigTree read()
     {
-        ConfigReading reading;
+        ConfigTree tree;
         QList<ConfigEntry> entries;
-        body(true, entries, reading.classes);
+        body(true, entries, tree.classes);
         if (!m_problem.isEmpty()) {
-            reading.classes.clear();
-            reading.problem = m_problem;
-        } else if (!entries.isEmpty() && reading.classes.isEmpty()) {
-            reading.problem = QStringLiteral("it has fields (%1) but no class around them").arg(entries.front().name);
-        } else if (reading.classes.isEmpty()) {
-            reading.problem = QStringLiteral("it defines no class with a body in braces");
+            tree.classes.clear();
+            tree.problem = m_problem;
+        } else if (!entries.isEmpty() && tree.classes.isEmpty()) {
+            tree.problem = QStringLiteral("it has fields (%1) but no class around them").arg(entries.front().name);
+        } else if (tree.classes.isEmpty()) {
+            tree.problem = QStringLiteral("it defines no class with a body in braces");
         }
-        return reading;
+        return tree;
     }
 
 private:
@@ -110,7 +110,7 @@ private:
     }
 
     // The fields and classes of a body, up to its '}' (or the end of the text at the top).
-    void body(bool top, QList<ConfigEntry> &entries, QList<ConfigClass> &classes)
+    void body(bool top, QList<ConfigEntry> &entries, QList<ConfigNode> &classes)
     {
         for (;;) {
             skipBlanks();
@@ -145,10 +145,10 @@ private:
         }
     }
 
-    void classDefinition(qsizetype classAt, QList<ConfigClass> &classes)
+    void classDefinition(qsizetype classAt, QList<ConfigNode> &classes)
     {
         skipBlanks();
-        ConfigClass defined;
+        ConfigNode defined;
         defined.name = name();
         if (defined.name.isEmpty()) {
             fail(QStringLiteral("the class at character %1 has no name").arg(classAt + 1));
@@ -175,8 +175,7 @@ private:
         }
         const qsizetype braceAt = m_i;
         ++m_i;
-        QList<ConfigClass> inner;
-        body(false, defined.entries, inner);
+        body(false, defined.entries, defined.classes);
         if (!m_problem.isEmpty()) {
             if (atEnd() && m_problem == QLatin1String("a class's brace does not close"))
                 m_problem = QStringLiteral("the brace of class %1 at character %2 does not close")
@@ -185,12 +184,6 @@ private:
             return;
         }
         ++m_i; // the '}'
-        if (defined.entries.isEmpty() && !inner.isEmpty()) {
-            classes << inner; // a container such as CfgCloudlets
-            return;
-        }
-        for (const ConfigClass &nested : inner)
-            defined.nestedClasses << nested.name;
         classes << defined;
     }
 
@@ -229,11 +222,36 @@ private:
     QString m_problem;
 };
 
+// A class that holds only classes (such as CfgCloudlets) stands for the classes inside it; a class
+// with fields of its own is one class, naming the classes inside it.
+QList<ConfigClass> flattened(const QList<ConfigNode> &nodes)
+{
+    QList<ConfigClass> classes;
+    for (const ConfigNode &node : nodes) {
+        const QList<ConfigClass> inner = flattened(node.classes);
+        if (node.entries.isEmpty() && !inner.isEmpty()) {
+            classes << inner;
+            continue;
+        }
+        ConfigClass defined{node.name, node.base, node.entries, {}};
+        for (const ConfigClass &nested : inner)
+            defined.nestedClasses << nested.name;
+        classes << defined;
+    }
+    return classes;
+}
+
 } // namespace
+
+ConfigTree readConfigTree(QStringView text)
+{
+    return Reader(removeDirectives(removeComments(text))).read();
+}
 
 ConfigReading readConfigClasses(QStringView text)
 {
-    return Reader(removeDirectives(removeComments(text))).read();
+    const ConfigTree tree = readConfigTree(text);
+    return {flattened(tree.classes), tree.problem};
 }
 
 QString removeDirectives(const QString &text)

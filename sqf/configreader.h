@@ -30,6 +30,24 @@ struct ConfigClass {
     bool operator==(const ConfigClass &) const = default;
 };
 
+// A class as the text defines it: its fields and the classes inside it, each in their order.
+struct ConfigNode {
+    QString name;
+    QString base;
+    QList<ConfigEntry> entries;
+    QList<ConfigNode> classes;
+    bool operator==(const ConfigNode &) const = default;
+};
+
+// The classes a text defines at its top, each with the classes inside it; the problem is empty
+// when the text was read. Comments and preprocessor lines go as in readConfigClasses, and
+// declarations ("class Default;") define nothing.
+struct ConfigTree {
+    QList<ConfigNode> classes;
+    QString problem;
+};
+ConfigTree readConfigTree(QStringView text);
+
 // The classes a text defines, in their order. A class that holds only classes (such as
 // CfgCloudlets) is a container: the classes inside it count instead; a class with fields of its
 // own is one class, its nested classes left out. Declarations ("class Default;") define nothing.
