@@ -71,6 +71,10 @@ const QString kFlickerKey = QStringLiteral("flicker");
 const QString kPartKey = QStringLiteral("configPart");
 const QString kEntriesKey = QStringLiteral("entries");
 const QString kConfigEffectKey = QStringLiteral("configEffect");
+const QString kKeptClassesKey = QStringLiteral("keptClasses");
+const QString kWrapperKey = QStringLiteral("wrapper");
+const QString kKeptClassKey = QStringLiteral("class");
+const QString kClassesKey = QStringLiteral("classes");
 const QString kFlickerKindKey = QStringLiteral("kind");
 const QString kFlickerLowKey = QStringLiteral("low");
 const QString kFlickerHighKey = QStringLiteral("high");
@@ -277,12 +281,73 @@ template <typename Class> std::optional<Class> readNamedEntries(const QJsonValue
     auto entries = readEntries(object.value(kEntriesKey));
     if (!entries)
         return std::nullopt;
-    return Class{object.value(kClassNameKey).toString(), object.value(kClassBaseKey).toString(), std::move(*entries)};
+    Class read;
+    read.name = object.value(kClassNameKey).toString();
+    read.base = object.value(kClassBaseKey).toString();
+    read.entries = std::move(*entries);
+    return read;
 }
 
 template <typename Class> QJsonObject namedEntriesObject(const Class &written)
 {
     return {{kClassNameKey, written.name}, {kClassBaseKey, written.base}, {kEntriesKey, entriesArray(written.entries)}};
+}
+
+// A kept class with the classes inside it, as deep as a config nests them.
+std::optional<sqf::ConfigNode> readNode(const QJsonValue &value, int depth = 0)
+{
+    auto node = readNamedEntries<sqf::ConfigNode>(value);
+    const QJsonValue classes = value.toObject().value(kClassesKey);
+    if (!node || depth > 64 || !(classes.isUndefined() || classes.isArray()))
+        return std::nullopt;
+    for (const QJsonValue inner : classes.toArray()) {
+        auto read = readNode(inner, depth + 1);
+        if (!read)
+            return std::nullopt;
+        node->classes << std::move(*read);
+    }
+    return node;
+}
+
+QJsonObject nodeObject(const sqf::ConfigNode &node)
+{
+    QJsonObject object = namedEntriesObject(node);
+    if (!node.classes.isEmpty()) {
+        QJsonArray classes;
+        for (const sqf::ConfigNode &inner : node.classes)
+            classes.append(nodeObject(inner));
+        object.insert(kClassesKey, classes);
+    }
+    return object;
+}
+
+// The root class of a complex effect, with the config's classes that no layer is.
+std::optional<ConfigEffect> readConfigEffect(const QJsonValue &value)
+{
+    auto root = readNamedEntries<ConfigEffect>(value);
+    const QJsonValue kept = value.toObject().value(kKeptClassesKey);
+    if (!root || !(kept.isUndefined() || kept.isArray()))
+        return std::nullopt;
+    for (const QJsonValue item : kept.toArray()) {
+        const QJsonObject object = item.toObject();
+        auto node = readNode(object.value(kKeptClassKey));
+        if (!object.value(kWrapperKey).isString() || !node)
+            return std::nullopt;
+        root->kept << KeptConfigClass{object.value(kWrapperKey).toString(), std::move(*node)};
+    }
+    return root;
+}
+
+QJsonObject configEffectObject(const ConfigEffect &root)
+{
+    QJsonObject object = namedEntriesObject(root);
+    if (!root.kept.isEmpty()) {
+        QJsonArray kept;
+        for (const KeptConfigClass &written : root.kept)
+            kept.append(QJsonObject{{kWrapperKey, written.wrapper}, {kKeptClassKey, nodeObject(written.node)}});
+        object.insert(kKeptClassesKey, kept);
+    }
+    return object;
 }
 
 // A light command of one value: its set flag and its text.
@@ -612,7 +677,7 @@ std::variant<Effect, QString> readEffect(const QJsonValue &value, qsizetype inde
     if (const QString problem = layersProblem(effect.layers); !problem.isEmpty())
         return QStringLiteral("%1 cannot be one effect: %2").arg(named, problem);
     if (version >= 5 && object.contains(kConfigEffectKey)) {
-        const auto configEffect = readNamedEntries<ConfigEffect>(object.value(kConfigEffectKey));
+        const auto configEffect = readConfigEffect(object.value(kConfigEffectKey));
         if (!configEffect)
             return QStringLiteral("%1 has a %2 that cannot be read").arg(named, kConfigEffectKey);
         effect.configEffect = *configEffect;
@@ -698,7 +763,7 @@ QByteArray writeEffectFile(const QList<Effect> &effects)
         object.insert(kSavedKey, effect.saved.toUTC().toString(Qt::ISODate));
         object.insert(kLayersKey, layers);
         if (effect.configEffect != ConfigEffect{})
-            object.insert(kConfigEffectKey, namedEntriesObject(effect.configEffect));
+            object.insert(kConfigEffectKey, configEffectObject(effect.configEffect));
         list.append(object);
     }
     QJsonObject root;

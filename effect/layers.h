@@ -37,13 +37,23 @@ struct ConfigPart {
     bool operator==(const ConfigPart &) const = default;
 };
 
+// A class of an imported complex effect's config that no layer is (a base its classes inherit
+// from, a class no sub-class names), kept as written with the Cfg... class it stood in: empty for
+// one at the config's root.
+struct KeptConfigClass {
+    QString wrapper;
+    sqf::ConfigNode node;
+    bool operator==(const KeptConfigClass &) const = default;
+};
+
 // The root class of a complex effect as an imported config wrote it: its name and base, and the
-// fields of its own beside its sub-classes, as written. An empty name: the effect is none, or a
-// new one, named after the effect when written.
+// fields of its own beside its sub-classes, as written, with the config's other classes. An empty
+// name: the effect is none, or a new one, named after the effect when written.
 struct ConfigEffect {
     QString name;
     QString base;
     QList<sqf::ConfigEntry> entries;
+    QList<KeptConfigClass> kept;
     bool operator==(const ConfigEffect &) const = default;
 };
 

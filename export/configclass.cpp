@@ -239,12 +239,6 @@ QList<Value> spreadVector(const ClassWriter &writer, const SourceSettings &sourc
     return values;
 }
 
-QString entryLine(const sqf::ConfigEntry &entry)
-{
-    return QStringLiteral("    ") + entry.name + (entry.isArray ? QStringLiteral("[]") : QString())
-           + (entry.appends ? QStringLiteral(" += ") : QStringLiteral(" = ")) + entry.value + QLatin1Char(';');
-}
-
 double largestSpread(const QList<Value> &values)
 {
     double spread = 0;
@@ -254,6 +248,24 @@ double largestSpread(const QList<Value> &values)
 }
 
 } // namespace
+
+ConfigValue configNumber(const QString &text, const sqf::VariableValues &assumed)
+{
+    const Value value = number(text, assumed);
+    return {value.text, value.note};
+}
+
+ConfigValue configSwitch(const QString &text, const sqf::VariableValues &assumed)
+{
+    const Value value = boolean(text, assumed);
+    return {value.text, value.note};
+}
+
+QString entryLine(const sqf::ConfigEntry &entry)
+{
+    return QStringLiteral("    ") + entry.name + (entry.isArray ? QStringLiteral("[]") : QString())
+           + (entry.appends ? QStringLiteral(" += ") : QStringLiteral(" = ")) + entry.value + QLatin1Char(';');
+}
 
 QString configIdentifier(const QString &name)
 {

@@ -21,6 +21,19 @@ QString configIdentifier(const QString &name);
 // identifier, and its base, where it names none, is Default.
 effect::EffectClass classNameFor(const effect::EffectClass &own, const QString &effectName);
 
+// A value as a config writes it: a plain number as it is; anything else worked out with the
+// assumed values of its variables and its random draws at their middle, the note giving the text it
+// stands for. A switch takes true and false as 1 and 0.
+struct ConfigValue {
+    QString text;
+    QString note;
+};
+ConfigValue configNumber(const QString &text, const sqf::VariableValues &assumed);
+ConfigValue configSwitch(const QString &text, const sqf::VariableValues &assumed);
+
+// A field's line, indented once: "    name[] = value;", or "+=" where it adds to the base's array.
+QString entryLine(const sqf::ConfigEntry &entry);
+
 // One line of a config class: a field with its value, or a comment line alone.
 struct ClassLine {
     QString field; // empty for a comment line

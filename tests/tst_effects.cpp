@@ -697,7 +697,16 @@ void TestEffects::complexEffectKeptInTheFile()
     external.classOnly = true;
     external.part =
         ConfigPart{"Boom", "", {{"simulation", false, "\"sound\"", false}, {"type", false, "\"x\"", false}}};
-    const ConfigEffect root{"MyTag_Campfire", "", {{"access", false, "0", false}}};
+    // The config's classes that no layer is, nested classes and all.
+    const sqf::ConfigNode base{"MyTag_SmokeBase", "Default", {{"lifeTime", false, "20", false}}, {}};
+    const sqf::ConfigNode lamp{"MyTag_Lamp",
+                               "",
+                               {{"intensity", false, "800", false}},
+                               {{"Attenuation", "", {{"quadratic", false, "1", false}}, {}}}};
+    const ConfigEffect root{"MyTag_Campfire",
+                            "",
+                            {{"access", false, "0", false}},
+                            {{"CfgCloudlets", base}, {"cfgLights", lamp}, {"", base}}};
     EffectLibrary library(m_path);
     QCOMPARE(library.save("Modded fire", {flames, light, external}, QDateTime::currentDateTimeUtc(), root),
              std::nullopt);
@@ -948,6 +957,28 @@ void TestEffects::damagedFileReportedAndKept_data()
         [](QJsonObject &root, QJsonObject &effect) {
             root.insert("version", 5);
             effect.insert("configEffect", QJsonObject{{"name", "MyTag_Fire"}, {"base", ""}});
+        },
+        lit) << "effect 1 (\"Mine\") has a configEffect that cannot be read";
+    QTest::newRow("a kept class without its wrapper") << damagedFile(
+        [](QJsonObject &root, QJsonObject &effect) {
+            root.insert("version", 5);
+            const QJsonObject kept{{"class", QJsonObject{{"name", "A"}, {"base", ""}, {"entries", QJsonArray{}}}}};
+            effect.insert("configEffect", QJsonObject{{"name", "MyTag_Fire"},
+                                                      {"base", ""},
+                                                      {"entries", QJsonArray{}},
+                                                      {"keptClasses", QJsonArray{kept}}});
+        },
+        lit) << "effect 1 (\"Mine\") has a configEffect that cannot be read";
+    QTest::newRow("a kept class's inner class a text") << damagedFile(
+        [](QJsonObject &root, QJsonObject &effect) {
+            root.insert("version", 5);
+            const QJsonObject inner{
+                {"name", "A"}, {"base", ""}, {"entries", QJsonArray{}}, {"classes", QJsonArray{"B"}}};
+            effect.insert("configEffect",
+                          QJsonObject{{"name", "MyTag_Fire"},
+                                      {"base", ""},
+                                      {"entries", QJsonArray{}},
+                                      {"keptClasses", QJsonArray{QJsonObject{{"wrapper", ""}, {"class", inner}}}}});
         },
         lit) << "effect 1 (\"Mine\") has a configEffect that cannot be read";
     QTest::newRow("a light without its name")

@@ -1,7 +1,10 @@
+#include "configsummary.h"
 #include "drop/dropstring.h"
 #include "effect/effectlibrary.h"
+#include "export/configeffect.h"
 #include "export/sourcescript.h"
 #include "import/classimport.h"
+#include "import/configeffect.h"
 #include "import/effectscript.h"
 #include "import/importparser.h"
 #include "import/lightreader.h"
@@ -86,6 +89,70 @@ QString classPart(const import::ClassOutcome &outcome, const QString &key)
     return imported.notes.join(" / ");
 }
 
+QString layerSummary(const effect::Layer &layer)
+{
+    const QString kind = layer.classOnly ? "external" : layer.isLight() ? "light" : "particles";
+    QString text = layer.name() + ' ' + kind + " at " + QStringList(layer.offset.begin(), layer.offset.end()).join(',');
+    if (!layer.end.isEmpty())
+        text += " to " + layer.end;
+    if (layer.muted)
+        text += " muted";
+    return text;
+}
+
+QString effectPart(const import::ConfigEffectOutcome &outcome, const QString &key)
+{
+    if (!outcome.isEffect)
+        return "no effect";
+    if (!outcome.layers)
+        return "refused: " + outcome.problem;
+    const QList<effect::Layer> &layers = *outcome.layers;
+    if (key == "layers") {
+        QStringList summaries;
+        for (const effect::Layer &layer : layers)
+            summaries << layerSummary(layer);
+        return summaries.join(" | ");
+    }
+    if (key == "root") {
+        QStringList kept;
+        for (const effect::KeptConfigClass &k : outcome.root.kept)
+            kept << k.wrapper + '/' + k.node.name;
+        return outcome.root.name + ':' + outcome.root.base + " fields " + QString::number(outcome.root.entries.size())
+               + " kept " + kept.join(',');
+    }
+    // "light N": the light of layer N; "N:k": text k of layer N's fields; "class N": its class.
+    const QStringList parts = key.split(' ');
+    if (parts.front() == "light") {
+        const effect::LightSettings &light = *layers.at(parts.at(1).toInt() - 1).light;
+        const auto set = [](const effect::LightValue &v) { return v.set ? v.text : QStringLiteral("-"); };
+        return QStringList(light.colour.texts.begin(), light.colour.texts.end()).join(',') + " / "
+               + (light.ambient.set ? QStringList(light.ambient.texts.begin(), light.ambient.texts.end()).join(',')
+                                    : "-")
+               + " / " + set(light.intensity) + " / " + set(light.brightness) + " / "
+               + (light.attenuation.set
+                      ? QStringList(light.attenuation.texts.begin(), light.attenuation.texts.end()).join(',')
+                      : "-")
+               + " / " + set(light.dayLight) + ',' + set(light.useFlare) + ',' + set(light.flareSize) + ','
+               + set(light.flareMaxDistance);
+    }
+    if (parts.front() == "class") {
+        const effect::Layer &layer = layers.at(parts.at(1).toInt() - 1);
+        return layer.fields.configClass.name + ':' + layer.fields.configClass.base + ' '
+               + layer.fields.source.otherCommands.join(';');
+    }
+    if (parts.front().contains(':')) {
+        const QStringList at = parts.front().split(':');
+        return layers.at(at.at(0).toInt() - 1).fields.texts.value(at.at(1).toInt() - 1);
+    }
+    return outcome.notes.join(" / ");
+}
+
+// The effect of a pasted config copied back by Copy Config Effect.
+QString copiedBack(const import::ConfigEffectOutcome &outcome)
+{
+    return exporter::configEffectLines(*outcome.layers, outcome.root, "Pasted").join('\n');
+}
+
 } // namespace
 
 class TestImport : public QObject {
@@ -141,6 +208,12 @@ private slots:
     void blockRefusals_data();
     void blockRefusals();
     void configClasses_data();
+    void configEffects_data();
+    void configEffects();
+    void configEffectsCopiedBackUnedited_data();
+    void configEffectsCopiedBackUnedited();
+    void configEffectEditsAreWrittenAnew_data();
+    void configEffectEditsAreWrittenAnew();
     void configClasses();
 };
 
@@ -2371,6 +2444,270 @@ void TestImport::configClasses()
     QFETCH(QString, key);
     QFETCH(QString, expected);
     QCOMPARE(classPart(import::parseConfigClass(pasted), key), expected);
+}
+
+namespace {
+
+// Configs of complex effects in the forms mods write them.
+const QString kIssueForm = R"cfg(class CfgCloudlets { class Default;
+  class MyTag_Flames: Default { interval = 0.03; lifeTime = 1.2; particleShape = "\A3\data_f\ParticleEffects\Universal\Universal";
+    particleFSNtieth = 16; particleFSIndex = 10; particleFSFrameCount = 32; particleFSLoop = 0;
+    color[] = {{1, 0.6, 0.3, -50}, {1, 0.4, 0.2, 0}}; size[] = {0.8, 0.3}; moveVelocity[] = {0, 0.6, 0}; };
+  class MyTag_Smoke: Default { interval = 0.2; lifeTime = 12; size[] = {1, 4, 8}; rubbing = 0.05;
+    color[] = {{0.3, 0.3, 0.3, 0.4}, {0.5, 0.5, 0.5, 0}}; moveVelocity[] = {0, 1.5, 0}; }; };
+class CfgLights { class MyTag_FireLight { color[] = {1, 0.45, 0.15}; ambient[] = {0, 0, 0, 0}; intensity = 2500;
+    dayLight = 0; useFlare = 1; flareSize = 1; flareMaxDistance = 300; position[] = {0, 0.5, 0};
+    class Attenuation { start = 0; constant = 0; linear = 0; quadratic = 2; hardLimitStart = 30; hardLimitEnd = 40; }; }; };
+class MyTag_Campfire {
+    class Flames { simulation = "particles"; type = "MyTag_Flames"; position[] = {0, 0, 0}; intensity = 1; interval = 1; qualityLevel = -1; };
+    class Smoke  { simulation = "particles"; type = "MyTag_Smoke";  position[] = {0, 0.5, 0}; intensity = 1; interval = 1; lifeTime = 60; };
+    class Light1 { simulation = "light";     type = "MyTag_FireLight"; position[] = {0, 0.5, 0}; intensity = 1; interval = 1; };
+};)cfg";
+
+const QString kMacroForm = R"cfg(#define SMOKE_LIFE 8
+#define QUOTE(x) #x
+// embers of the camp
+class cfgcloudlets {
+    class Default;
+    class TAG_Embers: Default {
+        interval = 0.05; lifeTime = SMOKE_LIFE; particleType = Billboard; /* a bare word */
+        particleShape = "\A3\data_f\ParticleEffects\Universal\Universal";
+        particleFSNtieth = 16; particleFSIndex = 13; particleFSFrameCount = 2; particleFSLoop = 0;
+        color[] = {{1, 0.5, 0.2, -10}}; size[] = {0.05}; weight = 0.001; volume = 0.0008;
+        onTimerScript = ""; ignoreWind = true; colorCoef[] = {"colorR", "colorG", "colorB", "colorA"};
+    };
+};
+class cfglights {
+    class TAG_EmberLight {
+        diffuse[] = {1, 0.5, 0.2}; color[] = {1, 0.5, 0.2}; ambient[] = {0, 0, 0, 0};
+        brightness = 1; size = 1; intensity = "200 * (power interpolate [0.1, 1.0, 0.4, 1.0])";
+        drawLight = 1; blinking = 0;
+        class Attenuation { start = 0; constant = 0; linear = 0; quadratic = 0.6; };
+    };
+};
+class TAG_Embers_Effect {
+    class Embers { simulation = particles; type = TAG_Embers; position[] = {0, 0, 0}; intensity = 1; interval = 1; qualityLevel = 2; };
+    class EmbersLow: Embers { qualityLevel = 0; interval = 2; };
+    class Light { simulation = light; type = TAG_EmberLight; position[] = {0, 0.2, 0}; intensity = 1; interval = 1; lifeTime = 0.5; };
+};)cfg";
+
+const QString kPatchForm = R"cfg(class TAG_BigBoom: ExploBase {
+    class LightExp { simulation = "light"; type = "ExploLight"; position[] = {0, 1.5, 0}; intensity = 0.001; interval = 1; lifeTime = 0.25; };
+    class Explosion1 { simulation = "particles"; type = "ExploAmmoExplosion"; position[] = {0, 0, 0}; intensity = 1; interval = 1; lifeTime = 1; };
+    class Smoke1: Explosion1 { type = "TAG_BoomSmoke"; lifeTime = 2; enabled = -1; start = "1 - 2 * (speed > 0)"; };
+    class Exhaust { simulation = "particles"; type = "TAG_BoomSmoke"; position = "exhaust1"; };
+    class Sound { simulation = "sound"; type = "Fire_Big"; position[] = {0, 0, 0}; intensity = 1; interval = 1; lifeTime = 1; };
+};
+class CfgCloudlets {
+    class Default;
+    class TAG_SmokeBase: Default { lifeTime = 20; rubbing = 0.1; };
+    class TAG_BoomSmoke: TAG_SmokeBase { interval = 0.1; size[] += {4}; };
+};)cfg";
+
+const QString kBareForm = R"cfg(class TAG_Light { color[] = {20, 10, 5}; intensity = 1e4;
+    class Attenuation { constant = 1; quadratic = 0.5; hardLimitStart = 10; hardLimitEnd = 15; }; };
+class TAG_Torch {
+    access = 0;
+    class Fire { simulation = "particles"; type = "TAG_TorchFire"; position[] = {0.1, 1.1, 0}; };
+    class Glow { simulation = "light"; type = "TAG_Light"; position[] = {0.1, 1.2, 0}; };
+};
+class TAG_TorchFire: Default { interval = 0.02; lifeTime = 0.4; moveVelocity[] = {0, 0.8, 0}; color[] = {{1, 1, 1, -2}}; };)cfg";
+
+const QString kLightsOnlyForm = R"cfg(class CfgLights { class TAG_Lamp { color[] = {1, 1, 0.8}; intensity = 800; }; };
+class TAG_LampEffect { class Light { simulation = "light"; type = "TAG_Lamp"; position[] = {0, 2, 0}; }; };)cfg";
+
+} // namespace
+
+void TestImport::configEffects_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("layers in order, offsets height second, the end")
+        << kIssueForm << "layers"
+        << "_Flames particles at 0,0,0 | _Smoke particles at 0,0,0.5 to 60 | _Light1 light at 0,0,0.5";
+    QTest::newRow("a part's cloudlet class, as a class is read") << kIssueForm << "1:5"
+                                                                 << "1.2";
+    QTest::newRow("its name and base") << kIssueForm << "class 2"
+                                       << "MyTag_Smoke:Default ";
+    QTest::newRow("the light's values, four ambient values not held")
+        << kIssueForm << "light 3"
+        << "1,0.45,0.15 / - / 2500 / - / 0,0,0,2,30,40 / false,true,1,300";
+    QTest::newRow("the root") << kIssueForm << "root"
+                              << "MyTag_Campfire: fields 0 kept ";
+    QTest::newRow("lower-case wrappers, bare words, a sibling inherited")
+        << kMacroForm << "layers"
+        << "_Embers particles at 0,0,0 | _EmbersLow particles at 0,0,0 | _Light light at 0,0,0.2 to 0.5";
+    QTest::newRow("the inherited part takes the sibling's class") << kMacroForm << "class 2"
+                                                                  << "TAG_Embers:Default ";
+    QTest::newRow("a macro's value kept") << kMacroForm << "1:5"
+                                          << "SMOKE_LIFE";
+    QTest::newRow("an engine expression is no intensity; the missing attenuation stands in")
+        << kMacroForm << "light 3"
+        << "1,0.5,0.2 / - / - / 1 / 0,0,0,0.6,0,0 / -,-,-,-";
+    QTest::newRow("external parts, muted, memory point")
+        << kPatchForm << "layers"
+        << "_LightExp external at 0,0,1.5 to 0.25 | _Explosion1 external at 0,0,0 to 1 | _Smoke1 particles at "
+           "0,0,0 to 2 muted | _Exhaust particles at 0,0,0 | _Sound external at 0,0,0 to 1";
+    QTest::newRow("an external light plays nothing") << kPatchForm << "class 1"
+                                                     << ": ";
+    QTest::newRow("an external source names its class") << kPatchForm << "class 2"
+                                                        << ": setParticleClass \"ExploAmmoExplosion\"";
+    QTest::newRow("the root's base; a base class no part names is kept")
+        << kPatchForm << "root"
+        << "TAG_BigBoom:ExploBase fields 0 kept CfgCloudlets/TAG_SmokeBase";
+    QTest::newRow("classes outside their wrappers") << kBareForm << "layers"
+                                                    << "_Fire particles at 0.1,0,1.1 | _Glow light at 0.1,0,1.2";
+    QTest::newRow("a light outside CfgLights") << kBareForm << "light 2"
+                                               << "20,10,5 / - / 1e4 / - / 0,1,0,0.5,10,15 / -,-,-,-";
+    QTest::newRow("the root's own fields") << kBareForm << "root"
+                                           << "TAG_Torch: fields 1 kept ";
+    QTest::newRow("cloudlet classes alone are no effect")
+        << "class CfgCloudlets { class A { lifeTime = 1; }; class B { lifeTime = 2; }; };"
+        << "layers"
+        << "no effect";
+    QTest::newRow("an unreadable text is no effect") << "class A { class B { simulation = \"light\"; };"
+                                                     << "layers"
+                                                     << "no effect";
+    QTest::newRow("several roots: the first")
+        << "class A { class P { simulation = \"sound\"; }; }; class B { class Q { simulation = \"sound\"; }; };"
+        << "notes"
+        << "The text holds 2 complex effects: the first, A, is imported, not B. / P: a part of the simulation sound, "
+           "kept and copied back as it was, not played.";
+    QTest::newRow("a part without a simulation, another wrapper")
+        << "class CfgAmmo { class B { explosionEffects = \"R\"; }; }; class R { class P: Base { enabled = -1; }; "
+           "class Q { simulation = \"particles\"; }; };"
+        << "notes"
+        << "P: it names no simulation, as the class it inherits from may: kept and copied back as it was, not "
+           "played. / Q: it names no class: kept and copied back as it was, not played. / Not part of the effect, "
+           "left out: class CfgAmmo.";
+    QTest::newRow("lights only") << kLightsOnlyForm << "notes"
+                                 << "Light: Not in the light's class, inherited from the game's defaults, whose values "
+                                    "are not known here: ambient, dayLight, useFlare, flareSize, "
+                                    "flareMaxDistance, Attenuation (the preview assumes them; the class is copied "
+                                    "without them until they are edited). / The effect has no particle part: the "
+                                    "main window shows a new layer, which is copied as a part of its own.";
+    QTest::newRow("external named in the notes")
+        << kPatchForm << "notes"
+        << "LightExp: ExploLight is not in the pasted text: kept and copied back as it was, not played. / "
+           "Explosion1: ExploAmmoExplosion is not in the pasted text: kept and copied back as it was, not played. / "
+           "Smoke1: ";
+}
+
+void TestImport::configEffects()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    const QString actual = effectPart(import::parseConfigEffect(pasted), key);
+    if (expected.endsWith(": ") && key == "notes")
+        QVERIFY2(actual.startsWith(expected), qPrintable(actual));
+    else
+        QCOMPARE(actual, expected);
+}
+
+void TestImport::configEffectsCopiedBackUnedited_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::newRow("wrapped, as the example") << kIssueForm;
+    QTest::newRow("macros, bare words, inheriting parts, one class for two parts") << kMacroForm;
+    QTest::newRow("a patch: external parts, kept base, +=, memory point") << kPatchForm;
+    QTest::newRow("classes outside their wrappers, the root's own field") << kBareForm;
+    QTest::newRow("lights only") << kLightsOnlyForm;
+}
+
+void TestImport::configEffectsCopiedBackUnedited()
+{
+    QFETCH(QString, pasted);
+    const import::ConfigEffectOutcome outcome = import::parseConfigEffect(pasted);
+    QVERIFY(outcome.layers);
+    const QString copied = copiedBack(outcome);
+    QCOMPARE(configSummary(copied), configSummary(pasted));
+    // And once more: what is copied reads back into the same effect.
+    const import::ConfigEffectOutcome again = import::parseConfigEffect(copied);
+    QVERIFY(again.layers);
+    QCOMPARE(configSummary(copiedBack(again)), configSummary(pasted));
+}
+
+void TestImport::configEffectEditsAreWrittenAnew_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("an offset") << kIssueForm << "offset 2"
+                               << "position[] = {1, 3, 2};";
+    QTest::newRow("an end") << kIssueForm << "end 1"
+                            << "lifeTime = 5;";
+    QTest::newRow("an end taken away") << kIssueForm << "no end 2"
+                                       << "-lifeTime = 60;";
+    QTest::newRow("a mute mark") << kIssueForm << "mute 3"
+                                 << "enabled = -1;";
+    QTest::newRow("a part on again that inherited nothing") << kPatchForm << "unmute 3"
+                                                            << "enabled = 1;";
+    QTest::newRow("a light's intensity") << kIssueForm << "intensity 3"
+                                         << "intensity = 4000;";
+    QTest::newRow("a light's colour") << kIssueForm << "colour 3"
+                                      << "color[] = {1, 0, 0};";
+    QTest::newRow("a light's colour gives its diffuse") << kIssueForm << "colour 3"
+                                                        << "diffuse[] = {1, 0, 0};";
+    QTest::newRow("an unedited light field stays as written") << kIssueForm << "colour 3"
+                                                              << "ambient[] = {0, 0, 0, 0};";
+    QTest::newRow("a cloudlet field") << kIssueForm << "life 1"
+                                      << "lifeTime = 3;";
+    QTest::newRow("a new layer's class") << kIssueForm << "new"
+                                         << "class Pasted_sparks: Default {";
+    QTest::newRow("a new layer's sub-class") << kIssueForm << "new"
+                                             << "type = \"Pasted_sparks\";";
+    QTest::newRow("a start has no config form") << kIssueForm << "start 2"
+                                                << "// _Smoke starts at 2 s, which has no config form: its part "
+                                                   "starts with the effect.";
+    QTest::newRow("a flicker has no config form")
+        << kIssueForm << "flicker 3"
+        << "// The flicker of _Light1 has no config form: its class is written steady.";
+}
+
+void TestImport::configEffectEditsAreWrittenAnew()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, edit);
+    QFETCH(QString, expected);
+    import::ConfigEffectOutcome outcome = import::parseConfigEffect(pasted);
+    QVERIFY(outcome.layers);
+    QList<effect::Layer> &layers = *outcome.layers;
+    const QStringList words = edit.split(' ');
+    effect::Layer &layer = layers[qMax(0, words.back().toInt() - 1)];
+    if (words.front() == "offset")
+        layer.offset = {"1", "2", "3"};
+    else if (words.front() == "end")
+        layer.end = "5";
+    else if (edit.startsWith("no end"))
+        layer.end.clear();
+    else if (words.front() == "mute")
+        layer.muted = true;
+    else if (words.front() == "unmute")
+        layer.muted = false;
+    else if (words.front() == "intensity")
+        layer.light->intensity = {true, "4000"};
+    else if (words.front() == "colour")
+        layer.light->colour = {true, {"1", "0", "0"}};
+    else if (words.front() == "life")
+        layer.fields.texts[drop::field::kLifeTime - 1] = "3";
+    else if (words.front() == "start")
+        layer.start = "2";
+    else if (words.front() == "flicker")
+        layer.light->flicker = {effect::LightFlicker::Intensity, "2000", "3000", "0.1", "0.1"};
+    else if (edit == "new") {
+        effect::Layer added = effect::layerOf(effect::startFields());
+        added.fields.source.name = "_sparks";
+        layers << added;
+    }
+    QStringList lines;
+    for (const QString &line : exporter::configEffectLines(layers, outcome.root, "Pasted"))
+        lines << line.trimmed();
+    if (expected.startsWith('-'))
+        QVERIFY2(!lines.contains(expected.mid(1)), qPrintable(lines.join('\n')));
+    else
+        QVERIFY2(lines.contains(expected), qPrintable(lines.join('\n')));
 }
 
 QTEST_APPLESS_MAIN(TestImport)
