@@ -1,6 +1,7 @@
 #include "form4.h"
 
 #include "classimport.h"
+#include "configeffect.h"
 #include "drop/mainfields.h"
 #include "effect/layers.h"
 #include "input/singleline.h"
@@ -188,8 +189,14 @@ void Form4::Check1_Click()
 void Form4::Command1_Click()
 {
     List1->clear();
-    // A config class, as mods write particle effects, is read by its own reader.
+    // A config class, as mods write particle effects, is read by its own reader; a complex effect's
+    // root class among the classes makes the whole config one effect of layers.
     if (sqf::startsWithClass(Text1->text())) {
+        const ConfigEffectOutcome effect = parseConfigEffect(Text1->text());
+        if (effect.isEffect && effect.layers) {
+            importLayers(*effect.layers, effect.notes, {}, effect.root);
+            return;
+        }
         const ClassOutcome outcome = parseConfigClass(Text1->text());
         if (!outcome.imported) {
             showFailure(outcome.problem);
@@ -209,7 +216,7 @@ void Form4::Command1_Click()
     // layers; one plain source goes into the selected layer as it always has.
     const EffectOutcome effect = parseEffectScript(Text1->text(), Check1->isChecked(), Text2->text());
     if (effect.layers && isLayered(*effect.layers)) {
-        importLayers(effect);
+        importLayers(*effect.layers, effect.notes, effect.colourNames, {});
         return;
     }
     const BlockOutcome outcome = parseSourceBlock(Text1->text(), Check1->isChecked(), Text2->text());
@@ -240,18 +247,19 @@ bool Form4::isLayered(const QList<effect::Layer> &layers)
            || layers.front().start != plain.start || layers.front().end != plain.end;
 }
 
-void Form4::importLayers(const EffectOutcome &effect)
+void Form4::importLayers(const QList<effect::Layer> &layers, const QStringList &notes, const QStringList &colourNames,
+                         const effect::ConfigEffect &root)
 {
     if (!m_mainAlive)
         return;
-    const QList<effect::Layer> &layers = *effect.layers;
     const qsizetype kept = m_source.layers().size();
     if (kept > 1
         && !platform::messages().askYesNo(
             this, QStringLiteral("Import Array"),
-            QStringLiteral("The effect has %1 layers. Replace them with the %2 of the pasted script?")
+            QStringLiteral("The effect has %1 layers. Replace them with the %2 of the pasted %3?")
                 .arg(kept)
-                .arg(layers.size() == 1 ? QStringLiteral("layer") : QStringLiteral("%1 layers").arg(layers.size()))))
+                .arg(layers.size() == 1 ? QStringLiteral("layer") : QStringLiteral("%1 layers").arg(layers.size()),
+                     root.name.isEmpty() ? QStringLiteral("script") : QStringLiteral("complex effect"))))
         return;
     // The layers first, then the selected one's settings and fields, whose writing tells the
     // preview that a new effect is there as a whole.
@@ -259,10 +267,10 @@ void Form4::importLayers(const EffectOutcome &effect)
     // The first particle layer, where the script creates a light first.
     const effect::Layer shown = m_source.layers().at(m_source.shown());
     m_source.setConfigClass(shown.fields.configClass);
-    m_source.setConfigEffect({});
+    m_source.setConfigEffect(root);
     m_source.setSettings(shown.fields.source);
-    m_source.setImportNotes(effect.notes);
-    const QString colourName = effect.colourNames.value(m_source.shown());
+    m_source.setImportNotes(notes);
+    const QString colourName = colourNames.value(m_source.shown());
     drop::writeFields(m_main, shown.fields.texts, shown.fields.separateColours,
                       colourName.isEmpty() ? std::nullopt : std::optional<QString>(colourName));
     close();

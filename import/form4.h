@@ -57,8 +57,10 @@ private:
     // True for layers that the selected layer cannot hold alone: several, or one that is a class,
     // off the anchor or at times of its own.
     static bool isLayered(const QList<effect::Layer> &layers);
-    // The pasted effect in place of the whole effect, asked first when other layers would go.
-    void importLayers(const EffectOutcome &effect);
+    // The pasted effect in place of the whole effect, asked first when other layers would go: its
+    // layers, the notes on what was left out, each layer's colour variable, its config root class.
+    void importLayers(const QList<effect::Layer> &layers, const QStringList &notes, const QStringList &colourNames,
+                      const effect::ConfigEffect &root);
 
     drop::MainFields &m_main;
     effect::Source &m_source;

@@ -4,6 +4,7 @@
 #include "drop/mainfields.h"
 #include "effect/layers.h"
 #include "export/configclass.h"
+#include "export/configeffect.h"
 #include "export/emitterscript.h"
 #include "export/sourcescript.h"
 #include "import/effectscript.h"
@@ -305,6 +306,12 @@ void Form5::createControls()
         QStringLiteral("Copies the effect as a config class, to paste into a mod's CfgCloudlets (Ctrl+Shift+K)"));
     CopyClassShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), this);
     CopyClassShortcut->setContext(Qt::WindowShortcut);
+    CopyConfigEffectButton = new QPushButton(QStringLiteral("Copy Config Effect"), this);
+    CopyConfigEffectButton->setToolTip(QStringLiteral(
+        "Copies every layer as a mod's config declares a complex effect: its CfgCloudlets and CfgLights classes "
+        "and the root class that puts them together (Ctrl+Shift+X)"));
+    CopyConfigEffectShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X), this);
+    CopyConfigEffectShortcut->setContext(Qt::WindowShortcut);
     // Below the column, in sight however far it is scrolled.
     auto *sourceColumn = new QVBoxLayout;
     sourceColumn->addWidget(SettingsPanel, 1);
@@ -312,6 +319,7 @@ void Form5::createControls()
     sourceColumn->addWidget(CopyEffectButton);
     sourceColumn->addWidget(SaveSourceButton);
     sourceColumn->addWidget(CopyClassButton);
+    sourceColumn->addWidget(CopyConfigEffectButton);
     auto *viewsAndSource = new QHBoxLayout;
     viewsAndSource->addLayout(views, 1);
     viewsAndSource->addLayout(sourceColumn);
@@ -441,6 +449,8 @@ void Form5::connectHandlers()
     connect(SaveSourceShortcut, &QShortcut::activated, this, &Form5::SaveSourceShortcut_Activated);
     connect(CopyClassButton, &QPushButton::clicked, this, &Form5::CopyClassButton_Click);
     connect(CopyClassShortcut, &QShortcut::activated, this, &Form5::CopyClassShortcut_Activated);
+    connect(CopyConfigEffectButton, &QPushButton::clicked, this, &Form5::CopyConfigEffectButton_Click);
+    connect(CopyConfigEffectShortcut, &QShortcut::activated, this, &Form5::CopyConfigEffectShortcut_Activated);
     connect(LayerBox, &LayerGroup::chosen, this, &Form5::LayerBox_Chosen);
     connect(LayerBox, &LayerGroup::addAsked, this, &Form5::LayerBox_AddAsked);
     connect(LayerBox, &LayerGroup::removeAsked, this, &Form5::LayerBox_RemoveAsked);
@@ -693,6 +703,16 @@ void Form5::CopyClassButton_Click()
 void Form5::CopyClassShortcut_Activated()
 {
     copyConfigClass();
+}
+
+void Form5::CopyConfigEffectButton_Click()
+{
+    copyConfigEffect();
+}
+
+void Form5::CopyConfigEffectShortcut_Activated()
+{
+    copyConfigEffect();
 }
 
 void Form5::Source_Change()
@@ -980,6 +1000,25 @@ void Form5::copyConfigClass()
     const QStringList lines = exporter::configClassLines(m_main.texts(), m_source.settings(), name, m_variableValues);
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
     SaveStatus->setText(QStringLiteral("The config class %1 is on the clipboard.").arg(name.name));
+    SaveStatus->show();
+}
+
+void Form5::copyConfigEffect()
+{
+    if (!m_mainAlive) {
+        SaveStatus->setText(QStringLiteral("Nothing to copy: the main window with the fields is closed."));
+        SaveStatus->show();
+        return;
+    }
+    const QString effectName = m_current ? m_current->name : QString();
+    const QStringList lines =
+        exporter::configEffectLines(currentLayers(), m_source.configEffect(), effectName, m_variableValues);
+    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+    const QString rootName =
+        m_source.configEffect().name.isEmpty() ? exporter::configIdentifier(effectName) : m_source.configEffect().name;
+    SaveStatus->setText(
+        QStringLiteral("The complex effect %1 is on the clipboard: the classes of its layers and its root class.")
+            .arg(rootName));
     SaveStatus->show();
 }
 

@@ -141,6 +141,8 @@ public:
     QShortcut *SaveSourceShortcut = nullptr;
     QPushButton *CopyClassButton = nullptr;
     QShortcut *CopyClassShortcut = nullptr;
+    QPushButton *CopyConfigEffectButton = nullptr;
+    QShortcut *CopyConfigEffectShortcut = nullptr;
     QLabel *ImportStatus = nullptr; // what the last import left out of its block
     QDoubleSpinBox *WindXBox = nullptr;
     QDoubleSpinBox *WindYBox = nullptr;
@@ -191,6 +193,8 @@ private:
     void SaveSourceShortcut_Activated();
     void CopyClassButton_Click();
     void CopyClassShortcut_Activated();
+    void CopyConfigEffectButton_Click();
+    void CopyConfigEffectShortcut_Activated();
     void LayerBox_Chosen(int index);
     void LayerBox_AddAsked();
     void LayerBox_AddLightAsked();
@@ -225,6 +229,7 @@ private:
     void copyEffect();
     void pasteLayers();
     void copyConfigClass();
+    void copyConfigEffect();
     // The main window's texts and the preview's settings, as the script writers take them.
     exporter::EmitterSettings emitterSettings() const;
     void saveSourceScript();

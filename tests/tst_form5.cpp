@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "configsummary.h"
 #include "drop/dropstring.h"
 #include "effect/effectlibrary.h"
 #include "export/configclass.h"
@@ -161,6 +162,7 @@ private slots:
     void copySourceAndSaveSourceScriptByKeys();
     void copyConfigClassByKeys();
     void importedClassCopiedBackUntilEdited();
+    void complexEffectImportedCopiedBackAndKept();
 
     void effectRowLoadsBuiltInsByKeys();
     void loadOverUnsavedFieldsAsksFirst();
@@ -1473,9 +1475,10 @@ void TestForm5::tabOrderRunsDownTheWindow()
     for (QLineEdit *field : group.CircleText)
         expected << field;
     expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.CopyEffectButton
-             << preview.SaveSourceButton << preview.CopyClassButton << preview.PlayButton << preview.RestartButton
-             << preview.SpeedBox << preview.DurationBox << preview.WindXBox << preview.WindYBox << preview.NightCheck
-             << preview.SaveButton << preview.NotesButton << preview.NotesList << preview.variableField("_h");
+             << preview.SaveSourceButton << preview.CopyClassButton << preview.CopyConfigEffectButton
+             << preview.PlayButton << preview.RestartButton << preview.SpeedBox << preview.DurationBox
+             << preview.WindXBox << preview.WindYBox << preview.NightCheck << preview.SaveButton << preview.NotesButton
+             << preview.NotesList << preview.variableField("_h");
     QCOMPARE(tabChain(&preview), expected);
 }
 
@@ -1617,4 +1620,69 @@ void TestForm5::opensWithinItsScreen()
         QVERIFY(available.top() <= preview.frameGeometry().top()
                 && preview.frameGeometry().bottom() <= available.bottom());
     }
+}
+
+void TestForm5::complexEffectImportedCopiedBackAndKept()
+{
+    MessagesFake messages;
+    TextInputFake input;
+    Form5 &preview = openPreview();
+    const QString pasted =
+        "class CfgCloudlets { class Default;\n"
+        "  class MyTag_Flames: Default { interval = 0.03; lifeTime = 1.2; moveVelocity[] = {0, 0.6, 0}; }; };\n"
+        "class CfgLights { class MyTag_FireLight { color[] = {1, 0.45, 0.15}; intensity = 2500;\n"
+        "  class Attenuation { quadratic = 2; hardLimitStart = 30; hardLimitEnd = 40; }; }; };\n"
+        "class MyTag_Campfire {\n"
+        "  class Flames { simulation = \"particles\"; type = \"MyTag_Flames\"; position[] = {0, 0, 0}; };\n"
+        "  class Light1 { simulation = \"light\"; type = \"MyTag_FireLight\"; position[] = {0, 0.5, 0}; };\n"
+        "  class Sound { simulation = \"sound\"; type = \"Fire\"; };\n};";
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    import::Form4 *dialog = import::Form4::existing();
+    QVERIFY(dialog);
+    paste(dialog->Text1, pasted);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    QVERIFY(!import::Form4::existing());
+
+    // Each sub-class is a layer; the main window shows the flames.
+    const QListWidget &list = *preview.LayerBox->LayerList;
+    QCOMPARE(list.count(), 3);
+    QVERIFY(list.item(0)->text().startsWith("_Flames"));
+    QCOMPARE(list.item(1)->text(), "_Light1 (light)");
+    QCOMPARE(list.item(2)->text(), "_Sound (a class, not previewed)");
+    QCOMPARE(form->Text(kLifeTime)->text(), "1.2");
+    QVERIFY(preview.ImportStatus->text().contains("Sound: a part of the simulation sound"));
+
+    const auto copied = [&preview] {
+        preview.activateWindow();
+        [&preview] { QVERIFY(QTest::qWaitForWindowActive(&preview)); }();
+        preview.SourceBox->NameText->setFocus();
+        QTest::keyClick(preview.SourceBox->NameText, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
+        return QGuiApplication::clipboard()->text();
+    };
+    // Ctrl+Shift+X: unedited, the same classes with the same fields.
+    QCOMPARE(configSummary(copied()), configSummary(pasted));
+    QCOMPARE(preview.SaveStatus->text(),
+             "The complex effect MyTag_Campfire is on the clipboard: the classes of its layers and its root class.");
+
+    // An edit in the main window is written in the layer's class, the rest as it was.
+    retype(form->Text(kLifeTime), "3");
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(preview.CopyConfigEffectButton, Qt::LeftButton);
+    const QString edited = QGuiApplication::clipboard()->text();
+    QStringList expected = configSummary(pasted);
+    expected.replace(expected.indexOf("/mytag_flames.lifetime = 1.2"), "/mytag_flames.lifetime = 3");
+    QCOMPARE(configSummary(edited), expected);
+
+    // Saved and loaded again, the effect keeps its root class and its parts.
+    input.answers = {QString("Modded campfire")};
+    QTest::mouseClick(preview.SaveAsButton, Qt::LeftButton);
+    QCOMPARE(preview.EffectBox->displayText(), "Modded campfire");
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Home);
+    QVERIFY(form->Text(kLifeTime)->text() != "3");
+    QTest::keyClick(preview.EffectBox, Qt::Key_End);
+    QCOMPARE(preview.EffectBox->displayText(), "Modded campfire");
+    QCOMPARE(form->Text(kLifeTime)->text(), "3");
+    QCOMPARE(configSummary(copied()), expected);
+    processDeletes();
 }
