@@ -20,9 +20,11 @@
 #include "drop/dropstring.h"
 #include "drop/fieldtable.h"
 #include "export/configclass.h"
+#include "export/configeffect.h"
 #include "export/sourcescript.h"
 #include "fuzzinput.h"
 #include "import/classimport.h"
+#include "import/configeffect.h"
 #include "import/effectscript.h"
 #include "import/importparser.h"
 #include "import/sourceblock.h"
@@ -629,10 +631,42 @@ void generatedClass(FuzzedDataProvider &data)
                  lines.join(QLatin1Char('\n')) + "\n--\n" + again.join(QLatin1Char('\n')));
 }
 
+// Any text as a complex effect's config, or put into one: read, copied back, read again and copied
+// again, the second copy is the first.
+void anyConfigEffect(FuzzedDataProvider &data)
+{
+    const bool inEffect = data.ConsumeBool();
+    const QString part = consumeText(data, 200);
+    const QString text = consumeRemainingText(data);
+    const QString pasted =
+        inEffect
+            ? QStringLiteral("class R { class P { simulation = \"particles\"; type = \"C\"; %1 }; "
+                             "class L: P { simulation = light; type = D; }; };\n"
+                             "class CfgCloudlets { class C: Default { %2 }; };\nclass CfgLights { class D { %2 }; };")
+                  .arg(part, text)
+            : text;
+    const import::ConfigEffectOutcome outcome = import::parseConfigEffect(pasted);
+    if (!outcome.isEffect)
+        return;
+    if (!outcome.layers || outcome.layers->isEmpty())
+        violated("a complex effect without layers", pasted);
+    for (const effect::Layer &layer : *outcome.layers)
+        if (!layer.part)
+            violated("a layer of a complex effect without its sub-class", pasted);
+    const QString copy =
+        exporter::configEffectLines(*outcome.layers, outcome.root, QStringLiteral("Fuzzed")).join('\n');
+    const import::ConfigEffectOutcome again = import::parseConfigEffect(copy);
+    if (!again.isEffect || !again.layers || again.layers->size() != outcome.layers->size())
+        violated("the copy of a complex effect does not read as the effect", pasted + "\n--\n" + copy);
+    const QString second = exporter::configEffectLines(*again.layers, again.root, QStringLiteral("Fuzzed")).join('\n');
+    if (second != copy)
+        violated("a complex effect read back is copied otherwise", copy + "\n--\n" + second);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    switch (data.ConsumeIntegralInRange<int>(0, 8)) {
+    switch (data.ConsumeIntegralInRange<int>(0, 9)) {
     case 0:
         builtString(data);
         break;
@@ -656,6 +690,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         break;
     case 7:
         generatedEffect(data);
+        break;
+    case 8:
+        anyConfigEffect(data);
         break;
     default:
         generatedBlock(data);

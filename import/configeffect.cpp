@@ -352,6 +352,16 @@ ConfigEffectOutcome parseConfigEffect(const QString &pasted)
         layer.part = part;
         layers << layer;
     }
+    QStringList unplayed;
+    static const QStringList played{"simulation", "type", "position", "lifeTime", "enabled"};
+    for (const effect::ConfigPart &part : parts)
+        for (const sqf::ConfigEntry &entry : part.entries)
+            if (!played.contains(entry.name, Qt::CaseInsensitive)
+                && !unplayed.contains(entry.name, Qt::CaseInsensitive))
+                unplayed << entry.name;
+    if (!unplayed.isEmpty())
+        notes << QStringLiteral("The parts' %1 are kept and copied back as written; the preview does not play them.")
+                     .arg(unplayed.join(QStringLiteral(", ")));
     for (const Candidate &candidate : candidates)
         if (!candidate.used)
             outcome.root.kept << effect::KeptConfigClass{candidate.wrapper, *candidate.node};

@@ -1,6 +1,7 @@
 #include "effectscript.h"
 
 #include "classimport.h"
+#include "configeffect.h"
 
 #include "drop/dropstring.h"
 #include "input/singleline.h"
@@ -399,6 +400,15 @@ EffectOutcome parsePastedLayers(const QString &pasted)
     }
     if (!sqf::startsWithClass(pasted))
         return parseEffectScript(pasted, false, {});
+    // A complex effect's parts come as its layers, each with its sub-class.
+    const ConfigEffectOutcome effect = parseConfigEffect(pasted);
+    if (effect.isEffect && effect.layers) {
+        outcome.layers = effect.layers;
+        for (qsizetype i = 0; i < effect.layers->size(); ++i)
+            outcome.colourNames << QString();
+        outcome.notes = effect.notes;
+        return outcome;
+    }
     const ClassOutcome read = parseConfigClass(pasted);
     if (!read.imported) {
         outcome.problem = read.problem;

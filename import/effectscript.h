@@ -46,9 +46,10 @@ struct EffectOutcome {
 // source.
 EffectOutcome parseEffectScript(const QString &pasted, bool separateColours, const QString &separateColourText);
 
-// A text pasted as new layers: a config class is one layer of the class's fields, settings and
-// class, with the class import's notes; any other text is read as parseEffectScript reads it, its
-// colours inline. An empty text is refused.
+// A text pasted as new layers: a complex effect's config gives its parts as parseConfigEffect
+// reads them, a config class one layer of the class's fields, settings and class, with the class
+// import's notes; any other text is read as parseEffectScript reads it, its colours inline. An
+// empty text is refused.
 EffectOutcome parsePastedLayers(const QString &pasted);
 
 } // namespace import

@@ -144,6 +144,8 @@ QString effectPart(const import::ConfigEffectOutcome &outcome, const QString &ke
         const QStringList at = parts.front().split(':');
         return layers.at(at.at(0).toInt() - 1).fields.texts.value(at.at(1).toInt() - 1);
     }
+    if (key == "last note")
+        return outcome.notes.value(outcome.notes.size() - 1);
     return outcome.notes.join(" / ");
 }
 
@@ -214,6 +216,8 @@ private slots:
     void configEffectsCopiedBackUnedited();
     void configEffectEditsAreWrittenAnew_data();
     void configEffectEditsAreWrittenAnew();
+    void builtInsSurviveCopyConfigEffect_data();
+    void builtInsSurviveCopyConfigEffect();
     void configClasses();
 };
 
@@ -1637,6 +1641,11 @@ void TestImport::pastedLayers_data()
         << "";
     QTest::newRow("a bare array") << kArray << QStringList{"_ps"} << "5"
                                   << "";
+    QTest::newRow("a complex effect: its parts")
+        << "class C { class Fire { simulation = \"particles\"; type = \"F\"; }; class L { simulation = \"light\"; "
+           "type = \"X\"; }; }; class F { lifeTime = 3; };"
+        << QStringList{"_Fire", "_L"} << "3"
+        << "";
     QTest::newRow("blanks only") << " \n " << QStringList{} << ""
                                  << "there is no text to paste";
 }
@@ -2587,6 +2596,10 @@ void TestImport::configEffects_data()
                                     "flareMaxDistance, Attenuation (the preview assumes them; the class is copied "
                                     "without them until they are edited). / The effect has no particle part: the "
                                     "main window shows a new layer, which is copied as a part of its own.";
+    QTest::newRow("the parts' fields the preview does not play")
+        << kIssueForm << "last note"
+        << "The parts' intensity, interval, qualityLevel are kept and copied back as written; the preview does not "
+           "play them.";
     QTest::newRow("external named in the notes")
         << kPatchForm << "notes"
         << "LightExp: ExploLight is not in the pasted text: kept and copied back as it was, not played. / "
@@ -2708,6 +2721,51 @@ void TestImport::configEffectEditsAreWrittenAnew()
         QVERIFY2(!lines.contains(expected.mid(1)), qPrintable(lines.join('\n')));
     else
         QVERIFY2(lines.contains(expected), qPrintable(lines.join('\n')));
+}
+
+void TestImport::builtInsSurviveCopyConfigEffect_data()
+{
+    QTest::addColumn<int>("index");
+    for (qsizetype i = 0; i < effect::builtInEffects().size(); ++i)
+        QTest::addRow("%s", qPrintable(effect::builtInEffects().at(i).name)) << int(i);
+}
+
+void TestImport::builtInsSurviveCopyConfigEffect()
+{
+    QFETCH(int, index);
+    const effect::Effect &builtIn = effect::builtInEffects().at(index);
+    const QString copied = exporter::configEffectLines(builtIn.layers, {}, builtIn.name).join('\n');
+    const import::ConfigEffectOutcome outcome = import::parseConfigEffect(copied);
+    QVERIFY2(outcome.layers, qPrintable(copied));
+    QCOMPARE(outcome.root.name, exporter::configIdentifier(builtIn.name));
+    QCOMPARE(outcome.layers->size(), builtIn.layers.size());
+    const auto number = [](const QString &text) { return sqf::plainNumber(text.trimmed()).value_or(-12345); };
+    for (qsizetype i = 0; i < builtIn.layers.size(); ++i) {
+        const effect::Layer &written = builtIn.layers.at(i);
+        const effect::Layer &read = outcome.layers->at(i);
+        QCOMPARE(read.isLight(), written.isLight());
+        for (std::size_t axis = 0; axis < 3; ++axis)
+            QCOMPARE(number(read.offset[axis]), number(written.offset[axis]));
+        QCOMPARE(read.end.isEmpty(), written.end.trimmed().isEmpty());
+        if (!read.end.isEmpty())
+            QCOMPARE(number(read.end), number(written.end));
+        QCOMPARE(read.muted, written.muted);
+        if (written.isLight()) {
+            // The light plays as it did, steady: a flicker has no config form.
+            effect::LightSettings steady = *written.light;
+            steady.flicker = {};
+            const effect::LightRecipe before = effect::readLight(steady, {});
+            const effect::LightRecipe after = effect::readLight(*read.light, {});
+            QCOMPARE(after.colour, before.colour);
+            QCOMPARE(after.intensity, before.intensity);
+            QCOMPARE(after.attenuation, before.attenuation);
+            QCOMPARE(after.dayLight, before.dayLight);
+            QCOMPARE(after.useFlare, before.useFlare);
+        }
+    }
+    // Read back, it is copied as the same classes.
+    QCOMPARE(configSummary(exporter::configEffectLines(*outcome.layers, outcome.root, builtIn.name).join('\n')),
+             configSummary(copied));
 }
 
 QTEST_APPLESS_MAIN(TestImport)
