@@ -442,7 +442,8 @@ QStringList configEffectLines(const QList<Layer> &layers, const ConfigEffect &ro
                               const sqf::VariableValues &assumed)
 {
     const QString rootName = root.name.trimmed().isEmpty() ? configIdentifier(effectName) : root.name.trimmed();
-    const QStringList classNames = layerClassNames(layers, effectName);
+    // New classes are named after the root class, an imported one's or the effect's.
+    const QStringList classNames = layerClassNames(layers, rootName);
 
     // The particle and light classes, each name once: the first layer of a name writes it.
     QList<EffectClass> particleClasses;
@@ -516,17 +517,27 @@ QStringList configEffectLines(const QList<Layer> &layers, const ConfigEffect &ro
     for (const sqf::ConfigEntry &entry : root.entries)
         lines << entryLine(entry);
     QList<ConfigPart> parts;
-    QStringList partNames;
-    for (const Layer &layer : layers) {
+    for (const Layer &layer : layers)
         parts << layer.part.value_or(ConfigPart{});
-        if (layer.part)
+    // The sub-classes' names: a part keeps its own, unless a part before it has it (pasted from
+    // another effect); a new one takes its layer's.
+    QStringList partNames;
+    for (const Layer &layer : layers)
+        if (layer.part && !partNames.contains(layer.part->name, Qt::CaseInsensitive))
             partNames << layer.part->name;
-    }
+    QStringList written;
     for (qsizetype i = 0; i < layers.size(); ++i) {
         const Layer &layer = layers.at(i);
         const QString className = layer.classOnly ? particleClassOf(layer) : classNames.at(i);
         if (layer.part) {
-            lines << indented(classHeader(layer.part->name, layer.part->base));
+            QString name = layer.part->name;
+            if (written.contains(name, Qt::CaseInsensitive)) {
+                name = uniqueName(partNames, name);
+                partNames << name;
+                lines << QStringLiteral("    // %1: another part is named %2 before it.").arg(name, layer.part->name);
+            }
+            written << name;
+            lines << indented(classHeader(name, layer.part->base));
             for (const QString &line : partLines(layer, parts, i, className, assumed))
                 lines << indented(line);
         } else if (className.isEmpty()) {
@@ -535,6 +546,7 @@ QStringList configEffectLines(const QList<Layer> &layers, const ConfigEffect &ro
         } else {
             const QString name = uniqueName(partNames, configIdentifier(stem(layer.name())));
             partNames << name;
+            written << name;
             lines << indented(classHeader(name, {}));
             for (const QString &line : newPartLines(layer, className, assumed))
                 lines << indented(line);

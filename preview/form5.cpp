@@ -1279,6 +1279,9 @@ void Form5::LayerBox_AddAsked()
     const int selected = m_source.selected();
     effect::Layer copy = layers.at(selected);
     copy.muted = false;
+    // A new part of a complex effect, with a class of its own where it is written as one.
+    copy.part.reset();
+    copy.fields.configClass.name.clear();
     const int added = effect::insertLayers(layers, selected + 1, {copy});
     selectLayers(layers, added);
 }

@@ -1684,5 +1684,13 @@ void TestForm5::complexEffectImportedCopiedBackAndKept()
     QCOMPARE(preview.EffectBox->displayText(), "Modded campfire");
     QCOMPARE(form->Text(kLifeTime)->text(), "3");
     QCOMPARE(configSummary(copied()), expected);
+
+    // A copy of a layer is a new part, with a class of its own named after the root.
+    preview.LayerBox->LayerList->setCurrentRow(0);
+    QTest::mouseClick(preview.LayerBox->AddButton, Qt::LeftButton);
+    const QStringList lines = copied().split('\n');
+    QVERIFY(lines.contains("    class MyTag_Campfire_Flames2: Default {"));
+    QVERIFY(lines.contains("    class Flames2 {"));
+    QCOMPARE(lines.count("    class Flames {"), 1);
     processDeletes();
 }

@@ -2668,9 +2668,13 @@ void TestImport::configEffectEditsAreWrittenAnew_data()
     QTest::newRow("a cloudlet field") << kIssueForm << "life 1"
                                       << "lifeTime = 3;";
     QTest::newRow("a new layer's class") << kIssueForm << "new"
-                                         << "class Pasted_sparks: Default {";
+                                         << "class MyTag_Campfire_sparks: Default {";
     QTest::newRow("a new layer's sub-class") << kIssueForm << "new"
-                                             << "type = \"Pasted_sparks\";";
+                                             << "type = \"MyTag_Campfire_sparks\";";
+    QTest::newRow("a new layer in an imported effect is named after its root") << kPatchForm << "new"
+                                                                               << "class TAG_BigBoom_sparks: Default {";
+    QTest::newRow("a part pasted twice: the second renamed") << kIssueForm << "twice 1"
+                                                             << "class Flames2 {";
     QTest::newRow("a start has no config form") << kIssueForm << "start 2"
                                                 << "// _Smoke starts at 2 s, which has no config form: its part "
                                                    "starts with the effect.";
@@ -2709,6 +2713,8 @@ void TestImport::configEffectEditsAreWrittenAnew()
         layer.start = "2";
     else if (words.front() == "flicker")
         layer.light->flicker = {effect::LightFlicker::Intensity, "2000", "3000", "0.1", "0.1"};
+    else if (words.front() == "twice")
+        layers << layer;
     else if (edit == "new") {
         effect::Layer added = effect::layerOf(effect::startFields());
         added.fields.source.name = "_sparks";
