@@ -154,7 +154,7 @@ QList<sqf::ConfigNode> keptIn(const ConfigEffect &root, const QString &wrapper)
 }
 
 // A wrapper's block: its declarations, the kept classes, the layers' classes.
-QStringList wrapperLines(const QString &wrapper, QStringList declared, const QList<sqf::ConfigNode> &kept,
+QStringList wrapperLines(const QString &wrapper, const QStringList &declared, const QList<sqf::ConfigNode> &kept,
                          const QList<QStringList> &classes)
 {
     QStringList lines{QStringLiteral("class %1 {").arg(wrapper)};
