@@ -384,7 +384,27 @@ QStringList layerCommandLines(const Layer &layer, const QString &colourName)
                         colourLine, !layer.classOnly);
 }
 
-QStringList effectCommandLines(const QList<Layer> &layers, const EmitterSettings &settings)
+namespace {
+
+// A part of a complex effect that no script command makes (a light or a source of a class not in
+// the config, a sound) has no place in a script: the layers without them, with a comment naming
+// those left out.
+QList<Layer> scriptedLayers(const QList<Layer> &layers, QStringList &comment)
+{
+    QList<Layer> scripted;
+    QStringList leftOut;
+    for (const Layer &layer : layers) {
+        if (layer.classOnly && layer.fields.source.otherCommands.isEmpty())
+            leftOut << layer.name();
+        else
+            scripted << layer;
+    }
+    if (!leftOut.isEmpty())
+        comment << QStringLiteral("// Left out, as no script command makes them: %1.").arg(leftOut.join(kSeparator));
+    return scripted;
+}
+
+QStringList scriptedCommandLines(const QList<Layer> &layers, const EmitterSettings &settings)
 {
     const QString colourName = layerColourName(settings);
     if (layers.size() == 1 && !layers.front().isLight() && atTheAnchor(layers.front()))
@@ -408,6 +428,15 @@ QStringList effectCommandLines(const QList<Layer> &layers, const EmitterSettings
         }
     }
     return lines;
+}
+
+} // namespace
+
+QStringList effectCommandLines(const QList<Layer> &layers, const EmitterSettings &settings)
+{
+    QStringList lines;
+    const QList<Layer> scripted = scriptedLayers(layers, lines);
+    return scripted.isEmpty() ? lines : lines + scriptedCommandLines(scripted, settings);
 }
 
 QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSettings &source, const QString &fileName)
@@ -442,8 +471,12 @@ QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSetti
     return lines;
 }
 
-QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer> &layers, const QString &fileName)
+QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer> &given, const QString &fileName)
 {
+    QStringList leftOut;
+    const QList<Layer> layers = scriptedLayers(given, leftOut);
+    if (layers.isEmpty())
+        return leftOut;
     const QString colourName = layerColourName(settings);
     if (layers.size() == 1 && !layers.front().isLight() && startsAtOnce(layers.front())
         && layers.front().end.trimmed().isEmpty() && !layers.front().classOnly && atTheAnchor(layers.front())) {
@@ -455,7 +488,7 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
         one.colourLine = fields.separateColours
                              ? drop::formatColourLine(colourName, fields.texts.value(drop::kColourField - 1))
                              : settings.colourLine;
-        return sourceScriptLines(one, fields.source, fileName);
+        return leftOut + sourceScriptLines(one, fields.source, fileName);
     }
 
     const ScriptPlace place = scriptPlace(settings);
@@ -473,6 +506,7 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
     const QString count =
         layers.size() == 1 ? QStringLiteral("1 layer") : QStringLiteral("%1 layers").arg(layers.size());
     lines << QStringLiteral("// Particle effect of %1, %2: %3.").arg(count, lasting, names.join(kSeparator));
+    lines << leftOut;
     for (qsizetype i = 0; i < layers.size(); ++i) {
         const Layer &layer = layers.at(i);
         QString times =

@@ -58,7 +58,9 @@ QStringList layerCommandLines(const effect::Layer &layer, const QString &colourN
 // object, else its position, else _pos), its commands, and "attachTo [object, [x, y, z]]" with
 // its offset, or at a position "setPos (position vectorAdd [x, y, z])". A light is created as its
 // own type ("#lightpoint", "#lightreflector") and follows the object by "lightAttachObject
-// [object, [x, y, z]]", its flicker after that. Starts and ends are the saved script's.
+// [object, [x, y, z]]", its flicker after that. Starts and ends are the saved script's. A
+// class-only layer without commands (a part of a complex effect that no script command makes, such
+// as a sound) is left out, named in a comment first; so it is in effectScriptLines.
 QStringList effectCommandLines(const QList<effect::Layer> &layers, const EmitterSettings &settings);
 
 // The saved source script of the whole effect. A single particle layer from the start, at the

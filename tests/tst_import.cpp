@@ -216,6 +216,7 @@ private slots:
     void configEffectsCopiedBackUnedited();
     void configEffectEditsAreWrittenAnew_data();
     void configEffectEditsAreWrittenAnew();
+    void complexEffectCopiedAsAScript();
     void builtInsSurviveCopyConfigEffect_data();
     void builtInsSurviveCopyConfigEffect();
     void configClasses();
@@ -2727,6 +2728,26 @@ void TestImport::configEffectEditsAreWrittenAnew()
         QVERIFY2(!lines.contains(expected.mid(1)), qPrintable(lines.join('\n')));
     else
         QVERIFY2(lines.contains(expected), qPrintable(lines.join('\n')));
+}
+
+void TestImport::complexEffectCopiedAsAScript()
+{
+    // The external light and the sound have no script form; the external source keeps its class.
+    const import::ConfigEffectOutcome outcome = import::parseConfigEffect(kPatchForm);
+    QVERIFY(outcome.layers);
+    const exporter::EmitterSettings settings = anchoredAt("_obj", 0);
+    for (const QStringList &lines : {exporter::effectCommandLines(*outcome.layers, settings),
+                                     exporter::effectScriptLines(settings, *outcome.layers, "boom.sqf")}) {
+        QVERIFY(lines.contains("// Left out, as no script command makes them: _LightExp, _Sound."));
+        const import::EffectOutcome read = import::parseEffectScript(lines.join('\n'), false, {});
+        QVERIFY2(read.layers, qPrintable(read.problem + "\n" + lines.join('\n')));
+        QStringList names;
+        for (const effect::Layer &layer : *read.layers)
+            names << layer.name();
+        QCOMPARE(names, QStringList({"_Explosion1", "_Smoke1", "_Exhaust"}));
+        QCOMPARE(read.layers->front().fields.source.otherCommands,
+                 QStringList{"setParticleClass \"ExploAmmoExplosion\""});
+    }
 }
 
 void TestImport::builtInsSurviveCopyConfigEffect_data()
