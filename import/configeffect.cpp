@@ -85,9 +85,11 @@ std::optional<QString> switchText(const QString &value)
 // looked up left over.
 class Fields {
 public:
-    explicit Fields(const QList<sqf::ConfigEntry> &entries)
+    // The entries from `own` on are the class's own; those before them it inherits.
+    explicit Fields(const QList<sqf::ConfigEntry> &entries, qsizetype own = 0)
         : m_entries(entries)
         , m_taken(entries.size(), false)
+        , m_own(own)
     {}
 
     const sqf::ConfigEntry *take(const QString &name)
@@ -101,10 +103,11 @@ public:
         return found;
     }
 
+    // The class's own entries that were never looked up.
     QList<sqf::ConfigEntry> untaken() const
     {
         QList<sqf::ConfigEntry> entries;
-        for (qsizetype i = 0; i < m_entries.size(); ++i)
+        for (qsizetype i = m_own; i < m_entries.size(); ++i)
             if (!m_taken.at(i))
                 entries << m_entries.at(i);
         return entries;
@@ -113,6 +116,7 @@ public:
 private:
     QList<sqf::ConfigEntry> m_entries;
     QList<bool> m_taken;
+    qsizetype m_own = 0;
 };
 
 // A class of the text that a part may name, and the Cfg... class it stands in (empty: the root).
@@ -132,15 +136,107 @@ Candidate *findClass(QList<Candidate> &candidates, const QString &wrapper, const
     return nullptr;
 }
 
+// The classes a class inherits from in the text, nearest first: its base, and the base's, where
+// the text defines them in its Cfg... class or at the config's root.
+QList<sqf::ConfigNode> basesInText(const Candidate &of, const QList<Candidate> &candidates)
+{
+    QList<sqf::ConfigNode> bases;
+    QList<const sqf::ConfigNode *> seen{of.node};
+    for (const sqf::ConfigNode *at = of.node; !at->base.isEmpty();) {
+        const sqf::ConfigNode *found = nullptr;
+        for (const QString &in : {of.wrapper, QString()})
+            for (const Candidate &candidate : candidates)
+                if (!found && sameName(candidate.wrapper, in) && sameName(candidate.node->name, at->base)
+                    && !seen.contains(candidate.node))
+                    found = candidate.node;
+        if (!found)
+            break;
+        seen << found;
+        bases << *found;
+        at = found;
+    }
+    return bases;
+}
+
+// The entries of the bases, farthest first, then the class's own.
+QList<sqf::ConfigEntry> withInherited(const sqf::ConfigNode &node, const QList<sqf::ConfigNode> &bases)
+{
+    QList<sqf::ConfigEntry> entries;
+    for (auto base = bases.crbegin(); base != bases.crend(); ++base)
+        entries << base->entries;
+    return entries << node.entries;
+}
+
+QString inheritedNote(const QList<sqf::ConfigNode> &bases, const QStringList &fields)
+{
+    QStringList names;
+    for (const sqf::ConfigNode &base : bases)
+        names << base.name;
+    return QStringLiteral("Inherited from %1 in the text, previewed and left out of the copy until edited: %2.")
+        .arg(names.join(QStringLiteral(", ")), fields.join(QStringLiteral(", ")));
+}
+
+// A cloudlet class as importConfigClass reads it, previewed with the fields it inherits from its
+// bases in the text, which are marked to stay out of its copy.
+ImportedClass importCloudlet(const sqf::ConfigNode &node, const QList<sqf::ConfigNode> &bases)
+{
+    if (bases.isEmpty())
+        return importConfigClass(classOf(node));
+    sqf::ConfigClass read = classOf(node);
+    read.entries = withInherited(node, bases);
+    read.base = bases.back().base;
+    ImportedClass imported = importConfigClass(read);
+    imported.configClass.base = node.base;
+    const auto own = [&node](const QString &field) {
+        return std::any_of(node.entries.cbegin(), node.entries.cend(),
+                           [&field](const sqf::ConfigEntry &entry) { return sameName(entry.name, field); });
+    };
+    QStringList inherited;
+    QList<effect::ConfigFieldMark> &marks = imported.configClass.marks;
+    for (const exporter::ClassLine &line : exporter::configClassFields(imported.fields, imported.settings)) {
+        if (line.field.isEmpty() || own(line.field))
+            continue;
+        const bool written =
+            std::any_of(read.entries.cbegin(), read.entries.cend(),
+                        [&line](const sqf::ConfigEntry &entry) { return sameName(entry.name, line.field); });
+        if (!written)
+            continue;
+        inherited << line.field;
+        marks.erase(std::remove_if(marks.begin(), marks.end(),
+                                   [&line](const effect::ConfigFieldMark &mark) { return mark.field == line.field; }),
+                    marks.end());
+        marks << effect::ConfigFieldMark{line.field, QString(), exporter::fieldAsGiven(line), false};
+    }
+    QList<sqf::ConfigEntry> &configOnly = imported.configClass.configOnly;
+    configOnly.erase(std::remove_if(configOnly.begin(), configOnly.end(),
+                                    [&node](const sqf::ConfigEntry &entry) { return !node.entries.contains(entry); }),
+                     configOnly.end());
+    QStringList configOnlyNames;
+    for (const sqf::ConfigEntry &entry : configOnly)
+        configOnlyNames << entry.name;
+    for (QString &note : imported.notes)
+        if (note.startsWith(QLatin1String("Config-only fields")))
+            note = configOnlyNames.isEmpty()
+                       ? QString()
+                       : QStringLiteral("Config-only fields, not previewed, kept and copied back as written: %1.")
+                             .arg(configOnlyNames.join(QStringLiteral(", ")));
+    imported.notes.removeAll(QString());
+    if (!inherited.isEmpty())
+        imported.notes << inheritedNote(bases, inherited);
+    return imported;
+}
+
 } // namespace
 
-ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QString, 3> &offset)
+ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QString, 3> &offset,
+                               const QList<sqf::ConfigNode> &bases)
 {
     ImportedLight imported;
     effect::LightSettings &light = imported.settings;
     imported.configClass.name = node.name;
     imported.configClass.base = node.base;
-    Fields fields(node.entries);
+    const QList<sqf::ConfigEntry> entries = withInherited(node, bases);
+    Fields fields(entries, entries.size() - node.entries.size());
     QStringList missing;
     QStringList kept;
     const auto keptAsWritten = [&kept](const sqf::ConfigEntry *entry) {
@@ -182,10 +278,17 @@ ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QSt
     fields.take(QStringLiteral("diffuse"));
     fields.take(QStringLiteral("position"));
 
-    const auto found = std::find_if(node.classes.cbegin(), node.classes.cend(), [](const sqf::ConfigNode &c) {
-        return sameName(c.name, QLatin1String("Attenuation"));
-    });
-    const sqf::ConfigNode *attenuationNode = found == node.classes.cend() ? nullptr : &*found;
+    const auto attenuationOf = [](const sqf::ConfigNode &light) -> const sqf::ConfigNode * {
+        const auto found = std::find_if(light.classes.cbegin(), light.classes.cend(), [](const sqf::ConfigNode &c) {
+            return sameName(c.name, QLatin1String("Attenuation"));
+        });
+        return found == light.classes.cend() ? nullptr : &*found;
+    };
+    // Its own Attenuation, or the one its nearest base in the text has.
+    const sqf::ConfigNode *ownAttenuation = attenuationOf(node);
+    const sqf::ConfigNode *attenuationNode = ownAttenuation;
+    for (qsizetype i = 0; !attenuationNode && i < bases.size(); ++i)
+        attenuationNode = attenuationOf(bases.at(i));
     QStringList leftOut;
     std::optional<Fields> attenuation;
     const QStringList names = exporter::lightConfigFieldNames();
@@ -203,15 +306,17 @@ ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QSt
             else if (!text)
                 keptAsWritten(entry);
         }
-        for (const sqf::ConfigEntry &entry : attenuation->untaken())
-            leftOut << QStringLiteral("Attenuation's %1").arg(entry.name);
-        for (const sqf::ConfigNode &inner : attenuationNode->classes)
-            leftOut << QStringLiteral("the class %1 in Attenuation").arg(inner.name);
+        if (attenuationNode == ownAttenuation) {
+            for (const sqf::ConfigEntry &entry : attenuation->untaken())
+                leftOut << QStringLiteral("Attenuation's %1").arg(entry.name);
+            for (const sqf::ConfigNode &inner : attenuationNode->classes)
+                leftOut << QStringLiteral("the class %1 in Attenuation").arg(inner.name);
+        }
     } else {
         missing << QStringLiteral("Attenuation");
     }
     for (const sqf::ConfigNode &inner : node.classes)
-        if (&inner != attenuationNode)
+        if (&inner != ownAttenuation)
             leftOut << QStringLiteral("the class %1").arg(inner.name);
 
     // Every field is marked: written back as the class wrote it, or left out where it did not,
@@ -219,8 +324,8 @@ ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QSt
     const QList<exporter::ClassLine> given = exporter::lightConfigFields(light, offset);
     Fields written(node.entries);
     std::optional<Fields> writtenAttenuation;
-    if (attenuationNode)
-        writtenAttenuation.emplace(attenuationNode->entries);
+    if (ownAttenuation)
+        writtenAttenuation.emplace(ownAttenuation->entries);
     for (const QString &field : names) {
         const bool inAttenuation = field.startsWith(prefix);
         const sqf::ConfigEntry *entry =
@@ -237,11 +342,27 @@ ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QSt
     imported.configClass.configOnly = fields.untaken();
 
     QStringList &notes = imported.notes;
+    const QString lastBase = bases.isEmpty() ? node.base : bases.back().base;
     if (!missing.isEmpty())
         notes << QStringLiteral("Not in the light's class, inherited from %1, whose values are not known here: %2 (the "
                                 "preview assumes them; the class is copied without them until they are edited).")
-                     .arg(node.base.isEmpty() ? QStringLiteral("the game's defaults") : node.base,
+                     .arg(lastBase.isEmpty() ? QStringLiteral("the game's defaults") : lastBase,
                           missing.join(QStringLiteral(", ")));
+    QStringList inherited;
+    for (const effect::ConfigFieldMark &mark : imported.configClass.marks) {
+        const bool inBase = std::any_of(bases.cbegin(), bases.cend(), [&](const sqf::ConfigNode &base) {
+            if (mark.field.startsWith(prefix)) {
+                const sqf::ConfigNode *baseAttenuation = attenuationOf(base);
+                return !ownAttenuation && baseAttenuation
+                       && Fields(baseAttenuation->entries).take(mark.field.mid(prefix.size()));
+            }
+            return Fields(base.entries).take(mark.field) != nullptr;
+        });
+        if (mark.written.isEmpty() && inBase)
+            inherited << mark.field;
+    }
+    if (!inherited.isEmpty())
+        notes << inheritedNote(bases, inherited);
     if (!kept.isEmpty())
         notes << QStringLiteral("Written in a form the light does not hold, previewed as if not set and copied back "
                                 "as written until edited: %1.")
@@ -300,7 +421,8 @@ ConfigEffectOutcome parseConfigEffect(const QString &pasted)
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const effect::ConfigPart &part = parts.at(i);
         const exporter::PartValues values = exporter::partValues(exporter::inheritedPartEntries(parts, i));
-        const QString name = effect::uniqueLayerName(layers, QLatin1Char('_') + part.name);
+        // The layer's name is a script's variable, a macro call's parentheses left out.
+        const QString name = effect::uniqueLayerName(layers, QLatin1Char('_') + exporter::configIdentifier(part.name));
         const QString said = part.name + QStringLiteral(": ");
         const bool particles = sameName(values.simulation, QLatin1String("particles"));
         const bool light = sameName(values.simulation, QLatin1String("light"));
@@ -311,7 +433,7 @@ ConfigEffectOutcome parseConfigEffect(const QString &pasted)
         effect::Layer layer;
         if (found && particles) {
             found->used = true;
-            const ImportedClass imported = importConfigClass(classOf(*found->node));
+            const ImportedClass imported = importCloudlet(*found->node, basesInText(*found, candidates));
             effect::SourceSettings settings = imported.settings;
             settings.name = name;
             layer = effect::layerOf({imported.fields, false, settings, imported.configClass});
@@ -319,7 +441,8 @@ ConfigEffectOutcome parseConfigEffect(const QString &pasted)
                 notes << said + note;
         } else if (found) {
             found->used = true;
-            const ImportedLight imported = importLightClass(*found->node, values.offset);
+            const ImportedLight imported =
+                importLightClass(*found->node, values.offset, basesInText(*found, candidates));
             layer = effect::lightLayerOf(name, imported.settings);
             layer.fields.configClass = imported.configClass;
             for (const QString &note : imported.notes)

@@ -29,8 +29,9 @@ struct ConfigEffectOutcome {
 // its position[], lifeTime and enabled, its own or from the sibling it inherits from, giving the
 // offset, the end and the mute mark (exporter::partValues). A particles sub-class takes the
 // CfgCloudlets class its type names as importConfigClass reads it; a light sub-class takes its
-// CfgLights class (importLightClass). A sub-class whose class is not in the text, or of another
-// simulation (sound, ruin), is a class-only layer, kept by its fields alone and not played. The
+// CfgLights class (importLightClass). A class whose bases the text defines is previewed with the
+// fields it inherits from them, and copied without them while they are unedited. A sub-class whose class is not in the
+// text, or of another simulation (sound, ruin), is a class-only layer, kept by its fields alone and not played. The
 // CfgCloudlets and CfgLights classes that no layer is, and those outside them that no layer is,
 // are kept with the root as they are written.
 ConfigEffectOutcome parseConfigEffect(const QString &pasted);
@@ -48,6 +49,9 @@ struct ImportedLight {
     effect::EffectClass configClass;
     QStringList notes;
 };
-ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QString, 3> &offset);
+// The bases are the classes it inherits from that the text defines, nearest first: the fields
+// they give and the class does not write are previewed, and left out of its copy while unedited.
+ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QString, 3> &offset,
+                               const QList<sqf::ConfigNode> &bases = {});
 
 } // namespace import

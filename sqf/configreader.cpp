@@ -75,10 +75,11 @@ private:
         return m_text.mid(start, m_i - start);
     }
 
-    // The value of a field, up to its ';' outside strings, braces and parentheses.
+    // The value of a field, up to its ';' outside strings, braces and parentheses; blanks and line
+    // breaks outside strings are one blank each, so that a value written over lines is one line.
     QString value(const QString &field)
     {
-        const qsizetype start = m_i;
+        QString text;
         int depth = 0;
         while (!atEnd()) {
             const QChar c = m_text.at(m_i);
@@ -88,7 +89,14 @@ private:
                     fail(QStringLiteral("the string at character %1 does not close").arg(m_i + 1));
                     return {};
                 }
+                text += m_text.mid(m_i, end - m_i);
                 m_i = end;
+                continue;
+            }
+            if (c.isSpace()) {
+                if (!text.endsWith(QLatin1Char(' ')))
+                    text += QLatin1Char(' ');
+                ++m_i;
                 continue;
             }
             if (c == QLatin1Char('{') || c == QLatin1Char('('))
@@ -98,10 +106,10 @@ private:
                     break;
                 --depth;
             } else if (c == QLatin1Char(';') && depth == 0) {
-                QString text = m_text.mid(start, m_i - start).trimmed();
                 ++m_i;
-                return text;
+                return text.trimmed();
             }
+            text += c;
             ++m_i;
         }
         fail(depth > 0 ? QStringLiteral("the value of %1 opens a brace that does not close").arg(field)

@@ -2566,6 +2566,38 @@ void TestImport::configEffects_data()
     QTest::newRow("the root's base; a base class no part names is kept")
         << kPatchForm << "root"
         << "TAG_BigBoom:ExploBase fields 0 kept CfgCloudlets/TAG_SmokeBase";
+    QTest::newRow("a base in the text gives what its class inherits") << kPatchForm << "3:5"
+                                                                      << "20";
+    QTest::newRow("said so")
+        << kPatchForm << "notes"
+        << "LightExp: ExploLight is not in the pasted text: kept and copied back as it was, not played. / "
+           "Explosion1: ExploAmmoExplosion is not in the pasted text: kept and copied back as it was, not played. / "
+           "Smoke1: Not in the class, inherited from Default, whose values are not known here: particleShape, "
+           "particleFSNtieth, particleFSIndex, particleFSFrameCount, particleFSLoop, animationName, particleType, "
+           "timerPeriod, position, moveVelocity, rotationVelocity, weight, volume, color, animationSpeed, "
+           "randomDirectionPeriod, randomDirectionIntensity, onTimerScript, beforeDestroyScript, angle, onSurface, "
+           "bounceOnSurface, emissiveColor, circleRadius, circleVelocity, lifeTimeVar, positionVar, moveVelocityVar, "
+           "rotationVelocityVar, sizeVar, colorVar, randomDirectionPeriodVar, randomDirectionIntensityVar, angleVar, "
+           "bounceOnSurfaceVar (the preview shows stand-ins; the class is copied without them until they are "
+           "edited). / Smoke1: Written in a form the fields do not hold, previewed with worked-out or assumed values "
+           "and copied back as written until edited: size (+= {4}). / Smoke1: Inherited from TAG_SmokeBase in the "
+           "text, previewed and left out of the copy until edited: lifeTime, rubbing. / Exhaust: ";
+    QTest::newRow("a light's base in the text")
+        << "class CfgLights { class Base { color[] = {1, 0.5, 0}; intensity = 500; class Attenuation { quadratic = 2; "
+           "}; }; class Cannon: Base { intensity = 900; }; }; class Fired { class L { simulation = \"light\"; type "
+           "= \"Cannon\"; }; };"
+        << "light 1"
+        << "1,0.5,0 / - / 900 / - / 0,0,0,2,0,0 / -,-,-,-";
+    QTest::newRow("its inherited fields said")
+        << "class CfgLights { class Base { color[] = {1, 0.5, 0}; intensity = 500; class Attenuation { quadratic = 2; "
+           "}; }; class Cannon: Base { intensity = 900; }; }; class Fired { class L { simulation = \"light\"; type "
+           "= \"Cannon\"; }; };"
+        << "notes"
+        << "L: ";
+    QTest::newRow("a macro call's name made a variable")
+        << "class GVAR(fired) { class GVAR(fired) { simulation = \"particles\"; type = QGVAR(fired); }; };"
+        << "layers"
+        << "_GVAR_fired external at 0,0,0";
     QTest::newRow("classes outside their wrappers") << kBareForm << "layers"
                                                     << "_Fire particles at 0.1,0,1.1 | _Glow light at 0.1,0,1.2";
     QTest::newRow("a light outside CfgLights") << kBareForm << "light 2"

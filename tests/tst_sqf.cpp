@@ -70,6 +70,8 @@ private slots:
     void commandWord();
     void configClasses_data();
     void configClasses();
+    void configTree_data();
+    void configTree();
     void braceElements_data();
     void braceElements();
 };
@@ -554,6 +556,49 @@ void TestSqf::configClasses()
     QFETCH(bool, startsWithClass);
     QCOMPARE(summary(sqf::readConfigClasses(text)), classes);
     QCOMPARE(sqf::startsWithClass(text), startsWithClass);
+}
+
+namespace {
+
+QString treeSummary(const QList<sqf::ConfigNode> &nodes)
+{
+    QStringList classes;
+    for (const sqf::ConfigNode &node : nodes) {
+        QStringList entries;
+        for (const sqf::ConfigEntry &entry : node.entries)
+            entries << entry.name + (entry.isArray ? "[]" : "") + '=' + entry.value;
+        classes << node.name + ':' + node.base + '{' + entries.join(';')
+                       + (node.classes.isEmpty() ? QString() : " " + treeSummary(node.classes)) + '}';
+    }
+    return classes.join(" | ");
+}
+
+} // namespace
+
+void TestSqf::configTree_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tree");
+    QTest::newRow("classes inside classes, declarations left out")
+        << "class CfgLights { class Base; class L: Base { a = 1; class Attenuation { q = 2; }; }; };"
+        << "CfgLights:{ L:Base{a=1 Attenuation:{q=2}}}";
+    QTest::newRow("a root and its parts, fields beside them")
+        << "class R { x = 0; class P1 { s = \"light\"; }; class P2: P1 { }; };\nclass C { };"
+        << "R:{x=0 P1:{s=\"light\"} | P2:P1{}} | C:{}";
+    QTest::newRow("a value over lines is one line, strings as written")
+        << "class A { p[] = { 0,\n\t\t1.8,\n\t\t0\n\t}; t = \"a  b\"; };"
+        << "A:{p[]={ 0, 1.8, 0 };t=\"a  b\"}";
+    QTest::newRow("refused as a whole") << "class A { class B { x = 1; };"
+                                        << "";
+}
+
+void TestSqf::configTree()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, tree);
+    const sqf::ConfigTree read = sqf::readConfigTree(text);
+    QCOMPARE(treeSummary(read.classes), tree);
+    QCOMPARE(read.problem.isEmpty(), !tree.isEmpty());
 }
 
 void TestSqf::braceElements_data()
