@@ -226,6 +226,44 @@ ImportedClass importCloudlet(const sqf::ConfigNode &node, const QList<sqf::Confi
     return imported;
 }
 
+// What the preview makes of a sub-class's position[], lifeTime and enabled where they are not
+// numbers: a memory point of the model, an engine expression.
+void notePlacing(const QList<sqf::ConfigEntry> &entries, const exporter::PartValues &values, const QString &said,
+                 QStringList &notes)
+{
+    const auto last = [&entries](const char *name) -> const sqf::ConfigEntry * {
+        const sqf::ConfigEntry *found = nullptr;
+        for (const sqf::ConfigEntry &entry : entries)
+            if (sameName(entry.name, QLatin1String(name)))
+                found = &entry;
+        return found;
+    };
+    const sqf::ConfigEntry *position = last("position");
+    const auto elements = position ? sqf::braceElements(position->value) : std::nullopt;
+    const bool numbers = elements && elements->size() == 3
+                         && std::all_of(elements->cbegin(), elements->cend(),
+                                        [](const QString &e) { return sqf::plainNumber(e).has_value(); });
+    if (position && !elements)
+        notes << said
+                     + QStringLiteral("its position (%1) is a point of the model it is given to: the preview plays it "
+                                      "at the anchor.")
+                           .arg(position->value);
+    else if (position && !numbers)
+        notes << said
+                     + QStringLiteral("its position (%1) is not three numbers: the preview plays it at the anchor.")
+                           .arg(position->value);
+    const sqf::ConfigEntry *lifeTime = last("lifeTime");
+    if (lifeTime && values.end.isEmpty())
+        notes << said
+                     + QStringLiteral("its lifeTime (%1) is no number: the preview plays it to the effect's end.")
+                           .arg(lifeTime->value);
+    const sqf::ConfigEntry *enabled = last("enabled");
+    if (enabled && !sqf::plainNumber(enabled->value.trimmed()))
+        notes << said
+                     + QStringLiteral("enabled (%1) is worked out by the game as it plays: the preview plays the part.")
+                           .arg(enabled->value);
+}
+
 } // namespace
 
 ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QString, 3> &offset,
@@ -469,6 +507,7 @@ ConfigEffectOutcome parseConfigEffect(const QString &pasted)
                                               "played.")
                                    .arg(values.simulation);
         }
+        notePlacing(exporter::inheritedPartEntries(parts, i), values, said, notes);
         layer.offset = values.offset;
         layer.end = values.end;
         layer.muted = values.muted;

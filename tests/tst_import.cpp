@@ -2594,6 +2594,16 @@ void TestImport::configEffects_data()
            "= \"Cannon\"; }; };"
         << "notes"
         << "L: ";
+    QTest::newRow("a memory point, an expression's end and switch")
+        << "class R { class P { simulation = \"sound\"; position = \"exhaust\"; lifeTime = \"2 * x\"; enabled = "
+           "\"engineDamage\"; }; class Q { simulation = \"sound\"; position[] = {\"positionX\", 0, 0}; }; };"
+        << "notes"
+        << "P: a part of the simulation sound, kept and copied back as it was, not played. / P: its position "
+           "(\"exhaust\") is a point of the model it is given to: the preview plays it at the anchor. / P: its "
+           "lifeTime (\"2 * x\") is no number: the preview plays it to the effect's end. / P: enabled "
+           "(\"engineDamage\") is worked out by the game as it plays: the preview plays the part. / Q: a part of the "
+           "simulation sound, kept and copied back as it was, not played. / Q: its position ({\"positionX\", 0, 0}) is "
+           "not three numbers: the preview plays it at the anchor.";
     QTest::newRow("a macro call's name made a variable")
         << "class GVAR(fired) { class GVAR(fired) { simulation = \"particles\"; type = QGVAR(fired); }; };"
         << "layers"
