@@ -6,8 +6,9 @@
 // layers of one effect; a frame at four times the speed, eight
 // steps and the painting; and the step alone per particle. The frame stays as it is, as it does
 // while the preview plays, so the views keep their backgrounds; with keptBackground:0 they paint
-// them every frame too, as while the window is resized. Last, a particle source at its steady
-// state, where every step also gives birth to the particles due in it.
+// them every frame too, as while the window is resized. Then a particle source at its steady
+// state, where every step also gives birth to the particles due in it; last, a seek to 30 s into
+// such a source, replayed from its start.
 #include "drop/dropstring.h"
 #include "effect/simulation.h"
 #include "preview/painting.h"
@@ -218,13 +219,13 @@ BENCHMARK(BM_StepPerParticle)->Arg(500)->Arg(10000)->Arg(18000)->Unit(benchmark:
 // living 15 s, spread by setParticleRandom and born on a circle of 5 m, read from the fields and the
 // source's settings as the preview reads them. Measured once it holds its steady state of about
 // 15 000 live particles, so that each frame's step has its births (about 8) and deaths too.
-effect::Simulation steadySource()
+effect::Simulation steadySource(const char *lifeTime = "15")
 {
     QStringList texts = drop::startTexts();
     const auto set = [&texts](int number, const char *text) { texts[number - 1] = QString::fromLatin1(text); };
     set(1, "cl_basic");
     set(3, "Billboard");
-    set(5, "15");
+    set(5, lifeTime);
     set(11, "0.5");
     set(13, "1.2");
     set(14, "1");
@@ -270,6 +271,20 @@ BENCHMARK(BM_SourceAtSteadyState)
     ->ComputeStatistics("min", fastest)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// A seek: the moment a number of seconds after the start of the source above living 18 s, which
+// holds the later games' 18 000 live particles from then on, replayed from the start as seeking
+// does.
+void BM_Seek(benchmark::State &state)
+{
+    effect::Simulation simulation = steadySource("18");
+    for (auto _ : state) {
+        simulation.seek(double(state.range(0)));
+        benchmark::DoNotOptimize(simulation.particles().data());
+    }
+    state.counters["particles"] = double(simulation.particles().size());
+}
+BENCHMARK(BM_Seek)->ArgNames({"seconds"})->Arg(30)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 
 } // namespace
 

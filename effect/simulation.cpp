@@ -335,6 +335,15 @@ void Simulation::restart()
     updateLights();
 }
 
+void Simulation::seek(double seconds)
+{
+    restart();
+    // The time of a whole number of steps gives that number back, whatever its rounding.
+    const double steps = std::floor(std::max(0.0, seconds) / kStep + 1e-6);
+    for (double i = 0; i < steps; ++i)
+        step();
+}
+
 void Simulation::advance(double seconds)
 {
     if (!(seconds > 0))

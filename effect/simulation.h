@@ -100,6 +100,13 @@ public:
 
     // No particles, time 0, the random draws from the seed again.
     void restart();
+    // The seed of the random draws from the next restart on: another seed, another spread of the
+    // same effect.
+    void setSeed(std::uint32_t seed) { m_seed = seed; }
+    std::uint32_t seed() const { return m_seed; }
+    // The moment `seconds` after the start, as playing from the start reaches it: a restart and a
+    // replay of every whole step up to it, particle for particle the same.
+    void seek(double seconds);
     // Runs the whole steps that fit into the simulated time so far plus the given seconds.
     void advance(double seconds);
 

@@ -1,3 +1,4 @@
+#include "effect/effectlibrary.h"
 #include "effect/layers.h"
 #include "effect/particles.h"
 #include "effect/recipe.h"
@@ -199,6 +200,8 @@ private slots:
     void layerLimitHoldsForAllLayers_data();
     void layerLimitHoldsForAllLayers();
     void layersDoNotDependOnTheFrames_data();
+    void seekReachesTheMomentPlayingDoes_data();
+    void seekReachesTheMomentPlayingDoes();
     void layersDoNotDependOnTheFrames();
     void lightIsReadByTheModel_data();
     void lightIsReadByTheModel();
@@ -760,6 +763,51 @@ void TestPreview::layersDoNotDependOnTheFrames()
         QCOMPARE_LE(std::abs(frames.particles()[i].position.x - once.particles()[i].position.x), 1e-9);
         QCOMPARE_LE(std::abs(frames.particles()[i].position.z - once.particles()[i].position.z), 1e-9);
     }
+}
+
+void TestPreview::seekReachesTheMomentPlayingDoes_data()
+{
+    QTest::addColumn<int>("effect");
+    QTest::addColumn<double>("seconds");
+    const QList<Effect> &builtIns = builtInEffects();
+    for (qsizetype i = 0; i < builtIns.size(); ++i)
+        for (const double seconds : {0.5, 4.0, 12.0})
+            QTest::addRow("%s at %g s", qPrintable(builtIns.at(i).name), seconds) << int(i) << seconds;
+}
+
+void TestPreview::seekReachesTheMomentPlayingDoes()
+{
+    QFETCH(int, effect);
+    QFETCH(double, seconds);
+    std::vector<LayerRecipe> recipes;
+    for (const Layer &layer : builtInEffects().at(effect).layers)
+        recipes.push_back(readLayer(layer, {}));
+    Simulation played(3);
+    Simulation sought(3);
+    played.setLayers(recipes);
+    sought.setLayers(recipes);
+    played.restart();
+    while (played.time() < seconds)
+        played.advance(1.0 / 60);
+    // Played on past the moment first: the seek starts again from the start.
+    sought.advance(seconds + 1);
+    sought.seek(played.time());
+    QCOMPARE(sought.time(), played.time());
+    QCOMPARE(sought.particles().size(), played.particles().size());
+    QVERIFY(!played.particles().empty());
+    for (std::size_t i = 0; i < played.particles().size(); ++i) {
+        const Particle &a = sought.particles()[i];
+        const Particle &b = played.particles()[i];
+        QVERIFY(a.layer == b.layer && a.age == b.age && a.position.x == b.position.x && a.position.y == b.position.y
+                && a.position.z == b.position.z && a.velocity.z == b.velocity.z);
+    }
+    for (std::size_t layer = 0; layer < recipes.size(); ++layer)
+        QCOMPARE(sought.lightIntensity(layer), played.lightIntensity(layer));
+    // Another seed is another spread of the same effect.
+    sought.setSeed(4);
+    sought.seek(played.time());
+    QVERIFY(sought.particles().size() != played.particles().size()
+            || sought.particles().front().position.x != played.particles().front().position.x);
 }
 
 void TestPreview::lightIsReadByTheModel_data()
