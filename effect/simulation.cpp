@@ -339,8 +339,8 @@ void Simulation::seek(double seconds)
 {
     restart();
     // The time of a whole number of steps gives that number back, whatever its rounding.
-    const double steps = std::floor(std::max(0.0, seconds) / kStep + 1e-6);
-    for (double i = 0; i < steps; ++i)
+    const double steps = std::floor(std::min(std::max(0.0, seconds), 1e9) / kStep + 1e-6);
+    for (auto i = std::int64_t(steps); i > 0; --i)
         step();
 }
 

@@ -471,12 +471,10 @@ QStringList sourceScriptLines(const EmitterSettings &settings, const SourceSetti
     return lines;
 }
 
-QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer> &given, const QString &fileName)
+namespace {
+
+QStringList scriptedEffectLines(const EmitterSettings &settings, const QList<Layer> &layers, const QString &fileName)
 {
-    QStringList leftOut;
-    const QList<Layer> layers = scriptedLayers(given, leftOut);
-    if (layers.isEmpty())
-        return leftOut;
     const QString colourName = layerColourName(settings);
     if (layers.size() == 1 && !layers.front().isLight() && startsAtOnce(layers.front())
         && layers.front().end.trimmed().isEmpty() && !layers.front().classOnly && atTheAnchor(layers.front())) {
@@ -488,7 +486,7 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
         one.colourLine = fields.separateColours
                              ? drop::formatColourLine(colourName, fields.texts.value(drop::kColourField - 1))
                              : settings.colourLine;
-        return leftOut + sourceScriptLines(one, fields.source, fileName);
+        return sourceScriptLines(one, fields.source, fileName);
     }
 
     const ScriptPlace place = scriptPlace(settings);
@@ -506,7 +504,6 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
     const QString count =
         layers.size() == 1 ? QStringLiteral("1 layer") : QStringLiteral("%1 layers").arg(layers.size());
     lines << QStringLiteral("// Particle effect of %1, %2: %3.").arg(count, lasting, names.join(kSeparator));
-    lines << leftOut;
     for (qsizetype i = 0; i < layers.size(); ++i) {
         const Layer &layer = layers.at(i);
         QString times =
@@ -589,6 +586,17 @@ QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer
         lines << all;
     }
     return lines;
+}
+
+} // namespace
+
+QStringList effectScriptLines(const EmitterSettings &settings, const QList<Layer> &layers, const QString &fileName)
+{
+    QStringList leftOut;
+    const QList<Layer> scripted = scriptedLayers(layers, leftOut);
+    if (scripted.isEmpty())
+        return leftOut;
+    return leftOut + scriptedEffectLines(settings, scripted, fileName);
 }
 
 } // namespace exporter
