@@ -444,6 +444,34 @@ void Simulation::step()
     }
 }
 
+double longestLife(const LayerRecipe &layer)
+{
+    if (layer.light || !layer.recipe.usable())
+        return 0;
+    SourceDraw draw;
+    draw.parts[SourceRandom::LifeTime] = 1;
+    sqf::Random random(1);
+    const std::optional<ParticleValues> values = drawParticle(layer.recipe, layer.variables, random, draw);
+    return values ? std::max(0.0, values->lifeTime) : 0;
+}
+
+std::optional<double> effectEnd(const std::vector<LayerRecipe> &layers, double duration)
+{
+    double emission = duration;
+    double life = 0;
+    for (const LayerRecipe &layer : layers) {
+        if (layer.muted)
+            continue;
+        life = std::max(life, longestLife(layer));
+        if (duration > 0)
+            continue;
+        if (!layer.end)
+            return std::nullopt;
+        emission = std::max(emission, *layer.end);
+    }
+    return emission + life;
+}
+
 Bounds pathBounds(const Recipe &recipe, const sqf::VariableValues &variables, const Vec3 &wind, std::uint32_t seed)
 {
     Bounds bounds; // the origin, where the object stands, is always in view

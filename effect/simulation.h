@@ -179,6 +179,15 @@ std::uint32_t layerSeed(std::uint32_t seed, std::size_t layer);
 // nothing.
 bool settled(const Simulation &simulation);
 
+// The longest life a layer's particles can have with its variables: the LifeTime with its
+// setParticleRandom spread at the top; 0 for a light or a layer that gives no particle.
+double longestLife(const LayerRecipe &layer);
+
+// The time at which the effect is over: the end of its emission ("Emit for", else the end of every
+// layer that plays, where each has one) and then the longest life of a layer's particles.
+// Nothing for an effect without end.
+std::optional<double> effectEnd(const std::vector<LayerRecipe> &layers, double duration);
+
 // Where the path of the particles reaches over a whole life: one particle with the current
 // values, followed ahead in time (a few when values are drawn at random, so that a spread fits),
 // with the extremes of setParticleRandom's spread and points on all sides of setParticleCircle.

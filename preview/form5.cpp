@@ -34,6 +34,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -56,6 +57,8 @@ QPointer<Form5> instance;
 constexpr int kFrameMilliseconds = 16;
 // After a stall (a dragged window, a busy machine) the preview goes on instead of catching up.
 constexpr double kLongestFrame = 0.1;
+// One frame of the views at 60 a second: what Alt+Right and Alt+Left step.
+constexpr double kFrameSeconds = 1.0 / 60;
 constexpr std::uint32_t kSeed = 20261208;
 constexpr double kSpeeds[] = {0.25, 0.5, 1, 2, 4};
 constexpr int kNormalSpeed = 2;
@@ -320,6 +323,17 @@ void Form5::createControls()
     sourceColumn->addWidget(SaveSourceButton);
     sourceColumn->addWidget(CopyClassButton);
     sourceColumn->addWidget(CopyConfigEffectButton);
+    // Under the views, as wide as they are.
+    TimeBox = new TimeLine(this);
+    views->addWidget(TimeBox->Bar, 2, 0, 1, 2);
+    GoToTimeShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this);
+    GoToTimeShortcut->setContext(Qt::WindowShortcut);
+    StepForwardShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this);
+    StepForwardShortcut->setContext(Qt::WindowShortcut);
+    StepBackShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
+    StepBackShortcut->setContext(Qt::WindowShortcut);
+    NewDrawShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this);
+    NewDrawShortcut->setContext(Qt::WindowShortcut);
     auto *viewsAndSource = new QHBoxLayout;
     viewsAndSource->addLayout(views, 1);
     viewsAndSource->addLayout(sourceColumn);
@@ -354,7 +368,15 @@ void Form5::createControls()
     auto *controls = new QHBoxLayout;
     controls->addWidget(PlayButton);
     controls->addWidget(RestartButton);
+    controls->addWidget(TimeBox->TimeLabel);
+    controls->addWidget(TimeBox->TimeText);
+    controls->addWidget(TimeBox->WorkingLabel);
+    controls->addWidget(TimeBox->NewDrawButton);
     controls->addSpacing(12);
+    // In the row's order, though made with the views.
+    setTabOrder(RestartButton, TimeBox->TimeText);
+    setTabOrder(TimeBox->TimeText, TimeBox->NewDrawButton);
+    setTabOrder(TimeBox->NewDrawButton, SpeedBox);
     controls->addWidget(labelFor(QStringLiteral("&Speed:"), SpeedBox));
     controls->addWidget(SpeedBox);
     controls->addWidget(labelFor(QStringLiteral("Emit &for:"), DurationBox));
@@ -421,6 +443,9 @@ void Form5::createControls()
 
     FrameTimer = new QTimer(this);
     FrameTimer->setInterval(kFrameMilliseconds);
+    SeekTimer = new QTimer(this);
+    SeekTimer->setSingleShot(true);
+    SeekTimer->setInterval(0);
 
     SideView->zoomed = [this](double factor) { zoom(factor); };
     TopView->zoomed = [this](double factor) { zoom(factor); };
@@ -449,6 +474,13 @@ void Form5::connectHandlers()
     connect(SaveSourceShortcut, &QShortcut::activated, this, &Form5::SaveSourceShortcut_Activated);
     connect(CopyClassButton, &QPushButton::clicked, this, &Form5::CopyClassButton_Click);
     connect(CopyClassShortcut, &QShortcut::activated, this, &Form5::CopyClassShortcut_Activated);
+    connect(TimeBox, &TimeLine::seekAsked, this, &Form5::TimeBox_SeekAsked);
+    connect(TimeBox, &TimeLine::newDrawAsked, this, &Form5::TimeBox_NewDrawAsked);
+    connect(GoToTimeShortcut, &QShortcut::activated, this, &Form5::GoToTimeShortcut_Activated);
+    connect(StepForwardShortcut, &QShortcut::activated, this, &Form5::StepForwardShortcut_Activated);
+    connect(StepBackShortcut, &QShortcut::activated, this, &Form5::StepBackShortcut_Activated);
+    connect(NewDrawShortcut, &QShortcut::activated, this, &Form5::NewDrawShortcut_Activated);
+    connect(SeekTimer, &QTimer::timeout, this, &Form5::SeekTimer_Timer);
     connect(CopyConfigEffectButton, &QPushButton::clicked, this, &Form5::CopyConfigEffectButton_Click);
     connect(CopyConfigEffectShortcut, &QShortcut::activated, this, &Form5::CopyConfigEffectShortcut_Activated);
     connect(LayerBox, &LayerGroup::chosen, this, &Form5::LayerBox_Chosen);
@@ -624,6 +656,14 @@ void Form5::DeleteButton_Click()
 
 void Form5::PlayButton_Click()
 {
+    // Playing goes on from the moment shown: a replay still under way is finished first.
+    if (m_seekTarget) {
+        SeekTimer->stop();
+        while (m_simulation.time() + effect::kStep / 2 < *m_seekTarget)
+            m_simulation.step();
+        m_seekTarget.reset();
+        TimeBox->setWorking(false);
+    }
     m_playing = !m_playing;
     PlayButton->setText(m_playing ? QStringLiteral("&Pause") : QStringLiteral("&Play"));
     updateTimer();
@@ -639,8 +679,13 @@ void Form5::RestartButton_Click()
 void Form5::DurationBox_Change()
 {
     m_simulation.setDuration(DurationBox->value());
-    // The preview shows the script's run from its start.
-    if (m_started)
+    m_effectEnd = effect::effectEnd(m_simulation.layers(), m_simulation.duration());
+    updateTimeLine();
+    // The preview shows the script's run from its start; paused, the moment shown with the new
+    // duration.
+    if (m_started && !m_playing)
+        replayMoment(shownMoment());
+    else if (m_started)
         restartPreview();
     updateTimer();
 }
@@ -705,6 +750,120 @@ void Form5::CopyClassShortcut_Activated()
     copyConfigClass();
 }
 
+void Form5::TimeBox_SeekAsked(double seconds)
+{
+    seekTo(seconds);
+}
+
+void Form5::TimeBox_NewDrawAsked()
+{
+    newDraw();
+}
+
+void Form5::GoToTimeShortcut_Activated()
+{
+    TimeBox->TimeText->setFocus(Qt::ShortcutFocusReason);
+    TimeBox->TimeText->selectAll();
+}
+
+void Form5::StepForwardShortcut_Activated()
+{
+    if (!m_playing)
+        seekTo(shownMoment() + kFrameSeconds);
+}
+
+void Form5::StepBackShortcut_Activated()
+{
+    if (!m_playing)
+        seekTo(shownMoment() - kFrameSeconds);
+}
+
+void Form5::NewDrawShortcut_Activated()
+{
+    newDraw();
+}
+
+void Form5::SeekTimer_Timer()
+{
+    if (!m_seekTarget)
+        return;
+    // A slice of the replay, no longer than a frame, so that the window answers meanwhile.
+    QElapsedTimer spent;
+    spent.start();
+    while (m_simulation.time() + effect::kStep / 2 < *m_seekTarget && spent.elapsed() < kFrameMilliseconds)
+        m_simulation.step();
+    const bool reached = !(m_simulation.time() + effect::kStep / 2 < *m_seekTarget);
+    if (reached)
+        m_seekTarget.reset();
+    else
+        SeekTimer->start();
+    TimeBox->setWorking(!reached);
+    runFor(0);
+}
+
+void Form5::seekTo(double seconds)
+{
+    pausePlaying();
+    // Whole steps, as playing reaches them.
+    const double target = std::floor(std::max(0.0, seconds) / effect::kStep + 1e-6) * effect::kStep;
+    if (m_simulation.time() > target + effect::kStep / 2)
+        m_simulation.restart();
+    m_seekTarget = target;
+    SeekTimer_Timer();
+}
+
+double Form5::shownMoment() const
+{
+    return m_seekTarget.value_or(m_simulation.time());
+}
+
+void Form5::replayMoment(double seconds)
+{
+    m_simulation.restart();
+    seekTo(seconds);
+}
+
+void Form5::pausePlaying()
+{
+    if (!m_playing)
+        return;
+    m_playing = false;
+    PlayButton->setText(QStringLiteral("&Play"));
+    updateTimer();
+}
+
+void Form5::newDraw()
+{
+    // Another spread of the same effect, at the moment shown.
+    const double shown = shownMoment();
+    m_simulation.setSeed(QRandomGenerator::global()->generate());
+    m_simulation.restart();
+    if (m_playing) {
+        m_simulation.advance(shown);
+        runFor(0);
+    } else {
+        seekTo(shown);
+    }
+}
+
+void Form5::updateTimeLine()
+{
+    QList<TimeBar::Span> spans;
+    static const QList<QColor> colours{QColor(0x4c, 0x8b, 0xd6), QColor(0xd6, 0x6a, 0x3c), QColor(0x5a, 0xa8, 0x5a),
+                                       QColor(0x9b, 0x6c, 0xc4), QColor(0xc4, 0xa2, 0x3a), QColor(0x3a, 0xa8, 0xa8)};
+    const auto &layers = m_simulation.layers();
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        const effect::LayerRecipe &layer = layers[i];
+        QColor colour = layer.light ? QColor(0xf0, 0xc0, 0x30) : colours.at(qsizetype(i) % colours.size());
+        if (layer.muted)
+            colour.setAlpha(60);
+        spans << TimeBar::Span{std::max(0.0, layer.start), layer.end, colour};
+    }
+    TimeBox->Bar->setSpans(spans);
+    TimeBox->Bar->setRange(timeRange(m_effectEnd, m_simulation.time()));
+    TimeBox->setTime(m_simulation.time());
+}
+
 void Form5::CopyConfigEffectButton_Click()
 {
     copyConfigEffect();
@@ -746,6 +905,9 @@ void Form5::Source_ImportNotesChange()
 void Form5::Wind_Change()
 {
     m_simulation.setWind({WindXBox->value(), WindYBox->value(), 0});
+    // Paused, the moment shown is replayed in the new wind; playing, it blows from now on.
+    if (m_started && !m_playing)
+        replayMoment(shownMoment());
 }
 
 void Form5::NightCheck_Toggled(bool night)
@@ -784,6 +946,8 @@ void Form5::runFor(double seconds)
     if (effect::settled(m_simulation))
         updateTimer();
     updateCount();
+    TimeBox->Bar->setRange(timeRange(m_effectEnd, m_simulation.time()));
+    TimeBox->setTime(m_simulation.time());
     SideView->update();
     TopView->update();
 }
@@ -847,7 +1011,9 @@ void Form5::readFields()
     const bool wasEmitting = effectEmitting();
     const QStringList oldNames = variableNames();
     const bool sameCount = recipes.size() == m_simulation.layers().size();
+    const double shown = shownMoment();
     m_simulation.setLayers(std::move(recipes));
+    m_effectEnd = effect::effectEnd(m_simulation.layers(), m_simulation.duration());
     if (variableNames() != oldNames)
         rebuildVariableFields();
 
@@ -855,20 +1021,33 @@ void Form5::readFields()
     ShapeCaption->setText(shape.isEmpty() ? QStringLiteral("Shape: (none given)")
                                           : QStringLiteral("Shape: %1 (drawn as soft discs)").arg(shape));
     if (!effectEmitting()) {
-        // Nothing is shown until the fields can be previewed again.
+        // Nothing is shown until the fields can be previewed again; paused, the moment shown is
+        // kept for then.
+        if (!m_playing && m_started && !m_heldMoment)
+            m_heldMoment = shown;
         m_simulation.restart();
         SideView->update();
         TopView->update();
+    } else if (!m_playing && m_started && sameCount) {
+        // Paused, the moment shown is replayed with the edit.
+        const double moment = m_heldMoment.value_or(shown);
+        m_heldMoment.reset();
+        replayMoment(moment);
     } else if ((!wasEmitting || !sameCount) && m_started) {
         restartPreview();
     }
     updateNotes();
     updateCount();
+    updateTimeLine();
     updateTimer();
 }
 
 void Form5::restartPreview()
 {
+    m_heldMoment.reset();
+    m_seekTarget.reset();
+    SeekTimer->stop();
+    TimeBox->setWorking(false);
     m_simulation.restart();
     const effect::Bounds bounds = effect::pathBounds(m_simulation.layers(), m_simulation.wind(), kSeed);
     const double scale = fitScale(bounds, SideView->size(), TopView->size());

@@ -9,6 +9,7 @@
 #include "paintpool.h"
 #include "sidepanel.h"
 #include "sourcegroup.h"
+#include "timeline.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -143,7 +144,13 @@ public:
     QShortcut *CopyClassShortcut = nullptr;
     QPushButton *CopyConfigEffectButton = nullptr;
     QShortcut *CopyConfigEffectShortcut = nullptr;
-    QLabel *ImportStatus = nullptr; // what the last import left out of its block
+    TimeLine *TimeBox = nullptr;              // under the views: the effect's time, to scrub and type
+    QShortcut *GoToTimeShortcut = nullptr;    // Ctrl+G: the time field
+    QShortcut *StepForwardShortcut = nullptr; // Alt+Right, paused: one frame on
+    QShortcut *StepBackShortcut = nullptr;    // Alt+Left, paused: one frame back, replayed
+    QShortcut *NewDrawShortcut = nullptr;     // Ctrl+Shift+R
+    QTimer *SeekTimer = nullptr;              // the next slice of a seek that takes longer than a frame
+    QLabel *ImportStatus = nullptr;           // what the last import left out of its block
     QDoubleSpinBox *WindXBox = nullptr;
     QDoubleSpinBox *WindYBox = nullptr;
     QCheckBox *NightCheck = nullptr; // dark views with every light, kept between runs
@@ -195,6 +202,13 @@ private:
     void CopyClassShortcut_Activated();
     void CopyConfigEffectButton_Click();
     void CopyConfigEffectShortcut_Activated();
+    void TimeBox_SeekAsked(double seconds);
+    void TimeBox_NewDrawAsked();
+    void GoToTimeShortcut_Activated();
+    void StepForwardShortcut_Activated();
+    void StepBackShortcut_Activated();
+    void NewDrawShortcut_Activated();
+    void SeekTimer_Timer();
     void LayerBox_Chosen(int index);
     void LayerBox_AddAsked();
     void LayerBox_AddLightAsked();
@@ -230,6 +244,17 @@ private:
     void pasteLayers();
     void copyConfigClass();
     void copyConfigEffect();
+    // Shows the moment `seconds` after the start, paused: played on to it, or replayed from the
+    // start when it lies before the shown one, in slices of a frame's time; a newer seek takes the
+    // place of one still replaying.
+    void seekTo(double seconds);
+    // The moment shown, or the one a seek under way goes to.
+    double shownMoment() const;
+    // The moment again from the start, with what changed since: paused, an edit shows there.
+    void replayMoment(double seconds);
+    void pausePlaying();
+    void newDraw();
+    void updateTimeLine();
     // The main window's texts and the preview's settings, as the script writers take them.
     exporter::EmitterSettings emitterSettings() const;
     void saveSourceScript();
@@ -270,6 +295,9 @@ private:
     sqf::VariableValues m_variableValues; // kept by lower-case name while names come and go
     QElapsedTimer m_clock;
     bool m_playing = true;
+    std::optional<double> m_seekTarget; // while a seek replays
+    std::optional<double> m_heldMoment; // paused, the moment to show once the fields play again
+    std::optional<double> m_effectEnd;  // of the layers as last read; none without end
     bool m_started = false;
 
     std::unique_ptr<effect::EffectLibrary> m_library;

@@ -163,6 +163,7 @@ private slots:
     void copyConfigClassByKeys();
     void importedClassCopiedBackUntilEdited();
     void complexEffectImportedCopiedBackAndKept();
+    void timeLineShowsAnyMomentExactly();
 
     void effectRowLoadsBuiltInsByKeys();
     void loadOverUnsavedFieldsAsksFirst();
@@ -1476,9 +1477,10 @@ void TestForm5::tabOrderRunsDownTheWindow()
         expected << field;
     expected << group.IntervalText << group.IntervalCheck << preview.CopySourceButton << preview.CopyEffectButton
              << preview.SaveSourceButton << preview.CopyClassButton << preview.CopyConfigEffectButton
-             << preview.PlayButton << preview.RestartButton << preview.SpeedBox << preview.DurationBox
-             << preview.WindXBox << preview.WindYBox << preview.NightCheck << preview.SaveButton << preview.NotesButton
-             << preview.NotesList << preview.variableField("_h");
+             << preview.PlayButton << preview.RestartButton << preview.TimeBox->TimeText
+             << preview.TimeBox->NewDrawButton << preview.SpeedBox << preview.DurationBox << preview.WindXBox
+             << preview.WindYBox << preview.NightCheck << preview.SaveButton << preview.NotesButton << preview.NotesList
+             << preview.variableField("_h");
     QCOMPARE(tabChain(&preview), expected);
 }
 
@@ -1538,9 +1540,11 @@ void TestForm5::everyControlInSightAt1280By700()
                      qPrintable(widget->metaObject()->className() + QString(" ") + widget->objectName()));
     QVERIFY(preview.ApproximationLabel->isVisible());
     QVERIFY(preview.CountLabel->isVisible());
-    // The views take what the column leaves of the width, and most of the height.
+    // The views take what the column leaves of the width, and with their time line most of the
+    // height.
     QVERIFY(preview.SideView->width() + preview.TopView->width() + preview.SettingsPanel->width() > 1280 - 50);
-    QVERIFY(preview.SideView->height() > 700 / 2 + (notesFolded ? 100 : 0));
+    QVERIFY(preview.SideView->height() + preview.TimeBox->Bar->height() > 700 / 2 + (notesFolded ? 100 : 0));
+    QCOMPARE_GT(preview.SideView->height(), 700 / 2 - 30 + (notesFolded ? 100 : 0));
 
     // Tab reaches every control that is shown, and each is in sight when it has the focus.
     QList<QWidget *> controls;
@@ -1692,5 +1696,105 @@ void TestForm5::complexEffectImportedCopiedBackAndKept()
     QVERIFY(lines.contains("    class MyTag_Campfire_Flames2: Default {"));
     QVERIFY(lines.contains("    class Flames2 {"));
     QCOMPARE(lines.count("    class Flames {"), 1);
+    processDeletes();
+}
+
+namespace {
+
+// The particles of a simulation, each as its layer, age and place, to compare two moments.
+QStringList moment(const effect::Simulation &simulation)
+{
+    QStringList particles;
+    for (const effect::Particle &particle : simulation.particles())
+        particles << QStringLiteral("%1 %2 %3 %4 %5")
+                         .arg(particle.layer)
+                         .arg(particle.age, 0, 'g', 17)
+                         .arg(particle.position.x, 0, 'g', 17)
+                         .arg(particle.position.y, 0, 'g', 17)
+                         .arg(particle.position.z, 0, 'g', 17);
+    return particles;
+}
+
+} // namespace
+
+void TestForm5::timeLineShowsAnyMomentExactly()
+{
+    MessagesFake messages;
+    Form5 &preview = openPreview();
+    preview.EffectBox->setFocus();
+    QTest::keyClick(preview.EffectBox, Qt::Key_Down);
+    const effect::Effect &campfire = effect::builtInEffects().at(0);
+    QCOMPARE(preview.EffectBox->displayText(), campfire.name);
+    const auto seconds = [&preview] { return preview.simulation().time(); };
+
+    // Ctrl+G, a time and Return: that moment, paused, as playing from the start reaches it.
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(preview.EffectBox, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), preview.TimeBox->TimeText);
+    QTest::keyClicks(preview.TimeBox->TimeText, "2.5");
+    QTest::keyClick(preview.TimeBox->TimeText, Qt::Key_Return);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    QVERIFY(!preview.playing());
+    QCOMPARE(preview.PlayButton->text(), "&Play");
+    QCOMPARE(seconds(), 2.5);
+    effect::Simulation played = preview.simulation();
+    played.restart();
+    while (played.time() < 2.5 - effect::kStep / 2)
+        played.advance(1.0 / 60);
+    QCOMPARE(moment(preview.simulation()), moment(played));
+    QVERIFY(!played.particles().empty());
+    const QStringList atTwoAndAHalf = moment(preview.simulation());
+
+    // Paused, Alt+Right and Alt+Left step a frame, wherever the focus is; back is the same moment.
+    preview.SourceBox->NameText->setFocus();
+    QTest::keyClick(preview.SourceBox->NameText, Qt::Key_Right, Qt::AltModifier);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    QCOMPARE(seconds(), 2.5 + 2 * effect::kStep);
+    QVERIFY(moment(preview.simulation()) != atTwoAndAHalf);
+    QTest::keyClick(preview.SourceBox->NameText, Qt::Key_Left, Qt::AltModifier);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    QCOMPARE(seconds(), 2.5);
+    QCOMPARE(moment(preview.simulation()), atTwoAndAHalf);
+
+    // A click on the bar goes to the time under it; the bar spans the effect's layers.
+    QTest::mouseClick(preview.TimeBox->Bar, Qt::LeftButton, {}, QPoint(preview.TimeBox->Bar->width() / 2, 4));
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    QCOMPARE_GT(seconds(), 0.0);
+    QCOMPARE(preview.TimeBox->Bar->range().from, 0.0);
+
+    // An edit while paused shows the same moment with the edit.
+    const double shown = seconds();
+    retype(form->Text(kLifeTime), "0.3");
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    QCOMPARE(seconds(), shown);
+    for (const effect::Particle &particle : preview.simulation().particles())
+        QVERIFY(particle.layer != 0 || particle.age <= 0.3 + 0.2 + 1e-9); // with the source's spread
+
+    // New Draw is another spread at the same moment; Restart replays the same draws from 0.
+    QTest::keyClicks(preview.TimeBox->TimeText, "");
+    QTest::keyClick(preview.SourceBox->NameText, Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClicks(preview.TimeBox->TimeText, "2.5");
+    QTest::keyClick(preview.TimeBox->TimeText, Qt::Key_Return);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    const QStringList before = moment(preview.simulation());
+    QTest::keyClick(preview.TimeBox->TimeText, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    QCOMPARE(seconds(), 2.5);
+    const QStringList drawn = moment(preview.simulation());
+    QVERIFY(drawn != before);
+    QTest::mouseClick(preview.RestartButton, Qt::LeftButton);
+    QCOMPARE(seconds(), 0.0);
+    QTest::keyClick(preview.RestartButton, Qt::Key_Right, Qt::AltModifier);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    preview.TimeBox->TimeText->setText("2.5");
+    QTest::keyClick(preview.TimeBox->TimeText, Qt::Key_Return);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisible());
+    QCOMPARE(moment(preview.simulation()), drawn);
+
+    // A time that is none is refused, and nothing changes.
+    preview.TimeBox->TimeText->setText("soon");
+    QTest::keyClick(preview.TimeBox->TimeText, Qt::Key_Return);
+    QCOMPARE(seconds(), 2.5);
+    QVERIFY(preview.TimeBox->TimeText->toolTip().contains("\"soon\" is no time"));
     processDeletes();
 }

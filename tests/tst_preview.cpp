@@ -5,6 +5,7 @@
 #include "effect/simulation.h"
 #include "preview/painting.h"
 #include "preview/paintpool.h"
+#include "preview/timeline.h"
 #include "preview/windowfit.h"
 
 #include <QImage>
@@ -202,6 +203,12 @@ private slots:
     void layersDoNotDependOnTheFrames_data();
     void seekReachesTheMomentPlayingDoes_data();
     void seekReachesTheMomentPlayingDoes();
+    void effectEndsAfterItsLongestLife_data();
+    void effectEndsAfterItsLongestLife();
+    void timeLineRange_data();
+    void timeLineRange();
+    void typedTimes_data();
+    void typedTimes();
     void layersDoNotDependOnTheFrames();
     void lightIsReadByTheModel_data();
     void lightIsReadByTheModel();
@@ -808,6 +815,77 @@ void TestPreview::seekReachesTheMomentPlayingDoes()
     sought.seek(played.time());
     QVERIFY(sought.particles().size() != played.particles().size()
             || sought.particles().front().position.x != played.particles().front().position.x);
+}
+
+void TestPreview::effectEndsAfterItsLongestLife_data()
+{
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<QStringList>("ends"); // each layer's, empty for none
+    QTest::addColumn<double>("end");       // -1: none
+    // The layers live 4 s, up to 5 s with their spread.
+    QTest::newRow("emit for 10 s") << 10.0 << QStringList{"", ""} << 15.0;
+    QTest::newRow("every layer ends") << 0.0 << QStringList{"3", "7"} << 12.0;
+    QTest::newRow("a layer without end") << 0.0 << QStringList{"3", ""} << -1.0;
+}
+
+void TestPreview::effectEndsAfterItsLongestLife()
+{
+    QFETCH(double, duration);
+    QFETCH(QStringList, ends);
+    QFETCH(double, end);
+    std::vector<LayerRecipe> layers;
+    for (const QString &layerEnd : ends) {
+        Layer layer = floatingLayer("0.1", {"0", "0", "0"}, "0", layerEnd);
+        layer.fields.texts[4] = "4";
+        layer.fields.source.random.set = true;
+        layer.fields.source.random.texts[SourceRandom::LifeTime] = "1";
+        layers.push_back(readLayer(layer, {}));
+    }
+    const std::optional<double> found = effectEnd(layers, duration);
+    QCOMPARE(found.value_or(-1), end);
+}
+
+void TestPreview::timeLineRange_data()
+{
+    QTest::addColumn<double>("end"); // -1: the effect has none
+    QTest::addColumn<double>("now");
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::newRow("0 to the end") << 12.0 << 3.0 << 0.0 << 12.0;
+    QTest::newRow("played past the end") << 12.0 << 14.0 << 0.0 << 14.0;
+    QTest::newRow("without end: the first 30 s") << -1.0 << 10.0 << 0.0 << 30.0;
+    QTest::newRow("without end: the last 30 s") << -1.0 << 45.0 << 15.0 << 45.0;
+}
+
+void TestPreview::timeLineRange()
+{
+    QFETCH(double, end);
+    QFETCH(double, now);
+    QFETCH(double, from);
+    QFETCH(double, to);
+    const TimeRange range = timeRange(end < 0 ? std::nullopt : std::optional<double>(end), now);
+    QCOMPARE(range.from, from);
+    QCOMPARE(range.to, to);
+}
+
+void TestPreview::typedTimes_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("seconds"); // -1: refused
+    QTest::newRow("seconds") << "2.5" << 2.5;
+    QTest::newRow("a decimal comma") << "2,5" << 2.5;
+    QTest::newRow("with its unit") << " 3 s " << 3.0;
+    QTest::newRow("the unit close") << "4s" << 4.0;
+    QTest::newRow("below 0") << "-1" << -1.0;
+    QTest::newRow("a word") << "soon" << -1.0;
+    QTest::newRow("nothing") << "" << -1.0;
+}
+
+void TestPreview::typedTimes()
+{
+    QFETCH(QString, typed);
+    QFETCH(double, seconds);
+    QCOMPARE(typedTime(typed).value_or(-1), seconds);
 }
 
 void TestPreview::lightIsReadByTheModel_data()
