@@ -370,8 +370,8 @@ void Form5::createControls()
     controls->addWidget(RestartButton);
     controls->addWidget(TimeBox->TimeLabel);
     controls->addWidget(TimeBox->TimeText);
-    controls->addWidget(TimeBox->WorkingLabel);
     controls->addWidget(TimeBox->NewDrawButton);
+    controls->addWidget(TimeBox->WorkingLabel);
     controls->addSpacing(12);
     // In the row's order, though made with the views.
     setTabOrder(RestartButton, TimeBox->TimeText);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace preview {
 namespace {
@@ -112,12 +113,19 @@ void TimeBar::paintEvent(QPaintEvent *)
     small.setPointSizeF(small.pointSizeF() * 0.8);
     painter.setFont(small);
     const double step = tickStep(m_range.to - m_range.from);
-    for (double t = std::ceil(m_range.from / step) * step; t <= m_range.to + 1e-9; t += step) {
+    const auto first = std::int64_t(std::ceil(m_range.from / step - 1e-9));
+    const auto last = std::int64_t(std::floor(m_range.to / step + 1e-9));
+    for (std::int64_t tick = first; tick <= last; ++tick) {
+        const double t = double(tick) * step;
         const double x = xAt(t);
         painter.setPen(colours.color(QPalette::Mid));
         painter.drawLine(QPointF(x, kTickHeight), QPointF(x, height() - 2));
         painter.setPen(colours.color(QPalette::Text));
-        painter.drawText(QPointF(x + 2, kTickHeight - 2), QLocale().toString(t, 'g', 4));
+        // Right of its tick, or left of it where the bar ends.
+        const QString label = QLocale().toString(t, 'g', 4);
+        const int labelWidth = painter.fontMetrics().horizontalAdvance(label);
+        const double left = x + 2 + labelWidth > width() - 2 ? x - 2 - labelWidth : x + 2;
+        painter.drawText(QPointF(left, kTickHeight - 2), label);
     }
 
     // Each layer's span in its row.

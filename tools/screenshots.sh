@@ -93,8 +93,8 @@ sleep 10
 import -window root -crop "$geometry" +repage docs/layered-effect.png
 
 # The same at night, its light glowing under the flames: "Night" stands right of the wind's y,
-# in the row under the views.
-xdotool mousemove --window "$preview" 745 823 click 1
+# in the row under the views and their time line.
+xdotool mousemove --window "$preview" 1035 823 click 1
 sleep 6
 import -window root -crop "$geometry" +repage docs/light-night.png
 echo "wrote docs/main-window.png, docs/colour-chooser.png, docs/particle-preview.png, docs/effect-library.png," \
