@@ -164,6 +164,7 @@ private slots:
     void importedClassCopiedBackUntilEdited();
     void complexEffectImportedCopiedBackAndKept();
     void timeLineShowsAnyMomentExactly();
+    void longSeekShowsItsWorkAndYieldsToANewerOne();
 
     void effectRowLoadsBuiltInsByKeys();
     void loadOverUnsavedFieldsAsksFirst();
@@ -1796,5 +1797,30 @@ void TestForm5::timeLineShowsAnyMomentExactly()
     QTest::keyClick(preview.TimeBox->TimeText, Qt::Key_Return);
     QCOMPARE(seconds(), 2.5);
     QVERIFY(preview.TimeBox->TimeText->toolTip().contains("\"soon\" is no time"));
+    processDeletes();
+}
+
+void TestForm5::longSeekShowsItsWorkAndYieldsToANewerOne()
+{
+    typeFloatingParticle();
+    retype(form->Text(kLifeTime), "20");
+    Form5 &preview = openPreview();
+    retype(preview.SourceBox->IntervalText, "0.001");
+    const auto seconds = [&preview] { return preview.simulation().time(); };
+    QLineEdit *field = preview.TimeBox->TimeText;
+
+    // Thousands of particles for 30 s: replayed in slices, the window answering meanwhile.
+    field->setFocus();
+    field->setText("30");
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(preview.TimeBox->WorkingLabel->isVisibleTo(&preview));
+    QCOMPARE_LT(seconds(), 30.0);
+    QCoreApplication::processEvents();
+    // A newer time takes over, here one before the moment reached: replayed from the start.
+    field->setText("0.5");
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY(!preview.TimeBox->WorkingLabel->isVisibleTo(&preview));
+    QCOMPARE(seconds(), 0.5);
+    QCOMPARE(int(preview.simulation().particles().size()), 501); // born at 0, 0.001 ... 0.5
     processDeletes();
 }
