@@ -394,14 +394,19 @@ void Simulation::emitParticle(std::size_t layer, double ahead)
 void Simulation::step()
 {
     ++m_revision;
-    for (Particle &particle : m_particles)
-        effect::advance(particle, kStep, m_wind, m_randoms[std::size_t(particle.layer)]);
-    std::erase_if(m_particles, [this](const Particle &p) {
-        if (p.age < p.values.lifeTime)
-            return false;
-        --m_emitters[std::size_t(p.layer)].status.live;
-        return true;
-    });
+    // One pass: each particle moves on, and the living close up behind the dead, in their order.
+    auto kept = m_particles.begin();
+    for (auto particle = m_particles.begin(); particle != m_particles.end(); ++particle) {
+        effect::advance(*particle, kStep, m_wind, m_randoms[std::size_t(particle->layer)]);
+        if (particle->age >= particle->values.lifeTime) {
+            --m_emitters[std::size_t(particle->layer)].status.live;
+            continue;
+        }
+        if (kept != particle)
+            *kept = std::move(*particle);
+        ++kept;
+    }
+    m_particles.erase(kept, m_particles.end());
     ++m_steps;
     updateLights();
     const double now = time();
