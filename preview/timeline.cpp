@@ -163,9 +163,10 @@ TimeLine::TimeLine(QWidget *parent)
     Bar = new TimeBar(parent);
     TimeLabel = new QLabel(QStringLiteral("Time:"), parent);
     TimeText = new QLineEdit(parent);
-    TimeText->setToolTip(QStringLiteral("A time in seconds and Return shows that moment, paused (Ctrl+G)"));
+    TimeText->setToolTip(QStringLiteral("Go to Time (Ctrl+G): a time in seconds and Return shows that moment, paused"));
     TimeText->setMaximumWidth(TimeText->fontMetrics().horizontalAdvance(QStringLiteral("00000.00 s")) + 12);
     TimeLabel->setBuddy(TimeText);
+    TimeText->setAccessibleName(QStringLiteral("Go to Time"));
     WorkingLabel = new QLabel(QStringLiteral("replaying…"), parent);
     WorkingLabel->setEnabled(false);
     // Its room is kept, so that the row does not jump when it shows.
@@ -202,7 +203,7 @@ void TimeLine::TimeText_Return()
         TimeText->selectAll();
         return;
     }
-    TimeText->setToolTip(QStringLiteral("A time in seconds and Return shows that moment, paused (Ctrl+G)"));
+    TimeText->setToolTip(QStringLiteral("Go to Time (Ctrl+G): a time in seconds and Return shows that moment, paused"));
     emit seekAsked(*seconds);
 }
 
