@@ -1,4 +1,5 @@
 #include "effect/effectlibrary.h"
+#include "effect/frames.h"
 #include "effect/layers.h"
 #include "effect/particles.h"
 #include "effect/recipe.h"
@@ -209,6 +210,10 @@ private slots:
     void timeLineRange();
     void typedTimes_data();
     void typedTimes();
+    void sheetFramesFollowTheModel_data();
+    void sheetFramesFollowTheModel();
+    void oldGameFramesFollowThePhase_data();
+    void oldGameFramesFollowThePhase();
     void layersDoNotDependOnTheFrames();
     void lightIsReadByTheModel_data();
     void lightIsReadByTheModel();
@@ -886,6 +891,65 @@ void TestPreview::typedTimes()
     QFETCH(QString, typed);
     QFETCH(double, seconds);
     QCOMPARE(typedTime(typed).value_or(-1), seconds);
+}
+
+void TestPreview::sheetFramesFollowTheModel_data()
+{
+    QTest::addColumn<QList<double>>("run"); // ntieth, index, frameCount, loop as the shape array writes them
+    QTest::addColumn<QList<double>>("speeds");
+    QTest::addColumn<double>("lifeTime");
+    QTest::addColumn<double>("age");
+    QTest::addColumn<int>("cell");
+    const QList<double> smoke{16, 7, 48, 1};
+    QTest::newRow("smoke, half a cycle") << smoke << QList<double>{1} << 10.0 << 0.5 << 112 + 24;
+    QTest::newRow("smoke loops round") << smoke << QList<double>{1} << 10.0 << 1.25 << 112 + 12;
+    QTest::newRow("played once: held at the last")
+        << QList<double>{16, 7, 48, 0} << QList<double>{1} << 10.0 << 1.25 << 112 + 47;
+    QTest::newRow("speed 1000, once: the dust frame at once")
+        << QList<double>{16, 12, 13, 0} << QList<double>{1000} << 5.0 << 0.001 << 204;
+    QTest::newRow("speeds over the life: their integral")
+        << QList<double>{16, 10, 32, 1} << QList<double>{0, 2} << 2.0 << 1.0 << 160 + 16;
+    QTest::newRow("past the life: the life's phase")
+        << QList<double>{16, 10, 32, 1} << QList<double>{1} << 2.0 << 5.0 << 160;
+    QTest::newRow("a row past an 8 × 8 sheet: its last row")
+        << QList<double>{8, 12, 8, 1} << QList<double>{0} << 1.0 << 0.5 << 7 * 8;
+    QTest::newRow("no frames counts as one") << QList<double>{16, 12, 0, 1} << QList<double>{5} << 1.0 << 0.5 << 192;
+    QTest::newRow("loop 8 loops") << QList<double>{16, 7, 48, 8} << QList<double>{1} << 10.0 << 1.25 << 112 + 12;
+    QTest::newRow("a run longer than the sheet ends at its last cell")
+        << QList<double>{16, 15, 400, 0} << QList<double>{1000} << 1.0 << 0.5 << 255;
+    QTest::newRow("no number: the plain shape")
+        << QList<double>{qQNaN(), qInf(), -3, qQNaN()} << QList<double>{1} << 1.0 << 0.5 << 0;
+}
+
+void TestPreview::sheetFramesFollowTheModel()
+{
+    QFETCH(QList<double>, run);
+    QFETCH(QList<double>, speeds);
+    QFETCH(double, lifeTime);
+    QFETCH(double, age);
+    QFETCH(int, cell);
+    const SheetRun sheet = sheetRun(run.at(0), run.at(1), run.at(2), run.at(3));
+    const double phase = animationPhase({speeds.cbegin(), speeds.cend()}, lifeTime, age);
+    QCOMPARE(sheetCell(sheet, runFrame(sheet, phase)), cell);
+}
+
+void TestPreview::oldGameFramesFollowThePhase_data()
+{
+    QTest::addColumn<QList<double>>("phases");
+    QTest::addColumn<double>("age"); // of a life of 4 s
+    QTest::addColumn<int>("frame");  // of 8
+    QTest::newRow("halfway") << QList<double>{0, 1} << 2.0 << 4;
+    QTest::newRow("at the end: round once to the first") << QList<double>{0, 1} << 4.0 << 0;
+    QTest::newRow("one phase throughout") << QList<double>{0.3} << 3.0 << 2;
+    QTest::newRow("below 0: the first") << QList<double>{-1} << 1.0 << 0;
+}
+
+void TestPreview::oldGameFramesFollowThePhase()
+{
+    QFETCH(QList<double>, phases);
+    QFETCH(double, age);
+    QFETCH(int, frame);
+    QCOMPARE(oldGameFrame({phases.cbegin(), phases.cend()}, 4, age, 8), frame);
 }
 
 void TestPreview::lightIsReadByTheModel_data()
