@@ -100,4 +100,57 @@ int oldGameFrame(const std::vector<double> &phases, double lifeTime, double age,
     return std::clamp(frame, 0, frames - 1);
 }
 
+QString shapeKey(const QString &file)
+{
+    QString key = file.trimmed().toLower();
+    key.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    key = key.section(QLatin1Char('\\'), -1);
+    if (key.endsWith(QLatin1String(".p3d")))
+        key.chop(4);
+    return key;
+}
+
+StandardShape standardShape(const QString &file)
+{
+    struct Named {
+        const char *key;
+        StandardSheet sheet;
+        Look look;
+    };
+    static const Named shapes[] = {
+        {"universal", StandardSheet::Universal, Look::Smoke}, {"universal_02", StandardSheet::Smoke8, Look::Smoke},
+        {"smokeanim", StandardSheet::Smoke8, Look::Smoke},    {"cl_basic", StandardSheet::Single, Look::Smoke},
+        {"cl_fire", StandardSheet::Single, Look::Flame},      {"cl_fired", StandardSheet::Single, Look::Flame},
+        {"cl_exp", StandardSheet::Single, Look::Spark},       {"blesk1", StandardSheet::Single, Look::Spark},
+        {"koulesvetlo", StandardSheet::Single, Look::Glow},   {"koule", StandardSheet::Single, Look::Glow},
+        {"volumelight", StandardSheet::Single, Look::Glow},   {"cl_water", StandardSheet::Single, Look::Drop},
+        {"refract", StandardSheet::Single, Look::Shimmer},    {"pstone", StandardSheet::Single, Look::Debris},
+        {"shard", StandardSheet::Single, Look::Debris},       {"glassparts", StandardSheet::Single, Look::Debris},
+    };
+    const QString key = shapeKey(file);
+    for (const Named &shape : shapes)
+        if (key == QLatin1String(shape.key))
+            return {shape.sheet, shape.look};
+    return {};
+}
+
+Look universalCellLook(int cell)
+{
+    struct Cells {
+        int first;
+        int last;
+        Look look;
+    };
+    static const Cells cells[] = {
+        {0, 111, Look::Fireball}, {112, 159, Look::Smoke}, {160, 191, Look::Flame}, {192, 199, Look::Smoke},
+        {200, 200, Look::Debris}, {201, 204, Look::Dust},  {207, 207, Look::Spark}, {208, 208, Look::Blood},
+        {209, 209, Look::Spark},  {210, 212, Look::Glow},  {213, 223, Look::Drop},  {224, 239, Look::Glow},
+        {240, 255, Look::Drop},
+    };
+    for (const Cells &run : cells)
+        if (cell >= run.first && cell <= run.last)
+            return run.look;
+    return Look::Disc;
+}
+
 } // namespace effect

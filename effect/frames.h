@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <vector>
 
 // Which frame of a texture sheet a particle shows as it ages. The game documents the shape array
@@ -39,5 +41,32 @@ int sheetCell(const SheetRun &run, int frame);
 // between them at age / lifeTime, and the frame ⌊phase × frames⌋ of the texture's frames, wrapped
 // round once (a phase of 1 is the first frame again).
 int oldGameFrame(const std::vector<double> &phases, double lifeTime, double age, int frames);
+
+// What a standard shape looks like, for the preview's stand-in pictures; a disc where it is not
+// known.
+enum class Look { Disc, Smoke, Flame, Fireball, Spark, Dust, Debris, Glow, Shimmer, Drop, Blood };
+
+// The standard sheets: the Universal sheet of 16 × 16 cells, the 8 × 8 smoke sheets
+// (Universal_02, SmokeAnim), or a shape of one picture.
+enum class StandardSheet { None, Universal, Smoke8, Single };
+
+struct StandardShape {
+    StandardSheet sheet = StandardSheet::None;
+    Look look = Look::Disc; // of the whole picture; a Universal cell's own look is universalCellLook's
+    bool operator==(const StandardShape &) const = default;
+};
+
+// A shape's file as the game names it, whatever way it is written: its last part, in lower case,
+// without ".p3d" ("\A3\data_f\ParticleEffects\Universal\Universal.p3d" and "universal" alike).
+QString shapeKey(const QString &file);
+
+// The standard shape a file names, by its key: the Universal and smoke sheets, the old game's
+// shapes (cl_basic smoke, cl_fire flame, cl_exp and blesk1 sparks, koulesvetlo glow, cl_water
+// drops), Refract's shimmer, the debris models. Another file is no standard shape.
+StandardShape standardShape(const QString &file);
+
+// What a cell of the Universal sheet holds, as vanilla's classes name its runs (inferred): the
+// fireball, smoke, flame, small puffs, dust, clods, streaks, blood, glows, water and bubbles.
+Look universalCellLook(int cell);
 
 } // namespace effect

@@ -214,6 +214,10 @@ private slots:
     void sheetFramesFollowTheModel();
     void oldGameFramesFollowThePhase_data();
     void oldGameFramesFollowThePhase();
+    void standardShapesByName_data();
+    void standardShapesByName();
+    void universalCellsHoldTheirLooks_data();
+    void universalCellsHoldTheirLooks();
     void layersDoNotDependOnTheFrames();
     void lightIsReadByTheModel_data();
     void lightIsReadByTheModel();
@@ -950,6 +954,62 @@ void TestPreview::oldGameFramesFollowThePhase()
     QFETCH(double, age);
     QFETCH(int, frame);
     QCOMPARE(oldGameFrame({phases.cbegin(), phases.cend()}, 4, age, 8), frame);
+}
+
+void TestPreview::standardShapesByName_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("sheet");
+    QTest::addColumn<int>("look");
+    const auto row = [](const char *name, const char *file, StandardSheet sheet, Look look) {
+        QTest::newRow(name) << QString::fromLatin1(file) << int(sheet) << int(look);
+    };
+    row("the Universal sheet", R"(\A3\data_f\ParticleEffects\Universal\Universal)", StandardSheet::Universal,
+        Look::Smoke);
+    row("slashes, letter case, .p3d", "/a3/DATA_F/particleeffects/UNIVERSAL/universal.P3D", StandardSheet::Universal,
+        Look::Smoke);
+    row("an 8 x 8 smoke sheet", R"(\A3\data_f\ParticleEffects\Universal\Universal_02.p3d)", StandardSheet::Smoke8,
+        Look::Smoke);
+    row("the old game's smoke", "cl_basic", StandardSheet::Single, Look::Smoke);
+    row("its flame", "CL_FIRE", StandardSheet::Single, Look::Flame);
+    row("its spark", "blesk1", StandardSheet::Single, Look::Spark);
+    row("its glow", "koulesvetlo", StandardSheet::Single, Look::Glow);
+    row("its drop", "cl_water", StandardSheet::Single, Look::Drop);
+    row("refraction", R"(\A3\data_f\ParticleEffects\Universal\Refract.p3d)", StandardSheet::Single, Look::Shimmer);
+    row("debris", R"(\A3\data_f\ParticleEffects\Pstone\PStone.p3d)", StandardSheet::Single, Look::Debris);
+    row("an author's own model", R"(\mymod\data\ember.p3d)", StandardSheet::None, Look::Disc);
+    row("none", "", StandardSheet::None, Look::Disc);
+}
+
+void TestPreview::standardShapesByName()
+{
+    QFETCH(QString, file);
+    QFETCH(int, sheet);
+    QFETCH(int, look);
+    QCOMPARE(standardShape(file), (StandardShape{StandardSheet(sheet), Look(look)}));
+}
+
+void TestPreview::universalCellsHoldTheirLooks_data()
+{
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<int>("look");
+    QTest::newRow("the fireball") << 20 << int(Look::Fireball);
+    QTest::newRow("the smoke puff, row 7") << 112 + 24 << int(Look::Smoke);
+    QTest::newRow("the flame, row 10") << 160 + 16 << int(Look::Flame);
+    QTest::newRow("the most used dust") << 204 << int(Look::Dust);
+    QTest::newRow("a spark streak") << 209 << int(Look::Spark);
+    QTest::newRow("blood") << 208 << int(Look::Blood);
+    QTest::newRow("a glow of row 14") << 230 << int(Look::Glow);
+    QTest::newRow("water") << 215 << int(Look::Drop);
+    QTest::newRow("a cell nothing names") << 205 << int(Look::Disc);
+    QTest::newRow("past the sheet") << 256 << int(Look::Disc);
+}
+
+void TestPreview::universalCellsHoldTheirLooks()
+{
+    QFETCH(int, cell);
+    QFETCH(int, look);
+    QCOMPARE(int(universalCellLook(cell)), look);
 }
 
 void TestPreview::lightIsReadByTheModel_data()
