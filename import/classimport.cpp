@@ -363,13 +363,20 @@ ImportedClass importConfigClass(const sqf::ConfigClass &read)
     if (!read.nestedClasses.isEmpty())
         notes << QStringLiteral("Classes inside %1 are not read, and Copy Config Class leaves them out: %2.")
                      .arg(read.name, read.nestedClasses.join(QStringLiteral(", ")));
-    QStringList configOnly;
-    for (const sqf::ConfigEntry &entry : imported.configClass.configOnly)
-        configOnly << entry.name;
-    if (!configOnly.isEmpty())
-        notes << QStringLiteral("Config-only fields, not previewed, kept and copied back as written: %1.")
-                     .arg(configOnly.join(QStringLiteral(", ")));
+    if (const QString note = configOnlyNote(imported.configClass.configOnly); !note.isEmpty())
+        notes << note;
     return imported;
+}
+
+QString configOnlyNote(const QList<sqf::ConfigEntry> &configOnly)
+{
+    QStringList names;
+    for (const sqf::ConfigEntry &entry : configOnly)
+        names << entry.name;
+    if (names.isEmpty())
+        return {};
+    return QStringLiteral("Config-only fields, not previewed, kept and copied back as written: %1.")
+        .arg(names.join(QStringLiteral(", ")));
 }
 
 } // namespace import

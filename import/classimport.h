@@ -32,6 +32,9 @@ struct ClassOutcome {
 // base; fields that have no place in the main window or the source are named as left out.
 ClassOutcome parseConfigClass(const QString &pasted);
 
+// The note naming a class's config-only fields; empty where it has none.
+QString configOnlyNote(const QList<sqf::ConfigEntry> &configOnly);
+
 // One class already read, as parseConfigClass takes the first.
 ImportedClass importConfigClass(const sqf::ConfigClass &read);
 

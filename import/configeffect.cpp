@@ -211,15 +211,11 @@ ImportedClass importCloudlet(const sqf::ConfigNode &node, const QList<sqf::Confi
     configOnly.erase(std::remove_if(configOnly.begin(), configOnly.end(),
                                     [&node](const sqf::ConfigEntry &entry) { return !node.entries.contains(entry); }),
                      configOnly.end());
-    QStringList configOnlyNames;
-    for (const sqf::ConfigEntry &entry : configOnly)
-        configOnlyNames << entry.name;
+    // The note on them names the class's own alone.
+    const QString ownNote = configOnlyNote(configOnly);
     for (QString &note : imported.notes)
         if (note.startsWith(QLatin1String("Config-only fields")))
-            note = configOnlyNames.isEmpty()
-                       ? QString()
-                       : QStringLiteral("Config-only fields, not previewed, kept and copied back as written: %1.")
-                             .arg(configOnlyNames.join(QStringLiteral(", ")));
+            note = ownNote;
     imported.notes.removeAll(QString());
     if (!inherited.isEmpty())
         imported.notes << inheritedNote(bases, inherited);
@@ -405,12 +401,8 @@ ImportedLight importLightClass(const sqf::ConfigNode &node, const std::array<QSt
         notes << QStringLiteral("Written in a form the light does not hold, previewed as if not set and copied back "
                                 "as written until edited: %1.")
                      .arg(kept.join(QStringLiteral(", ")));
-    QStringList configOnly;
-    for (const sqf::ConfigEntry &entry : imported.configClass.configOnly)
-        configOnly << entry.name;
-    if (!configOnly.isEmpty())
-        notes << QStringLiteral("Config-only fields, not previewed, kept and copied back as written: %1.")
-                     .arg(configOnly.join(QStringLiteral(", ")));
+    if (const QString note = configOnlyNote(imported.configClass.configOnly); !note.isEmpty())
+        notes << note;
     if (!leftOut.isEmpty())
         notes << QStringLiteral("Not read, and left out when copied: %1.").arg(leftOut.join(QStringLiteral(", ")));
     return imported;
