@@ -261,34 +261,30 @@ QList<ClassLine> lightConfigFields(const LightSettings &light, const std::array<
                                    const sqf::VariableValues &assumed)
 {
     QList<ClassLine> lines;
+    // Each field only where the light sets it.
     const auto colour = [&](const char *field, const LightColour &value) {
+        if (!value.set)
+            return;
         QList<ConfigValue> channels;
         for (const QString &text : value.texts)
             channels << configNumber(text, assumed);
         lines << vectorLine(QLatin1String(field), channels);
     };
     const auto scalar = [&](const char *field, const LightValue &value, bool isSwitch) {
+        if (!value.set)
+            return;
         const ConfigValue written = isSwitch ? configSwitch(value.text, assumed) : configNumber(value.text, assumed);
         lines << ClassLine{QLatin1String(field), false, written.text, written.note};
     };
-    if (light.colour.set) {
-        colour("color", light.colour);
-        colour("diffuse", light.colour);
-    }
-    if (light.ambient.set)
-        colour("ambient", light.ambient);
-    if (light.intensity.set)
-        scalar("intensity", light.intensity, false);
-    if (light.brightness.set)
-        scalar("brightness", light.brightness, false);
-    if (light.dayLight.set)
-        scalar("dayLight", light.dayLight, true);
-    if (light.useFlare.set)
-        scalar("useFlare", light.useFlare, true);
-    if (light.flareSize.set)
-        scalar("flareSize", light.flareSize, false);
-    if (light.flareMaxDistance.set)
-        scalar("flareMaxDistance", light.flareMaxDistance, false);
+    colour("color", light.colour);
+    colour("diffuse", light.colour);
+    colour("ambient", light.ambient);
+    scalar("intensity", light.intensity, false);
+    scalar("brightness", light.brightness, false);
+    scalar("dayLight", light.dayLight, true);
+    scalar("useFlare", light.useFlare, true);
+    scalar("flareSize", light.flareSize, false);
+    scalar("flareMaxDistance", light.flareMaxDistance, false);
     lines << offsetLine(offset, assumed);
     if (light.flicker.kind != LightFlicker::None)
         lines << ClassLine{
