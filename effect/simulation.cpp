@@ -335,12 +335,15 @@ void Simulation::restart()
     updateLights();
 }
 
+std::int64_t Simulation::stepsTo(double seconds)
+{
+    return std::int64_t(std::floor(std::min(std::max(0.0, seconds), 1e9) / kStep + 1e-6));
+}
+
 void Simulation::seek(double seconds)
 {
     restart();
-    // The time of a whole number of steps gives that number back, whatever its rounding.
-    const double steps = std::floor(std::min(std::max(0.0, seconds), 1e9) / kStep + 1e-6);
-    for (auto i = std::int64_t(steps); i > 0; --i)
+    for (const std::int64_t steps = stepsTo(seconds); m_steps < steps;)
         step();
 }
 

@@ -115,6 +115,11 @@ public:
     // Changes whenever the particles do, so that a picture of them can tell whether it is current.
     std::uint64_t revision() const { return m_revision; }
     double time() const { return double(m_steps) * kStep; }
+    // The whole steps taken since the start.
+    std::int64_t steps() const { return m_steps; }
+    // The whole steps from the start to the moment `seconds` after it, as playing reaches it: the
+    // time of a whole number of steps gives that number back, whatever its rounding.
+    static std::int64_t stepsTo(double seconds);
     // True when the last emission of a layer was refused because the limit of live particles was
     // reached.
     bool atLimit() const;

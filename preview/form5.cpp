@@ -657,12 +657,9 @@ void Form5::DeleteButton_Click()
 void Form5::PlayButton_Click()
 {
     // Playing goes on from the moment shown: a replay still under way is finished first.
-    if (m_seekTarget) {
+    if (m_seekSteps) {
         SeekTimer->stop();
-        while (m_simulation.time() + effect::kStep / 2 < *m_seekTarget)
-            m_simulation.step();
-        m_seekTarget.reset();
-        TimeBox->setWorking(false);
+        replaySeek(std::nullopt);
     }
     m_playing = !m_playing;
     PlayButton->setText(m_playing ? QStringLiteral("&Pause") : QStringLiteral("&Play"));
@@ -785,16 +782,21 @@ void Form5::NewDrawShortcut_Activated()
 
 void Form5::SeekTimer_Timer()
 {
-    if (!m_seekTarget)
-        return;
     // A slice of the replay, no longer than a frame, so that the window answers meanwhile.
+    replaySeek(kFrameMilliseconds);
+}
+
+void Form5::replaySeek(std::optional<qint64> milliseconds)
+{
+    if (!m_seekSteps)
+        return;
     QElapsedTimer spent;
     spent.start();
-    while (m_simulation.time() + effect::kStep / 2 < *m_seekTarget && spent.elapsed() < kFrameMilliseconds)
+    while (m_simulation.steps() < *m_seekSteps && !(milliseconds && spent.elapsed() >= *milliseconds))
         m_simulation.step();
-    const bool reached = !(m_simulation.time() + effect::kStep / 2 < *m_seekTarget);
+    const bool reached = m_simulation.steps() >= *m_seekSteps;
     if (reached)
-        m_seekTarget.reset();
+        m_seekSteps.reset();
     else
         SeekTimer->start();
     TimeBox->setWorking(!reached);
@@ -804,17 +806,16 @@ void Form5::SeekTimer_Timer()
 void Form5::seekTo(double seconds)
 {
     pausePlaying();
-    // Whole steps, as playing reaches them.
-    const double target = std::floor(std::max(0.0, seconds) / effect::kStep + 1e-6) * effect::kStep;
-    if (m_simulation.time() > target + effect::kStep / 2)
+    const std::int64_t steps = effect::Simulation::stepsTo(seconds);
+    if (m_simulation.steps() > steps)
         m_simulation.restart();
-    m_seekTarget = target;
+    m_seekSteps = steps;
     SeekTimer_Timer();
 }
 
 double Form5::shownMoment() const
 {
-    return m_seekTarget.value_or(m_simulation.time());
+    return m_seekSteps ? double(*m_seekSteps) * effect::kStep : m_simulation.time();
 }
 
 void Form5::replayMoment(double seconds)
@@ -860,6 +861,11 @@ void Form5::updateTimeLine()
         spans << TimeBar::Span{std::max(0.0, layer.start), layer.end, colour};
     }
     TimeBox->Bar->setSpans(spans);
+    showTime();
+}
+
+void Form5::showTime()
+{
     TimeBox->Bar->setRange(timeRange(m_effectEnd, m_simulation.time()));
     TimeBox->setTime(m_simulation.time());
 }
@@ -946,8 +952,7 @@ void Form5::runFor(double seconds)
     if (effect::settled(m_simulation))
         updateTimer();
     updateCount();
-    TimeBox->Bar->setRange(timeRange(m_effectEnd, m_simulation.time()));
-    TimeBox->setTime(m_simulation.time());
+    showTime();
     SideView->update();
     TopView->update();
 }
@@ -1045,7 +1050,7 @@ void Form5::readFields()
 void Form5::restartPreview()
 {
     m_heldMoment.reset();
-    m_seekTarget.reset();
+    m_seekSteps.reset();
     SeekTimer->stop();
     TimeBox->setWorking(false);
     m_simulation.restart();

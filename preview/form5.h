@@ -209,6 +209,9 @@ private:
     void StepBackShortcut_Activated();
     void NewDrawShortcut_Activated();
     void SeekTimer_Timer();
+    // Steps the replay on toward its moment, for at most `milliseconds` where that is given; ends the
+    // seek once there.
+    void replaySeek(std::optional<qint64> milliseconds);
     void LayerBox_Chosen(int index);
     void LayerBox_AddAsked();
     void LayerBox_AddLightAsked();
@@ -254,7 +257,9 @@ private:
     void replayMoment(double seconds);
     void pausePlaying();
     void newDraw();
+    // The layers' spans, and the time now.
     void updateTimeLine();
+    void showTime();
     // The main window's texts and the preview's settings, as the script writers take them.
     exporter::EmitterSettings emitterSettings() const;
     void saveSourceScript();
@@ -295,9 +300,9 @@ private:
     sqf::VariableValues m_variableValues; // kept by lower-case name while names come and go
     QElapsedTimer m_clock;
     bool m_playing = true;
-    std::optional<double> m_seekTarget; // while a seek replays
-    std::optional<double> m_heldMoment; // paused, the moment to show once the fields play again
-    std::optional<double> m_effectEnd;  // of the layers as last read; none without end
+    std::optional<std::int64_t> m_seekSteps; // the moment a seek replays to, in whole steps
+    std::optional<double> m_heldMoment;      // paused, the moment to show once the fields play again
+    std::optional<double> m_effectEnd;       // of the layers as last read; none without end
     bool m_started = false;
 
     std::unique_ptr<effect::EffectLibrary> m_library;
