@@ -188,6 +188,8 @@ private:
     // Fields that give a floating particle living ten seconds.
     void typeFloatingParticle();
     Form5 &openPreview();
+    // The text through "Import Array": the dialog opened, the text pasted, OK.
+    void importPasted(const QString &text);
 
     std::unique_ptr<Form1> form;
 };
@@ -223,6 +225,15 @@ void TestForm5::typeFloatingParticle()
     retype(form->Text(kLifeTime), "10");
     retype(form->Text(kWeight), "1.275");
     retype(form->Text(kVolume), "1");
+}
+
+void TestForm5::importPasted(const QString &text)
+{
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    import::Form4 *dialog = import::Form4::existing();
+    QVERIFY(dialog);
+    paste(dialog->Text1, text);
+    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
 }
 
 Form5 &TestForm5::openPreview()
@@ -910,11 +921,7 @@ void TestForm5::importedClassCopiedBackUntilEdited()
                            "    interval = \"0.5 * speedSize\"; // an engine expression\n"
                            "    moveVelocity[] = {0, 0.3, 0}; positionVar[] = {2, 0, 2};\n"
                            "    ignoreWind = true;\n  };\n};";
-    QTest::mouseClick(form->Command6, Qt::LeftButton);
-    import::Form4 *dialog = import::Form4::existing();
-    QVERIFY(dialog);
-    paste(dialog->Text1, pasted);
-    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    importPasted(pasted);
     QCOMPARE(form->Text(11)->text(), "0.3");
     QVERIFY(preview.ImportStatus->text().contains("ignoreWind"));
     const auto copied = [&preview] {
@@ -1067,12 +1074,8 @@ void TestForm5::importAndResetRefitThePreview()
     QVERIFY(lowCentre < 10);
 
     // An import of a particle standing a hundred metres up moves the views there.
-    QTest::mouseClick(form->Command6, Qt::LeftButton);
-    import::Form4 *dialog = import::Form4::existing();
-    QVERIFY(dialog);
-    paste(dialog->Text1, "drop [\"cl_basic\",\"\",\"Billboard\",0,10,[0,0,100],[0,0,0],0,1.275,1,0,[1,1,1],"
-                         "[[1,1,1,1]],[0,0,0],0,0,\"\",\"\",player]");
-    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    importPasted("drop [\"cl_basic\",\"\",\"Billboard\",0,10,[0,0,100],[0,0,0],0,1.275,1,0,[1,1,1],"
+                 "[[1,1,1,1]],[0,0,0],0,0,\"\",\"\",player]");
     QCOMPARE(form->Text(kPositionZ)->text(), "100");
     QVERIFY(qAbs(preview.SideView->frame.centre.y() - 50) < 5);
     QCOMPARE(preview.EffectBox->displayText(), effect::builtInEffects().at(0).name + " *");
@@ -1089,11 +1092,7 @@ void TestForm5::importedBlockPlaysAndNamesWhatWasLeftOut()
     MessagesFake messages;
     Form5 &preview = openPreview();
     const auto import = [this](const QString &text) {
-        QTest::mouseClick(form->Command6, Qt::LeftButton);
-        import::Form4 *dialog = import::Form4::existing();
-        QVERIFY(dialog);
-        paste(dialog->Text1, text);
-        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+        importPasted(text);
         QVERIFY(!import::Form4::existing() || !import::Form4::existing()->isVisible());
     };
     const QString array = "[\"cl_basic\",\"\",\"Billboard\",0,10,[0,0,0],[0,0,0],0,1.275,1,0,[1,1,1],"
@@ -1641,11 +1640,7 @@ void TestForm5::complexEffectImportedCopiedBackAndKept()
         "  class Flames { simulation = \"particles\"; type = \"MyTag_Flames\"; position[] = {0, 0, 0}; };\n"
         "  class Light1 { simulation = \"light\"; type = \"MyTag_FireLight\"; position[] = {0, 0.5, 0}; };\n"
         "  class Sound { simulation = \"sound\"; type = \"Fire\"; };\n};";
-    QTest::mouseClick(form->Command6, Qt::LeftButton);
-    import::Form4 *dialog = import::Form4::existing();
-    QVERIFY(dialog);
-    paste(dialog->Text1, pasted);
-    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    importPasted(pasted);
     QVERIFY(!import::Form4::existing());
 
     // Each sub-class is a layer; the main window shows the flames.
